@@ -1,0 +1,137 @@
+// TDIB: the one image type of the editor. Pixels are stored exactly as in a BMP file (rows
+// bottom-up, padded to 4 bytes) in reference-counted storage that copies share until one of them
+// writes. Every image carries a 256-entry palette.
+#pragma once
+
+#include "base/Graphic.h"
+#include "image/ChannelLayout.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class TStream;
+
+// One palette entry as stored in BMP files and colour tables.
+struct TPaletteEntry {
+    uint8_t Blue = 0, Green = 0, Red = 0, Reserved = 0;
+    bool operator==(const TPaletteEntry&) const = default;
+};
+static_assert(sizeof(TPaletteEntry) == 4);
+
+using TPalette = std::array<TPaletteEntry, 256>;
+
+// The entry as a 32-bit value: blue + green * 256 + red * 65536.
+uint32_t PaletteEntryOf(uint8_t red, uint8_t green, uint8_t blue);
+// Entry i is (i, i, i).
+TPalette GreyRampPalette();
+
+// Pixel storage shared by any number of images. Only TDIB touches it.
+class TDIBSharedImage {
+public:
+    int32_t RefCount = 0;
+    int32_t BitCount = 0, Width = 0, Height = 0, Stride = 0, RowStep = 0;
+    uint32_t Size = 0;              // Stride * Height, in bytes
+    uint8_t* Storage = nullptr;     // the bottom row
+    uint8_t* TopRow = nullptr;
+    TPalette ColorTable{};
+    int32_t PaletteCount = 0;       // 2^BitCount up to 8 bits, else 0
+    TChannelLayout Layout;
+    std::vector<uint8_t> Header;    // BITMAPINFO: info header, masks, PaletteCount entries
+    bool PaletteChanged = true;
+
+    TDIBSharedImage() = default;
+    ~TDIBSharedImage();
+    TDIBSharedImage(const TDIBSharedImage&) = delete;
+    TDIBSharedImage& operator=(const TDIBSharedImage&) = delete;
+
+    // Raises EInvalidGraphicOperation for a bad bit count or layout and EOutOfMemory when the
+    // buffer cannot be had. Pixel bytes are not cleared.
+    static TDIBSharedImage* Build(int32_t width, int32_t height, int32_t bitCount,
+                                  const TChannelLayout& layout, const TPalette& colorTable);
+    void RebuildHeader();
+};
+
+class TDIB : public TGraphic {
+public:
+    TDIB();
+    // Shares the other image's storage.
+    TDIB(const TDIB& other);
+    TDIB& operator=(const TDIB& other);
+    ~TDIB() override;
+
+    int32_t Width() const override { return storage_->Width; }
+    int32_t Height() const override { return storage_->Height; }
+    int32_t BitCount() const { return storage_->BitCount; }
+    int32_t Stride() const { return storage_->Stride; }
+    int32_t RowStep() const { return storage_->RowStep; }
+    uint32_t Size() const { return storage_->Size; }
+    int32_t PaletteCount() const { return storage_->PaletteCount; }
+    bool IsEmpty() const { return storage_->Size == 0; }
+    bool Empty() const override { return IsEmpty(); }
+    const TChannelLayout& CurrentLayout() const { return storage_->Layout; }
+    // True while another image shares this image's pixels.
+    bool IsShared() const { return storage_->RefCount > 1; }
+    bool SharesStorageWith(const TDIB& other) const { return storage_ == other.storage_; }
+
+    // Fresh storage of the given geometry (pixels undefined); nothing happens when the geometry
+    // and WantedLayout's masks are already those of the image. w or h <= 0 empties the image.
+    void Resize(int32_t width, int32_t height, int32_t bitCount);
+    void MakeEmpty();
+
+    // Row y counted from the top. RowForWrite first makes shared storage private.
+    uint8_t* RowForWrite(int32_t y);
+    const uint8_t* RowForRead(int32_t y) const;
+    uint8_t* TopRowForWrite();
+    const uint8_t* TopRowForRead() const { return storage_->TopRow; }
+    uint8_t* StorageForWrite();
+    const uint8_t* StorageForRead() const { return storage_->Storage; }
+    const uint8_t* HeaderBlock() const { return storage_->Header.data(); }
+    int32_t HeaderSize() const { return static_cast<int32_t>(storage_->Header.size()); }
+
+    // Pushes PaletteBlock into the storage (colour table and header block).
+    void ApplyPalette();
+
+    uint32_t GetPixel(int32_t x, int32_t y) const;
+    void SetPixel(int32_t x, int32_t y, uint32_t value);
+
+    // From empty: resize to at least 1 x 1. From 8 bits to 16, 24 or 32: keep the picture.
+    void ChangeBitCount(int32_t bitCount);
+
+    // nullptr empties; another TDIB is shared; any other graphic is drawn into a 24-bit image.
+    void AssignFrom(const TGraphic* source);
+    // Storage is always ordinary memory here, so there is nothing to move out of the platform.
+    void DetachToMemory() {}
+    // A drawing surface over the pixels of a 24- or 32-bit image (made private first).
+    TSurface Surface();
+    // Draws the whole image stretched into rect of target, colours through the colour table,
+    // rows and columns repeated or dropped, never blended. Clipped to the target.
+    void DrawTo(TSurface& target, const TRect& rect) const;
+
+    // BMP files.
+    void LoadFromBmp(TStream& stream);
+    void LoadBmpBody(TStream& stream);
+    void SaveAsBmp(TStream& stream) const;
+    void SaveBmpBody(TStream& stream) const;
+
+    // TGraphic
+    void Assign(const TGraphic* source) override { AssignFrom(source); }
+    void Draw(TSurface& target, const TRect& rect) const override { DrawTo(target, rect); }
+    void LoadFromStream(TStream& stream) override { LoadFromBmp(stream); }
+    void SaveToStream(TStream& stream) const override { SaveAsBmp(stream); }
+    void SetWidth(int32_t width);
+    void SetHeight(int32_t height);
+
+    TPalette PaletteBlock;
+    TChannelLayout WantedLayout;
+
+    // Switches to storage (taking a reference); for the codecs that build storage themselves.
+    void Adopt(TDIBSharedImage* storage);
+
+private:
+    // Copy-on-write: afterwards this image is the storage's only holder.
+    void WriteAccess();
+    void CheckRow(int32_t y) const;
+
+    TDIBSharedImage* storage_;
+};

@@ -1,0 +1,65 @@
+#include "helpers.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+std::string TestDataPath(const std::string& relative) {
+    return std::string(VARNET_TESTDATA) + "/" + relative;
+}
+
+std::string FixturePath(const std::string& relative) {
+    return std::string(VARNET_TEST_FIXTURES) + "/" + relative;
+}
+
+bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+namespace {
+std::vector<std::string>& TempDirs() {
+    static std::vector<std::string> dirs;
+    static const bool registered = [] {
+        std::atexit([] {
+            for (const auto& d : TempDirs()) std::filesystem::remove_all(d);
+        });
+        return true;
+    }();
+    (void)registered;
+    return dirs;
+}
+} // namespace
+
+std::string MakeTempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "varnet-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    TempDirs().push_back(pattern);
+    return pattern;
+}
+
+void PutLE16(std::vector<uint8_t>& out, uint32_t v) {
+    out.push_back(uint8_t(v));
+    out.push_back(uint8_t(v >> 8));
+}
+
+void PutLE32(std::vector<uint8_t>& out, uint32_t v) {
+    PutLE16(out, v & 0xFFFF);
+    PutLE16(out, v >> 16);
+}
+
+void PutBE32(std::vector<uint8_t>& out, uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(v >> shift));
+}

@@ -1,0 +1,21 @@
+// Small helpers shared by the test suites.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Path of a file in the public conformance suites beside the project (shared/testdata).
+std::string TestDataPath(const std::string& relative);
+// Path of a small fixture kept in tests/data.
+std::string FixturePath(const std::string& relative);
+bool FileExists(const std::string& path);
+std::vector<uint8_t> ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+// A fresh empty folder under the system's temporary folder, removed at process exit.
+std::string MakeTempDir();
+
+// Little- and big-endian appenders for building fixtures in tests.
+void PutLE16(std::vector<uint8_t>& out, uint32_t v);
+void PutLE32(std::vector<uint8_t>& out, uint32_t v);
+void PutBE32(std::vector<uint8_t>& out, uint32_t v);
