@@ -95,6 +95,10 @@ public:
     uint32_t GetPixel(int32_t x, int32_t y) const;
     void SetPixel(int32_t x, int32_t y, uint32_t value);
 
+    // The colours of row y (from the top) as 0x00RRGGBB values, one per pixel, whatever the bit
+    // count; palette indices go through the colour table.
+    void RowToColors(int32_t y, uint32_t* out) const;
+
     // From empty: resize to at least 1 x 1. From 8 bits to 16, 24 or 32: keep the picture.
     void ChangeBitCount(int32_t bitCount);
 
