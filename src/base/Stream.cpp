@@ -40,7 +40,9 @@ TFileStream::TFileStream(const std::string& path, Mode mode) {
     }
 }
 
-TFileStream::~TFileStream() { ::close(fd_); }
+TFileStream::~TFileStream() {
+    ::close(fd_);
+}
 
 int64_t TFileStream::Read(void* buffer, int64_t count) {
     int64_t done = 0;
@@ -94,7 +96,9 @@ int64_t TCustomMemoryStream::Read(void* buffer, int64_t count) {
     return n;
 }
 
-int64_t TCustomMemoryStream::Write(const void*, int64_t) { return 0; }
+int64_t TCustomMemoryStream::Write(const void*, int64_t) {
+    return 0;
+}
 
 int64_t TCustomMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
     const int64_t base = origin == TSeekOrigin::Beginning ? 0

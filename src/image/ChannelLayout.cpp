@@ -23,9 +23,11 @@ TChannelLayout MakeLayout(int red, int green, int blue) {
 
 static int RunLength(uint32_t mask) {
     int bit = 0;
-    while (bit < 31 && !(mask & (1u << bit))) ++bit;
+    while (bit < 31 && !(mask & (1u << bit)))
+        ++bit;
     int run = 0;
-    while (bit + run < 31 && (mask & (1u << (bit + run)))) ++run;
+    while (bit + run < 31 && (mask & (1u << (bit + run))))
+        ++run;
     return run;
 }
 

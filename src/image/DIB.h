@@ -31,13 +31,13 @@ class TDIBSharedImage {
 public:
     int32_t RefCount = 0;
     int32_t BitCount = 0, Width = 0, Height = 0, Stride = 0, RowStep = 0;
-    uint32_t Size = 0;              // Stride * Height, in bytes
-    uint8_t* Storage = nullptr;     // the bottom row
+    uint32_t Size = 0;          // Stride * Height, in bytes
+    uint8_t* Storage = nullptr; // the bottom row
     uint8_t* TopRow = nullptr;
     TPalette ColorTable{};
-    int32_t PaletteCount = 0;       // 2^BitCount up to 8 bits, else 0
+    int32_t PaletteCount = 0; // 2^BitCount up to 8 bits, else 0
     TChannelLayout Layout;
-    std::vector<uint8_t> Header;    // BITMAPINFO: info header, masks, PaletteCount entries
+    std::vector<uint8_t> Header; // BITMAPINFO: info header, masks, PaletteCount entries
     bool PaletteChanged = true;
 
     TDIBSharedImage() = default;
@@ -99,7 +99,9 @@ public:
     // count; palette indices go through the colour table.
     void RowToColors(int32_t y, uint32_t* out) const;
 
-    // From empty: resize to at least 1 x 1. From 8 bits to 16, 24 or 32: keep the picture.
+    // From empty: resize to at least 1 x 1. To 16, 24 or 32 bits from any depth: keep the
+    // colours. From 1 or 4 bits to 8: keep the indices and the palette. Other conversions would
+    // lose the picture and are refused with the pixel-format error.
     void ChangeBitCount(int32_t bitCount);
 
     // nullptr empties; another TDIB is shared; any other graphic is drawn into a 24-bit image.

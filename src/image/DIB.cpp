@@ -1,0 +1,441 @@
+#include "image/DIB.h"
+
+#include "base/Exceptions.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <vector>
+
+uint32_t PaletteEntryOf(uint8_t red, uint8_t green, uint8_t blue) {
+    return blue + green * 256u + red * 65536u;
+}
+
+TPalette GreyRampPalette() {
+    TPalette p;
+    for (int i = 0; i < 256; ++i) {
+        const auto v = static_cast<uint8_t>(i);
+        p[i] = {v, v, v, 0};
+    }
+    return p;
+}
+
+namespace {
+
+// The storage every empty image refers to; it keeps one reference of its own forever.
+TDIBSharedImage* EmptyStorage() {
+    static TDIBSharedImage* empty = [] {
+        auto* s = new TDIBSharedImage;
+        s->RefCount = 1;
+        s->ColorTable = GreyRampPalette();
+        s->RebuildHeader();
+        return s;
+    }();
+    return empty;
+}
+
+void Release(TDIBSharedImage* storage) {
+    if (--storage->RefCount == 0) delete storage;
+}
+
+void PutLE(std::vector<uint8_t>& out, size_t offset, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        out[offset + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+} // namespace
+
+TDIBSharedImage::~TDIBSharedImage() {
+    delete[] Storage;
+}
+
+TDIBSharedImage* TDIBSharedImage::Build(int32_t width, int32_t height, int32_t bitCount,
+                                        const TChannelLayout& layout, const TPalette& colorTable) {
+    switch (bitCount) {
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+        break;
+    default:
+        throw EInvalidGraphicOperation("不正なビット数です (" + std::to_string(bitCount) + ")");
+    }
+    if (!IsLayoutAllowed(bitCount, layout))
+        throw EInvalidGraphicOperation("不正なピクセルフォーマットです");
+    // The size field of the header is 32 bits; nothing larger can be stored or written.
+    const int64_t stride = ((int64_t(width) * bitCount + 31) / 32) * 4;
+    const int64_t size = stride * height;
+    if (width <= 0 || height <= 0 || size > std::numeric_limits<int32_t>::max())
+        throw EOutOfMemory();
+    auto* s = new TDIBSharedImage;
+    s->Storage = new (std::nothrow) uint8_t[static_cast<size_t>(size)];
+    if (!s->Storage) {
+        delete s;
+        throw EOutOfMemory();
+    }
+    s->BitCount = bitCount;
+    s->Width = width;
+    s->Height = height;
+    s->Stride = static_cast<int32_t>(stride);
+    s->RowStep = -s->Stride;
+    s->Size = static_cast<uint32_t>(size);
+    s->TopRow = s->Storage + (height - 1) * stride;
+    s->ColorTable = colorTable;
+    s->PaletteCount = bitCount <= 8 ? 1 << bitCount : 0;
+    s->Layout = layout;
+    s->RebuildHeader();
+    return s;
+}
+
+void TDIBSharedImage::RebuildHeader() {
+    const bool masks = BitCount == 16 || BitCount == 32;
+    Header.assign(40 + (masks ? 12 : 0) + 4 * PaletteCount, 0);
+    PutLE(Header, 0, 40, 4);
+    PutLE(Header, 4, static_cast<uint32_t>(Width), 4);
+    PutLE(Header, 8, static_cast<uint32_t>(Height), 4);
+    PutLE(Header, 12, 1, 2);
+    PutLE(Header, 14, static_cast<uint32_t>(BitCount), 2);
+    PutLE(Header, 16, masks ? 3 : 0, 4);
+    PutLE(Header, 20, Size, 4);
+    size_t at = 40;
+    if (masks) {
+        PutLE(Header, 40, Layout.RedMask, 4);
+        PutLE(Header, 44, Layout.GreenMask, 4);
+        PutLE(Header, 48, Layout.BlueMask, 4);
+        at = 52;
+    }
+    std::memcpy(Header.data() + at, ColorTable.data(), 4 * size_t(PaletteCount));
+}
+
+TDIB::TDIB() : storage_(EmptyStorage()) {
+    ++storage_->RefCount;
+    PaletteBlock = storage_->ColorTable;
+    WantedLayout = storage_->Layout;
+}
+
+TDIB::TDIB(const TDIB& other) : TDIB() {
+    AssignFrom(&other);
+}
+
+TDIB& TDIB::operator=(const TDIB& other) {
+    AssignFrom(&other);
+    return *this;
+}
+
+TDIB::~TDIB() {
+    Release(storage_);
+}
+
+void TDIB::Adopt(TDIBSharedImage* storage) {
+    ++storage->RefCount;
+    Release(storage_);
+    storage_ = storage;
+    PaletteBlock = storage->ColorTable;
+    WantedLayout = storage->Layout;
+}
+
+void TDIB::WriteAccess() {
+    if (storage_->RefCount <= 1) return;
+    const TDIBSharedImage& old = *storage_;
+    TDIBSharedImage* copy;
+    if (old.Size == 0) {
+        // An empty image may still own a palette of its own.
+        copy = new TDIBSharedImage;
+        copy->ColorTable = old.ColorTable;
+        copy->Layout = old.Layout;
+        copy->RebuildHeader();
+    } else {
+        copy =
+            TDIBSharedImage::Build(old.Width, old.Height, old.BitCount, old.Layout, old.ColorTable);
+        std::memcpy(copy->Storage, old.Storage, old.Size);
+    }
+    Adopt(copy);
+}
+
+void TDIB::MakeEmpty() {
+    Adopt(EmptyStorage());
+}
+
+void TDIB::Resize(int32_t width, int32_t height, int32_t bitCount) {
+    if (width == Width() && height == Height() && bitCount == BitCount() &&
+        WantedLayout.SameMasks(CurrentLayout()))
+        return;
+    if (width <= 0 || height <= 0) {
+        MakeEmpty();
+        return;
+    }
+    Adopt(TDIBSharedImage::Build(width, height, bitCount, WantedLayout, PaletteBlock));
+}
+
+void TDIB::CheckRow(int32_t y) const {
+    if (y < 0 || y >= Height())
+        throw EInvalidGraphicOperation("スキャンラインのインデックスが範囲を越えました (" +
+                                       std::to_string(y) + ")");
+}
+
+uint8_t* TDIB::RowForWrite(int32_t y) {
+    WriteAccess();
+    CheckRow(y);
+    return storage_->TopRow + ptrdiff_t(y) * storage_->RowStep;
+}
+
+const uint8_t* TDIB::RowForRead(int32_t y) const {
+    CheckRow(y);
+    return storage_->TopRow + ptrdiff_t(y) * storage_->RowStep;
+}
+
+uint8_t* TDIB::TopRowForWrite() {
+    WriteAccess();
+    return storage_->TopRow;
+}
+
+uint8_t* TDIB::StorageForWrite() {
+    WriteAccess();
+    return storage_->Storage;
+}
+
+void TDIB::ApplyPalette() {
+    if (PaletteBlock == storage_->ColorTable) return;
+    const TPalette wanted = PaletteBlock;
+    WriteAccess();
+    PaletteBlock = wanted;
+    storage_->ColorTable = wanted;
+    storage_->RebuildHeader();
+    storage_->PaletteChanged = true;
+}
+
+uint32_t TDIB::GetPixel(int32_t x, int32_t y) const {
+    if (x < 0 || x >= Width() || y < 0 || y >= Height()) return 0;
+    const uint8_t* row = RowForRead(y);
+    switch (BitCount()) {
+    case 1:
+        return (row[x / 8] >> (7 - x % 8)) & 1;
+    case 4:
+        return x % 2 == 0 ? row[x / 2] >> 4 : row[x / 2] & 15;
+    case 8:
+        return row[x];
+    case 16:
+        return row[2 * x] | row[2 * x + 1] << 8;
+    case 24: {
+        const uint8_t* p = row + 3 * x;
+        return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+    }
+    default: {
+        const uint8_t* p = row + 4 * x;
+        return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24;
+    }
+    }
+}
+
+void TDIB::SetPixel(int32_t x, int32_t y, uint32_t v) {
+    if (x < 0 || x >= Width() || y < 0 || y >= Height()) return;
+    uint8_t* row = RowForWrite(y);
+    switch (BitCount()) {
+    case 1: {
+        const auto bit = static_cast<uint8_t>(0x80 >> (x % 8));
+        row[x / 8] = static_cast<uint8_t>((v & 1) ? row[x / 8] | bit : row[x / 8] & ~bit);
+        break;
+    }
+    case 4:
+        row[x / 2] = x % 2 == 0 ? static_cast<uint8_t>((row[x / 2] & 0x0F) | (v & 15) << 4)
+                                : static_cast<uint8_t>((row[x / 2] & 0xF0) | (v & 15));
+        break;
+    case 8:
+        row[x] = static_cast<uint8_t>(v);
+        break;
+    case 16:
+        row[2 * x] = static_cast<uint8_t>(v);
+        row[2 * x + 1] = static_cast<uint8_t>(v >> 8);
+        break;
+    case 24:
+        row[3 * x] = static_cast<uint8_t>(v >> 16);
+        row[3 * x + 1] = static_cast<uint8_t>(v >> 8);
+        row[3 * x + 2] = static_cast<uint8_t>(v);
+        break;
+    default:
+        for (int i = 0; i < 4; ++i)
+            row[4 * x + i] = static_cast<uint8_t>(v >> (8 * i));
+    }
+}
+
+static uint32_t EntryColor(const TPaletteEntry& e) {
+    return uint32_t(e.Red) << 16 | uint32_t(e.Green) << 8 | e.Blue;
+}
+
+void TDIB::RowToColors(int32_t y, uint32_t* out) const {
+    const uint8_t* row = RowForRead(y);
+    const TPalette& table = storage_->ColorTable;
+    const TChannelLayout& layout = CurrentLayout();
+    const int32_t w = Width();
+    switch (BitCount()) {
+    case 1:
+        for (int32_t x = 0; x < w; ++x)
+            out[x] = EntryColor(table[(row[x / 8] >> (7 - x % 8)) & 1]);
+        break;
+    case 4:
+        for (int32_t x = 0; x < w; ++x)
+            out[x] = EntryColor(table[x % 2 == 0 ? row[x / 2] >> 4 : row[x / 2] & 15]);
+        break;
+    case 8:
+        for (int32_t x = 0; x < w; ++x)
+            out[x] = EntryColor(table[row[x]]);
+        break;
+    case 24:
+        for (int32_t x = 0; x < w; ++x, row += 3)
+            out[x] = uint32_t(row[2]) << 16 | uint32_t(row[1]) << 8 | row[0];
+        break;
+    default: {
+        const int bytes = BitCount() / 8;
+        for (int32_t x = 0; x < w; ++x, row += bytes) {
+            uint32_t value = row[0] | row[1] << 8;
+            if (bytes == 4) value |= uint32_t(row[2]) << 16 | uint32_t(row[3]) << 24;
+            uint8_t r, g, b;
+            UnpackPixel(layout, value, r, g, b);
+            out[x] = uint32_t(r) << 16 | uint32_t(g) << 8 | b;
+        }
+    }
+    }
+}
+
+void TDIB::ChangeBitCount(int32_t bitCount) {
+    if (bitCount <= 0) {
+        MakeEmpty();
+        return;
+    }
+    if (IsEmpty()) {
+        Resize(std::max(Width(), 1), std::max(Height(), 1), bitCount);
+        return;
+    }
+    const TDIB source(*this);
+    const int32_t sourceBits = source.BitCount();
+    const bool widensIndices = bitCount == 8 && (sourceBits == 1 || sourceBits == 4);
+    if (bitCount < 16 && !widensIndices && bitCount != sourceBits)
+        throw EInvalidGraphicOperation("不正なピクセルフォーマットです");
+    Resize(Width(), Height(), bitCount);
+    if (SharesStorageWith(source)) return;
+    if (widensIndices) {
+        for (int32_t y = 0; y < Height(); ++y) {
+            uint8_t* row = RowForWrite(y);
+            for (int32_t x = 0; x < Width(); ++x)
+                row[x] = static_cast<uint8_t>(source.GetPixel(x, y));
+        }
+        return;
+    }
+    const TChannelLayout& layout = CurrentLayout();
+    std::vector<uint32_t> colors(static_cast<size_t>(Width()));
+    for (int32_t y = 0; y < Height(); ++y) {
+        source.RowToColors(y, colors.data());
+        uint8_t* row = RowForWrite(y);
+        for (const uint32_t c : colors) {
+            const auto r = static_cast<uint8_t>(c >> 16), g = static_cast<uint8_t>(c >> 8),
+                       b = static_cast<uint8_t>(c);
+            if (bitCount == 24) {
+                *row++ = b;
+                *row++ = g;
+                *row++ = r;
+                continue;
+            }
+            const uint32_t v = PackPixel(layout, r, g, b);
+            for (int i = 0; i < bitCount / 8; ++i)
+                *row++ = static_cast<uint8_t>(v >> (8 * i));
+        }
+    }
+}
+
+void TDIB::AssignFrom(const TGraphic* source) {
+    if (!source) {
+        MakeEmpty();
+        return;
+    }
+    if (const auto* dib = dynamic_cast<const TDIB*>(source)) {
+        if (dib != this) Adopt(dib->storage_);
+        return;
+    }
+    Resize(source->Width(), source->Height(), 24);
+    if (IsEmpty()) return;
+    std::memset(StorageForWrite(), 0, Size());
+    TSurface surface = Surface();
+    source->Draw(surface, TRect{0, 0, Width(), Height()});
+}
+
+TSurface TDIB::Surface() {
+    if (BitCount() != 24 && BitCount() != 32)
+        throw EInvalidGraphicOperation("不正なピクセルフォーマットです");
+    WriteAccess();
+    return TSurface{storage_->TopRow, storage_->RowStep, Width(), Height(), BitCount()};
+}
+
+void TDIB::DrawTo(TSurface& target, const TRect& rect) const {
+    if (IsEmpty() || rect.Width() <= 0 || rect.Height() <= 0) return;
+    // Clip to the target; each target pixel takes the source pixel its centre falls in.
+    const int32_t x0 = std::max(rect.Left, 0), x1 = std::min(rect.Right, target.Width);
+    const int32_t y0 = std::max(rect.Top, 0), y1 = std::min(rect.Bottom, target.Height);
+    if (x0 >= x1 || y0 >= y1) return;
+    const int64_t w = Width(), h = Height(), rw = rect.Width(), rh = rect.Height();
+    std::vector<int32_t> columns(static_cast<size_t>(x1 - x0));
+    for (int32_t x = x0; x < x1; ++x)
+        columns[x - x0] = static_cast<int32_t>((x - rect.Left) * w / rw);
+    const bool direct = columns.size() == static_cast<size_t>(w) && x0 == rect.Left;
+
+    std::vector<uint32_t> colors(static_cast<size_t>(w));
+    uint32_t lut[256];
+    if (BitCount() == 8)
+        for (int i = 0; i < 256; ++i)
+            lut[i] = EntryColor(storage_->ColorTable[i]) | 0xFF000000u;
+    const int bytes = target.BitCount / 8;
+    int32_t lastSource = -1;
+    uint8_t* lastRow = nullptr;
+    for (int32_t y = y0; y < y1; ++y) {
+        const auto sy = static_cast<int32_t>((y - rect.Top) * h / rh);
+        uint8_t* out = target.Row(y) + ptrdiff_t(x0) * bytes;
+        if (sy == lastSource) {
+            std::memcpy(out, lastRow, columns.size() * size_t(bytes));
+            continue;
+        }
+        if (bytes == 4 && BitCount() == 8) {
+            // The common case, an indexed image on a display bitmap: one table look-up a pixel.
+            const uint8_t* src = RowForRead(sy);
+            auto* dst = reinterpret_cast<uint32_t*>(out);
+            if (direct) {
+                for (size_t i = 0; i < columns.size(); ++i)
+                    dst[i] = lut[src[i]];
+            } else {
+                for (size_t i = 0; i < columns.size(); ++i)
+                    dst[i] = lut[src[columns[i]]];
+            }
+        } else {
+            RowToColors(sy, colors.data());
+            for (size_t i = 0; i < columns.size(); ++i) {
+                const uint32_t c = colors[columns[i]];
+                uint8_t* p = out + i * bytes;
+                p[0] = static_cast<uint8_t>(c);
+                p[1] = static_cast<uint8_t>(c >> 8);
+                p[2] = static_cast<uint8_t>(c >> 16);
+                if (bytes == 4) p[3] = 0xFF;
+            }
+        }
+        lastSource = sy;
+        lastRow = out;
+    }
+}
+
+void TDIB::SetWidth(int32_t width) {
+    if (width <= 0)
+        MakeEmpty();
+    else if (IsEmpty())
+        Resize(width, std::max(Height(), 1), 8);
+    else
+        Resize(width, Height(), BitCount());
+}
+
+void TDIB::SetHeight(int32_t height) {
+    if (height <= 0)
+        MakeEmpty();
+    else if (IsEmpty())
+        Resize(std::max(Width(), 1), height, 8);
+    else
+        Resize(Width(), height, BitCount());
+}
