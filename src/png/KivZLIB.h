@@ -1,0 +1,114 @@
+// Adapters over zlib's stream interface for the PNG codec. Each owns one side's buffer and a
+// callback that refills or drains it, and carries the two row buffers through which the codec
+// passes image rows. Rows are laid out as in the file: byte 0 is the filter type, the pixel data
+// follows. Results follow zlib: 0 or positive for success, negative for failure.
+#pragma once
+
+#include <zlib.h>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+// Two row buffers of equal capacity that trade places after each row.
+class TKivRowPair {
+public:
+    // Both buffers get capacity bytes, zeroed.
+    void Allocate(size_t capacity);
+    void Free();
+    uint8_t* Row() { return row_.data(); }
+    uint8_t* PreviousRow() { return previous_.data(); }
+    size_t Capacity() const { return row_.size(); }
+    // The current row becomes the previous one.
+    void Swap() { row_.swap(previous_); }
+    // Start of a pass: the row above the first row counts as all zero.
+    void ClearPrevious();
+
+private:
+    std::vector<uint8_t> row_, previous_;
+};
+
+class InflateAdapter {
+public:
+    static constexpr uint32_t InputSize = 24576;
+
+    // Called when the input is empty: put up to InputSize bytes into InputBuffer() and call
+    // SetInput, or point SetInput at bytes that stay valid until the next call. Returns 0 on
+    // success, non-zero to stop the read (Read returns that value).
+    using FillCallback = std::function<int()>;
+
+    InflateAdapter();
+    ~InflateAdapter();
+    InflateAdapter(const InflateAdapter&) = delete;
+    InflateAdapter& operator=(const InflateAdapter&) = delete;
+
+    // 0, or -1 when the buffer or zlib cannot be had.
+    int Start();
+    // Fills exactly count bytes; the last zlib result (>= 0) on success. Negative when the
+    // compressed data is corrupt or ends early; the fill callback's non-zero result when it
+    // stops.
+    int Read(uint8_t* destination, size_t count);
+    // Reads RowLength bytes into Rows.Row() and unfilters them against Rows.PreviousRow().
+    // 0, or negative on failure (read error or filter type above 4).
+    int ReadRow();
+    void Reset();
+    void End();
+
+    uint8_t* InputBuffer() { return input_.data(); }
+    void SetInput(const uint8_t* data, uint32_t count);
+
+    FillCallback Fill;
+    int32_t RowLength = 0;    // filter byte included
+    int32_t BitsPerPixel = 0; // of the file's rows; fixes the filters' byte distance
+    TKivRowPair Rows;
+
+private:
+    z_stream stream_{};
+    bool started_ = false;
+    std::vector<uint8_t> input_;
+};
+
+class DeflateAdapter {
+public:
+    static constexpr int32_t DefaultBufferSize = 24576;
+    static constexpr int32_t MaxBufferSize = 262143;
+
+    // Receives compressed bytes: every full buffer, then the rest at the end. 0 for success.
+    using DrainCallback = std::function<int(const uint8_t* data, uint32_t count)>;
+
+    DeflateAdapter();
+    ~DeflateAdapter();
+    DeflateAdapter(const DeflateAdapter&) = delete;
+    DeflateAdapter& operator=(const DeflateAdapter&) = delete;
+
+    // level: zlib's compression level; bufferSize outside 1..MaxBufferSize means the default.
+    // 0, or -1 when the buffer or zlib cannot be had.
+    int Start(int level, int32_t bufferSize);
+    // 0 (or zlib's non-negative result), negative on a zlib failure, or the drain's result.
+    int Write(const uint8_t* source, size_t count);
+    // Filters Rows.Row() against Rows.PreviousRow() as FilterChoice says (ChooseFilter in
+    // KivPNGFilter.h) and writes the RowLength bytes of the chosen row. Negative on failure.
+    int WriteRow();
+    // Flushes the stream's end through the drain and readies zlib for another stream.
+    // 0, -1 on a zlib failure, or the drain's result.
+    int Finish();
+    void End();
+
+    DrainCallback Drain;
+    int32_t RowLength = 0;          // filter byte included
+    int32_t BitsPerPixel = 0;       // of the PNG rows
+    int32_t FilterChoice = 1;       // 0 adaptive, 1 None, 2 Sub, 3 Up, 4 Average, 5 Paeth
+    int32_t SourceBitsPerPixel = 8; // of the image being written
+    TKivRowPair Rows;               // raw rows; byte 0 of each is room for the filter type
+    // Candidate rows for the filter choice, each at least RowLength bytes.
+    std::vector<uint8_t> BestCandidate, ScratchCandidate;
+    std::array<uint32_t, 256> Counters{};
+
+private:
+    int DrainFull();
+
+    z_stream stream_{};
+    bool started_ = false;
+    std::vector<uint8_t> output_;
+};
