@@ -66,10 +66,11 @@ TDIBSharedImage* TDIBSharedImage::Build(int32_t width, int32_t height, int32_t b
     if (!IsLayoutAllowed(bitCount, layout))
         throw EInvalidGraphicOperation("不正なピクセルフォーマットです");
     // The size field of the header is 32 bits; nothing larger can be stored or written.
+    constexpr int64_t limit = std::numeric_limits<int32_t>::max();
+    if (width <= 0 || height <= 0) throw EOutOfMemory();
     const int64_t stride = ((int64_t(width) * bitCount + 31) / 32) * 4;
+    if (stride > limit || stride * height > limit) throw EOutOfMemory();
     const int64_t size = stride * height;
-    if (width <= 0 || height <= 0 || size > std::numeric_limits<int32_t>::max())
-        throw EOutOfMemory();
     auto* s = new TDIBSharedImage;
     s->Storage = new (std::nothrow) uint8_t[static_cast<size_t>(size)];
     if (!s->Storage) {

@@ -1,0 +1,355 @@
+#include "base/Exceptions.h"
+#include "image/DIB.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+TDIB MakeImage(int w, int h, int bits) {
+    TDIB img;
+    img.Resize(w, h, bits);
+    for (int y = 0; y < h; ++y)
+        std::memset(img.RowForWrite(y), 0, img.Stride());
+    return img;
+}
+
+template <class E> std::string MessageOf(const std::function<void()>& fn) {
+    try {
+        fn();
+    } catch (const E& e) {
+        return e.Message();
+    }
+    return "(nothing raised)";
+}
+
+} // namespace
+
+TEST(DIB, FreshImageIsEmptyWithGreyRamp) {
+    TDIB img;
+    EXPECT_TRUE(img.IsEmpty());
+    EXPECT_EQ(img.BitCount(), 0);
+    EXPECT_EQ(img.Width(), 0);
+    for (int i = 0; i < 256; ++i) {
+        const auto v = static_cast<uint8_t>(i);
+        EXPECT_EQ(img.PaletteBlock[i], (TPaletteEntry{v, v, v, 0})) << "entry " << i;
+    }
+}
+
+TEST(DIB, ResizeGeometry) {
+    struct Case {
+        int w, h, bits, stride, size;
+    } cases[] = {{3, 2, 8, 4, 8},  {5, 1, 1, 4, 4},  {1, 1, 24, 4, 4},  {2, 3, 24, 8, 24},
+                 {33, 1, 1, 8, 8}, {9, 2, 4, 8, 16}, {3, 3, 16, 8, 24}, {2, 2, 32, 8, 16}};
+    for (const Case& c : cases) {
+        TDIB img;
+        if (c.bits == 16) img.WantedLayout = MakeLayout(5, 5, 5);
+        img.Resize(c.w, c.h, c.bits);
+        EXPECT_EQ(img.Stride(), c.stride) << c.w << "x" << c.h << "@" << c.bits;
+        EXPECT_EQ(img.RowStep(), -c.stride);
+        EXPECT_EQ(static_cast<int>(img.Size()), c.size) << c.w << "x" << c.h << "@" << c.bits;
+        // Rows are bottom-up: the top row lies highest in memory.
+        EXPECT_EQ(img.RowForRead(0), img.StorageForRead() + (c.h - 1) * c.stride);
+    }
+}
+
+TEST(DIB, ResizeKeepsPixelsOnlyForSameGeometry) {
+    TDIB img = MakeImage(4, 4, 8);
+    img.RowForWrite(1)[2] = 77;
+    const uint8_t* before = img.StorageForRead();
+    img.Resize(4, 4, 8);
+    EXPECT_EQ(img.StorageForRead(), before);
+    EXPECT_EQ(img.RowForRead(1)[2], 77);
+    img.Resize(5, 4, 8);
+    EXPECT_EQ(img.Width(), 5);
+}
+
+TEST(DIB, EmptyingAndChangeBitCountFromEmpty) {
+    TDIB img = MakeImage(4, 4, 8);
+    img.Resize(0, 10, 8);
+    EXPECT_TRUE(img.IsEmpty());
+    TDIB fresh;
+    fresh.ChangeBitCount(8);
+    EXPECT_EQ(fresh.Width(), 1);
+    EXPECT_EQ(fresh.Height(), 1);
+    EXPECT_EQ(fresh.BitCount(), 8);
+    fresh.ChangeBitCount(0);
+    EXPECT_TRUE(fresh.IsEmpty());
+}
+
+TEST(DIB, BuildErrorsLeaveImageUnchanged) {
+    TDIB img = MakeImage(2, 2, 8);
+    img.RowForWrite(0)[0] = 9;
+    EXPECT_EQ(MessageOf<EInvalidGraphicOperation>([&] { img.Resize(4, 4, 12); }),
+              "不正なビット数です (12)");
+    img.WantedLayout = MakeLayout(5, 6, 5);
+    EXPECT_EQ(MessageOf<EInvalidGraphicOperation>([&] { img.Resize(4, 4, 24); }),
+              "不正なピクセルフォーマットです");
+    img.WantedLayout = MakeLayout(8, 8, 8);
+    // Larger than the 32-bit size field can describe.
+    EXPECT_EQ(MessageOf<EOutOfMemory>([&] { img.Resize(0x7FFFFFFF, 0x7FFFFFFF, 32); }),
+              "メモリが足りません");
+    EXPECT_EQ(img.Width(), 2);
+    EXPECT_EQ(img.BitCount(), 8);
+    EXPECT_EQ(img.RowForRead(0)[0], 9);
+}
+
+TEST(DIB, RowRangeErrors) {
+    TDIB img = MakeImage(3, 2, 8);
+    EXPECT_EQ(MessageOf<EInvalidGraphicOperation>([&] { img.RowForRead(2); }),
+              "スキャンラインのインデックスが範囲を越えました (2)");
+    EXPECT_EQ(MessageOf<EInvalidGraphicOperation>([&] { img.RowForWrite(-1); }),
+              "スキャンラインのインデックスが範囲を越えました (-1)");
+}
+
+TEST(DIB, CopiesShareUntilOneWrites) {
+    TDIB a = MakeImage(4, 2, 8);
+    a.RowForWrite(0)[0] = 1;
+    TDIB b(a);
+    EXPECT_TRUE(b.SharesStorageWith(a));
+    b.RowForRead(0);
+    b.TopRowForRead();
+    EXPECT_TRUE(b.SharesStorageWith(a)) << "reading must not separate the copies";
+    b.RowForWrite(0)[0] = 2;
+    EXPECT_FALSE(b.SharesStorageWith(a));
+    EXPECT_EQ(a.RowForRead(0)[0], 1);
+    EXPECT_EQ(b.RowForRead(0)[0], 2);
+    // The last holder writes in place.
+    const uint8_t* row = b.RowForRead(0);
+    EXPECT_EQ(b.RowForWrite(0), row);
+}
+
+TEST(DIB, PaletteReachesStorageOnlyThroughApplyPalette) {
+    TDIB a = MakeImage(2, 2, 8);
+    TDIB shared(a);
+    a.PaletteBlock[5] = {1, 2, 3, 0};
+    const uint8_t* header = a.HeaderBlock();
+    EXPECT_EQ(header[40 + 5 * 4], 5) << "header must not change before ApplyPalette";
+    a.ApplyPalette();
+    EXPECT_EQ(a.HeaderBlock()[40 + 5 * 4], 1);
+    EXPECT_EQ(a.HeaderBlock()[40 + 5 * 4 + 2], 3);
+    EXPECT_FALSE(a.SharesStorageWith(shared));
+    EXPECT_EQ(shared.PaletteBlock[5], (TPaletteEntry{5, 5, 5, 0})) << "the copy keeps its colours";
+    // An unchanged block does nothing, not even a copy.
+    TDIB again(a);
+    a.ApplyPalette();
+    EXPECT_TRUE(a.SharesStorageWith(again));
+}
+
+TEST(DIB, PaletteOfAnEmptyImageCarriesIntoResize) {
+    TDIB img;
+    img.PaletteBlock[0] = {10, 20, 30, 0};
+    img.ApplyPalette();
+    TDIB other;
+    EXPECT_EQ(other.PaletteBlock[0], (TPaletteEntry{0, 0, 0, 0})) << "shared empty storage changed";
+    img.Resize(1, 1, 8);
+    EXPECT_EQ(img.PaletteBlock[0], (TPaletteEntry{10, 20, 30, 0}));
+}
+
+TEST(DIB, HeaderBlockLayout) {
+    TDIB img = MakeImage(3, 2, 8);
+    ASSERT_EQ(img.HeaderSize(), 1064);
+    const uint8_t* h = img.HeaderBlock();
+    auto le32 = [&](int at) { return h[at] | h[at + 1] << 8 | h[at + 2] << 16 | h[at + 3] << 24; };
+    EXPECT_EQ(le32(0), 40);
+    EXPECT_EQ(le32(4), 3);
+    EXPECT_EQ(le32(8), 2);
+    EXPECT_EQ(h[12], 1);
+    EXPECT_EQ(h[14], 8);
+    EXPECT_EQ(le32(16), 0);
+    EXPECT_EQ(le32(20), 8);
+    TDIB hi;
+    hi.WantedLayout = MakeLayout(5, 6, 5);
+    hi.Resize(1, 1, 16);
+    ASSERT_EQ(hi.HeaderSize(), 52);
+    const uint8_t* m = hi.HeaderBlock();
+    EXPECT_EQ(m[16], 3);
+    EXPECT_EQ(m[40] | m[41] << 8, 0xF800);
+    EXPECT_EQ(m[44] | m[45] << 8, 0x07E0);
+    EXPECT_EQ(m[48], 0x1F);
+}
+
+TEST(DIB, PixelAccessByBitCount) {
+    struct Case {
+        int bits;
+        uint32_t value, readBack;
+    } cases[] = {{1, 3, 1},
+                 {4, 0x19, 9},
+                 {8, 0x1FF, 0xFF},
+                 {16, 0x12345, 0x2345},
+                 {24, 0xABCDEF, 0xABCDEF},
+                 {32, 0x80112233, 0x80112233}};
+    for (const Case& c : cases) {
+        TDIB img;
+        if (c.bits == 16) img.WantedLayout = MakeLayout(5, 6, 5);
+        img.Resize(9, 2, c.bits);
+        std::memset(img.StorageForWrite(), 0, img.Size());
+        img.SetPixel(3, 1, c.value);
+        EXPECT_EQ(img.GetPixel(3, 1), c.readBack) << c.bits << " bits";
+        EXPECT_EQ(img.GetPixel(2, 1), 0u) << c.bits << " bits: neighbour touched";
+        EXPECT_EQ(img.GetPixel(4, 1), 0u) << c.bits << " bits: neighbour touched";
+        EXPECT_EQ(img.GetPixel(9, 1), 0u);
+        EXPECT_EQ(img.GetPixel(-1, 0), 0u);
+        img.SetPixel(9, 0, 1); // ignored outside
+        img.SetPixel(0, -1, 1);
+    }
+    // 24 bits read and write as 0x00BBGGRR: the first stored byte is blue.
+    TDIB rgb = MakeImage(1, 1, 24);
+    rgb.SetPixel(0, 0, 0x112233);
+    EXPECT_EQ(rgb.RowForRead(0)[0], 0x11);
+    EXPECT_EQ(rgb.RowForRead(0)[2], 0x33);
+    // On a 4-bit image only the addressed nibble changes.
+    TDIB nib = MakeImage(4, 1, 4);
+    nib.RowForWrite(0)[1] = 0xA0;
+    nib.SetPixel(3, 0, 9);
+    EXPECT_EQ(nib.RowForRead(0)[1], 0xA9);
+    EXPECT_EQ(nib.RowForRead(0)[0], 0);
+}
+
+TEST(DIB, LayoutsFromMasks) {
+    const TChannelLayout l565 = MakeLayout(5, 6, 5);
+    EXPECT_EQ(l565.RedMask, 0xF800u);
+    EXPECT_EQ(l565.GreenMask, 0x07E0u);
+    EXPECT_EQ(l565.BlueMask, 0x001Fu);
+    EXPECT_EQ(l565.RedShift, 8);
+    EXPECT_EQ(l565.GreenShift, 3);
+    EXPECT_EQ(l565.BlueShift, 3);
+    EXPECT_TRUE(MakeLayoutFromMasks(0x7C00, 0x3E0, 0x1F).SameMasks(MakeLayout(5, 5, 5)));
+    // Positions are normalised: only run lengths count.
+    EXPECT_TRUE(MakeLayoutFromMasks(0xFF, 0xFF00, 0xFF0000).SameMasks(MakeLayout(8, 8, 8)));
+    // Bit 31 is never searched, so a mask in the top byte counts 7 bits.
+    EXPECT_EQ(MakeLayoutFromMasks(0xFF000000u, 0xFF0000, 0xFF00).RedBits, 7);
+    EXPECT_TRUE(IsLayoutAllowed(16, MakeLayout(5, 5, 5)));
+    EXPECT_TRUE(IsLayoutAllowed(16, l565));
+    EXPECT_FALSE(IsLayoutAllowed(16, MakeLayout(8, 8, 8)));
+    EXPECT_FALSE(IsLayoutAllowed(32, l565));
+    EXPECT_FALSE(IsLayoutAllowed(16, MakeLayoutFromMasks(0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu)));
+    uint8_t r, g, b;
+    UnpackPixel(MakeLayout(5, 5, 5), 0x7FFF, r, g, b);
+    EXPECT_EQ(r, 255);
+    EXPECT_EQ(g, 255);
+    EXPECT_EQ(b, 255);
+    UnpackPixel(l565, 0x8410, r, g, b);
+    EXPECT_EQ(r, 0x90); // 5 bits 10000 repeat into 10010000
+    EXPECT_EQ(g, 0xA0); // 6 bits 100000 repeat into 10100000
+    EXPECT_EQ(b, 0x90);
+}
+
+TEST(DIB, ChangeBitCountKeepsThePicture) {
+    TDIB img = MakeImage(3, 2, 8);
+    img.PaletteBlock[7] = {8, 128, 255, 0}; // blue 8, green 128, red 255
+    img.PaletteBlock[9] = {0x33, 0x22, 0x11, 0};
+    img.ApplyPalette();
+    img.RowForWrite(0)[0] = 7;
+    img.RowForWrite(1)[2] = 9;
+
+    TDIB to16(img);
+    to16.WantedLayout = MakeLayout(5, 6, 5);
+    to16.ChangeBitCount(16);
+    EXPECT_EQ(to16.BitCount(), 16);
+    EXPECT_EQ(to16.GetPixel(0, 0), 0xFC01u);
+
+    TDIB to24(img);
+    to24.ChangeBitCount(24);
+    EXPECT_EQ(to24.GetPixel(2, 1), 0x332211u) << "24-bit pixels read as 0x00BBGGRR";
+
+    TDIB to32(img);
+    to32.ChangeBitCount(32);
+    EXPECT_EQ(to32.GetPixel(2, 1), 0x112233u) << "32-bit pixels read raw 0x00RRGGBB";
+    EXPECT_EQ(img.GetPixel(0, 0), 7u) << "the source keeps its pixels";
+
+    // 4 to 8 bits keeps indices and palette.
+    TDIB nib = MakeImage(3, 1, 4);
+    nib.SetPixel(1, 0, 12);
+    nib.ChangeBitCount(8);
+    EXPECT_EQ(nib.BitCount(), 8);
+    EXPECT_EQ(nib.GetPixel(1, 0), 12u);
+    EXPECT_EQ(nib.GetPixel(0, 0), 0u);
+
+    // Narrowing would lose the picture: refused, image unchanged.
+    EXPECT_THROW(to24.ChangeBitCount(8), EInvalidGraphicOperation);
+    EXPECT_EQ(to24.BitCount(), 24);
+    EXPECT_EQ(to24.GetPixel(2, 1), 0x332211u);
+}
+
+TEST(DIB, RowToColors) {
+    TDIB img = MakeImage(2, 1, 1);
+    img.PaletteBlock[1] = {1, 2, 3, 0};
+    img.ApplyPalette();
+    img.SetPixel(1, 0, 1);
+    uint32_t colors[2];
+    img.RowToColors(0, colors);
+    EXPECT_EQ(colors[0], 0u);
+    EXPECT_EQ(colors[1], 0x030201u);
+
+    TDIB hi;
+    hi.WantedLayout = MakeLayout(5, 5, 5);
+    hi.Resize(1, 1, 16);
+    hi.SetPixel(0, 0, 0x7C00);
+    hi.RowToColors(0, colors);
+    EXPECT_EQ(colors[0], 0xFF0000u);
+}
+
+namespace {
+// A graphic that is not an indexed image: it paints its left half red and right half blue.
+class TwoColours : public TGraphic {
+public:
+    void Assign(const TGraphic*) override {}
+    void Draw(TSurface& target, const TRect& rect) const override {
+        for (int y = rect.Top; y < rect.Bottom; ++y)
+            for (int x = rect.Left; x < rect.Right; ++x) {
+                uint8_t* p = target.Row(y) + x * (target.BitCount / 8);
+                const bool left = x < rect.Left + rect.Width() / 2;
+                p[0] = left ? 0 : 255;
+                p[2] = left ? 255 : 0;
+            }
+    }
+    bool Empty() const override { return false; }
+    int32_t Width() const override { return 4; }
+    int32_t Height() const override { return 2; }
+    void LoadFromStream(TStream&) override {}
+    void SaveToStream(TStream&) const override {}
+};
+} // namespace
+
+TEST(DIB, AssignFrom) {
+    TDIB a = MakeImage(2, 2, 8);
+    TDIB b;
+    b.AssignFrom(&a);
+    EXPECT_TRUE(b.SharesStorageWith(a));
+    b.AssignFrom(&b);
+    EXPECT_TRUE(b.SharesStorageWith(a));
+    b.AssignFrom(nullptr);
+    EXPECT_TRUE(b.IsEmpty());
+
+    TwoColours other;
+    TDIB drawn;
+    drawn.AssignFrom(&other);
+    EXPECT_EQ(drawn.BitCount(), 24);
+    EXPECT_EQ(drawn.Width(), 4);
+    EXPECT_EQ(drawn.GetPixel(0, 1), 0x0000FFu);
+    EXPECT_EQ(drawn.GetPixel(3, 0), 0xFF0000u);
+    EXPECT_EQ(drawn.PaletteBlock[3], (TPaletteEntry{3, 3, 3, 0})) << "palette left as it was";
+}
+
+TEST(DIB, DrawToStretchesWithoutBlending) {
+    TDIB img = MakeImage(2, 2, 8);
+    img.PaletteBlock[1] = {0x10, 0x20, 0x30, 0};
+    img.ApplyPalette();
+    img.RowForWrite(0)[1] = 1;
+    // A 4 x 4 surface of 32 bits, image drawn twice as large.
+    std::vector<uint32_t> pixels(16, 0xDEADBEEF);
+    TSurface s{reinterpret_cast<uint8_t*>(pixels.data()), 16, 4, 4, 32};
+    img.DrawTo(s, TRect{0, 0, 4, 4});
+    const uint32_t grey0 = 0xFF000000, col = 0xFF302010;
+    const std::vector<uint32_t> expected = {grey0, grey0, col,   col,   grey0, grey0, col,   col,
+                                            grey0, grey0, grey0, grey0, grey0, grey0, grey0, grey0};
+    EXPECT_EQ(pixels, expected);
+    // Clipped to the surface: an offset rectangle writes only what lies inside.
+    std::vector<uint32_t> small(4, 7);
+    TSurface t{reinterpret_cast<uint8_t*>(small.data()), 8, 2, 2, 32};
+    img.DrawTo(t, TRect{1, 1, 3, 3});
+    EXPECT_EQ(small, (std::vector<uint32_t>{7, 7, 7, grey0}));
+}
