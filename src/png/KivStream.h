@@ -17,9 +17,16 @@ class TStream;
 // Progress bookkeeping shared by both directions; all figures in percent.
 struct TKivProgress {
     int32_t base = 0, lastReported = 0, span = 0, remaining = 99;
-    int32_t divisor = 1;
+    int64_t divisor = 1;
     int32_t mode = 0;          // 0 counts stream bytes, 1 counts rows
     int64_t startPosition = 0; // mode 0: position the phase started at
+
+    void Start();
+    // A new phase taking percent of what is left (all of it unless 0 < percent < 100).
+    void Phase(int32_t mode, int64_t divisor, int32_t percent, int64_t startPosition);
+    // value: a stream position (mode 0) or a row number (mode 1). Returns the percent to
+    // report, or -1 when it has not grown. clampRows caps a row count at the phase's span.
+    int32_t Step(int64_t value, bool clampRows);
 };
 
 class TKivCustomReadStream {
@@ -88,7 +95,6 @@ protected:
 private:
     void Refill();
     void Report(int32_t percent);
-    int64_t StreamPosition();
 
     std::vector<uint8_t> buffer_;
 };

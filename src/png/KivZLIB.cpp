@@ -1,0 +1,237 @@
+#include "png/KivZLIB.h"
+
+#include "png/KivPNGFilter.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+// zlib counts in 32 bits; longer requests go in pieces of this size.
+constexpr size_t ZlibPiece = size_t(1) << 30;
+
+// Paeth predictor with the standard's tie order: left, above, upper left.
+inline uint8_t Paeth(int left, int above, int upperLeft) {
+    const int p = above - upperLeft;
+    const int q = left - upperLeft;
+    const int pa = std::abs(p);
+    const int pb = std::abs(q);
+    const int pc = std::abs(p + q);
+    return static_cast<uint8_t>(pa <= pb && pa <= pc ? left : pb <= pc ? above : upperLeft);
+}
+
+// Reverses the row's filter in place. data and above hold n bytes; bpp is the byte distance.
+// false for an unknown filter type.
+bool Unfilter(uint8_t type, uint8_t* data, const uint8_t* above, size_t n, size_t bpp) {
+    switch (type) {
+    case 0:
+        return true;
+    case 1:
+        for (size_t i = bpp; i < n; ++i)
+            data[i] = uint8_t(data[i] + data[i - bpp]);
+        return true;
+    case 2:
+        for (size_t i = 0; i < n; ++i)
+            data[i] = uint8_t(data[i] + above[i]);
+        return true;
+    case 3: {
+        const size_t head = std::min(bpp, n);
+        for (size_t i = 0; i < head; ++i)
+            data[i] = uint8_t(data[i] + (above[i] >> 1));
+        for (size_t i = head; i < n; ++i) {
+            data[i] = uint8_t(data[i] + ((data[i - bpp] + above[i]) >> 1));
+        }
+        return true;
+    }
+    case 4: {
+        const size_t head = std::min(bpp, n);
+        for (size_t i = 0; i < head; ++i)
+            data[i] = uint8_t(data[i] + above[i]);
+        for (size_t i = head; i < n; ++i) {
+            data[i] = uint8_t(data[i] + Paeth(data[i - bpp], above[i], above[i - bpp]));
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+// ---- row buffers
+
+void TKivRowPair::Allocate(size_t capacity) {
+    row_.assign(capacity, 0);
+    previous_.assign(capacity, 0);
+}
+
+void TKivRowPair::Free() {
+    row_ = {};
+    previous_ = {};
+}
+
+void TKivRowPair::ClearPrevious() {
+    std::fill(previous_.begin(), previous_.end(), uint8_t(0));
+}
+
+// ---- inflate
+
+InflateAdapter::InflateAdapter() = default;
+InflateAdapter::~InflateAdapter() {
+    End();
+}
+
+int InflateAdapter::Start() {
+    End();
+    try {
+        input_.resize(InputSize);
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
+    stream_ = {};
+    if (inflateInit(&stream_) != Z_OK) return -1;
+    started_ = true;
+    return 0;
+}
+
+void InflateAdapter::SetInput(const uint8_t* data, uint32_t count) {
+    stream_.next_in = const_cast<Bytef*>(data); // zlib never writes through next_in
+    stream_.avail_in = count;
+}
+
+int InflateAdapter::Read(uint8_t* destination, size_t count) {
+    if (!started_) return Z_STREAM_ERROR;
+    int result = Z_OK;
+    while (count > 0) {
+        const size_t piece = std::min(count, ZlibPiece);
+        stream_.next_out = destination;
+        stream_.avail_out = static_cast<uInt>(piece);
+        while (stream_.avail_out > 0) {
+            if (stream_.avail_in == 0 && Fill) {
+                const int filled = Fill();
+                if (filled != 0) return filled;
+            }
+            result = inflate(&stream_, Z_NO_FLUSH);
+            if (result < 0) return result;
+            if (result == Z_NEED_DICT) return Z_DATA_ERROR; // PNG data never has a dictionary
+            if (result == Z_STREAM_END && stream_.avail_out > 0) return Z_DATA_ERROR;
+        }
+        destination += piece;
+        count -= piece;
+    }
+    return result;
+}
+
+int InflateAdapter::ReadRow() {
+    if (RowLength <= 0 || size_t(RowLength) > Rows.Capacity()) return Z_STREAM_ERROR;
+    uint8_t* row = Rows.Row();
+    const int result = Read(row, size_t(RowLength));
+    if (result < 0) return result;
+    if (result > 0 && result != Z_STREAM_END) return -1; // a fill that asked to stop
+    const size_t distance = size_t(BitsPerPixel + 7) / 8;
+    return Unfilter(row[0], row + 1, Rows.PreviousRow() + 1, size_t(RowLength) - 1, distance) ? 0
+                                                                                              : -1;
+}
+
+void InflateAdapter::Reset() {
+    if (started_) inflateReset(&stream_);
+    SetInput(nullptr, 0);
+}
+
+void InflateAdapter::End() {
+    input_ = {};
+    if (started_) inflateEnd(&stream_);
+    started_ = false;
+    stream_ = {};
+}
+
+// ---- deflate
+
+DeflateAdapter::DeflateAdapter() = default;
+DeflateAdapter::~DeflateAdapter() {
+    End();
+}
+
+int DeflateAdapter::Start(int level, int32_t bufferSize) {
+    if (bufferSize <= 0 || bufferSize > MaxBufferSize) bufferSize = DefaultBufferSize;
+    End();
+    try {
+        output_.resize(size_t(bufferSize));
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
+    stream_ = {};
+    if (deflateInit(&stream_, level) != Z_OK) return -1;
+    started_ = true;
+    stream_.next_out = output_.data();
+    stream_.avail_out = static_cast<uInt>(output_.size());
+    return 0;
+}
+
+int DeflateAdapter::DrainFull() {
+    const int drained = Drain ? Drain(output_.data(), static_cast<uint32_t>(output_.size())) : 0;
+    stream_.next_out = output_.data();
+    stream_.avail_out = static_cast<uInt>(output_.size());
+    return drained;
+}
+
+int DeflateAdapter::Write(const uint8_t* source, size_t count) {
+    if (!started_) return Z_STREAM_ERROR;
+    int result = Z_OK;
+    while (count > 0) {
+        const size_t piece = std::min(count, ZlibPiece);
+        stream_.next_in = const_cast<Bytef*>(source); // zlib never writes through next_in
+        stream_.avail_in = static_cast<uInt>(piece);
+        while (stream_.avail_in > 0) {
+            result = deflate(&stream_, Z_NO_FLUSH);
+            if (result < 0) return result;
+            if (stream_.avail_out == 0) {
+                const int drained = DrainFull();
+                if (drained != 0) return drained;
+            }
+        }
+        source += piece;
+        count -= piece;
+    }
+    return result;
+}
+
+int DeflateAdapter::WriteRow() {
+    if (RowLength <= 0 || size_t(RowLength) > Rows.Capacity() ||
+        size_t(RowLength) > BestCandidate.size() || size_t(RowLength) > ScratchCandidate.size()) {
+        return Z_STREAM_ERROR;
+    }
+    const uint8_t* chosen = ChooseFilter(
+        Rows.Row(), Rows.PreviousRow(), size_t(RowLength), BitsPerPixel, SourceBitsPerPixel,
+        FilterChoice, BestCandidate.data(), ScratchCandidate.data(), Counters.data());
+    return Write(chosen, size_t(RowLength));
+}
+
+int DeflateAdapter::Finish() {
+    if (!started_) return -1;
+    for (;;) {
+        const int result = deflate(&stream_, Z_FINISH);
+        if (result < 0) return -1;
+        if (result == Z_STREAM_END) break;
+        if (stream_.avail_out == 0) {
+            const int drained = DrainFull();
+            if (drained != 0) return drained;
+        }
+    }
+    const size_t held = output_.size() - stream_.avail_out;
+    int drained = 0;
+    if (held > 0 && Drain) drained = Drain(output_.data(), static_cast<uint32_t>(held));
+    stream_.next_out = output_.data();
+    stream_.avail_out = static_cast<uInt>(output_.size());
+    deflateReset(&stream_);
+    return drained;
+}
+
+void DeflateAdapter::End() {
+    output_ = {};
+    if (started_) deflateEnd(&stream_);
+    started_ = false;
+    stream_ = {};
+}
