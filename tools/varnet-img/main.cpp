@@ -1,0 +1,82 @@
+// varnet-img: converts and describes image files with the editor's own codecs.
+//   varnet-img convert IN OUT [--option=value ...]
+//   varnet-img info IN
+// Exit status: 0 done, 1 the files could not be read or written, 2 bad command line.
+#include "formats.h"
+
+#include "base/Stream.h"
+#include "image/DIB.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kUsage = "usage: varnet-img convert IN OUT [--option=value ...]\n"
+                           "       varnet-img info IN\n";
+
+TDIB LoadImage(const std::string& path) {
+    const TImageFormat& format = FormatForPath(path);
+    TDIB image;
+    TFileStream stream(path, TFileStream::fmOpenRead);
+    format.Load(image, stream);
+    return image;
+}
+
+TOptions ParseOptions(const std::vector<std::string>& args, const TImageFormat& format) {
+    TOptions options;
+    for (const std::string& arg : args) {
+        if (arg.rfind("--", 0) != 0) throw TUsageError("unexpected argument " + arg);
+        const size_t equals = arg.find('=');
+        const std::string name = arg.substr(2, equals == std::string::npos ? equals : equals - 2);
+        const auto& known = format.OptionNames;
+        if (std::find(known.begin(), known.end(), name) == known.end())
+            throw TUsageError("option --" + name + " is not known for " + format.Extension);
+        options[name] = equals == std::string::npos ? "" : arg.substr(equals + 1);
+    }
+    return options;
+}
+
+int Convert(const std::vector<std::string>& args) {
+    if (args.size() < 2) throw TUsageError("convert needs IN and OUT");
+    const std::string& out = args[1];
+    const TImageFormat& outFormat = FormatForPath(out);
+    const TOptions options = ParseOptions({args.begin() + 2, args.end()}, outFormat);
+    const TDIB image = LoadImage(args[0]);
+    // A failed write leaves no output file behind (nor harms one that was there).
+    WriteFileAtomically(out, [&](TStream& stream) { outFormat.Save(image, stream, options); });
+    return 0;
+}
+
+int Info(const std::vector<std::string>& args) {
+    if (args.size() != 1) throw TUsageError("info needs exactly one file");
+    const TDIB image = LoadImage(args[0]);
+    std::printf("width: %d\nheight: %d\nbits: %d\npalette_count: %d\n", image.Width(),
+                image.Height(), image.BitCount(), image.PaletteCount());
+    return 0;
+}
+
+int Run(const std::vector<std::string>& args) {
+    if (args.empty()) throw TUsageError("no command given");
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (args[0] == "convert") return Convert(rest);
+    if (args[0] == "info") return Info(rest);
+    throw TUsageError("unknown command " + args[0]);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run({argv + 1, argv + argc});
+    } catch (const TUsageError& e) {
+        std::fprintf(stderr, "varnet-img: %s\n%s", e.what(), kUsage);
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "varnet-img: %s\n", e.what());
+        return 1;
+    }
+}
