@@ -207,6 +207,15 @@ void TKivCustomReadStream::ReadBlock(void* destination, int64_t count) {
     consumed_ += rest;
 }
 
+const uint8_t* TKivCustomReadStream::ReadInPlace(int64_t count) {
+    if (endOfData_ || aborted_ || count <= 0 || count > available_) return nullptr;
+    const uint8_t* bytes = cursor_;
+    cursor_ += count;
+    available_ -= count;
+    consumed_ += count;
+    return bytes;
+}
+
 void TKivCustomReadStream::SkipBytes(int64_t count) {
     if (endOfData_ || aborted_) return;
     if (count > total_ - consumed_) {

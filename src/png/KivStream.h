@@ -65,6 +65,9 @@ protected:
     uint32_t ReadLong();
     void ReadBlock(void* destination, int64_t count);
     void SkipBytes(int64_t count);
+    // The next count bytes where they already lie (buffer or memory), consumed; nullptr, with
+    // nothing consumed, when they are not all at hand. Valid until the next read.
+    const uint8_t* ReadInPlace(int64_t count);
     // Bytes of the data not yet consumed.
     int64_t Remaining() const { return total_ - consumed_; }
 

@@ -1,0 +1,536 @@
+#include "png/KivPNGReader.h"
+
+#include "image/DIB.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+// Chunk flags: which chunks the decode has met.
+constexpr uint32_t SeenIHDR = 1, ImageDone = 2, SeenIEND = 4, SeenPLTE = 8, SeenPrivate = 16;
+
+constexpr const char* ReadErrorText = "Read Image (PNG): Read Error";
+
+// Colour rows to image rows: pixels of In file bytes; one grey byte or three colour bytes
+// (red at 0, green at Gap, blue at 2 * Gap) stored as blue, green, red; alpha at byte Alpha
+// (none when negative) goes to the alpha row as 255 - alpha.
+template <int In, int Colours, int Gap, int Alpha>
+void ConvertPixels(const uint8_t* src, size_t count, uint8_t* dst, uint8_t* alpha) {
+    for (size_t i = 0; i < count; ++i, src += In) {
+        if constexpr (Colours == 1) {
+            dst[i] = src[0];
+        } else {
+            dst[3 * i] = src[2 * Gap];
+            dst[3 * i + 1] = src[Gap];
+            dst[3 * i + 2] = src[0];
+        }
+        if constexpr (Alpha >= 0) alpha[i] = uint8_t(255 - src[Alpha]);
+    }
+}
+
+// 2-bit samples widened to 4-bit indices of the same value; bytes are the output's length.
+void Widen2To4(const uint8_t* src, size_t bytes, uint8_t* dst) {
+    for (size_t j = 0; j < bytes; ++j) {
+        const unsigned b = src[j >> 1] >> ((j & 1) ? 0 : 4);
+        dst[j] = uint8_t((b >> 2 & 3) << 4 | (b & 3));
+    }
+}
+
+// Puts count pixels of src (packed at bitsPerPixel) at x = start + i * step of row.
+void ScatterPixels(const uint8_t* src, size_t count, int32_t bitsPerPixel, int32_t start,
+                   int32_t step, uint8_t* row) {
+    size_t x = size_t(start);
+    switch (bitsPerPixel) {
+    case 1:
+        for (size_t i = 0; i < count; ++i, x += size_t(step)) {
+            const unsigned bit = src[i >> 3] >> (7 - (i & 7)) & 1;
+            const unsigned shift = 7 - (x & 7);
+            row[x >> 3] = uint8_t((row[x >> 3] & ~(1u << shift)) | bit << shift);
+        }
+        break;
+    case 4:
+        for (size_t i = 0; i < count; ++i, x += size_t(step)) {
+            const unsigned nibble = (i & 1) ? src[i >> 1] & 15 : src[i >> 1] >> 4;
+            uint8_t& b = row[x >> 1];
+            b = (x & 1) ? uint8_t((b & 0xF0) | nibble) : uint8_t((b & 0x0F) | nibble << 4);
+        }
+        break;
+    case 8:
+        for (size_t i = 0; i < count; ++i, x += size_t(step))
+            row[x] = src[i];
+        break;
+    default: // 24
+        for (size_t i = 0; i < count; ++i, x += size_t(step)) {
+            std::memcpy(row + 3 * x, src + 3 * i, 3);
+        }
+        break;
+    }
+}
+
+int32_t ImageBitsFor(int32_t colorType, int32_t depth, bool alpha) {
+    if (colorType == 2) return 24;
+    if (alpha || depth == 16) return 8;
+    return depth == 2 ? 4 : depth;
+}
+
+} // namespace
+
+TKivPNGReadStream::TKivPNGReadStream() {
+    inflate_.Fill = [this] { return FillInput(); };
+}
+
+void TKivPNGReadStream::DecodeImage() {
+    maskUsable_ = Mask != nullptr && static_cast<TGraphic*>(Mask) != target_;
+    ProgressStart();
+    ProgressPhase(0, 0, 30);
+
+    alpha_ = grey_ = maskFromPalette_ = false;
+    interlace_ = 0;
+    keyText_.clear();
+    colorType_ = -1;
+    transparentColor_ = backgroundColor_ = ColorNone;
+    significantBits_ = 0;
+    gamma_ = 0;
+    chunkFlags_ = 0;
+    paletteAlpha_.fill(255);
+
+    uint8_t signature[8] = {};
+    ReadBlock(signature, 8);
+    if (std::memcmp(signature, PngSignature.data(), 8) != 0) {
+        throw EKivPNG("PNG LoadStream: Not PNG Format");
+    }
+
+    {
+        struct TGuard {
+            TKivPNGReadStream& self;
+            ~TGuard() {
+                self.inflate_.End();
+                self.inflate_.Rows.Free();
+                self.convertRow_ = {};
+                self.alphaRow_ = {};
+            }
+        } guard{*this};
+        ReadChunks();
+    }
+
+    if (!endOfData_ && !aborted_ && !alpha_ && maskFromPalette_ && maskUsable_) {
+        BuildMaskFromPaletteAlpha();
+    }
+    ProgressEnd();
+}
+
+void TKivPNGReadStream::ReadChunks() {
+    while (!endOfData_ && !aborted_ && (chunkFlags_ & SeenIEND) == 0) {
+        chunkLeft_ = ReadLong();
+        const uint32_t type = ReadLong();
+        if (endOfData_ || aborted_) break;
+        const bool headerSeen = (chunkFlags_ & SeenIHDR) != 0;
+        const bool beforeData = headerSeen && (chunkFlags_ & ImageDone) == 0;
+        const bool beforePalette = beforeData && (chunkFlags_ & SeenPLTE) == 0;
+        switch (type) {
+        case ChunkIHDR:
+            ReadHeader();
+            break;
+        case ChunkPLTE:
+            if (beforePalette) ReadPalette();
+            break;
+        case ChunkTRNS:
+            if (beforeData && !alpha_) ReadTransparency();
+            break;
+        case ChunkBKGD:
+            if (beforeData) ReadBackground();
+            break;
+        case ChunkGAMA:
+            if (beforePalette) {
+                gamma_ = ReadLong() / 100000.0;
+                ChunkConsumed(4);
+            }
+            break;
+        case ChunkSBIT:
+            if (beforePalette && (colorType_ == 2 || colorType_ == 3)) ReadSignificantBits();
+            break;
+        case ChunkPHYS:
+            if (beforeData) ReadPhysicalSize();
+            break;
+        case ChunkTEXT:
+            ReadText();
+            break;
+        case ChunkTPNG:
+            if (beforeData && (chunkFlags_ & SeenPrivate) == 0) ReadPrivateChunk();
+            break;
+        case ChunkIDAT:
+            if ((chunkFlags_ & ImageDone) == 0) ReadImageData();
+            break;
+        case ChunkIEND:
+            chunkFlags_ |= SeenIEND;
+            break;
+        default:
+            break;
+        }
+        if (chunkLeft_ > 0) SkipBytes(chunkLeft_);
+        ReadLong(); // the CRC is not checked
+    }
+}
+
+void TKivPNGReadStream::ChunkConsumed(int64_t bytes) {
+    chunkLeft_ -= bytes;
+    ProgressStep(0);
+}
+
+void TKivPNGReadStream::ReadHeader() {
+    if (chunkFlags_ & SeenIHDR) throw EKivPNG("Read Header(PNG): appear two IHDR");
+    const uint32_t width = ReadLong();
+    const uint32_t height = ReadLong();
+    bitDepth_ = ReadByte();
+    int32_t colorType = ReadByte() & 7;
+    const uint8_t compression = ReadByte();
+    const uint8_t filter = ReadByte();
+    const uint8_t interlace = ReadByte();
+    ChunkConsumed(13);
+
+    if (colorType == 1 || colorType == 5 || colorType == 7) {
+        throw EKivPNG("Read Header(PNG): Error ColorType");
+    }
+    if (colorType & 4) {
+        alpha_ = true;
+        colorType &= 3;
+    }
+    const int32_t depth = bitDepth_;
+    switch (colorType) {
+    case 0:
+        if (depth != 1 && depth != 2 && depth != 4 && depth != 8 && depth != 16) {
+            throw EKivPNG("Read Header(PNG): Error Bitdepth");
+        }
+        if (alpha_ && depth < 8) throw EKivPNG("Read Header(PNG): not Use AlphaChannel");
+        grey_ = true;
+        colorBits_ = depth;
+        fileBitsPerPixel_ = alpha_ ? 2 * depth : depth;
+        break;
+    case 2:
+        if (depth != 8 && depth != 16) throw EKivPNG("Read Header(PNG): Error BitDepth");
+        colorBits_ = 3 * depth;
+        fileBitsPerPixel_ = alpha_ ? 4 * depth : 3 * depth;
+        break;
+    default: // 3
+        if (depth != 1 && depth != 2 && depth != 4 && depth != 8) {
+            throw EKivPNG("Read Header(PNG): Error BitDepth");
+        }
+        colorBits_ = fileBitsPerPixel_ = depth;
+        break;
+    }
+    if (compression > 1) throw EKivPNG("Read Header(PNG): not support Compression");
+    if (filter > 1) throw EKivPNG("Read Header(PNG): not supprt Filter");
+    if (interlace > 1) throw EKivPNG("Read Header(PNG): not interlace type");
+
+    colorType_ = colorType;
+    interlace_ = interlace;
+    imageBitsPerPixel_ = ImageBitsFor(colorType, depth, alpha_);
+    // The image (and a mask beside it) must fit the indexed image's 32-bit size.
+    constexpr int64_t maxSide = std::numeric_limits<int32_t>::max();
+    constexpr int64_t maxSize = std::numeric_limits<uint32_t>::max();
+    if (width > maxSide || height > maxSide ||
+        PngRowStride(width, imageBitsPerPixel_) * int64_t(height) > maxSize ||
+        PngRowStride(width, 8) * int64_t(height) > maxSize) {
+        throw EKivPNG("Read Header(PNG): Image too large");
+    }
+    width_ = int32_t(width);
+    height_ = int32_t(height);
+
+    if (colorType == 2) {
+        rowFormat_ = depth == 8 ? (alpha_ ? TRowFormat::Rgba8 : TRowFormat::Rgb8)
+                                : (alpha_ ? TRowFormat::Rgba16 : TRowFormat::Rgb16);
+    } else if (alpha_) {
+        rowFormat_ = depth == 8 ? TRowFormat::GreyAlpha8 : TRowFormat::GreyAlpha16;
+    } else if (depth == 2) {
+        rowFormat_ = TRowFormat::Grey2;
+    } else {
+        rowFormat_ = depth == 16 ? TRowFormat::Grey16 : TRowFormat::Same;
+    }
+    chunkFlags_ |= SeenIHDR;
+}
+
+void TKivPNGReadStream::ReadPalette() {
+    const int32_t count = int32_t(std::min<int64_t>(std::max<int64_t>(chunkLeft_, 0) / 3, 256));
+    for (int32_t i = 0; i < count; ++i) {
+        const uint8_t red = ReadByte();
+        const uint8_t green = ReadByte();
+        const uint8_t blue = ReadByte();
+        palette_[4 * i] = blue;
+        palette_[4 * i + 1] = green;
+        palette_[4 * i + 2] = red;
+    }
+    paletteCount_ = count;
+    chunkFlags_ |= SeenPLTE;
+    ChunkConsumed(3 * count);
+}
+
+namespace {
+// A 16-bit sample as the byte the image keeps: the high byte for 16-bit files.
+uint32_t SampleByte(uint16_t sample, bool wide) {
+    return wide ? sample >> 8 : sample & 0xFF;
+}
+
+int32_t RgbColor(uint16_t red, uint16_t green, uint16_t blue, bool wide) {
+    return int32_t(SampleByte(blue, wide) << 16 | SampleByte(green, wide) << 8 |
+                   SampleByte(red, wide));
+}
+} // namespace
+
+void TKivPNGReadStream::ReadTransparency() {
+    if (colorType_ == 0) {
+        transparentColor_ = int32_t(SampleByte(ReadWord(), colorBits_ > 8) * 0x010101u);
+        ChunkConsumed(2);
+    } else if (colorType_ == 2) {
+        const uint16_t red = ReadWord(), green = ReadWord(), blue = ReadWord();
+        transparentColor_ = RgbColor(red, green, blue, colorBits_ > 24);
+        ChunkConsumed(6);
+    } else if (chunkFlags_ & SeenPLTE) {
+        // An empty read (empty chunk, no palette entries) raises the abort flag: loading stops.
+        const int64_t count = std::min<int64_t>(std::max<int64_t>(chunkLeft_, 0), paletteCount_);
+        ReadBlock(paletteAlpha_.data(), count);
+        transparentColor_ = ColorPalettePending;
+        ChunkConsumed(count);
+    }
+}
+
+void TKivPNGReadStream::ReadBackground() {
+    if (colorType_ == 0) {
+        backgroundColor_ = int32_t(SampleByte(ReadWord(), colorBits_ > 8) * 0x010101u);
+        ChunkConsumed(2);
+    } else if (colorType_ == 2) {
+        const uint16_t red = ReadWord(), green = ReadWord(), blue = ReadWord();
+        backgroundColor_ = RgbColor(red, green, blue, colorBits_ > 24);
+        ChunkConsumed(6);
+    } else {
+        backgroundColor_ = ColorPaletteIndex | ReadByte();
+        ChunkConsumed(1);
+    }
+}
+
+void TKivPNGReadStream::ReadSignificantBits() {
+    const uint32_t red = ReadByte(), green = ReadByte(), blue = ReadByte();
+    significantBits_ = int32_t(red | green << 8 | blue << 16);
+    if (alpha_) significantBits_ |= int32_t(uint32_t(ReadByte()) << 24);
+    ChunkConsumed(alpha_ ? 4 : 3);
+}
+
+void TKivPNGReadStream::ReadPhysicalSize() {
+    pixelsPerUnitX_ = int32_t(ReadLong());
+    pixelsPerUnitY_ = int32_t(ReadLong());
+    pixelUnit_ = ReadByte();
+    ChunkConsumed(9);
+}
+
+void TKivPNGReadStream::ReadText() {
+    std::string bytes;
+    const int64_t length = std::max<int64_t>(chunkLeft_, 0);
+    if (length > Remaining()) { // a length the data cannot hold: no buffer for it
+        SkipBytes(length);
+        return;
+    }
+    if (length > 0) {
+        bytes.resize(size_t(length));
+        ReadBlock(bytes.data(), length);
+        if (endOfData_ || aborted_) return;
+    }
+    const size_t zero = bytes.find('\0');
+    const std::string keyword = bytes.substr(0, zero);
+    const std::string text = zero == std::string::npos ? std::string() : bytes.substr(zero + 1);
+    if (!comment_.empty()) comment_ += "\r\n";
+    comment_ += keyword + "\r\n" + text + "\r\n";
+    ChunkConsumed(length);
+}
+
+void TKivPNGReadStream::ReadPrivateChunk() {
+    const uint32_t magic = ReadLong();
+    ChunkConsumed(4);
+    if (chunkLeft_ <= 0 || magic != PrivateChunkMagic) return;
+    const uint8_t flag = ReadByte();
+    ChunkConsumed(1);
+    if (flag != 0) {
+        keyText_ = KeyText;
+        if (OnKeyRequest) OnKeyRequest(*this, keyText_);
+    }
+    chunkFlags_ |= SeenPrivate;
+}
+
+int TKivPNGReadStream::FillInput() {
+    if (chunkLeft_ <= 0) {
+        ReadLong(); // CRC of the chunk just finished
+        chunkLeft_ = ReadLong();
+        if (ReadLong() != ChunkIDAT) return -1;
+    }
+    const int64_t count = std::min<int64_t>(chunkLeft_, InflateAdapter::InputSize);
+    if (const uint8_t* inPlace = ReadInPlace(count)) {
+        inflate_.SetInput(inPlace, uint32_t(count));
+    } else {
+        ReadBlock(inflate_.InputBuffer(), count);
+        inflate_.SetInput(inflate_.InputBuffer(), uint32_t(count));
+    }
+    if (endOfData_ || aborted_) return -1;
+    chunkLeft_ -= count;
+    return 0;
+}
+
+void TKivPNGReadStream::PrepareImage() {
+    if (colorType_ == 0 && imageBitsPerPixel_ <= 8 && paletteCount_ == 0) {
+        const int32_t depth = std::min(bitDepth_, 8);
+        const int32_t entries = 1 << depth;
+        const int32_t step = 255 / (entries - 1);
+        for (int32_t i = 0; i < entries; ++i) {
+            std::memset(&palette_[4 * i], i * step, 3);
+        }
+        paletteCount_ = entries;
+    }
+    if (transparentColor_ == ColorPalettePending) {
+        int32_t clear = 0, opaque = 0, clearIndex = 0;
+        for (int32_t i = 0; i < paletteCount_; ++i) {
+            if (paletteAlpha_[i] == 0) {
+                ++clear;
+                clearIndex = i;
+            } else if (paletteAlpha_[i] == 255) {
+                ++opaque;
+            }
+        }
+        if (clear == 1 && clear + opaque == paletteCount_) {
+            transparentColor_ = ColorPaletteIndex | clearIndex;
+        } else {
+            transparentColor_ = ColorNone;
+            maskFromPalette_ = maskUsable_;
+        }
+    }
+    TKivCustomReadStream::PrepareImage();
+    if ((alpha_ || maskFromPalette_) && maskUsable_) {
+        Mask->MakeEmpty();
+        Mask->SetTransparent(false);
+        Mask->Resize(width_, height_, 8);
+        Mask->PaletteBlock = GreyRampPalette();
+        Mask->ApplyPalette();
+    }
+}
+
+void TKivPNGReadStream::ReadImageData() {
+    if ((chunkFlags_ & SeenIHDR) == 0) throw EKivPNG("Read Image (PNG): IDAT before IHDR");
+    if (inflate_.Start() != 0) throw EKivPNG("PNG LoadStream: Error ZLIB");
+    PrepareImage();
+
+    const int32_t width = targetDib_->Width();
+    const int32_t height = targetDib_->Height();
+    inflate_.BitsPerPixel = fileBitsPerPixel_;
+    inflate_.Rows.Allocate(size_t(4 + PngRowStride(width, fileBitsPerPixel_)));
+    convertRow_.assign(size_t(4 + PngRowStride(width, imageBitsPerPixel_)), 0);
+    alphaRow_.assign(size_t(PngRowStride(width, 8)), 0);
+
+    const int64_t rowTotal = PngRowCount(height, interlace_ != 0);
+    ProgressPhase(1, rowTotal, 98);
+    int32_t rowNumber = 0;
+    if (interlace_ == 0) {
+        ReadPass(WholeImagePass, width, height, rowNumber, rowTotal);
+    } else {
+        for (const TPngPass& pass : Adam7Passes) {
+            if (aborted_) break;
+            ReadPass(pass, int32_t(PassExtent(width, pass.xStart, pass.xStep)),
+                     int32_t(PassExtent(height, pass.yStart, pass.yStep)), rowNumber, rowTotal);
+        }
+    }
+
+    chunkFlags_ |= ImageDone;
+    inflate_.Reset();
+    inflate_.End();
+    inflate_.Rows.Free();
+    convertRow_ = {};
+    alphaRow_ = {};
+    ProgressPhase(0, 0, 0);
+}
+
+void TKivPNGReadStream::ReadPass(const TPngPass& pass, int32_t passWidth, int32_t passHeight,
+                                 int32_t& rowNumber, int64_t rowTotal) {
+    if (passWidth == 0 || passHeight == 0) return;
+    inflate_.RowLength = int32_t(1 + PngRowBytes(passWidth, fileBitsPerPixel_));
+    inflate_.Rows.ClearPrevious();
+    const int32_t dataLength = inflate_.RowLength - 1;
+    const bool hook = !keyText_.empty() && OnDecodeRow;
+    for (int32_t k = 0; k < passHeight && !aborted_; ++k) {
+        if (inflate_.ReadRow() != 0) throw EKivPNG(ReadErrorText);
+        uint8_t* row = inflate_.Rows.Row();
+        if (hook) {
+            // The next row unfilters against the row as filtered in the file, which is the
+            // row the writer's encoding hook produced; the hook then works on this copy.
+            std::memcpy(inflate_.Rows.PreviousRow(), row, size_t(inflate_.RowLength));
+            OnDecodeRow(*this, row + 1, keyText_, rowNumber, dataLength);
+        }
+        StoreRow(row + 1, pass, passWidth, pass.yStart + k * pass.yStep);
+        if (!hook) inflate_.Rows.Swap();
+        ++rowNumber;
+        if (rowNumber % 4 == 2 || rowTotal < 4) ProgressStep(rowNumber);
+    }
+}
+
+void TKivPNGReadStream::StoreRow(const uint8_t* data, const TPngPass& pass, int32_t passWidth,
+                                 int32_t y) {
+    const bool whole = pass.xStep == 1;
+    const size_t count = size_t(passWidth);
+    uint8_t* target = targetDib_->RowForWrite(y);
+    uint8_t* converted = whole ? target : convertRow_.data();
+    uint8_t* alpha = alphaRow_.data();
+    switch (rowFormat_) {
+    case TRowFormat::Same:
+        converted = const_cast<uint8_t*>(data); // read only below
+        if (whole) std::memcpy(target, data, size_t(PngRowBytes(passWidth, imageBitsPerPixel_)));
+        break;
+    case TRowFormat::Grey2:
+        Widen2To4(data, size_t(PngRowBytes(passWidth, 4)), converted);
+        break;
+    case TRowFormat::Grey16:
+        ConvertPixels<2, 1, 0, -1>(data, count, converted, alpha);
+        break;
+    case TRowFormat::GreyAlpha8:
+        ConvertPixels<2, 1, 0, 1>(data, count, converted, alpha);
+        break;
+    case TRowFormat::GreyAlpha16:
+        ConvertPixels<4, 1, 0, 2>(data, count, converted, alpha);
+        break;
+    case TRowFormat::Rgb8:
+        ConvertPixels<3, 3, 1, -1>(data, count, converted, alpha);
+        break;
+    case TRowFormat::Rgb16:
+        ConvertPixels<6, 3, 2, -1>(data, count, converted, alpha);
+        break;
+    case TRowFormat::Rgba8:
+        ConvertPixels<4, 3, 1, 3>(data, count, converted, alpha);
+        break;
+    case TRowFormat::Rgba16:
+        ConvertPixels<8, 3, 2, 6>(data, count, converted, alpha);
+        break;
+    }
+    if (!whole) {
+        ScatterPixels(converted, count, imageBitsPerPixel_, pass.xStart, pass.xStep, target);
+    }
+    if (alpha_ && maskUsable_) {
+        uint8_t* maskRow = Mask->RowForWrite(y);
+        if (whole) {
+            std::memcpy(maskRow, alpha, count);
+        } else {
+            ScatterPixels(alpha, count, 8, pass.xStart, pass.xStep, maskRow);
+        }
+    }
+}
+
+void TKivPNGReadStream::BuildMaskFromPaletteAlpha() {
+    const int32_t width = std::min(targetDib_->Width(), Mask->Width());
+    const int32_t height = std::min(targetDib_->Height(), Mask->Height());
+    const int32_t bits = targetDib_->BitCount();
+    if (bits != 1 && bits != 4 && bits != 8) return;
+    for (int32_t y = 0; y < height; ++y) {
+        const uint8_t* row = targetDib_->RowForRead(y);
+        uint8_t* maskRow = Mask->RowForWrite(y);
+        for (int32_t x = 0; x < width; ++x) {
+            const unsigned index = bits == 8   ? row[x]
+                                   : bits == 4 ? (x & 1 ? row[x >> 1] & 15 : row[x >> 1] >> 4)
+                                               : row[x >> 3] >> (7 - (x & 7)) & 1;
+            maskRow[x] = uint8_t(255 - paletteAlpha_[index]);
+        }
+    }
+}

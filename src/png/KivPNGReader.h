@@ -1,0 +1,104 @@
+// TKivPNGReadStream: decodes a PNG file into an indexed image (TDIB). Every standard colour
+// type, bit depth and interlace method is read; images become 1-, 4-, 8- or 24-bit TDIBs (see
+// the conversions in KivPNGReader.cpp). An alpha channel, or palette alpha that is more than a
+// single transparent entry, goes to an optional 8-bit mask image as 255 - alpha.
+#pragma once
+
+#include "png/KivPNGCommon.h"
+#include "png/KivStream.h"
+#include "png/KivZLIB.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class TDIB;
+class TKivPNGReadStream;
+
+// Called once per row after unfiltering when the file asks for a key and the key text is not
+// empty: transforms the row's data bytes (filter byte excluded) in place. rowNumber counts rows
+// over all passes from 0.
+using TKivDecodeRowEvent =
+    std::function<void(TKivPNGReadStream& reader, uint8_t* data, const std::string& keyText,
+                       int32_t rowNumber, int32_t length)>;
+// Called when the file's private chunk asks for a key; may change the key text.
+using TKivKeyRequestEvent = std::function<void(TKivPNGReadStream& reader, std::string& keyText)>;
+
+class TKivPNGReadStream : public TKivCustomReadStream {
+public:
+    TKivPNGReadStream();
+
+    // Options, set before LoadFromStream.
+    TDIB* Mask = nullptr; // receives 255 - alpha at 8 bits per pixel; ignored if the target
+    std::string KeyText;  // offered to files that ask for a key
+    TKivKeyRequestEvent OnKeyRequest;
+    TKivDecodeRowEvent OnDecodeRow;
+
+    // Results, valid after LoadFromStream.
+    bool HasAlpha() const { return alpha_; }
+    bool Grayscale() const { return grey_; }
+    int32_t Interlace() const { return interlace_; }
+    int32_t BackgroundColor() const { return backgroundColor_; }
+    int32_t TransparentColor() const { return transparentColor_; }
+    double Gamma() const { return gamma_; }
+    int32_t SignificantBits() const { return significantBits_; }
+    // Bits per pixel of the colour samples alone (alpha excluded).
+    int32_t ColorBits() const { return colorBits_; }
+
+protected:
+    void DecodeImage() override;
+    void PrepareImage() override;
+
+private:
+    // How file rows become image rows.
+    enum class TRowFormat {
+        Same,
+        Grey2,
+        Grey16,
+        GreyAlpha8,
+        GreyAlpha16,
+        Rgb8,
+        Rgb16,
+        Rgba8,
+        Rgba16
+    };
+
+    void ReadChunks();
+    void ReadHeader();
+    void ReadPalette();
+    void ReadTransparency();
+    void ReadBackground();
+    void ReadSignificantBits();
+    void ReadPhysicalSize();
+    void ReadText();
+    void ReadPrivateChunk();
+    void ReadImageData();
+    void ReadPass(const TPngPass& pass, int32_t passWidth, int32_t passHeight, int32_t& rowNumber,
+                  int64_t rowTotal);
+    void StoreRow(const uint8_t* data, const TPngPass& pass, int32_t passWidth, int32_t y);
+    void BuildMaskFromPaletteAlpha();
+    // The inflate adapter's fill: the next piece of IDAT data, -1 when there is none.
+    int FillInput();
+    void ChunkConsumed(int64_t bytes);
+
+    int32_t colorType_ = -1;
+    int32_t bitDepth_ = 0;
+    bool alpha_ = false;
+    bool grey_ = false;
+    int32_t interlace_ = 0;
+    int32_t fileBitsPerPixel_ = 0;
+    TRowFormat rowFormat_ = TRowFormat::Same;
+    int32_t transparentColor_ = -1;
+    int32_t backgroundColor_ = -1;
+    double gamma_ = 0;
+    int32_t significantBits_ = 0;
+    uint32_t chunkFlags_ = 0;
+    int64_t chunkLeft_ = 0; // data bytes of the current chunk not yet consumed
+    bool maskUsable_ = false;
+    bool maskFromPalette_ = false;
+    std::string keyText_; // in effect for this file; empty unless the file asks for a key
+    std::array<uint8_t, 256> paletteAlpha_{};
+    InflateAdapter inflate_;
+    std::vector<uint8_t> convertRow_, alphaRow_;
+};
