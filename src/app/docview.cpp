@@ -1,0 +1,151 @@
+// The document view: rendering the document, the frames over it and placing the view
+// rectangles with the mouse.
+#include "app/copy.h"
+#include "app/main.h"
+#include "app/state.h"
+#include "base/Exceptions.h"
+#include "editor/lupe.h"
+#include "editor/selection.h"
+
+#include <QAction>
+#include <QPainter>
+#include <QToolButton>
+#include <algorithm>
+
+void Tmainform::UpdateDocView() {
+    const QSize size(DocWidth * ZoomFactor, DocHeight * ZoomFactor);
+    PaintBox->parentWidget()->resize(size);
+    PaintBox->resize(size);
+    PaintBox2->resize(size);
+    RenderDocBitmap();
+    PaintBox->update();
+}
+
+void Tmainform::RenderDocBitmap() {
+    const int32_t width = DocWidth * ZoomFactor, height = DocHeight * ZoomFactor;
+    if (DocBitmap.width() != width || DocBitmap.height() != height) {
+        DocBitmap = QImage(width, height, QImage::Format_RGB32);
+        if (DocBitmap.isNull() && width > 0 && height > 0)
+            throw EOutOfResources("表示用ビットマップ");
+    }
+    if (!DocImage || DocBitmap.isNull()) return;
+    TSurface surface{DocBitmap.bits(), DocBitmap.bytesPerLine(), width, height, 32};
+    DocImage->DrawTo(surface, TRect{0, 0, width, height});
+}
+
+void Tmainform::UpdateViewSizes() {
+    for (int i = 0; i < 2; ++i) {
+        ViewWidth[i] = std::min(DocWidth - ViewLeft[i], LupeCellsX);
+        ViewHeight[i] = std::min(DocHeight - ViewTop[i], LupeCellsY);
+    }
+    LayerActive = btLayer->isChecked() && (ViewLeft[0] != ViewLeft[1] || ViewTop[0] != ViewTop[1]);
+}
+
+void Tmainform::SnapStep(int32_t& sx, int32_t& sy) const {
+    if (btLupeGrid->isChecked()) {
+        sx = LupeCellsX;
+        sy = LupeCellsY;
+    } else {
+        sx = sy = bt8Dot->isChecked() ? 8 : 1;
+    }
+}
+
+void Tmainform::ClampViewOrigins() {
+    int32_t sx, sy;
+    SnapStep(sx, sy);
+    for (int i = 0; i < 2; ++i) {
+        if (ViewLeft[i] >= DocWidth) ViewLeft[i] = (DocWidth - 1) / sx * sx;
+        if (ViewTop[i] >= DocHeight) ViewTop[i] = (DocHeight - 1) / sy * sy;
+    }
+}
+
+namespace {
+// The border of a view rectangle grown by grow screen pixels on every side.
+TRect ViewFrame(int i, int32_t zoom, int32_t grow) {
+    return TRect{ViewLeft[i] * zoom - grow, ViewTop[i] * zoom - grow,
+                 (ViewLeft[i] + ViewWidth[i]) * zoom + grow,
+                 (ViewTop[i] + ViewHeight[i]) * zoom + grow};
+}
+
+// Hatch lines invert what lies beneath them; the gaps leave the image visible.
+void FillHatched(QPainter& canvas, int32_t zoom, Qt::BrushStyle hatch) {
+    canvas.setCompositionMode(QPainter::RasterOp_NotDestination);
+    canvas.fillRect(SelLeft * zoom, SelTop * zoom, SelWidth * zoom, SelHeight * zoom,
+                    QBrush(Qt::black, hatch));
+    canvas.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+} // namespace
+
+void Tmainform::PaintBox2Paint(QPainter& canvas) {
+    if (!DocImage) return;
+    const int32_t z = ZoomFactor;
+    DrawFrame(canvas, ViewFrame(0, z, 1), 0xFF0000);
+    DrawFrame(canvas, ViewFrame(0, z, 2), 0xFF0000);
+    DrawFrame(canvas, ViewFrame(0, z, 3), 0x000000);
+    // Drawn last, so the layer's frame covers the edit area's where they overlap.
+    DrawFrame(canvas, ViewFrame(1, z, 1), 0x0000FF);
+    if (Selecting) FillHatched(canvas, z, Qt::CrossPattern);
+    if (Floating) FillHatched(canvas, z, Qt::DiagCrossPattern);
+}
+
+void Tmainform::PaintBox2MouseDown(TMouseButton button, bool shift, int32_t x, int32_t y) {
+    if (!DocImage) return;
+    DragEditArea = button == TMouseButton::Left;
+    // With the region tool, Shift still reaches the placement of the view rectangles.
+    if (CurrentTool != 2 || shift) {
+        ViewDragging = true;
+        PaintBox2MouseMove(x, y);
+        return;
+    }
+    if (button != TMouseButton::Left)
+        CancelSelection();
+    else if (Selecting)
+        LiftSelection();
+    else if (Floating)
+        PlaceFloat();
+    else
+        StartSelection(x / ZoomFactor, y / ZoomFactor);
+}
+
+void Tmainform::PaintBox2MouseMove(int32_t x, int32_t y) {
+    if (!DocImage) return;
+    const int32_t z = ZoomFactor;
+    if (ViewDragging) {
+        x = std::clamp(x, 0, DocWidth * z - 1);
+        y = std::clamp(y, 0, DocHeight * z - 1);
+        int32_t sx, sy;
+        SnapStep(sx, sy);
+        const int32_t c = x / z, r = y / z;
+        const int i = DragEditArea ? 0 : 1;
+        ViewLeft[i] = c - c % sx;
+        ViewTop[i] = r - r % sy;
+        UpdateViewSizes();
+        if (DragEditArea || LayerActive) LupeForm->UpdateLupe();
+        PaintBox2->update();
+    }
+    // The selection follows the mouse between clicks, button held or not.
+    if (Selecting) DragSelection(x / z, y / z);
+    if (Floating) MoveFloat(x / z, y / z);
+}
+
+void Tmainform::PaintBox2MouseUp() {
+    ViewDragging = false;
+    DragEditArea = false;
+}
+
+void Tmainform::xClick(QAction* sender) {
+    const int32_t tag = sender->data().toInt();
+    if (tag == ZoomFactor) return;
+    ZoomFactor = tag;
+    sender->setChecked(true);
+    if (DocImage) UpdateDocView();
+}
+
+void Tmainform::btLayerClick() {
+    UpdateViewSizes();
+    if (DocImage) LupeForm->RenderLupe();
+}
+
+void Tmainform::mnLayerViewClick() {
+    if (DocImage) LupeForm->RenderLupe();
+}

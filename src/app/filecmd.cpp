@@ -1,0 +1,145 @@
+// The file commands of the document window: New, Open, Save, Save As, Close and the quit path.
+#include "app/copy.h"
+#include "app/dialogs.h"
+#include "app/imagefile.h"
+#include "app/main.h"
+#include "app/state.h"
+#include "editor/lupe.h"
+#include "editor/undo.h"
+#include "palette/pallet.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cstring>
+
+namespace {
+const char* const kOpenFilter = "標準サポートファイル (*.png *.bmp);;PNGファイル (*.png);;"
+                                "BMPファイル (*.bmp);;すべてのファイル (*)";
+const char* const kSaveFilter = "PNGファイル (*.png);;BMPファイル (*.bmp);;すべてのファイル (*)";
+// The line feed and the form feed between the two lines are part of the message.
+const char* const kUnknownFormat = "対応していない形式か、\n\f拡張子が違うので読み込めませんでした";
+
+constexpr uint32_t kUndoSlots = 50;
+
+// The path as the file system spells it.
+std::string LocalPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+} // namespace
+
+void Tmainform::acNewExecute() {
+    Dialogs().RunNewForm();
+}
+
+void Tmainform::CreateDocument(int32_t width, int32_t height) {
+    auto image = std::make_unique<TDIB>();
+    image->Resize(width, height, 8);
+    for (int32_t y = 0; y < height; ++y)
+        std::memset(image->RowForWrite(y), 0, static_cast<size_t>(width));
+    InstallDocument(std::move(image), QString());
+}
+
+void Tmainform::InstallDocument(std::unique_ptr<TDIB> image, const QString& fileName) {
+    DocImage = std::move(image);
+    DocWidth = DocImage->Width();
+    DocHeight = DocImage->Height();
+    FileName = fileName;
+    Saved = true;
+    ClampViewOrigins();
+    InitUndo(kUndoSlots);
+    UpdateUndoButtons();
+    UpdateDocView();
+    UpdateViewSizes();
+    LupeForm->UpdateLupe();
+    palletform->RebuildPaletteImage();
+}
+
+void Tmainform::asOpenExecute() {
+    if (!CloseDocument()) return;
+    const std::optional<QString> path = Dialogs().OpenFileName(kOpenFilter);
+    if (path) LoadDocument(*path);
+}
+
+void Tmainform::OpenPath(const QString& path) {
+    if (CloseDocument()) LoadDocument(path);
+}
+
+void Tmainform::LoadDocument(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir()) {
+        Dialogs().Warning("ファイルがありません(T.T)");
+        return;
+    }
+    const TImageFormat format = FormatOfPath(path.toStdString());
+    if (format == TImageFormat::Unknown) {
+        Dialogs().Warning(kUnknownFormat);
+        return;
+    }
+    TReadImage read = ReadDocumentImage(LocalPath(path), format);
+    InstallDocument(std::move(read.Image), path);
+    if (read.Reduced) Dialogs().Warning("色数が256を超えているため、256色に減色しました");
+}
+
+bool Tmainform::SaveDocument() {
+    if (!DocImage) return false;
+    if (FileName.isEmpty()) return SaveDocumentAs();
+    return WriteDocument(FileName);
+}
+
+bool Tmainform::SaveDocumentAs() {
+    if (!DocImage) return false;
+    const std::optional<QString> chosen = Dialogs().SaveFileName(kSaveFilter, "png");
+    if (!chosen) return false;
+    // A name typed without an extension is saved as PNG.
+    const QString path = FileExtension(chosen->toStdString()).empty() ? *chosen + ".png" : *chosen;
+    return WriteDocument(path);
+}
+
+bool Tmainform::WriteDocument(const QString& path) {
+    TDIB copy;
+    copy.Resize(DocWidth, DocHeight, 8);
+    copy.PaletteBlock = DocImage->PaletteBlock;
+    copy.ApplyPalette();
+    const TRect whole{0, 0, DocWidth, DocHeight};
+    CopyBlock(copy, whole, *DocImage, whole);
+    if (WriteImageFile(path, copy)) return true;
+    Dialogs().Warning("対応していない拡張子なので保存できませんでした");
+    return false;
+}
+
+bool Tmainform::WriteImageFile(const QString& path, const TDIB& image) {
+    const TImageFormat format = FormatOfPath(path.toStdString());
+    if (format == TImageFormat::Unknown) return false;
+    WriteDocumentImage(LocalPath(path), format, image);
+    Saved = true;
+    FileName = path;
+    return true;
+}
+
+bool Tmainform::CloseDocument() {
+    if (!DocImage) return true;
+    if (!Saved) {
+        switch (Dialogs().Confirm("データが保存されていません。\r\n保存しますか？")) {
+        case TPromptAnswer::Cancel:
+            return false;
+        // A save that wrote nothing keeps the document: the user asked to keep this picture.
+        case TPromptAnswer::Yes:
+            if (!SaveDocument()) return false;
+            break;
+        case TPromptAnswer::No:
+            break;
+        }
+    }
+    DocImage.reset();
+    DocBitmap = QImage();
+    LupeForm->LupeBitmap = QImage();
+    FileName.clear();
+    PaintBox->update();
+    PaintBox2->update();
+    LupeForm->update();
+    Selecting = false;
+    Floating = false;
+    FreeUndo(kUndoSlots);
+    UpdateUndoButtons();
+    return true;
+}

@@ -1,0 +1,169 @@
+#include "app/main.h"
+
+#include "app/errors.h"
+#include "app/imagefile.h"
+#include "app/state.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScrollArea>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+Tmainform* mainform = nullptr;
+
+namespace {
+QToolButton* AddButton(QWidget* panel, const QString& caption) {
+    auto* button = new QToolButton(panel);
+    button->setText(caption);
+    button->setCheckable(true);
+    button->setMinimumHeight(29);
+    panel->layout()->addWidget(button);
+    return button;
+}
+
+QAction* AddItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut) {
+    QAction* action = menu->addAction(caption);
+    action->setShortcut(shortcut);
+    return action;
+}
+} // namespace
+
+Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
+    setWindowTitle("Varnet計画");
+    QApplication::setApplicationDisplayName(windowTitle());
+    resize(483, 429);
+    setAcceptDrops(true);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    Panel1 = new QWidget(central);
+    Panel1->setFixedHeight(37);
+    layout->addWidget(Panel1);
+    ScrollBox = new QScrollArea(central);
+    layout->addWidget(ScrollBox);
+    setCentralWidget(central);
+
+    // PaintBox and PaintBox2 share one host so that they scroll together, the surface on top.
+    auto* host = new QWidget;
+    host->resize(105, 105);
+    PaintBox = new TImageControl(DocBitmap, host);
+    PaintBox->resize(host->size());
+    auto* surface = new TPaintSurface(host);
+    surface->resize(host->size());
+    surface->OnPaint = [this](QPainter& canvas) { PaintBox2Paint(canvas); };
+    surface->OnMouseDown = [this](TMouseButton button, bool shift, int32_t x, int32_t y) {
+        PaintBox2MouseDown(button, shift, x, y);
+    };
+    surface->OnMouseMove = [this](int32_t x, int32_t y) { PaintBox2MouseMove(x, y); };
+    surface->OnMouseUp = [this] { PaintBox2MouseUp(); };
+    PaintBox2 = surface;
+    ScrollBox->setWidget(host);
+
+    CreateToolbar();
+    CreateMenus();
+}
+
+void Tmainform::CreateToolbar() {
+    auto* row = new QHBoxLayout(Panel1);
+    row->setContentsMargins(4, 4, 4, 4);
+    btLayer = AddButton(Panel1, "レイヤ使用");
+    btLupeGrid = AddButton(Panel1, "ルーペグリッド");
+    bt8Dot = AddButton(Panel1, "8ドット");
+    bt1Dot = AddButton(Panel1, "1ドット");
+    row->addStretch();
+    btLupeGrid->setChecked(true);
+    auto* snap = new QButtonGroup(Panel1);
+    snap->setExclusive(true);
+    for (QToolButton* button : {btLupeGrid, bt8Dot, bt1Dot})
+        snap->addButton(button);
+    connect(btLayer, &QToolButton::clicked, this,
+            [this] { RunGuarded([this] { btLayerClick(); }); });
+}
+
+void Tmainform::CreateMenus() {
+    QMenu* file = menuBar()->addMenu("ファイル");
+    acNew = AddItem(file, "新規作成(&N)", QKeySequence::New);
+    file->addSeparator();
+    asOpen = AddItem(file, "開く(&O)", QKeySequence::Open);
+    file->addSeparator();
+    acSave = AddItem(file, "保存(&S)", QKeySequence::Save);
+    acSaveAs =
+        AddItem(file, "名前を付けて保存(&A)", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    file->addSeparator();
+    acClose = AddItem(file, "閉じる(&C)", QKeySequence(Qt::CTRL | Qt::Key_W));
+    file->addSeparator();
+    acExit = AddItem(file, "終了(&X)", QKeySequence(Qt::CTRL | Qt::Key_Q));
+    ConnectGuarded(acNew, [this] { acNewExecute(); });
+    ConnectGuarded(asOpen, [this] { asOpenExecute(); });
+    ConnectGuarded(acSave, [this] { SaveDocument(); });
+    ConnectGuarded(acSaveAs, [this] { SaveDocumentAs(); });
+    ConnectGuarded(acClose, [this] { CloseDocument(); });
+    ConnectGuarded(acExit, [this] { close(); });
+
+    menuBar()->addMenu("編集");
+
+    QMenu* view = menuBar()->addMenu("表示");
+    auto* zoom = new QActionGroup(this);
+    const std::pair<QAction**, std::pair<const char*, int>> items[] = {
+        {&x1, {"等倍", 1}}, {&x2, {"２倍", 2}}, {&x4, {"４倍", 4}}};
+    for (const auto& [item, captionAndTag] : items) {
+        QAction* action = view->addAction(captionAndTag.first);
+        action->setCheckable(true);
+        action->setData(captionAndTag.second);
+        zoom->addAction(action);
+        ConnectGuarded(action, [this, action] { xClick(action); });
+        *item = action;
+    }
+    x1->setChecked(true);
+    // Only the true-size view is offered; the document view works at all three zooms.
+    x2->setEnabled(false);
+    x4->setEnabled(false);
+
+    QMenu* layer = menuBar()->addMenu("レイヤ");
+    mnLayerView = layer->addAction("透過表示");
+    mnLayerView->setCheckable(true);
+    ConnectGuarded(mnLayerView, [this] { mnLayerViewClick(); });
+}
+
+bool Tmainform::CloseQuery() {
+    return !DocImage || CloseDocument();
+}
+
+void Tmainform::closeEvent(QCloseEvent* event) {
+    bool mayClose = false;
+    RunGuarded([&] { mayClose = CloseQuery(); });
+    if (mayClose)
+        event->accept();
+    else
+        event->ignore();
+}
+
+namespace {
+// The one local .png or .bmp file among the dropped URLs, if there is exactly one.
+QString DroppedImagePath(const QMimeData* data) {
+    if (!data->hasUrls() || data->urls().size() != 1) return {};
+    const QUrl url = data->urls().front();
+    if (!url.isLocalFile()) return {};
+    const QString path = url.toLocalFile();
+    return FormatOfPath(path.toStdString()) == TImageFormat::Unknown ? QString() : path;
+}
+} // namespace
+
+void Tmainform::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedImagePath(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void Tmainform::dropEvent(QDropEvent* event) {
+    const QString path = DroppedImagePath(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    RunGuarded([&] { OpenPath(path); });
+}

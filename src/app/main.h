@@ -1,0 +1,90 @@
+// The document window: shows the whole document at zoom 1, 2 or 4, places the edit area and the
+// layer area with the mouse, and carries the file commands.
+#pragma once
+
+#include "app/paintbox.h"
+#include "image/DIB.h"
+
+#include <QImage>
+#include <QMainWindow>
+#include <cstdint>
+
+class QAction;
+class QPainter;
+class QScrollArea;
+class QToolButton;
+
+class Tmainform : public QMainWindow {
+public:
+    explicit Tmainform(QWidget* parent = nullptr);
+
+    // Path of the open document; empty when it came from New and was never saved.
+    QString FileName;
+    // Screen pixels per image pixel in this window: 1, 2 or 4.
+    int32_t ZoomFactor = 1;
+    // The document drawn at ZoomFactor, in screen pixels of PaintBox.
+    QImage DocBitmap;
+    // A view rectangle is being placed (press to release); the press was the left button, so
+    // the edit area moves rather than the layer area.
+    bool ViewDragging = false, DragEditArea = false;
+    // Scratch pixels for the floating region and the one-pixel shift.
+    TDIB WorkImage;
+
+    QWidget* Panel1;
+    QToolButton *btLayer, *btLupeGrid, *bt8Dot, *bt1Dot;
+    QScrollArea* ScrollBox;
+    // PaintBox shows DocBitmap; PaintBox2 lies over it, draws the frames and takes the mouse.
+    QWidget *PaintBox, *PaintBox2;
+    QAction *acNew, *asOpen, *acSave, *acSaveAs, *acClose, *acExit;
+    QAction *x1, *x2, *x4, *mnLayerView;
+
+    // Document view (docview.cpp).
+    void UpdateDocView();
+    void RenderDocBitmap();
+    void UpdateViewSizes();
+    void PaintBox2Paint(QPainter& canvas);
+    // x, y in screen pixels of PaintBox2.
+    void PaintBox2MouseDown(TMouseButton button, bool shift, int32_t x, int32_t y);
+    void PaintBox2MouseMove(int32_t x, int32_t y);
+    void PaintBox2MouseUp();
+    void xClick(QAction* sender);
+    // Called after the button or menu item has toggled itself.
+    void btLayerClick();
+    void mnLayerViewClick();
+
+    // File commands (filecmd.cpp).
+    void acNewExecute();
+    void asOpenExecute();
+    // Open without the dialog: for a file named on the command line or dropped on the window.
+    void OpenPath(const QString& path);
+    // True when the document was written; the unsaved-changes prompt relies on it.
+    bool SaveDocument();
+    bool SaveDocumentAs();
+    // Writes image in the format the extension names; false for an unknown extension.
+    bool WriteImageFile(const QString& path, const TDIB& image);
+    // False when the user kept the document (Cancel, or a Yes whose save wrote nothing).
+    bool CloseDocument();
+    // Whether the window may close: with a document open, the answer of CloseDocument.
+    bool CloseQuery();
+    // Creates the document of the new-image dialog and shows it. Called by TNewForm.
+    void CreateDocument(int32_t width, int32_t height);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateMenus();
+    void CreateToolbar();
+    // The snap step of the pressed grid button, in image pixels.
+    void SnapStep(int32_t& sx, int32_t& sy) const;
+    // Moves stored view origins that lie outside a newly installed document onto its last cell.
+    void ClampViewOrigins();
+    // Makes image the document and brings every window up to date.
+    void InstallDocument(std::unique_ptr<TDIB> image, const QString& fileName);
+    void LoadDocument(const QString& path);
+    bool WriteDocument(const QString& path);
+};
+
+extern Tmainform* mainform;

@@ -1,0 +1,65 @@
+#include "app/paintbox.h"
+
+#include "app/errors.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+TImageControl::TImageControl(const QImage& picture, QWidget* parent)
+    : QWidget(parent), picture_(picture) {
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+void TImageControl::paintEvent(QPaintEvent*) {
+    if (picture_.isNull()) return;
+    QPainter painter(this);
+    painter.drawImage(0, 0, picture_);
+}
+
+TPaintSurface::TPaintSurface(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+void TPaintSurface::paintEvent(QPaintEvent*) {
+    if (!OnPaint) return;
+    QPainter painter(this);
+    RunGuarded([&] { OnPaint(painter); });
+}
+
+namespace {
+// Presses of buttons other than the three are not reported.
+bool ToButton(Qt::MouseButton button, TMouseButton& out) {
+    switch (button) {
+    case Qt::LeftButton:
+        out = TMouseButton::Left;
+        return true;
+    case Qt::RightButton:
+        out = TMouseButton::Right;
+        return true;
+    case Qt::MiddleButton:
+        out = TMouseButton::Middle;
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
+void TPaintSurface::mousePressEvent(QMouseEvent* event) {
+    TMouseButton button;
+    if (!OnMouseDown || !ToButton(event->button(), button)) return;
+    const QPoint p = event->position().toPoint();
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    RunGuarded([&] { OnMouseDown(button, shift, p.x(), p.y()); });
+}
+
+void TPaintSurface::mouseMoveEvent(QMouseEvent* event) {
+    if (!OnMouseMove) return;
+    const QPoint p = event->position().toPoint();
+    RunGuarded([&] { OnMouseMove(p.x(), p.y()); });
+}
+
+void TPaintSurface::mouseReleaseEvent(QMouseEvent*) {
+    if (OnMouseUp) RunGuarded(OnMouseUp);
+}

@@ -1,0 +1,39 @@
+// The two kinds of view control: an image control that shows a display bitmap, and a
+// transparent paint surface that draws an overlay and reports the mouse in its own pixels.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+
+enum class TMouseButton { Left, Right, Middle };
+
+class TImageControl : public QWidget {
+public:
+    // picture must outlive the control; the owner repaints the control after changing it.
+    TImageControl(const QImage& picture, QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const QImage& picture_;
+};
+
+class TPaintSurface : public QWidget {
+public:
+    explicit TPaintSurface(QWidget* parent);
+
+    std::function<void(QPainter&)> OnPaint;
+    std::function<void(TMouseButton button, bool shift, int32_t x, int32_t y)> OnMouseDown;
+    // Also reported while no button is held.
+    std::function<void(int32_t x, int32_t y)> OnMouseMove;
+    std::function<void()> OnMouseUp;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};

@@ -1,0 +1,29 @@
+#include "app/startup.h"
+
+#include "app/main.h"
+#include "app/new.h"
+#include "editor/lupe.h"
+#include "editor/tool.h"
+#include "palette/pallet.h"
+
+void CreateWindows() {
+    mainform = new Tmainform;
+    // The tool windows belong to the document window, which keeps them above itself.
+    toolform = new Ttoolform(mainform);
+    palletform = new Tpalletform(mainform);
+    NewForm = new TNewForm(mainform);
+    LupeForm = new TLupeForm(mainform);
+    mainform->show();
+    toolform->show();
+    palletform->show();
+    LupeForm->show();
+}
+
+void DestroyWindows() {
+    delete mainform; // and with it the windows it owns
+    mainform = nullptr;
+    toolform = nullptr;
+    palletform = nullptr;
+    NewForm = nullptr;
+    LupeForm = nullptr;
+}

@@ -1,0 +1,12 @@
+#include "app/toolwindow.h"
+
+#include <QCloseEvent>
+
+TToolWindow::TToolWindow(QWidget* owner, const QString& caption)
+    : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    setWindowTitle(caption);
+}
+
+void TToolWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();
+}

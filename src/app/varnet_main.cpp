@@ -1,0 +1,19 @@
+// The editor: start-up, an optional file to open, the event loop until the document window
+// closes.
+#include "app/errors.h"
+#include "app/main.h"
+#include "app/startup.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName("Varnet");
+    CreateWindows();
+    const QStringList arguments = QApplication::arguments();
+    // A file named on the command line opens as if chosen in the open dialog.
+    if (arguments.size() > 1) RunGuarded([&] { mainform->OpenPath(arguments.at(1)); });
+    const int result = QApplication::exec();
+    DestroyWindows();
+    return result;
+}

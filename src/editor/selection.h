@@ -1,0 +1,12 @@
+// Region selection: choosing a rectangle of the document, lifting a copy of it and placing it
+// elsewhere. Positions are image pixels.
+#pragma once
+
+#include <cstdint>
+
+void StartSelection(int32_t x, int32_t y);
+void DragSelection(int32_t x, int32_t y);
+void LiftSelection();
+void MoveFloat(int32_t x, int32_t y);
+void PlaceFloat();
+void CancelSelection();
