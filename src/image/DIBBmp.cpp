@@ -133,11 +133,12 @@ TChannelLayout CheckedLayout(const TBmpInfo& info) {
     if (info.Compression != kCompressBitFields)
         return info.BitCount == 16 ? MakeLayout(5, 5, 5) : MakeLayout(8, 8, 8);
     const auto [red, green, blue] = info.Masks;
+    const int r = RunWidth(red), g = RunWidth(green), b = RunWidth(blue);
     const bool separate = (red & green) == 0 && (red & blue) == 0 && (green & blue) == 0;
-    const TChannelLayout layout = MakeLayout(RunWidth(red), RunWidth(green), RunWidth(blue));
-    if (!separate || !IsLayoutAllowed(info.BitCount, layout))
+    if (!separate || r < 0 || g < 0 || b < 0 ||
+        !IsLayoutAllowed(info.BitCount, MakeLayout(r, g, b)))
         throw EInvalidGraphicOperation("不正なピクセルフォーマットです");
-    return layout;
+    return MakeLayout(r, g, b);
 }
 
 // Moves the channels of 16- or 32-bit pixels from the file's masks to the positions of layout,

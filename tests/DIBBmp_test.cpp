@@ -1,0 +1,550 @@
+#include "base/Exceptions.h"
+#include "base/Stream.h"
+#include "helpers.h"
+#include "image/DIB.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The fields of a BMP file that the tests vary; the rest are written as a plain writer would.
+struct TBmpFixture {
+    uint32_t HeaderSize = 40;
+    int32_t Width = 1, Height = 1;
+    uint16_t BitCount = 8;
+    uint32_t Compression = 0;
+    uint32_t ImageSize = 0;
+    uint32_t ColorsUsed = 0;
+    std::vector<uint32_t> Masks;  // written after the info header when not empty
+    std::vector<uint8_t> Palette; // raw colour table bytes
+    std::vector<uint8_t> Pixels;  // raw pixel bytes
+    uint32_t PixelOffset = 0;     // 0: right after the colour table
+};
+
+std::vector<uint8_t> MakeBmp(const TBmpFixture& f) {
+    std::vector<uint8_t> body;
+    PutLE32(body, f.HeaderSize);
+    if (f.HeaderSize == 12) {
+        PutLE16(body, uint32_t(f.Width));
+        PutLE16(body, uint32_t(f.Height));
+        PutLE16(body, 1);
+        PutLE16(body, f.BitCount);
+    } else {
+        PutLE32(body, uint32_t(f.Width));
+        PutLE32(body, uint32_t(f.Height));
+        PutLE16(body, 1);
+        PutLE16(body, f.BitCount);
+        PutLE32(body, f.Compression);
+        PutLE32(body, f.ImageSize);
+        PutLE32(body, 2835);
+        PutLE32(body, 2835);
+        PutLE32(body, f.ColorsUsed);
+        PutLE32(body, 0);
+        body.resize(f.HeaderSize, 0);
+    }
+    for (uint32_t m : f.Masks)
+        PutLE32(body, m);
+    body.insert(body.end(), f.Palette.begin(), f.Palette.end());
+    std::vector<uint8_t> file = {'B', 'M'};
+    PutLE32(file, uint32_t(14 + body.size() + f.Pixels.size()));
+    PutLE32(file, 0);
+    PutLE32(file, f.PixelOffset ? f.PixelOffset : uint32_t(14 + body.size()));
+    file.insert(file.end(), body.begin(), body.end());
+    file.insert(file.end(), f.Pixels.begin(), f.Pixels.end());
+    return file;
+}
+
+// Colour table of n Windows entries where entry i is (blue i, green 2i, red 3i, reserved 0).
+std::vector<uint8_t> RampPalette(int n) {
+    std::vector<uint8_t> p;
+    for (int i = 0; i < n; ++i)
+        p.insert(p.end(), {uint8_t(i), uint8_t(2 * i), uint8_t(3 * i), 0});
+    return p;
+}
+
+void Load(TDIB& image, const std::vector<uint8_t>& bytes) {
+    TCustomMemoryStream stream(bytes.data(), int64_t(bytes.size()));
+    image.LoadFromBmp(stream);
+}
+
+std::vector<uint8_t> Save(const TDIB& image) {
+    TMemoryStream stream;
+    image.SaveAsBmp(stream);
+    return stream.Bytes();
+}
+
+// Rows from the top, each as its pixel values (GetPixel).
+std::vector<std::vector<uint32_t>> Pixels(const TDIB& image) {
+    std::vector<std::vector<uint32_t>> rows(image.Height());
+    for (int32_t y = 0; y < image.Height(); ++y)
+        for (int32_t x = 0; x < image.Width(); ++x)
+            rows[y].push_back(image.GetPixel(x, y));
+    return rows;
+}
+
+// A 3 x 2 8-bit image with distinct pixels; failed loads must leave it as it is.
+TDIB KnownImage() {
+    TDIB image;
+    image.Resize(3, 2, 8);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            image.SetPixel(x, y, uint32_t(10 * y + x + 1));
+    return image;
+}
+
+void ExpectKnownImage(const TDIB& image, const std::string& context) {
+    EXPECT_EQ(Pixels(image), (std::vector<std::vector<uint32_t>>{{1, 2, 3}, {11, 12, 13}}))
+        << context;
+}
+
+uint32_t Le32At(const std::vector<uint8_t>& b, size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
+}
+
+// A valid 8-bit 3 x 2 file whose pixels and palette are all distinct.
+TBmpFixture EightBitFixture() {
+    TBmpFixture f;
+    f.Width = 3;
+    f.Height = 2;
+    f.Palette = RampPalette(256);
+    f.Pixels = {1, 2, 3, 0, 4, 5, 6, 0};
+    return f;
+}
+
+} // namespace
+
+TEST(DIBBmp, SavedLayout) {
+    struct Case {
+        int w, h, bits;
+        uint32_t fileSize, offset, headerBytes;
+    } cases[] = {
+        {2, 2, 8, 1086, 1078, 40 + 1024}, // 256 entries, two 4-byte rows
+        {3, 1, 24, 54 + 12, 54, 40},      // no colour table, one 12-byte row
+        {9, 2, 1, 62 + 8, 62, 40 + 8},
+        {5, 3, 16, 66 + 36, 66, 52}, // masks after the header
+    };
+    for (const Case& c : cases) {
+        const std::string name =
+            std::to_string(c.w) + "x" + std::to_string(c.h) + "@" + std::to_string(c.bits);
+        TDIB image;
+        if (c.bits == 16) image.WantedLayout = MakeLayout(5, 6, 5);
+        image.Resize(c.w, c.h, c.bits);
+        for (int y = 0; y < c.h; ++y)
+            std::memset(image.RowForWrite(y), 0x40 + y, size_t(image.Stride()));
+        const std::vector<uint8_t> file = Save(image);
+        ASSERT_EQ(file.size(), c.fileSize) << name;
+        EXPECT_EQ(file[0], 'B') << name;
+        EXPECT_EQ(file[1], 'M') << name;
+        EXPECT_EQ(Le32At(file, 2), c.fileSize) << name;
+        EXPECT_EQ(Le32At(file, 6), 0u) << name;
+        EXPECT_EQ(Le32At(file, 10), c.offset) << name;
+        EXPECT_EQ(Le32At(file, 14), 40u) << name;
+        EXPECT_EQ(int32_t(Le32At(file, 22)), c.h) << name << ": positive height, bottom-up";
+        EXPECT_EQ(Le32At(file, 34), image.Size()) << name;
+        EXPECT_EQ(std::vector<uint8_t>(file.begin() + 14, file.begin() + 14 + c.headerBytes),
+                  std::vector<uint8_t>(image.HeaderBlock(), image.HeaderBlock() + c.headerBytes))
+            << name;
+        // The bottom row comes first.
+        EXPECT_EQ(file[c.offset], 0x40 + c.h - 1) << name;
+        EXPECT_EQ(file.back(), 0x40) << name;
+    }
+}
+
+TEST(DIBBmp, EmptyImageWritesNothing) {
+    TDIB image;
+    EXPECT_TRUE(Save(image).empty());
+    TMemoryStream stream;
+    image.SaveBmpBody(stream);
+    EXPECT_EQ(stream.Size(), 0);
+}
+
+TEST(DIBBmp, RoundTripKeepsPixelsAndPalette) {
+    TBmpFixture f = EightBitFixture();
+    f.Palette[7] = 0x5A; // a reserved byte is taken as stored and written back
+    const std::vector<uint8_t> file = MakeBmp(f);
+    TDIB image;
+    Load(image, file);
+    EXPECT_EQ(image.BitCount(), 8);
+    EXPECT_EQ(image.PaletteCount(), 256);
+    EXPECT_EQ(Pixels(image), (std::vector<std::vector<uint32_t>>{{4, 5, 6}, {1, 2, 3}}));
+    EXPECT_EQ(image.PaletteBlock[1], (TPaletteEntry{1, 2, 3, 0x5A}));
+    // Our own output reads back to the same bytes, whatever the fixture's resolution fields.
+    const std::vector<uint8_t> saved = Save(image);
+    TDIB again;
+    Load(again, saved);
+    EXPECT_EQ(Save(again), saved);
+    EXPECT_EQ(Pixels(again), Pixels(image));
+}
+
+TEST(DIBBmp, EmptyStreamLeavesImageAndBareFileHeaderEmptiesIt) {
+    TDIB image = KnownImage();
+    Load(image, {});
+    ExpectKnownImage(image, "empty stream");
+
+    std::vector<uint8_t> fileHeader = MakeBmp(EightBitFixture());
+    fileHeader.resize(14);
+    Load(image, fileHeader);
+    EXPECT_TRUE(image.IsEmpty());
+
+    image = KnownImage();
+    TMemoryStream empty;
+    image.LoadBmpBody(empty);
+    EXPECT_TRUE(image.IsEmpty());
+}
+
+TEST(DIBBmp, RefusedFilesLeaveTheImageUnchanged) {
+    const std::string invalidDib = "不正な DIB です";
+    const std::string badFormat = "不正なピクセルフォーマットです";
+    auto with = [](auto change) {
+        TBmpFixture f = EightBitFixture();
+        change(f);
+        return MakeBmp(f);
+    };
+    auto bitFields = [](uint16_t bits, std::vector<uint32_t> masks) {
+        TBmpFixture f;
+        f.BitCount = bits;
+        f.Compression = 3;
+        f.Masks = masks;
+        f.Pixels.assign(4, 0);
+        return MakeBmp(f);
+    };
+    std::vector<uint8_t> shortHeader = MakeBmp(EightBitFixture());
+    shortHeader.resize(13);
+    std::vector<uint8_t> notBm = MakeBmp(EightBitFixture());
+    notBm[1] = 'A';
+    std::vector<uint8_t> shortSize = MakeBmp(EightBitFixture());
+    shortSize.resize(16);
+
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> file;
+        bool operation; // EInvalidGraphicOperation, else EInvalidGraphic
+        std::string message;
+    } cases[] = {
+        {"13 bytes", shortHeader, false, invalidDib},
+        {"type not BM", notBm, false, invalidDib},
+        {"2 bytes of header size", shortSize, false, invalidDib},
+        {"108-byte header", with([](TBmpFixture& f) { f.HeaderSize = 108; }), false, invalidDib},
+        {"64-byte header", with([](TBmpFixture& f) { f.HeaderSize = 64; }), false, invalidDib},
+        {"compression 4", with([](TBmpFixture& f) { f.Compression = 4; }), false, invalidDib},
+        {"RLE8 at 4 bits", with([](TBmpFixture& f) {
+             f.Compression = 1;
+             f.BitCount = 4;
+         }),
+         false, invalidDib},
+        {"RLE4 at 8 bits", with([](TBmpFixture& f) { f.Compression = 2; }), false, invalidDib},
+        {"width 0", with([](TBmpFixture& f) { f.Width = 0; }), false, invalidDib},
+        {"negative width", with([](TBmpFixture& f) { f.Width = -3; }), false, invalidDib},
+        {"height 0", with([](TBmpFixture& f) { f.Height = 0; }), false, invalidDib},
+        {"bit count 2", with([](TBmpFixture& f) { f.BitCount = 2; }), true,
+         "不正なビット数です (2)"},
+        {"bit fields at 24 bits", bitFields(24, {0xFF0000, 0xFF00, 0xFF}), false, invalidDib},
+        {"5-5-5 masks at 32 bits", bitFields(32, {0x7C00, 0x3E0, 0x1F}), true, badFormat},
+        {"8-8-8 masks at 16 bits", bitFields(16, {0xFF0000, 0xFF00, 0xFF}), true, badFormat},
+        {"2-3-1 masks", bitFields(16, {0x30, 0xE, 0x1}), true, badFormat},
+        // Each of these starts with runs of allowed widths, but the masks have more bits.
+        {"mask with a gap", bitFields(16, {0x17C00, 0x3E0, 0x1F}), true, badFormat},
+        {"red mask with stray bit", bitFields(32, {0x80FF0000, 0xFF00, 0xFF}), true, badFormat},
+        {"overlapping masks", bitFields(32, {0xFF0000, 0xFF0000, 0xFF}), true, badFormat},
+        {"zero masks", bitFields(16, {0, 0, 0}), true, badFormat},
+    };
+    for (const Case& c : cases) {
+        TDIB image = KnownImage();
+        try {
+            Load(image, c.file);
+            ADD_FAILURE() << c.name << ": nothing raised";
+        } catch (const EInvalidGraphicOperation& e) {
+            EXPECT_TRUE(c.operation) << c.name;
+            EXPECT_EQ(e.Message(), c.message) << c.name;
+        } catch (const EInvalidGraphic& e) {
+            EXPECT_FALSE(c.operation) << c.name;
+            EXPECT_EQ(e.Message(), c.message) << c.name;
+        }
+        ExpectKnownImage(image, c.name);
+    }
+}
+
+// Every cut of a valid file after the header size field fails with the stream read error.
+TEST(DIBBmp, TruncatedFilesRaiseReadError) {
+    TBmpFixture bitFields;
+    bitFields.Width = 2;
+    bitFields.BitCount = 16;
+    bitFields.Compression = 3;
+    bitFields.Masks = {0xF800, 0x7E0, 0x1F};
+    bitFields.Pixels = {1, 2, 3, 4};
+    TBmpFixture rle = EightBitFixture();
+    rle.Compression = 1;
+    rle.Pixels = {3, 5, 0, 0, 2, 7, 0, 1};
+    rle.ImageSize = uint32_t(rle.Pixels.size());
+    TBmpFixture os2 = EightBitFixture();
+    os2.HeaderSize = 12;
+    os2.Palette.resize(256 * 3);
+    TBmpFixture topDown = EightBitFixture();
+    topDown.Height = -2;
+
+    const std::pair<const char*, TBmpFixture> files[] = {
+        {"8-bit", EightBitFixture()},
+        {"16-bit bit fields", bitFields},
+        {"RLE8", rle},
+        {"OS/2", os2},
+        {"top-down", topDown},
+    };
+    for (const auto& [name, fixture] : files) {
+        const std::vector<uint8_t> whole = MakeBmp(fixture);
+        for (size_t length = 18; length < whole.size(); ++length) {
+            TDIB image = KnownImage();
+            const std::vector<uint8_t> cut(whole.begin(), whole.begin() + length);
+            EXPECT_THROW(Load(image, cut), EReadError) << name << " cut at " << length;
+            ExpectKnownImage(image, std::string(name) + " cut at " + std::to_string(length));
+        }
+    }
+}
+
+TEST(DIBBmp, TopDownEqualsBottomUpReversed) {
+    TBmpFixture bottomUp = EightBitFixture();
+    TBmpFixture topDown = bottomUp;
+    topDown.Height = -2;
+    topDown.Pixels = {4, 5, 6, 0, 1, 2, 3, 0};
+    TDIB a, b;
+    Load(a, MakeBmp(bottomUp));
+    Load(b, MakeBmp(topDown));
+    EXPECT_EQ(b.Height(), 2);
+    EXPECT_EQ(Save(a), Save(b));
+}
+
+TEST(DIBBmp, Os2OneBitFile) {
+    TBmpFixture f;
+    f.HeaderSize = 12;
+    f.Width = 10;
+    f.Height = 1;
+    f.BitCount = 1;
+    f.Palette = {0x10, 0x20, 0x30, 0xA0, 0xB0, 0xC0};
+    f.Pixels = {0b10110000, 0b01000000, 0, 0};
+    TDIB image;
+    Load(image, MakeBmp(f));
+    EXPECT_EQ(image.BitCount(), 1);
+    EXPECT_EQ(image.PaletteCount(), 2);
+    EXPECT_EQ(image.PaletteBlock[0], (TPaletteEntry{0x10, 0x20, 0x30, 0}));
+    EXPECT_EQ(image.PaletteBlock[1], (TPaletteEntry{0xA0, 0xB0, 0xC0, 0}));
+    for (int i = 2; i < 256; ++i)
+        EXPECT_EQ(image.PaletteBlock[i], TPaletteEntry{}) << i;
+    EXPECT_EQ(Pixels(image), (std::vector<std::vector<uint32_t>>{{1, 0, 1, 1, 0, 0, 0, 0, 0, 1}}));
+}
+
+TEST(DIBBmp, ColorsUsedSetsTheTableLength) {
+    TBmpFixture f = EightBitFixture();
+    f.ColorsUsed = 16;
+    f.Palette = RampPalette(16);
+    f.PixelOffset = 1078; // wrong on purpose: the pixels follow the 16 entries
+    TDIB image;
+    Load(image, MakeBmp(f));
+    EXPECT_EQ(image.PaletteBlock[15], (TPaletteEntry{15, 30, 45, 0}));
+    EXPECT_EQ(image.PaletteBlock[16], TPaletteEntry{});
+    EXPECT_EQ(Pixels(image), (std::vector<std::vector<uint32_t>>{{4, 5, 6}, {1, 2, 3}}));
+
+    // A high-colour file's table entries are read past, not taken as pixels.
+    TBmpFixture rgb;
+    rgb.BitCount = 24;
+    rgb.ColorsUsed = 2;
+    rgb.Palette = RampPalette(2);
+    rgb.Pixels = {0x11, 0x22, 0x33, 0};
+    Load(image, MakeBmp(rgb));
+    EXPECT_EQ(image.GetPixel(0, 0), 0x112233u);
+    EXPECT_EQ(image.HeaderSize(), 40);
+}
+
+TEST(DIBBmp, BitFieldsAreReadIntoTheAllowedLayout) {
+    struct Case {
+        const char* name;
+        uint16_t bits;
+        std::vector<uint32_t> masks; // empty: no bit fields
+        uint32_t stored;             // the pixel as in the file
+        uint32_t expected;           // GetPixel: the pixel in the image's layout
+        uint32_t red, green, blue;   // the masks of the image's layout
+    } cases[] = {
+        {"16 bits, none", 16, {}, 0x7FFF, 0x7FFF, 0x7C00, 0x3E0, 0x1F},
+        {"5-5-5", 16, {0x7C00, 0x3E0, 0x1F}, 0x1234, 0x1234, 0x7C00, 0x3E0, 0x1F},
+        {"5-6-5", 16, {0xF800, 0x7E0, 0x1F}, 0xFC01, 0xFC01, 0xF800, 0x7E0, 0x1F},
+        {"8-8-8", 32, {0xFF0000, 0xFF00, 0xFF}, 0xAA112233, 0xAA112233, 0xFF0000, 0xFF00, 0xFF},
+        // Channels in an unusual order are moved to their usual places.
+        {"8-8-8 reordered",
+         32,
+         {0xFF000000, 0xFF0, 0xFF0000},
+         0x11330220,
+         0x112233,
+         0xFF0000,
+         0xFF00,
+         0xFF},
+        {"5-6-5 reordered", 16, {0x1F, 0x7E0, 0xF800}, 0x0843, 0x1841, 0xF800, 0x7E0, 0x1F},
+    };
+    for (const Case& c : cases) {
+        TBmpFixture f;
+        f.BitCount = c.bits;
+        f.Compression = c.masks.empty() ? 0 : 3;
+        f.Masks = c.masks;
+        PutLE32(f.Pixels, c.stored);
+        f.Pixels.resize(4);
+        TDIB image;
+        Load(image, MakeBmp(f));
+        EXPECT_EQ(image.GetPixel(0, 0), c.expected) << c.name;
+        EXPECT_EQ(image.CurrentLayout().RedMask, c.red) << c.name;
+        EXPECT_EQ(image.CurrentLayout().GreenMask, c.green) << c.name;
+        EXPECT_EQ(image.CurrentLayout().BlueMask, c.blue) << c.name;
+    }
+}
+
+TEST(DIBBmp, RleExpansion) {
+    using Rows = std::vector<std::vector<uint32_t>>; // from the top
+    struct Case {
+        const char* name;
+        uint16_t bits;
+        int32_t width, height;
+        std::vector<uint8_t> data;
+        Rows expected;
+    } cases[] = {
+        {"RLE8 runs and end of line",
+         8,
+         4,
+         2,
+         {3, 5, 0, 0, 2, 7, 0, 1},
+         {{7, 7, 0, 0}, {5, 5, 5, 0}}},
+        {"RLE8 delta", 8, 4, 2, {2, 1, 0, 2, 1, 1, 1, 9, 0, 1}, {{0, 0, 0, 9}, {1, 1, 0, 0}}},
+        {"RLE4 run", 4, 5, 1, {5, 0x12, 0, 1}, {{1, 2, 1, 2, 1}}},
+        {"RLE8 absolute run, odd length padded",
+         8,
+         4,
+         2,
+         {0, 3, 4, 5, 6, 0, 1, 8, 0, 1},
+         {{0, 0, 0, 0}, {4, 5, 6, 8}}},
+        {"RLE4 absolute run of 3", 4, 4, 1, {0, 3, 0x12, 0x30, 1, 0x40, 0, 1}, {{1, 2, 3, 4}}},
+        // Overruns are cut off: nothing is written outside the row or the image.
+        {"run past the row end", 8, 3, 2, {9, 4, 0, 0, 1, 6}, {{6, 0, 0}, {4, 4, 4}}},
+        {"absolute run past the row end", 8, 2, 2, {0, 4, 1, 2, 3, 4, 1, 5}, {{0, 0}, {1, 2}}},
+        {"delta past the last row", 8, 2, 2, {0, 2, 0, 9, 1, 3}, {{0, 0}, {0, 0}}},
+        {"lines past the last row", 8, 1, 1, {1, 1, 0, 0, 1, 2, 0, 0, 1, 3}, {{1}}},
+        {"absolute run past the data", 8, 4, 1, {0, 6, 1, 2}, {{1, 2, 0, 0}}},
+        {"data ending inside a delta", 8, 2, 1, {1, 3, 0, 2, 1}, {{3, 0}}},
+        {"data ending inside an item", 8, 2, 1, {1, 3, 1}, {{3, 0}}},
+        {"no end of bitmap", 8, 2, 1, {2, 8}, {{8, 8}}},
+    };
+    for (const Case& c : cases) {
+        TBmpFixture f;
+        f.Width = c.width;
+        f.Height = c.height;
+        f.BitCount = c.bits;
+        f.Compression = c.bits == 8 ? 1 : 2;
+        f.Palette = RampPalette(1 << c.bits);
+        f.Pixels = c.data;
+        f.ImageSize = uint32_t(c.data.size());
+        f.Pixels.insert(f.Pixels.end(), 64, 0xEE); // bytes after the data must stay unread
+        TDIB image;
+        Load(image, MakeBmp(f));
+        EXPECT_EQ(image.BitCount(), c.bits) << c.name;
+        EXPECT_EQ(Pixels(image), c.expected) << c.name;
+    }
+}
+
+// Sizes from the header are checked before allocating, in 64 bits.
+TEST(DIBBmp, AbsurdSizesAreRefusedWithoutAllocating) {
+    struct Case {
+        const char* name;
+        int32_t width, height;
+        uint16_t bits;
+        uint32_t compression, imageSize;
+        const char* message;
+    } cases[] = {
+        {"width 0x7FFFFFFF", 0x7FFFFFFF, 1, 32, 0, 0, "メモリが足りません"},
+        {"height -2^31", 1, INT32_MIN, 8, 0, 0, "メモリが足りません"},
+        {"65536 x 65536 (4 GiB)", 65536, 65536, 8, 0, 0, "メモリが足りません"},
+        {"20000 x 20000 file of 8 bytes", 20000, 20000, 8, 0, 0, "ストリームからの読み込みエラー"},
+        {"RLE8 of 2 bytes for 400 MB", 20000, 20000, 8, 1, 2, "不正な DIB です"},
+        {"RLE image size beyond the file", 4, 4, 8, 1, 0xFFFFFFFF,
+         "ストリームからの読み込みエラー"},
+    };
+    for (const Case& c : cases) {
+        TBmpFixture f;
+        f.Width = c.width;
+        f.Height = c.height;
+        f.BitCount = c.bits;
+        f.Compression = c.compression;
+        f.ImageSize = c.imageSize;
+        f.Palette = c.bits <= 8 ? RampPalette(1 << c.bits) : std::vector<uint8_t>{};
+        f.Pixels = {0, 1, 0, 0, 0, 0, 0, 0};
+        TDIB image = KnownImage();
+        try {
+            Load(image, MakeBmp(f));
+            ADD_FAILURE() << c.name << ": nothing raised";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), c.message) << c.name;
+        }
+        ExpectKnownImage(image, c.name);
+    }
+}
+
+// A large flat picture compresses far beyond the ratio of typical files; it must still load.
+TEST(DIBBmp, LargeFlatRleLoads) {
+    const int32_t width = 9000, height = 8000; // 72 MB expanded
+    TBmpFixture f;
+    f.Width = width;
+    f.Height = height;
+    f.Compression = 1;
+    f.Palette = RampPalette(256);
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t left = width; left > 0; left -= 255)
+            f.Pixels.insert(f.Pixels.end(), {uint8_t(std::min(left, 255)), 7});
+        f.Pixels.insert(f.Pixels.end(), {0, 0});
+    }
+    f.ImageSize = uint32_t(f.Pixels.size());
+    TDIB image;
+    Load(image, MakeBmp(f));
+    ASSERT_EQ(image.Width(), width);
+    EXPECT_EQ(image.RowForRead(0)[width - 1], 7);
+    EXPECT_EQ(image.RowForRead(height - 1)[0], 7);
+}
+
+TEST(DIBBmp, CrashersReplay) {
+    const std::filesystem::path folder =
+        std::filesystem::path(VARNET_TEST_FIXTURES) / ".." / "crashers" / "bmp";
+    if (!std::filesystem::is_directory(folder)) GTEST_SKIP() << "no crashers in " << folder;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::vector<uint8_t> bytes = ReadFileBytes(entry.path().string());
+        TDIB image;
+        try {
+            Load(image, bytes);
+            Save(image);
+        } catch (const Exception&) {
+            // refusing is fine; crashing is not
+        }
+    }
+}
+
+// The bmpsuite: good files with 12- and 40-byte headers load; the newer headers are refused;
+// the questionable and bad files load or are refused with one of our errors.
+TEST(DIBBmp, BmpSuite) {
+    const std::string suite = TestDataPath("bmpsuite");
+    if (!FileExists(suite + "/g")) GTEST_SKIP() << "bmpsuite not found at " << suite;
+    for (const char* group : {"g", "q", "b"}) {
+        for (const auto& entry : std::filesystem::directory_iterator(suite + "/" + group)) {
+            const std::string name = std::string(group) + "/" + entry.path().filename().string();
+            const std::vector<uint8_t> bytes = ReadFileBytes(entry.path().string());
+            const uint32_t headerSize = bytes.size() >= 18 ? Le32At(bytes, 14) : 0;
+            TDIB image;
+            try {
+                Load(image, bytes);
+                Save(image);
+                EXPECT_FALSE(std::string(group) == "g" && headerSize > 40)
+                    << name << ": read although its header is " << headerSize << " bytes";
+            } catch (const Exception& e) {
+                if (std::string(group) == "g" && headerSize > 40)
+                    EXPECT_EQ(e.Message(), "不正な DIB です") << name;
+                else
+                    EXPECT_NE(std::string(group), "g") << name << ": " << e.Message();
+            }
+        }
+    }
+}
