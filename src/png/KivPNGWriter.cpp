@@ -1,0 +1,351 @@
+#include "png/KivPNGWriter.h"
+
+#include "image/DIB.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <span>
+#include <vector>
+
+namespace {
+
+constexpr int32_t ColorTypeGrey = 0, ColorTypeRgb = 2, ColorTypePalette = 3, ColorTypeGreyAlpha = 4,
+                  ColorTypeRgba = 6;
+
+int ZlibLevel(int32_t compressionLevel) {
+    switch (compressionLevel) {
+    case 0:
+        return Z_NO_COMPRESSION;
+    case 2:
+        return Z_BEST_SPEED;
+    case 3:
+        return Z_BEST_COMPRESSION;
+    default:
+        return Z_DEFAULT_COMPRESSION;
+    }
+}
+
+void PutBE16(uint8_t* out, uint32_t v) {
+    out[0] = uint8_t(v >> 8);
+    out[1] = uint8_t(v);
+}
+
+void PutBE32(uint8_t* out, uint32_t v) {
+    PutBE16(out, v >> 16);
+    PutBE16(out + 2, v);
+}
+
+struct TRgb {
+    uint8_t Red, Green, Blue;
+};
+
+// A colour value as red, green, blue; the palette-index form names an entry of palette.
+TRgb ColorOf(int32_t value, const TPalette& palette) {
+    if ((uint32_t(value) & 0xFF000000u) == uint32_t(ColorPaletteIndex)) {
+        const TPaletteEntry& e = palette[uint32_t(value) & 0xFF];
+        return {e.Red, e.Green, e.Blue};
+    }
+    return {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16)};
+}
+
+// The first of palette's count entries closest to c (squared distance in RGB).
+uint8_t NearestIndex(TRgb c, const TPalette& palette, int32_t count) {
+    int32_t best = 0;
+    int32_t bestDistance = std::numeric_limits<int32_t>::max();
+    for (int32_t i = 0; i < count; ++i) {
+        const int32_t dr = palette[i].Red - c.Red, dg = palette[i].Green - c.Green,
+                      db = palette[i].Blue - c.Blue;
+        const int32_t distance = dr * dr + dg * dg + db * db;
+        if (distance < bestDistance) best = i, bestDistance = distance;
+    }
+    return uint8_t(best);
+}
+
+// Pixel x of a 1- or 4-bit row.
+uint8_t IndexAt(const uint8_t* row, int32_t bits, int32_t x) {
+    if (bits == 1) return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    return (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
+}
+
+} // namespace
+
+TKivPNGWriteStream::TKivPNGWriteStream() {
+    deflate_.Drain = [this](const uint8_t* data, uint32_t count) {
+        WriteChunk(ChunkIDAT, data, count);
+        return 0;
+    };
+}
+
+void TKivPNGWriteStream::SetIDATSize(int32_t size) {
+    if (size < MinIDATSize || size > MaxIDATSize)
+        throw EKivPNG("Write PNG Param: Err IDAT Size(min:256  max:100000)");
+    idatSize_ = size;
+}
+
+void TKivPNGWriteStream::WriteChunk(uint32_t type, const uint8_t* data, uint32_t length) {
+    uint8_t typeBytes[4];
+    PutBE32(typeBytes, type);
+    uLong crc = crc32(crc32(0, nullptr, 0), typeBytes, 4);
+    WriteLong(length);
+    WriteLong(type);
+    if (data != nullptr && length > 0) {
+        WriteBlock(data, length);
+        crc = crc32(crc, data, length);
+    }
+    WriteLong(uint32_t(crc));
+}
+
+void TKivPNGWriteStream::ChooseFormat() {
+    const TDIB& image = *sourceDib_;
+    sourceBits_ = image.BitCount();
+    const bool supported = sourceBits_ == 1 || sourceBits_ == 4 || sourceBits_ == 8 ||
+                           sourceBits_ == 24 || sourceBits_ == 32;
+    if (image.IsEmpty() || !supported)
+        throw EKivPNG("Write Image (PNG): Not Supported Image (" + std::to_string(sourceBits_) +
+                      " bits, " + std::to_string(image.Width()) + " x " +
+                      std::to_string(image.Height()) + ")");
+    const bool indexed = sourceBits_ <= 8;
+    grey_ = indexed && Grayscale;
+    const bool maskPresent = Mask != nullptr && Mask != &image && !Mask->IsEmpty() &&
+                             Mask->Width() == image.Width() && Mask->Height() == image.Height() &&
+                             Mask->BitCount() == 8;
+    alpha_ = maskPresent && (!indexed || (grey_ && sourceBits_ == 8));
+    bitDepth_ = indexed ? sourceBits_ : 8;
+    if (indexed) {
+        colorType_ = !grey_ ? ColorTypePalette : alpha_ ? ColorTypeGreyAlpha : ColorTypeGrey;
+        pngBits_ = alpha_ ? 16 : sourceBits_;
+    } else {
+        colorType_ = alpha_ ? ColorTypeRgba : ColorTypeRgb;
+        pngBits_ = alpha_ ? 32 : 24;
+    }
+    // The samples of a 1- or 4-bit file address only 2 or 16 entries; grey files use the ramp
+    // that readers build for them.
+    filePaletteCount_ = indexed ? 1 << sourceBits_ : 0;
+    if (grey_) {
+        const int32_t step = 255 / (filePaletteCount_ - 1);
+        for (int32_t i = 0; i < filePaletteCount_; ++i) {
+            const auto v = uint8_t(i * step);
+            filePalette_[i] = {v, v, v, 0};
+        }
+    } else {
+        filePalette_ = image.PaletteBlock;
+    }
+}
+
+void TKivPNGWriteStream::WriteHeader() {
+    uint8_t data[13];
+    PutBE32(data, uint32_t(sourceDib_->Width()));
+    PutBE32(data + 4, uint32_t(sourceDib_->Height()));
+    data[8] = uint8_t(bitDepth_);
+    data[9] = uint8_t(colorType_);
+    data[10] = 0; // deflate
+    data[11] = 0; // adaptive filtering per row
+    data[12] = Interlace != 0 ? 1 : 0;
+    WriteChunk(ChunkIHDR, data, sizeof data);
+}
+
+void TKivPNGWriteStream::WriteText() {
+    if (Comment.empty()) return;
+    static constexpr char keyword[] = "Comment"; // with its terminating zero byte
+    std::vector<uint8_t> data(keyword, keyword + sizeof keyword);
+    data.insert(data.end(), Comment.begin(), Comment.end());
+    WriteChunk(ChunkTEXT, data.data(), uint32_t(data.size()));
+}
+
+void TKivPNGWriteStream::WritePrivateChunk() {
+    uint8_t data[PrivateChunkSize] = {};
+    PutBE32(data, PrivateChunkMagic);
+    data[4] = EncodeHookActive() ? 1 : 0;
+    WriteChunk(ChunkTPNG, data, sizeof data);
+}
+
+void TKivPNGWriteStream::WriteGamma() {
+    if (!(Gamma > 0)) return;
+    uint8_t data[4];
+    const double scaled = std::min(Gamma * 100000, double(std::numeric_limits<uint32_t>::max()));
+    PutBE32(data, uint32_t(scaled));
+    WriteChunk(ChunkGAMA, data, sizeof data);
+}
+
+void TKivPNGWriteStream::WriteSignificantBits() {
+    if (SignificantBits < 1 || grey_) return;
+    uint8_t data[4];
+    for (int i = 0; i < 4; ++i)
+        data[i] = uint8_t(uint32_t(SignificantBits) >> (8 * i));
+    WriteChunk(ChunkSBIT, data, alpha_ ? 4 : 3);
+}
+
+void TKivPNGWriteStream::WritePalette() {
+    // Grey files need no palette: readers build the same ramp from the bit depth.
+    if (filePaletteCount_ == 0 || grey_) return;
+    std::vector<uint8_t> data;
+    data.reserve(size_t(filePaletteCount_) * 3);
+    for (int32_t i = 0; i < filePaletteCount_; ++i) {
+        const TPaletteEntry& e = filePalette_[i];
+        data.insert(data.end(), {e.Red, e.Green, e.Blue});
+    }
+    WriteChunk(ChunkPLTE, data.data(), uint32_t(data.size()));
+}
+
+void TKivPNGWriteStream::WriteBackground() {
+    if (BackgroundColor == ColorNone) return;
+    uint8_t data[6];
+    const TPalette& palette = sourceDib_->PaletteBlock;
+    const bool isIndex = (uint32_t(BackgroundColor) & 0xFF000000u) == uint32_t(ColorPaletteIndex);
+    const uint32_t index = uint32_t(BackgroundColor) & 0xFF;
+    if (filePaletteCount_ == 0) {
+        const TRgb c = ColorOf(BackgroundColor, palette);
+        PutBE16(data, c.Red);
+        PutBE16(data + 2, c.Green);
+        PutBE16(data + 4, c.Blue);
+        WriteChunk(ChunkBKGD, data, 6);
+    } else if (grey_) {
+        PutBE16(data,
+                NearestIndex(ColorOf(BackgroundColor, palette), filePalette_, filePaletteCount_));
+        WriteChunk(ChunkBKGD, data, 2);
+    } else {
+        // An entry named by index stays that entry, even when another one has its colour.
+        data[0] =
+            isIndex && index < uint32_t(filePaletteCount_)
+                ? uint8_t(index)
+                : NearestIndex(ColorOf(BackgroundColor, palette), filePalette_, filePaletteCount_);
+        WriteChunk(ChunkBKGD, data, 1);
+    }
+}
+
+void TKivPNGWriteStream::WritePhysicalSize() {
+    if (PixelsPerUnitX < 1 || PixelsPerUnitY < 1) return;
+    uint32_t x = uint32_t(PixelsPerUnitX), y = uint32_t(PixelsPerUnitY);
+    uint8_t unit = PixelUnit == 1 ? 1 : 0;
+    if (PixelUnit == 2) { // dots per inch, stored per metre
+        x = uint32_t(std::trunc(double(x) * 100 / 254 * 100));
+        y = uint32_t(std::trunc(double(y) * 100 / 254 * 100));
+        unit = 1;
+    }
+    uint8_t data[9];
+    PutBE32(data, x);
+    PutBE32(data + 4, y);
+    data[8] = unit;
+    WriteChunk(ChunkPHYS, data, sizeof data);
+}
+
+void TKivPNGWriteStream::BuildRow(int32_t y, const TPngPass& pass, int32_t count,
+                                  uint8_t* out) const {
+    const uint8_t* src = sourceDib_->RowForRead(y);
+    const uint8_t* mask = alpha_ ? Mask->RowForRead(y) : nullptr;
+    const int32_t x0 = pass.xStart, step = pass.xStep;
+    if (step == 1 && sourceBits_ <= 8 && mask == nullptr) {
+        // The stored row is the PNG row; unused low bits of a last partial byte go out as zero.
+        const int64_t bytes = PngRowBytes(count, sourceBits_);
+        std::memcpy(out, src, size_t(bytes));
+        const int32_t usedBits = int32_t((int64_t(count) * sourceBits_) % 8);
+        if (usedBits != 0) out[bytes - 1] &= uint8_t(0xFF << (8 - usedBits));
+        return;
+    }
+    if (sourceBits_ < 8) {
+        std::memset(out, 0, size_t(PngRowBytes(count, sourceBits_)));
+        for (int32_t i = 0; i < count; ++i) {
+            const int64_t bit = int64_t(i) * sourceBits_;
+            out[bit >> 3] |=
+                uint8_t(IndexAt(src, sourceBits_, x0 + i * step) << (8 - sourceBits_ - (bit & 7)));
+        }
+        return;
+    }
+    const int32_t srcBytes = sourceBits_ / 8;
+    for (int32_t i = 0; i < count; ++i) {
+        const int32_t x = x0 + i * step;
+        const uint8_t* p = src + int64_t(x) * srcBytes;
+        if (srcBytes == 1) {
+            *out++ = p[0];
+        } else { // stored blue, green, red
+            *out++ = p[2];
+            *out++ = p[1];
+            *out++ = p[0];
+        }
+        if (mask != nullptr) *out++ = uint8_t(255 - mask[x]);
+    }
+}
+
+void TKivPNGWriteStream::WritePasses() {
+    const int32_t width = sourceDib_->Width(), height = sourceDib_->Height();
+    const bool interlaced = Interlace != 0;
+    const int64_t rowTotal = PngRowCount(height, interlaced);
+    int32_t rowNumber = 0;
+    TKivRowPair& rows = deflate_.Rows;
+    for (const TPngPass& pass : interlaced ? std::span<const TPngPass>(Adam7Passes)
+                                           : std::span<const TPngPass>(&WholeImagePass, 1)) {
+        const auto passWidth = int32_t(PassExtent(width, pass.xStart, pass.xStep));
+        const auto passHeight = int32_t(PassExtent(height, pass.yStart, pass.yStep));
+        if (passWidth == 0 || passHeight == 0) continue;
+        deflate_.RowLength = int32_t(1 + PngRowBytes(passWidth, pngBits_));
+        rows.ClearPrevious();
+        for (int32_t k = 0; k < passHeight && !aborted_; ++k) {
+            uint8_t* data = rows.Row() + 1;
+            BuildRow(pass.yStart + k * pass.yStep, pass, passWidth, data);
+            if (EncodeHookActive())
+                OnEncodeRow(*this, data, KeyText, rowNumber, deflate_.RowLength - 1);
+            if (deflate_.WriteRow() < 0) throw EKivPNG("Write Image (PNG): Write Error");
+            rows.Swap();
+            ++rowNumber;
+            if (rowNumber % 4 == 2 || rowTotal < 4) ProgressStep(rowNumber);
+        }
+    }
+}
+
+void TKivPNGWriteStream::WriteImageData() {
+    const size_t capacity = size_t(PngRowStride(sourceDib_->Width(), pngBits_)) + 4;
+    deflate_.Rows.Allocate(capacity);
+    deflate_.BestCandidate.assign(capacity, 0);
+    deflate_.ScratchCandidate.assign(capacity, 0);
+    deflate_.BitsPerPixel = pngBits_;
+    deflate_.SourceBitsPerPixel = sourceBits_;
+    deflate_.FilterChoice = FilterType;
+    if (deflate_.Start(ZlibLevel(CompressionLevel), idatSize_) != 0)
+        throw EKivPNG("Write Image (PNG): Write Error");
+    ProgressPhase(1, PngRowCount(sourceDib_->Height(), Interlace != 0), 100);
+    auto release = [this] {
+        deflate_.End();
+        deflate_.Rows.Free();
+        deflate_.BestCandidate = {};
+        deflate_.ScratchCandidate = {};
+    };
+    try {
+        WritePasses();
+    } catch (...) {
+        // What was compressed before the failure still goes out as a last IDAT chunk.
+        try {
+            deflate_.Finish();
+        } catch (...) {
+        }
+        release();
+        throw;
+    }
+    const int finished = deflate_.Finish();
+    release();
+    if (finished != 0) throw EKivPNG("Write Image (PNG): Write Error");
+}
+
+void TKivPNGWriteStream::EncodeImage() {
+    ChooseFormat();
+    ProgressStart();
+    ProgressPhase(1, 10, 30);
+    WriteBlock(PngSignature.data(), PngSignature.size());
+    WriteHeader();
+    WriteText();
+    WritePrivateChunk();
+    WriteGamma();
+    WriteSignificantBits();
+    WritePalette();
+    WriteBackground();
+    WritePhysicalSize();
+    ProgressStep(10);
+    if (aborted_) return;
+    WriteImageData();
+    if (aborted_) return;
+    WriteChunk(ChunkIEND, nullptr, 0);
+    ProgressEnd();
+}
