@@ -67,11 +67,12 @@ TRect ViewFrame(int i, int32_t zoom, int32_t grow) {
                  (ViewTop[i] + ViewHeight[i]) * zoom + grow};
 }
 
-// Hatch lines invert what lies beneath them; the gaps leave the image visible.
+// Hatch lines invert what lies beneath them (white differs from every colour by its inverse);
+// the gaps leave the image visible.
 void FillHatched(QPainter& canvas, int32_t zoom, Qt::BrushStyle hatch) {
-    canvas.setCompositionMode(QPainter::RasterOp_NotDestination);
+    canvas.setCompositionMode(QPainter::CompositionMode_Difference);
     canvas.fillRect(SelLeft * zoom, SelTop * zoom, SelWidth * zoom, SelHeight * zoom,
-                    QBrush(Qt::black, hatch));
+                    QBrush(Qt::white, hatch));
     canvas.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 } // namespace

@@ -1,5 +1,6 @@
 #include "app/state.h"
 
+#include "editor/undo.h"
 #include "image/DIB.h"
 
 std::unique_ptr<TDIB> DocImage;
@@ -28,4 +29,5 @@ void ResetEditorState() {
     CurrentTool = 0;
     Selecting = Floating = false;
     SelLeft = SelTop = SelWidth = SelHeight = 0;
+    UndoCapacity = UndoCount = RedoCount = 0;
 }

@@ -36,5 +36,6 @@ extern bool Selecting, Floating;
 // Rectangle of the selection, or of the floating region, in image pixels.
 extern int32_t SelLeft, SelTop, SelWidth, SelHeight;
 
-// Puts every variable above back to its start-up value (DocImage becomes null).
+// Puts every variable above, and the undo history's counts, back to their start-up values
+// (DocImage becomes null).
 void ResetEditorState();

@@ -1,0 +1,282 @@
+// The document window's view: rendering, the frames over it, placement with the three snap steps,
+// the layer switch and the zoom.
+#include "editor/selection.h"
+#include "editor_fixture.h"
+
+#include <QAction>
+#include <QPainter>
+#include <QToolButton>
+
+namespace {
+// The overlay painted over a white picture of the document's size.
+QImage RenderOverlay() {
+    QImage picture(DocWidth * mainform->ZoomFactor, DocHeight * mainform->ZoomFactor,
+                   QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter canvas(&picture);
+    mainform->PaintBox2Paint(canvas);
+    return picture;
+}
+
+const QRgb kBlue = qRgb(0, 0, 255), kRed = qRgb(255, 0, 0), kBlack = qRgb(0, 0, 0),
+           kWhite = qRgb(255, 255, 255);
+
+struct PixelCase {
+    int x, y;
+    QRgb expected;
+};
+
+void ExpectPixels(const QImage& picture, const std::vector<PixelCase>& cases) {
+    for (const PixelCase& c : cases)
+        EXPECT_EQ(picture.pixel(c.x, c.y), c.expected) << "pixel (" << c.x << ", " << c.y << ")";
+}
+} // namespace
+
+TEST_F(EditorTest, DocumentIsRenderedThroughItsPaletteAtEachZoom) {
+    NewDocument("5", "4");
+    DocImage->PaletteBlock[0] = TPaletteEntry{0x10, 0x20, 0x30, 0};
+    DocImage->PaletteBlock[7] = TPaletteEntry{0xFF, 0x80, 0x01, 0};
+    DocImage->ApplyPalette();
+    DocImage->RowForWrite(2)[3] = 7;
+    mainform->RenderDocBitmap();
+    for (QAction* item : {mainform->x1, mainform->x2, mainform->x4}) {
+        mainform->xClick(item);
+        const int z = mainform->ZoomFactor;
+        SCOPED_TRACE(z);
+        EXPECT_EQ(z, item->data().toInt());
+        EXPECT_TRUE(item->isChecked());
+        ASSERT_EQ(mainform->DocBitmap.size(), QSize(5 * z, 4 * z));
+        EXPECT_EQ(mainform->PaintBox->size(), QSize(5 * z, 4 * z));
+        EXPECT_EQ(mainform->PaintBox2->size(), QSize(5 * z, 4 * z));
+        for (int y = 0; y < 4 * z; ++y)
+            for (int x = 0; x < 5 * z; ++x) {
+                const QRgb expected =
+                    (x / z == 3 && y / z == 2) ? qRgb(0x01, 0x80, 0xFF) : qRgb(0x30, 0x20, 0x10);
+                ASSERT_EQ(mainform->DocBitmap.pixel(x, y), expected) << x << ", " << y;
+            }
+    }
+}
+
+TEST_F(EditorTest, ChoosingTheCheckedZoomDoesNothing) {
+    NewDocument("8", "8");
+    const qint64 before = mainform->DocBitmap.cacheKey();
+    mainform->xClick(mainform->x1);
+    EXPECT_EQ(mainform->ZoomFactor, 1);
+    EXPECT_EQ(mainform->DocBitmap.cacheKey(), before) << "the view was rendered again";
+}
+
+TEST_F(EditorTest, ZoomWithoutDocumentOnlyRecordsTheFactor) {
+    mainform->xClick(mainform->x2);
+    EXPECT_EQ(mainform->ZoomFactor, 2);
+    EXPECT_EQ(mainform->PaintBox->size(), QSize(105, 105));
+}
+
+TEST_F(EditorTest, PlacementSnapsToTheChosenStep) {
+    struct Case {
+        QToolButton* button;
+        int zoom, x, y;
+        int left, top;
+    };
+    NewDocument("256", "256");
+    const Case cases[] = {
+        {mainform->btLupeGrid, 1, 70, 40, 64, 32}, {mainform->bt8Dot, 1, 70, 40, 64, 40},
+        {mainform->bt1Dot, 1, 70, 40, 70, 40},     {mainform->btLupeGrid, 2, 141, 81, 64, 32},
+        {mainform->bt8Dot, 4, 283, 163, 64, 40},   {mainform->bt1Dot, 2, 141, 81, 70, 40},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.button->text().toStdString() << " zoom " << c.zoom
+                                        << " at " << c.x << ", " << c.y);
+        c.button->setChecked(true);
+        mainform->ZoomFactor = c.zoom;
+        mainform->PaintBox2MouseDown(TMouseButton::Left, false, c.x, c.y);
+        EXPECT_TRUE(mainform->ViewDragging);
+        EXPECT_TRUE(mainform->DragEditArea);
+        mainform->PaintBox2MouseUp();
+        EXPECT_FALSE(mainform->ViewDragging);
+        EXPECT_EQ(ViewLeft[0], c.left);
+        EXPECT_EQ(ViewTop[0], c.top);
+        EXPECT_EQ(ViewLeft[1], 0) << "the layer area moved";
+        EXPECT_EQ(ViewWidth[0], 32);
+    }
+}
+
+TEST_F(EditorTest, DragsLeavingTheSurfaceStopAtTheImageEdges) {
+    NewDocument("100", "70");
+    mainform->PaintBox2MouseDown(TMouseButton::Left, false, 10, 10);
+    mainform->PaintBox2MouseMove(5000, 9000);
+    EXPECT_EQ(ViewLeft[0], 96);
+    EXPECT_EQ(ViewTop[0], 64);
+    EXPECT_EQ(ViewWidth[0], 4);
+    EXPECT_EQ(ViewHeight[0], 6);
+    mainform->PaintBox2MouseMove(-40, -3);
+    EXPECT_EQ(ViewLeft[0], 0);
+    EXPECT_EQ(ViewTop[0], 0);
+    mainform->PaintBox2MouseUp();
+    // Without a press, moves place nothing.
+    mainform->PaintBox2MouseMove(80, 50);
+    EXPECT_EQ(ViewLeft[0], 0);
+}
+
+TEST_F(EditorTest, OtherButtonsPlaceTheLayerArea) {
+    NewDocument("256", "256");
+    for (TMouseButton button : {TMouseButton::Right, TMouseButton::Middle}) {
+        mainform->PaintBox2MouseDown(button, false, 100, 200);
+        EXPECT_FALSE(mainform->DragEditArea);
+        mainform->PaintBox2MouseUp();
+        EXPECT_EQ(ViewLeft[1], 96);
+        EXPECT_EQ(ViewTop[1], 192);
+        EXPECT_EQ(ViewLeft[0], 0);
+        EXPECT_EQ(ViewTop[0], 0);
+        ViewLeft[1] = ViewTop[1] = 0;
+    }
+}
+
+TEST_F(EditorTest, PressesWithoutDocumentAreIgnored) {
+    mainform->PaintBox2MouseDown(TMouseButton::Left, false, 50, 50);
+    EXPECT_FALSE(mainform->ViewDragging);
+    EXPECT_EQ(ViewLeft[0], 0);
+}
+
+TEST_F(EditorTest, RegionToolTakesPressesUnlessShiftIsHeld) {
+    NewDocument("256", "256");
+    CurrentTool = 2;
+    mainform->PaintBox2MouseDown(TMouseButton::Left, false, 70, 40);
+    EXPECT_FALSE(mainform->ViewDragging);
+    EXPECT_EQ(ViewLeft[0], 0) << "a press of the region tool placed the edit area";
+    mainform->PaintBox2MouseUp();
+    mainform->PaintBox2MouseDown(TMouseButton::Left, true, 70, 40);
+    EXPECT_TRUE(mainform->ViewDragging);
+    EXPECT_EQ(ViewLeft[0], 64);
+    EXPECT_EQ(ViewTop[0], 32);
+}
+
+TEST_F(EditorTest, LayerIsActiveOnlyWithTheButtonDownAndOriginsApart) {
+    struct Case {
+        bool down;
+        int left1, top1;
+        bool active;
+    };
+    NewDocument("256", "256");
+    const Case cases[] = {{false, 0, 0, false},
+                          {false, 32, 0, false},
+                          {true, 0, 0, false},
+                          {true, 32, 0, true},
+                          {true, 0, 64, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.down << " " << c.left1 << "," << c.top1);
+        mainform->btLayer->setChecked(c.down);
+        ViewLeft[1] = c.left1;
+        ViewTop[1] = c.top1;
+        mainform->btLayerClick();
+        EXPECT_EQ(LayerActive, c.active);
+    }
+}
+
+TEST_F(EditorTest, LayerButtonAndItemToggleThemselves) {
+    mainform->btLayer->click();
+    EXPECT_TRUE(mainform->btLayer->isChecked());
+    mainform->mnLayerView->trigger();
+    EXPECT_TRUE(mainform->mnLayerView->isChecked());
+    mainform->mnLayerView->trigger();
+    EXPECT_FALSE(mainform->mnLayerView->isChecked());
+}
+
+TEST_F(EditorTest, FramesOutlineTheViewRectanglesAtExactPixels) {
+    NewDocument("256", "256");
+    mainform->PaintBox2MouseDown(TMouseButton::Left, false, 40, 40);
+    mainform->PaintBox2MouseUp();
+    ASSERT_EQ(ViewLeft[0], 32);
+    const QImage picture = RenderOverlay();
+    ExpectPixels(picture, {
+                              // Edit area (32, 32, 32 x 32): blue at 31/64 and 30/65, black 29/66.
+                              {31, 48, kBlue},
+                              {64, 48, kBlue},
+                              {48, 31, kBlue},
+                              {48, 64, kBlue},
+                              {30, 48, kBlue},
+                              {65, 48, kBlue},
+                              {48, 30, kBlue},
+                              {48, 65, kBlue},
+                              {29, 48, kBlack},
+                              {66, 48, kBlack},
+                              {48, 29, kBlack},
+                              {48, 66, kBlack},
+                              {28, 48, kWhite},
+                              {67, 48, kWhite},
+                              {32, 48, kWhite},
+                              {63, 48, kWhite},
+                              // Layer area at (0, 0): its left and top sides lie at -1.
+                              {32, 10, kRed},
+                              {10, 32, kRed},
+                              {32, 32, kRed},
+                              {0, 10, kWhite},
+                              {10, 0, kWhite},
+                              // Drawn last, the red frame covers the edit area's frames.
+                              {32, 29, kRed},
+                              {32, 31, kRed},
+                              {29, 32, kRed},
+                          });
+}
+
+TEST_F(EditorTest, FramesScaleWithTheZoom) {
+    NewDocument("64", "64");
+    mainform->xClick(mainform->x2);
+    mainform->bt8Dot->setChecked(true);
+    mainform->PaintBox2MouseDown(TMouseButton::Left, false, 17, 17);
+    mainform->PaintBox2MouseUp();
+    ASSERT_EQ(ViewLeft[0], 8);
+    ASSERT_EQ(ViewWidth[0], 32);
+    const QImage picture = RenderOverlay();
+    // The edit area covers screen pixels 16..79: outlines at 15/80, 14/81 and black 13/82.
+    ExpectPixels(picture, {{15, 40, kBlue},
+                           {80, 40, kBlue},
+                           {14, 40, kBlue},
+                           {81, 40, kBlue},
+                           {13, 40, kBlack},
+                           {82, 40, kBlack},
+                           {16, 40, kWhite},
+                           {79, 40, kWhite},
+                           {40, 15, kBlue},
+                           {40, 82, kBlack}});
+}
+
+TEST_F(EditorTest, NothingIsDrawnWithoutDocument) {
+    QImage picture(105, 105, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter canvas(&picture);
+    mainform->PaintBox2Paint(canvas);
+    canvas.end();
+    QImage white(105, 105, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    EXPECT_EQ(picture, white);
+}
+
+TEST_F(EditorTest, SelectionAndFloatingRegionAreHatchedOverTheImage) {
+    NewDocument("128", "128");
+    ViewLeft[0] = ViewTop[0] = ViewLeft[1] = ViewTop[1] = 64; // frames out of the way
+    mainform->UpdateViewSizes();
+    SelLeft = 4;
+    SelTop = 6;
+    SelWidth = 20;
+    SelHeight = 16;
+    for (bool* flag : {&Selecting, &Floating}) {
+        *flag = true;
+        const QImage picture = RenderOverlay();
+        *flag = false;
+        int changed = 0, kept = 0;
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 60; ++x) {
+                const bool inside = x >= 4 && x < 24 && y >= 6 && y < 22;
+                const QRgb pixel = picture.pixel(x, y);
+                if (!inside) {
+                    ASSERT_EQ(pixel, kWhite) << x << ", " << y;
+                    continue;
+                }
+                // Hatch lines invert the white beneath; the gaps leave it.
+                ASSERT_TRUE(pixel == kBlack || pixel == kWhite) << x << ", " << y;
+                (pixel == kBlack ? changed : kept)++;
+            }
+        EXPECT_GT(changed, 0);
+        EXPECT_GT(kept, 0);
+    }
+}

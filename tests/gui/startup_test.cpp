@@ -1,0 +1,118 @@
+// Start-up: the editor state and the five windows as the editor begins, and quitting.
+#include "editor/lupe.h"
+#include "editor/tool.h"
+#include "editor/undo.h"
+#include "editor_fixture.h"
+#include "palette/pallet.h"
+
+#include <QAction>
+#include <QToolButton>
+
+TEST_F(EditorTest, StartsWithEmptyEditorState) {
+    EXPECT_EQ(DocImage, nullptr);
+    EXPECT_EQ(DocWidth, 0);
+    EXPECT_EQ(DocHeight, 0);
+    EXPECT_EQ(LupeCellsX, 32);
+    EXPECT_EQ(LupeCellsY, 32);
+    EXPECT_EQ(mainform->ZoomFactor, 1);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(ViewLeft[i], 0);
+        EXPECT_EQ(ViewTop[i], 0);
+    }
+    EXPECT_EQ(DrawIndex, 0);
+    EXPECT_EQ(TransparentIndex, 0);
+    EXPECT_EQ(CurrentTool, 0);
+    EXPECT_FALSE(Saved);
+    EXPECT_FALSE(LayerActive);
+    EXPECT_FALSE(Selecting);
+    EXPECT_FALSE(Floating);
+    EXPECT_TRUE(mainform->FileName.isEmpty());
+    EXPECT_TRUE(mainform->WorkImage.IsEmpty());
+    EXPECT_TRUE(mainform->DocBitmap.isNull());
+    EXPECT_EQ(LupeForm->Power, 10);
+    EXPECT_EQ(LupeForm->GridColor, 0x808080u);
+    EXPECT_EQ(QApplication::applicationDisplayName(), QString("Varnet計画"));
+}
+
+TEST_F(EditorTest, CreatesTheFiveWindowsWithTheirCaptionsAndFrames) {
+    EXPECT_EQ(mainform->windowTitle(), QString("Varnet計画"));
+    EXPECT_EQ(mainform->size(), QSize(483, 429));
+    EXPECT_TRUE(mainform->isVisible());
+
+    struct Case {
+        QWidget* window;
+        const char* caption;
+        bool sizeable;
+    };
+    const Case tools[] = {
+        {toolform, "ツール", false}, {palletform, "パレット", false}, {LupeForm, "ルーペ", true}};
+    for (const Case& c : tools) {
+        SCOPED_TRACE(c.caption);
+        EXPECT_EQ(c.window->windowTitle(), QString(c.caption));
+        EXPECT_TRUE(c.window->isVisible());
+        const Qt::WindowFlags flags = c.window->windowFlags();
+        EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
+        EXPECT_TRUE(flags & Qt::CustomizeWindowHint);
+        EXPECT_FALSE(flags & (Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint));
+        EXPECT_EQ(c.window->parentWidget(), mainform) << "stays above the document window";
+        EXPECT_EQ(c.window->minimumSize() == c.window->maximumSize(), !c.sizeable);
+        // The user cannot close a tool window on its own.
+        EXPECT_FALSE(c.window->close());
+        EXPECT_TRUE(c.window->isVisible());
+    }
+
+    EXPECT_EQ(NewForm->windowTitle(), QString("新規作成"));
+    EXPECT_FALSE(NewForm->isVisible());
+    EXPECT_EQ(NewForm->XEdit->text(), QString("256"));
+    EXPECT_EQ(NewForm->YEdit->text(), QString("256"));
+}
+
+TEST_F(EditorTest, DocumentWindowControlsStartUpAsDescribed) {
+    EXPECT_FALSE(mainform->btLayer->isChecked());
+    EXPECT_TRUE(mainform->btLupeGrid->isChecked());
+    EXPECT_FALSE(mainform->bt8Dot->isChecked());
+    EXPECT_FALSE(mainform->bt1Dot->isChecked());
+    EXPECT_EQ(mainform->Panel1->height(), 37);
+    EXPECT_EQ(mainform->PaintBox->size(), QSize(105, 105));
+    EXPECT_EQ(mainform->PaintBox2->size(), QSize(105, 105));
+    EXPECT_TRUE(mainform->x1->isChecked());
+    EXPECT_TRUE(mainform->x1->isEnabled());
+    EXPECT_FALSE(mainform->x2->isEnabled());
+    EXPECT_FALSE(mainform->x4->isEnabled());
+    EXPECT_FALSE(mainform->mnLayerView->isChecked());
+    const QAction* items[] = {mainform->acNew,    mainform->asOpen,  mainform->acSave,
+                              mainform->acSaveAs, mainform->acClose, mainform->acExit};
+    const char* captions[] = {"新規作成(&N)",         "開く(&O)",   "保存(&S)",
+                              "名前を付けて保存(&A)", "閉じる(&C)", "終了(&X)"};
+    const QKeySequence keys[] = {QKeySequence("Ctrl+N"), QKeySequence("Ctrl+O"),
+                                 QKeySequence("Ctrl+S"), QKeySequence("Ctrl+Shift+S"),
+                                 QKeySequence("Ctrl+W"), QKeySequence("Ctrl+Q")};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(items[i]->text(), QString(captions[i]));
+        EXPECT_EQ(items[i]->shortcut(), keys[i]) << captions[i];
+    }
+}
+
+TEST_F(EditorTest, QuittingWithNoDocumentClosesAtOnce) {
+    ASSERT_FALSE(Saved);
+    EXPECT_TRUE(mainform->close());
+    EXPECT_FALSE(mainform->isVisible());
+    EXPECT_TRUE(dialogs->Prompts.empty());
+}
+
+TEST_F(EditorTest, ResetPutsTheStateBack) {
+    NewDocument("40", "30");
+    ViewLeft[1] = 8;
+    CurrentTool = 2;
+    Selecting = true;
+    DrawIndex = 5;
+    ResetEditorState();
+    EXPECT_EQ(DocImage, nullptr);
+    EXPECT_EQ(DocWidth, 0);
+    EXPECT_EQ(ViewLeft[1], 0);
+    EXPECT_EQ(CurrentTool, 0);
+    EXPECT_FALSE(Selecting);
+    EXPECT_EQ(DrawIndex, 0);
+    EXPECT_FALSE(Saved);
+    EXPECT_EQ(UndoCapacity, 0u);
+}
