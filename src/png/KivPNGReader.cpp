@@ -408,6 +408,7 @@ void TKivPNGReadStream::PrepareImage() {
         Mask->Resize(width_, height_, 8);
         Mask->PaletteBlock = GreyRampPalette();
         Mask->ApplyPalette();
+        if (Mask->Size() > 0) std::memset(Mask->StorageForWrite(), 0, Mask->Size());
     }
 }
 
@@ -423,6 +424,11 @@ void TKivPNGReadStream::ReadImageData() {
     convertRow_.assign(size_t(4 + PngRowStride(width, imageBitsPerPixel_)), 0);
     alphaRow_.assign(size_t(PngRowStride(width, 8)), 0);
 
+    if (interlace_ != 0 && targetDib_->Size() > 0) {
+        // Passes fill the rows pixel by pixel; nothing may stay undefined, not even the
+        // padding bits.
+        std::memset(targetDib_->StorageForWrite(), 0, targetDib_->Size());
+    }
     const int64_t rowTotal = PngRowCount(height, interlace_ != 0);
     ProgressPhase(1, rowTotal, 98);
     int32_t rowNumber = 0;
@@ -473,15 +479,17 @@ void TKivPNGReadStream::StoreRow(const uint8_t* data, const TPngPass& pass, int3
     const bool whole = pass.xStep == 1;
     const size_t count = size_t(passWidth);
     uint8_t* target = targetDib_->RowForWrite(y);
+    const size_t rowBytes = size_t(PngRowBytes(passWidth, imageBitsPerPixel_));
+    if (whole) std::memset(target + rowBytes, 0, size_t(targetDib_->Stride()) - rowBytes);
     uint8_t* converted = whole ? target : convertRow_.data();
     uint8_t* alpha = alphaRow_.data();
     switch (rowFormat_) {
     case TRowFormat::Same:
         converted = const_cast<uint8_t*>(data); // read only below
-        if (whole) std::memcpy(target, data, size_t(PngRowBytes(passWidth, imageBitsPerPixel_)));
+        if (whole) std::memcpy(target, data, rowBytes);
         break;
     case TRowFormat::Grey2:
-        Widen2To4(data, size_t(PngRowBytes(passWidth, 4)), converted);
+        Widen2To4(data, rowBytes, converted);
         break;
     case TRowFormat::Grey16:
         ConvertPixels<2, 1, 0, -1>(data, count, converted, alpha);

@@ -1,0 +1,607 @@
+#include "base/Stream.h"
+#include "helpers.h"
+#include "image/DIB.h"
+#include "png/KivPNGCommon.h"
+#include "png/KivPNGReader.h"
+
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+#include <memory>
+#include <random>
+
+namespace {
+
+std::vector<uint8_t> Deflate(const std::vector<uint8_t>& data) {
+    uLongf size = compressBound(uLong(data.size()));
+    std::vector<uint8_t> out(size);
+    EXPECT_EQ(compress(out.data(), &size, data.data(), uLong(data.size())), Z_OK);
+    out.resize(size);
+    return out;
+}
+
+// Builds PNG files chunk by chunk.
+struct TPngFile {
+    std::vector<uint8_t> bytes{PngSignature.begin(), PngSignature.end()};
+
+    TPngFile& Chunk(const char* type, const std::vector<uint8_t>& data, bool badCrc = false) {
+        PutBE32(bytes, uint32_t(data.size()));
+        const size_t start = bytes.size();
+        bytes.insert(bytes.end(), type, type + 4);
+        bytes.insert(bytes.end(), data.begin(), data.end());
+        const uLong crc = crc32(0, bytes.data() + start, uInt(bytes.size() - start));
+        PutBE32(bytes, uint32_t(crc) ^ (badCrc ? 1u : 0u));
+        return *this;
+    }
+    TPngFile& Header(uint32_t width, uint32_t height, uint8_t depth, uint8_t colorType,
+                     uint8_t interlace = 0, uint8_t compression = 0, uint8_t filter = 0) {
+        std::vector<uint8_t> data;
+        PutBE32(data, width);
+        PutBE32(data, height);
+        data.insert(data.end(), {depth, colorType, compression, filter, interlace});
+        return Chunk("IHDR", data);
+    }
+    // The compressed rows in IDAT chunks of the given sizes; the rest goes in a last chunk.
+    TPngFile& Data(const std::vector<uint8_t>& rows, const std::vector<size_t>& sizes = {}) {
+        const std::vector<uint8_t> z = Deflate(rows);
+        size_t at = 0;
+        for (const size_t size : sizes) {
+            Chunk("IDAT", {z.begin() + long(at), z.begin() + long(at + size)});
+            at += size;
+        }
+        if (at < z.size() || sizes.empty()) Chunk("IDAT", {z.begin() + long(at), z.end()});
+        return *this;
+    }
+    TPngFile& End() { return Chunk("IEND", {}); }
+};
+
+// Pixels as file samples: one value of bitsPerPixel bits each (several samples big-endian).
+struct TPixels {
+    int32_t width, height, bitsPerPixel;
+    std::vector<uint64_t> values; // row-major
+
+    uint64_t At(int32_t x, int32_t y) const {
+        return values[size_t(y) * size_t(width) + size_t(x)];
+    }
+};
+
+TPixels RandomPixels(int32_t width, int32_t height, int32_t bitsPerPixel, unsigned seed) {
+    std::mt19937_64 random(seed);
+    TPixels p{width, height, bitsPerPixel, {}};
+    const uint64_t mask = bitsPerPixel == 64 ? ~uint64_t(0) : (uint64_t(1) << bitsPerPixel) - 1;
+    for (int32_t i = 0; i < width * height; ++i)
+        p.values.push_back(random() & mask);
+    return p;
+}
+
+// One row of pixels packed as in the file, after filter byte 0.
+void PackRow(const TPixels& p, const std::vector<int32_t>& xs, int32_t y,
+             std::vector<uint8_t>& out) {
+    out.push_back(0);
+    if (p.bitsPerPixel < 8) {
+        std::vector<uint8_t> row(size_t(PngRowBytes(int64_t(xs.size()), p.bitsPerPixel)), 0);
+        for (size_t i = 0; i < xs.size(); ++i) {
+            const size_t bit = i * size_t(p.bitsPerPixel);
+            row[bit / 8] |= uint8_t(p.At(xs[i], y) << (8 - p.bitsPerPixel - bit % 8));
+        }
+        out.insert(out.end(), row.begin(), row.end());
+        return;
+    }
+    for (const int32_t x : xs) {
+        for (int shift = p.bitsPerPixel - 8; shift >= 0; shift -= 8) {
+            out.push_back(uint8_t(p.At(x, y) >> shift));
+        }
+    }
+}
+
+// The uncompressed image data, plain or Adam7.
+std::vector<uint8_t> RawRows(const TPixels& p, bool interlaced) {
+    std::vector<uint8_t> out;
+    const auto passes = interlaced ? std::vector<TPngPass>(Adam7Passes.begin(), Adam7Passes.end())
+                                   : std::vector<TPngPass>{WholeImagePass};
+    for (const TPngPass& pass : passes) {
+        std::vector<int32_t> xs;
+        for (int32_t x = pass.xStart; x < p.width; x += pass.xStep)
+            xs.push_back(x);
+        if (xs.empty()) continue;
+        for (int32_t y = pass.yStart; y < p.height; y += pass.yStep)
+            PackRow(p, xs, y, out);
+    }
+    return out;
+}
+
+std::vector<uint8_t> PaletteChunk(int count) {
+    std::vector<uint8_t> data;
+    for (int i = 0; i < count; ++i)
+        data.insert(data.end(), {uint8_t(i), uint8_t(255 - i), 7});
+    return data;
+}
+
+struct TLoad {
+    TDIB image;
+    TDIB mask;
+    TKivPNGReadStream reader;
+};
+
+std::unique_ptr<TLoad> Load(const std::vector<uint8_t>& bytes, bool withMask = false) {
+    auto load = std::make_unique<TLoad>();
+    if (withMask) load->reader.Mask = &load->mask;
+    TCustomMemoryStream stream(bytes.data(), int64_t(bytes.size()));
+    load->reader.LoadFromStream(load->image, stream, 0);
+    return load;
+}
+
+std::string LoadError(const std::vector<uint8_t>& bytes) {
+    try {
+        Load(bytes);
+    } catch (const EKivPNG& e) {
+        return e.Message();
+    }
+    return "(loaded)";
+}
+
+std::vector<uint8_t> RowBytes(const TDIB& image, int32_t y) {
+    const uint8_t* row = image.RowForRead(y);
+    return {row, row + PngRowBytes(image.Width(), image.BitCount())};
+}
+
+std::vector<uint8_t> Grey8File(int32_t width, int32_t height) {
+    TPixels p = RandomPixels(width, height, 8, 99);
+    return TPngFile()
+        .Header(uint32_t(width), uint32_t(height), 8, 0)
+        .Data(RawRows(p, false))
+        .End()
+        .bytes;
+}
+
+} // namespace
+
+TEST(KivPNGReader, PaletteImageKeepsItsPaletteAndIndices) {
+    TPixels p{100, 50, 8, {}};
+    for (int32_t y = 0; y < 50; ++y) {
+        for (int32_t x = 0; x < 100; ++x)
+            p.values.push_back(uint64_t(x * 3 + y) % 256);
+    }
+    const auto file = TPngFile()
+                          .Header(100, 50, 8, 3)
+                          .Chunk("PLTE", PaletteChunk(256))
+                          .Data(RawRows(p, false))
+                          .End();
+    const auto load = Load(file.bytes);
+    const TDIB& image = load->image;
+    ASSERT_EQ(image.Width(), 100);
+    ASSERT_EQ(image.Height(), 50);
+    ASSERT_EQ(image.BitCount(), 8);
+    for (int i = 0; i < 256; ++i) {
+        EXPECT_EQ(image.PaletteBlock[i], (TPaletteEntry{7, uint8_t(255 - i), uint8_t(i), 0})) << i;
+    }
+    for (int32_t y = 0; y < 50; ++y) {
+        for (int32_t x = 0; x < 100; ++x)
+            ASSERT_EQ(image.GetPixel(x, y), p.At(x, y)) << x << "," << y;
+    }
+    EXPECT_EQ(load->reader.TransparentColor(), ColorNone);
+    EXPECT_EQ(load->reader.ColorBits(), 8);
+    EXPECT_FALSE(load->reader.Grayscale());
+}
+
+TEST(KivPNGReader, TwoBitGreyWidensToFourBitIndicesWithAGreyRamp) {
+    const TPixels p = RandomPixels(13, 3, 2, 1);
+    const auto load = Load(TPngFile().Header(13, 3, 2, 0).Data(RawRows(p, false)).End().bytes);
+    const TDIB& image = load->image;
+    ASSERT_EQ(image.BitCount(), 4);
+    const uint8_t ramp[4] = {0, 85, 170, 255};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(image.PaletteBlock[i], (TPaletteEntry{ramp[i], ramp[i], ramp[i], 0})) << i;
+    }
+    for (int32_t y = 0; y < 3; ++y) {
+        for (int32_t x = 0; x < 13; ++x)
+            EXPECT_EQ(image.GetPixel(x, y), p.At(x, y)) << x << "," << y;
+    }
+    EXPECT_TRUE(load->reader.Grayscale());
+    EXPECT_EQ(load->reader.ColorBits(), 2);
+}
+
+TEST(KivPNGReader, SixteenBitColourKeepsHighBytesInBlueGreenRedOrder) {
+    const TPixels p = RandomPixels(5, 2, 48, 2);
+    const auto load = Load(TPngFile().Header(5, 2, 16, 2).Data(RawRows(p, false)).End().bytes);
+    const TDIB& image = load->image;
+    ASSERT_EQ(image.BitCount(), 24);
+    for (int32_t y = 0; y < 2; ++y) {
+        const uint8_t* row = image.RowForRead(y);
+        for (int32_t x = 0; x < 5; ++x) {
+            const uint64_t v = p.At(x, y);
+            EXPECT_EQ(row[3 * x], uint8_t(v >> 8)) << "blue";
+            EXPECT_EQ(row[3 * x + 1], uint8_t(v >> 24)) << "green";
+            EXPECT_EQ(row[3 * x + 2], uint8_t(v >> 40)) << "red";
+        }
+    }
+    EXPECT_EQ(load->reader.ColorBits(), 48);
+}
+
+TEST(KivPNGReader, AlphaGoesToTheMaskInverted) {
+    struct Case {
+        uint8_t depth, colorType;
+        int32_t bitsPerPixel, alphaShift, imageBits;
+    };
+    for (const Case c : {Case{8, 4, 16, 0, 8}, Case{16, 4, 32, 8, 8}, Case{8, 6, 32, 0, 24},
+                         Case{16, 6, 64, 8, 24}}) {
+        const TPixels p = RandomPixels(7, 4, c.bitsPerPixel, 3);
+        const auto load =
+            Load(TPngFile().Header(7, 4, c.depth, c.colorType).Data(RawRows(p, false)).End().bytes,
+                 true);
+        ASSERT_EQ(load->image.BitCount(), c.imageBits) << int(c.colorType);
+        ASSERT_EQ(load->mask.BitCount(), 8);
+        ASSERT_EQ(load->mask.Width(), 7);
+        EXPECT_EQ(load->mask.PaletteBlock[200], (TPaletteEntry{200, 200, 200, 0}));
+        EXPECT_TRUE(load->reader.HasAlpha());
+        for (int32_t y = 0; y < 4; ++y) {
+            for (int32_t x = 0; x < 7; ++x) {
+                EXPECT_EQ(load->mask.GetPixel(x, y), 255 - uint8_t(p.At(x, y) >> c.alphaShift))
+                    << "type " << int(c.colorType) << " depth " << int(c.depth);
+            }
+        }
+        if (c.colorType == 4) {
+            EXPECT_EQ(load->image.GetPixel(3, 2), uint8_t(p.At(3, 2) >> (c.bitsPerPixel - 8)));
+        }
+    }
+}
+
+// Every format, every size class: Adam7 must place each pixel where the plain file has it.
+TEST(KivPNGReader, InterlacedImagesDecodeLikeTheirPlainTwins) {
+    struct Format {
+        uint8_t depth, colorType;
+        int32_t bitsPerPixel;
+    };
+    const Format formats[] = {{1, 0, 1},   {2, 0, 2},   {4, 0, 4},  {8, 0, 8},   {16, 0, 16},
+                              {8, 4, 16},  {16, 4, 32}, {8, 2, 24}, {16, 2, 48}, {8, 6, 32},
+                              {16, 6, 64}, {1, 3, 1},   {2, 3, 2},  {4, 3, 4},   {8, 3, 8}};
+    const std::pair<int32_t, int32_t> sizes[] = {{1, 1}, {3, 3}, {9, 7}, {17, 5}, {2, 11}};
+    for (const Format f : formats) {
+        for (const auto& [w, h] : sizes) {
+            const TPixels p = RandomPixels(w, h, f.bitsPerPixel, unsigned(w * 31 + h));
+            std::vector<uint8_t> files[2];
+            for (int interlace = 0; interlace < 2; ++interlace) {
+                TPngFile file;
+                file.Header(uint32_t(w), uint32_t(h), f.depth, f.colorType, uint8_t(interlace));
+                if (f.colorType == 3) file.Chunk("PLTE", PaletteChunk(256));
+                files[interlace] = file.Data(RawRows(p, interlace == 1)).End().bytes;
+            }
+            const auto plain = Load(files[0], true);
+            const auto interlaced = Load(files[1], true);
+            EXPECT_EQ(interlaced->reader.Interlace(), 1);
+            ASSERT_EQ(plain->image.BitCount(), interlaced->image.BitCount());
+            for (int32_t y = 0; y < h; ++y) {
+                EXPECT_EQ(RowBytes(plain->image, y), RowBytes(interlaced->image, y))
+                    << "type " << int(f.colorType) << " depth " << int(f.depth) << " size " << w
+                    << "x" << h << " row " << y;
+                if (plain->reader.HasAlpha()) {
+                    EXPECT_EQ(RowBytes(plain->mask, y), RowBytes(interlaced->mask, y)) << "mask";
+                }
+            }
+        }
+    }
+}
+
+TEST(KivPNGReader, EverySignatureByteMatters) {
+    const std::vector<uint8_t> good = Grey8File(2, 2);
+    for (size_t i = 0; i < 8; ++i) {
+        std::vector<uint8_t> bad = good;
+        bad[i] ^= 0x20;
+        EXPECT_EQ(LoadError(bad), "PNG LoadStream: Not PNG Format") << "byte " << i;
+    }
+    EXPECT_EQ(LoadError({0x89, 'P', 'N'}), "PNG LoadStream: Not PNG Format");
+}
+
+TEST(KivPNGReader, HeaderRulesRaiseTheirMessages) {
+    struct Case {
+        uint8_t depth, colorType, compression, filter, interlace;
+        const char* message;
+    };
+    const Case cases[] = {
+        {8, 1, 0, 0, 0, "Read Header(PNG): Error ColorType"},
+        {8, 5, 0, 0, 0, "Read Header(PNG): Error ColorType"},
+        {8, 7, 0, 0, 0, "Read Header(PNG): Error ColorType"},
+        {3, 0, 0, 0, 0, "Read Header(PNG): Error Bitdepth"},
+        {4, 4, 0, 0, 0, "Read Header(PNG): not Use AlphaChannel"},
+        {4, 2, 0, 0, 0, "Read Header(PNG): Error BitDepth"},
+        {16, 3, 0, 0, 0, "Read Header(PNG): Error BitDepth"},
+        {8, 0, 2, 0, 0, "Read Header(PNG): not support Compression"},
+        {8, 0, 0, 2, 0, "Read Header(PNG): not supprt Filter"},
+        {8, 0, 0, 0, 2, "Read Header(PNG): not interlace type"},
+        {8, 0, 1, 1, 0, "(loaded)"},  // methods 1 are taken as 0
+        {8, 10, 0, 0, 0, "(loaded)"}, // only the low three bits count: RGB
+    };
+    for (const Case& c : cases) {
+        TPngFile file;
+        file.Header(1, 1, c.depth, c.colorType, c.interlace, c.compression, c.filter);
+        file.Data(std::vector<uint8_t>(1 + 3, 0)).End();
+        EXPECT_EQ(LoadError(file.bytes), c.message)
+            << "depth " << int(c.depth) << " type " << int(c.colorType);
+    }
+    const auto twice = TPngFile().Header(1, 1, 8, 0).Header(1, 1, 8, 0).Data({0, 0}).End();
+    EXPECT_EQ(LoadError(twice.bytes), "Read Header(PNG): appear two IHDR");
+}
+
+TEST(KivPNGReader, ImagesTooLargeForTheIndexedImageAreRefused) {
+    const std::vector<uint8_t> row = {0, 0};
+    for (const auto& [w, h] : {std::pair<uint32_t, uint32_t>{0x80000000u, 1},
+                               {1, 0x80000000u},
+                               {70000, 70000},
+                               {0x40000000u, 4}}) {
+        const auto file = TPngFile().Header(w, h, 8, 0).Data(row).End();
+        EXPECT_EQ(LoadError(file.bytes), "Read Header(PNG): Image too large") << w << "x" << h;
+    }
+}
+
+TEST(KivPNGReader, ImageDataBeforeTheHeaderIsRefused) {
+    TPngFile file;
+    file.Data({0, 1, 2}).Header(2, 1, 8, 0).End();
+    EXPECT_EQ(LoadError(file.bytes), "Read Image (PNG): IDAT before IHDR");
+}
+
+TEST(KivPNGReader, PaletteTransparency) {
+    const TPixels p = RandomPixels(6, 3, 8, 4);
+    auto file = [&](const std::vector<uint8_t>& alpha) {
+        TPngFile f;
+        f.Header(6, 3, 8, 3).Chunk("PLTE", PaletteChunk(8));
+        f.Chunk("tRNS", alpha);
+        return f.Data(RawRows(p, false)).End().bytes;
+    };
+    // One clear entry, the rest opaque: a transparent colour, no mask.
+    std::vector<uint8_t> single(8, 255);
+    single[5] = 0;
+    auto load = Load(file(single), true);
+    EXPECT_EQ(load->reader.TransparentColor(), 0x01000005);
+    EXPECT_TRUE(load->mask.IsEmpty());
+    // Fewer alpha bytes than entries: the rest stay opaque.
+    load = Load(file({255, 255, 0}), true);
+    EXPECT_EQ(load->reader.TransparentColor(), 0x01000002);
+    // Two clear entries: no transparent colour, a mask of 255 - alpha per pixel.
+    const std::vector<uint8_t> several = {0, 0, 128, 255, 255, 40, 255, 255};
+    load = Load(file(several), true);
+    EXPECT_EQ(load->reader.TransparentColor(), ColorNone);
+    ASSERT_EQ(load->mask.Width(), 6);
+    for (int32_t y = 0; y < 3; ++y) {
+        for (int32_t x = 0; x < 6; ++x) {
+            const uint64_t index = p.At(x, y);
+            const uint32_t expected = index < 8 ? 255u - several[index] : 0u;
+            EXPECT_EQ(load->mask.GetPixel(x, y), expected) << x << "," << y;
+        }
+    }
+    // An empty tRNS stops the load there, silently and without rows.
+    load = Load(file({}), true);
+    EXPECT_TRUE(load->reader.Aborted());
+    EXPECT_TRUE(load->image.IsEmpty());
+}
+
+TEST(KivPNGReader, GreyAndColourTransparencyAndBackground) {
+    struct Case {
+        uint8_t depth, colorType;
+        std::vector<uint8_t> trns, bkgd;
+        int32_t transparent, background;
+    };
+    const Case cases[] = {
+        {8, 0, {0, 0x40}, {0, 0x41}, 0x404040, 0x414141},
+        {16, 0, {0x40, 0x11}, {0x41, 0x22}, 0x404040, 0x414141},
+        {2, 0, {0, 2}, {0, 3}, 0x020202, 0x030303},
+        {8, 2, {0, 1, 0, 2, 0, 3}, {0, 4, 0, 5, 0, 6}, 0x030201, 0x060504},
+        {16, 2, {1, 0, 2, 0, 3, 0}, {4, 9, 5, 9, 6, 9}, 0x030201, 0x060504},
+    };
+    for (const Case& c : cases) {
+        const int32_t bits = c.colorType == 2 ? 3 * c.depth : c.depth;
+        const TPixels p = RandomPixels(2, 2, bits, 5);
+        const auto file = TPngFile()
+                              .Header(2, 2, c.depth, c.colorType)
+                              .Chunk("tRNS", c.trns)
+                              .Chunk("bKGD", c.bkgd)
+                              .Data(RawRows(p, false))
+                              .End();
+        const auto load = Load(file.bytes);
+        EXPECT_EQ(load->reader.TransparentColor(), c.transparent) << int(c.depth);
+        EXPECT_EQ(load->reader.BackgroundColor(), c.background) << int(c.depth);
+    }
+    const auto palette = TPngFile()
+                             .Header(1, 1, 8, 3)
+                             .Chunk("PLTE", PaletteChunk(4))
+                             .Chunk("bKGD", {3})
+                             .Data({0, 0})
+                             .End();
+    EXPECT_EQ(Load(palette.bytes)->reader.BackgroundColor(), 0x01000003);
+}
+
+TEST(KivPNGReader, SideInformationAndChunkOrder) {
+    std::vector<uint8_t> gama, phys;
+    PutBE32(gama, 45455);
+    PutBE32(phys, 2835);
+    PutBE32(phys, 1417);
+    phys.push_back(1);
+    std::vector<uint8_t> lateGama;
+    PutBE32(lateGama, 100000);
+    const auto file = TPngFile()
+                          .Header(1, 1, 8, 2)
+                          .Chunk("gAMA", gama)
+                          .Chunk("sBIT", {5, 6, 5})
+                          .Chunk("pHYs", phys)
+                          .Chunk("PLTE", PaletteChunk(2))
+                          .Chunk("gAMA", lateGama) // after PLTE: ignored
+                          .Data({0, 1, 2, 3})
+                          .Chunk("bKGD", {0, 1, 0, 1, 0, 1}) // after the image data: ignored
+                          .End();
+    const auto load = Load(file.bytes);
+    EXPECT_DOUBLE_EQ(load->reader.Gamma(), 0.45455);
+    EXPECT_EQ(load->reader.SignificantBits(), 0x050605);
+    EXPECT_EQ(load->reader.PixelsPerUnitX(), 2835);
+    EXPECT_EQ(load->reader.PixelsPerUnitY(), 1417);
+    EXPECT_EQ(load->reader.PixelUnit(), 1);
+    EXPECT_EQ(load->reader.BackgroundColor(), ColorNone);
+    EXPECT_EQ(load->image.GetPixel(0, 0), 0x030201u);
+}
+
+TEST(KivPNGReader, TextChunksBuildTheComment) {
+    auto text = [](const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); };
+    const auto file = TPngFile()
+                          .Header(1, 1, 8, 0)
+                          .Chunk("tEXt", text(std::string("Title\0First", 11)))
+                          .Data({0, 0})
+                          .Chunk("tEXt", text(std::string("Author\0Second", 13)))
+                          .Chunk("tEXt", text("NoZero"))
+                          .End();
+    EXPECT_EQ(Load(file.bytes)->reader.Comment(),
+              "Title\r\nFirst\r\n\r\nAuthor\r\nSecond\r\n\r\nNoZero\r\n\r\n");
+}
+
+TEST(KivPNGReader, ImageDataSplitOverChunks) {
+    const TPixels p = RandomPixels(40, 30, 8, 6);
+    const std::vector<uint8_t> rows = RawRows(p, false);
+    const auto whole = Load(TPngFile().Header(40, 30, 8, 0).Data(rows).End().bytes);
+    const std::vector<std::vector<size_t>> splits = {{1}, {1, 1, 1, 1}, {100, 3, 200}, {0}};
+    for (const auto& sizes : splits) {
+        const auto split = TPngFile().Header(40, 30, 8, 0).Data(rows, sizes).End();
+        const auto load = Load(split.bytes);
+        for (int32_t y = 0; y < 30; ++y) {
+            ASSERT_EQ(RowBytes(load->image, y), RowBytes(whole->image, y))
+                << "first chunk " << sizes[0] << ", row " << y;
+        }
+    }
+    // An empty IDAT after the first one, or another chunk while rows are missing.
+    const std::vector<uint8_t> z = Deflate(rows);
+    const std::vector<uint8_t> head(z.begin(), z.begin() + 50), tail(z.begin() + 50, z.end());
+    const auto emptyLater = TPngFile()
+                                .Header(40, 30, 8, 0)
+                                .Chunk("IDAT", head)
+                                .Chunk("IDAT", {})
+                                .Chunk("IDAT", tail)
+                                .End();
+    EXPECT_EQ(LoadError(emptyLater.bytes), "Read Image (PNG): Read Error");
+    const auto between = TPngFile()
+                             .Header(40, 30, 8, 0)
+                             .Chunk("IDAT", head)
+                             .Chunk("tEXt", {'a'})
+                             .Chunk("IDAT", tail)
+                             .End();
+    EXPECT_EQ(LoadError(between.bytes), "Read Image (PNG): Read Error");
+}
+
+TEST(KivPNGReader, TruncationInsideTheRowsFailsAfterThemLoads) {
+    const TPixels p = RandomPixels(20, 20, 8, 7);
+    const std::vector<uint8_t> rows = RawRows(p, false);
+    const std::vector<uint8_t> full = TPngFile().Header(20, 20, 8, 0).Data(rows).End().bytes;
+    const size_t idatEnd = full.size() - 12; // IEND is the last 12 bytes
+    for (const size_t cut : {size_t(60), idatEnd - 20, idatEnd - 5}) {
+        const std::vector<uint8_t> truncated(full.begin(), full.begin() + long(cut));
+        EXPECT_EQ(LoadError(truncated), "Read Image (PNG): Read Error") << "cut at " << cut;
+    }
+    // Data that ends before the last row, inside complete chunks.
+    const std::vector<uint8_t> fewer(rows.begin(), rows.end() - 21);
+    EXPECT_EQ(LoadError(TPngFile().Header(20, 20, 8, 0).Data(fewer).End().bytes),
+              "Read Image (PNG): Read Error");
+    // Without IEND, or without the last CRC: all rows are there.
+    for (const size_t cut : {idatEnd, idatEnd - 4}) {
+        const std::vector<uint8_t> noEnd(full.begin(), full.begin() + long(cut));
+        const auto load = Load(noEnd);
+        EXPECT_EQ(load->image.GetPixel(19, 19), p.At(19, 19)) << "cut at " << cut;
+    }
+}
+
+TEST(KivPNGReader, WrongChunkCrcsAreIgnored) {
+    const TPixels p = RandomPixels(3, 3, 8, 8);
+    TPngFile file;
+    file.bytes.clear();
+    file.bytes.assign(PngSignature.begin(), PngSignature.end());
+    std::vector<uint8_t> header;
+    PutBE32(header, 3);
+    PutBE32(header, 3);
+    header.insert(header.end(), {8, 0, 0, 0, 0});
+    file.Chunk("IHDR", header, true).Chunk("IDAT", Deflate(RawRows(p, false)), true);
+    file.Chunk("IEND", {}, true);
+    const auto load = Load(file.bytes);
+    EXPECT_EQ(load->image.GetPixel(2, 2), p.At(2, 2));
+}
+
+TEST(KivPNGReader, MacBinaryWrappedFileLoadsFromAFileStream) {
+    const TPixels p = RandomPixels(300, 300, 24, 9); // noise: well over 64 KiB compressed
+    const std::vector<uint8_t> png =
+        TPngFile().Header(300, 300, 8, 2).Data(RawRows(p, false)).End().bytes;
+    ASSERT_GT(png.size(), 65536u);
+    std::vector<uint8_t> wrapped(128, 0x20);
+    wrapped[0] = 0;
+    wrapped[74] = 0;
+    wrapped.insert(wrapped.end(), png.begin(), png.end());
+    const std::string path = MakeTempDir() + "/wrapped.png";
+    WriteFileBytes(path, wrapped);
+    TDIB image;
+    TKivPNGReadStream reader;
+    TFileStream stream(path, TFileStream::fmOpenRead);
+    reader.LoadFromStream(image, stream, 0);
+    EXPECT_TRUE(reader.MacBinarySkipped());
+    const auto bare = Load(png);
+    for (int32_t y = 0; y < 300; ++y)
+        ASSERT_EQ(RowBytes(image, y), RowBytes(bare->image, y)) << y;
+    EXPECT_EQ(stream.Position(), int64_t(wrapped.size()));
+}
+
+TEST(KivPNGReader, StreamStopsRightAfterIend) {
+    std::vector<uint8_t> bytes = Grey8File(4, 4);
+    const size_t pngSize = bytes.size();
+    bytes.insert(bytes.end(), {'m', 'o', 'r', 'e'});
+    TDIB image;
+    TKivPNGReadStream reader;
+    TCustomMemoryStream stream(bytes.data(), int64_t(bytes.size()));
+    reader.LoadFromStream(image, stream, 0);
+    EXPECT_EQ(stream.Position(), int64_t(pngSize));
+}
+
+TEST(KivPNGReader, PrivateChunkAsksForTheKeyAndRowsGoThroughTheHook) {
+    // Rows as a writer with an encoding hook makes them: each raw row XOR-ed with the key,
+    // then filtered (Up) against the previous encoded row.
+    const uint8_t key = 0x5A;
+    const TPixels p = RandomPixels(6, 4, 8, 10);
+    std::vector<uint8_t> rows, previous(6, 0);
+    for (int32_t y = 0; y < 4; ++y) {
+        rows.push_back(2);
+        std::vector<uint8_t> encoded(6);
+        for (int32_t x = 0; x < 6; ++x)
+            encoded[size_t(x)] = uint8_t(p.At(x, y) ^ key);
+        for (size_t x = 0; x < 6; ++x)
+            rows.push_back(uint8_t(encoded[x] - previous[x]));
+        previous = encoded;
+    }
+    std::vector<uint8_t> chunk;
+    PutBE32(chunk, PrivateChunkMagic);
+    chunk.push_back(1);
+    chunk.resize(PrivateChunkSize, 0);
+    const auto file = TPngFile().Header(6, 4, 8, 0).Chunk("tpNg", chunk).Data(rows).End();
+
+    TDIB image;
+    TKivPNGReadStream reader;
+    reader.KeyText = "offered";
+    std::vector<int32_t> rowNumbers;
+    reader.OnKeyRequest = [](TKivPNGReadStream&, std::string& keyText) {
+        EXPECT_EQ(keyText, "offered");
+        keyText = "changed";
+    };
+    reader.OnDecodeRow = [&](TKivPNGReadStream&, uint8_t* data, const std::string& keyText,
+                             int32_t rowNumber, int32_t length) {
+        EXPECT_EQ(keyText, "changed");
+        EXPECT_EQ(length, 6);
+        rowNumbers.push_back(rowNumber);
+        for (int32_t i = 0; i < length; ++i)
+            data[i] ^= key;
+    };
+    TCustomMemoryStream stream(file.bytes.data(), int64_t(file.bytes.size()));
+    reader.LoadFromStream(image, stream, 0);
+    EXPECT_EQ(rowNumbers, (std::vector<int32_t>{0, 1, 2, 3}));
+    for (int32_t y = 0; y < 4; ++y) {
+        for (int32_t x = 0; x < 6; ++x)
+            EXPECT_EQ(image.GetPixel(x, y), p.At(x, y)) << x << "," << y;
+    }
+}
+
+TEST(KivPNGReader, EmptyStreamLoadsNothing) {
+    TDIB image;
+    TKivPNGReadStream reader;
+    TMemoryStream empty;
+    reader.LoadFromStream(image, empty, 0);
+    EXPECT_TRUE(image.IsEmpty());
+}
