@@ -3,6 +3,7 @@
 #include "base/Exceptions.h"
 #include "base/Stream.h"
 #include "image/Quantize.h"
+#include "png/KivPNG.h"
 
 #include <algorithm>
 #include <cctype>
@@ -24,11 +25,17 @@ TImageFormat FormatOfPath(const std::string& path) {
 }
 
 namespace {
+// The picture as the codec decoded it, at the file's own bit count.
 TDIB ReadAsIs(const std::string& path, TImageFormat format) {
     TDIB image;
     if (format == TImageFormat::Bmp) {
         TFileStream stream(path, TFileStream::fmOpenRead);
         image.LoadFromBmp(stream);
+    } else {
+        TKivPNG png;
+        png.LoadFromFile(path);
+        // Shares the decoded pixels and palette; the object goes, the picture stays.
+        image.AssignFrom(&png.InternalImage());
     }
     return image;
 }
@@ -44,6 +51,11 @@ TReadImage ReadDocumentImage(const std::string& path, TImageFormat format) {
 }
 
 void WriteDocumentImage(const std::string& path, TImageFormat format, const TDIB& image) {
-    if (format == TImageFormat::Bmp)
+    if (format == TImageFormat::Bmp) {
         WriteFileAtomically(path, [&](TStream& stream) { image.SaveAsBmp(stream); });
+    } else {
+        TKivPNG png;
+        png.Assign(&image);
+        png.SaveToFile(path);
+    }
 }

@@ -18,8 +18,9 @@ struct TReadImage {
     bool Reduced = false;        // the file had more than 256 colours and was reduced
 };
 
-// Reads a BMP or PNG file as an 8-bit document image. Raises the codecs' errors, and
-// EInvalidGraphic when the file holds no picture at all.
+// Reads a BMP or PNG file (format Bmp or Png) as an 8-bit document image. Raises the codecs'
+// errors, and EInvalidGraphic when the file holds no picture at all.
 TReadImage ReadDocumentImage(const std::string& path, TImageFormat format);
-// Writes an 8-bit image; an existing file is replaced only after the whole write succeeded.
+// Writes an 8-bit image as BMP or PNG; an existing file is replaced only after the whole write
+// succeeded.
 void WriteDocumentImage(const std::string& path, TImageFormat format, const TDIB& image);
