@@ -1,0 +1,139 @@
+// Helpers for the tests of PNG output: splitting a file into chunks, inflating its image data,
+// and decoding it with libpng as an independent reader.
+#pragma once
+
+#include <png.h>
+#include <zlib.h>
+
+#include <csetjmp>
+#include <cstdint>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+struct TPngChunk {
+    std::string Type;
+    std::vector<uint8_t> Data;
+    bool CrcOk = false;
+};
+
+inline uint32_t BE32At(const uint8_t* p) {
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+// The chunks of a PNG file in order; throws std::runtime_error when the framing is broken.
+inline std::vector<TPngChunk> ParsePngChunks(const std::vector<uint8_t>& file) {
+    static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    if (file.size() < 8 || std::memcmp(file.data(), signature, 8) != 0)
+        throw std::runtime_error("no PNG signature");
+    std::vector<TPngChunk> chunks;
+    size_t at = 8;
+    while (at < file.size()) {
+        if (file.size() - at < 12) throw std::runtime_error("truncated chunk header");
+        const uint32_t length = BE32At(&file[at]);
+        if (file.size() - at - 12 < length) throw std::runtime_error("truncated chunk");
+        TPngChunk chunk;
+        chunk.Type.assign(reinterpret_cast<const char*>(&file[at + 4]), 4);
+        chunk.Data.assign(file.begin() + long(at + 8), file.begin() + long(at + 8 + length));
+        const uLong crc = crc32(crc32(0, nullptr, 0), &file[at + 4], uInt(length + 4));
+        chunk.CrcOk = crc == BE32At(&file[at + 8 + length]);
+        chunks.push_back(std::move(chunk));
+        at += 12 + length;
+    }
+    return chunks;
+}
+
+inline std::vector<std::string> ChunkTypes(const std::vector<TPngChunk>& chunks) {
+    std::vector<std::string> types;
+    for (const auto& c : chunks)
+        types.push_back(c.Type);
+    return types;
+}
+
+inline const TPngChunk* FindChunk(const std::vector<TPngChunk>& chunks, const std::string& type) {
+    for (const auto& c : chunks)
+        if (c.Type == type) return &c;
+    return nullptr;
+}
+
+// The zlib stream of all IDAT chunks, inflated.
+inline std::vector<uint8_t> InflatedImageData(const std::vector<TPngChunk>& chunks) {
+    std::vector<uint8_t> compressed;
+    for (const auto& c : chunks)
+        if (c.Type == "IDAT") compressed.insert(compressed.end(), c.Data.begin(), c.Data.end());
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK) throw std::runtime_error("inflateInit");
+    std::vector<uint8_t> out;
+    uint8_t piece[65536];
+    z.next_in = compressed.data();
+    z.avail_in = uInt(compressed.size());
+    int result = Z_OK;
+    while (result == Z_OK) {
+        z.next_out = piece;
+        z.avail_out = sizeof piece;
+        result = inflate(&z, Z_NO_FLUSH);
+        out.insert(out.end(), piece, piece + (sizeof piece - z.avail_out));
+    }
+    inflateEnd(&z);
+    if (result != Z_STREAM_END) throw std::runtime_error("corrupt image data");
+    return out;
+}
+
+// A PNG decoded by libpng with samples unpacked to one byte each (no other transformation).
+struct TLibpngImage {
+    uint32_t Width = 0, Height = 0;
+    int BitDepth = 0, ColorType = 0, Interlace = 0, Channels = 0;
+    std::vector<std::vector<uint8_t>> Rows;
+    std::vector<png_color> Palette;
+    std::string Error; // empty when libpng decoded the file without complaint
+};
+
+inline TLibpngImage DecodeWithLibpng(const std::vector<uint8_t>& file) {
+    struct TSource {
+        const std::vector<uint8_t>* file;
+        size_t at;
+    } source{&file, 0};
+    TLibpngImage result;
+    png_structp png = png_create_read_struct(
+        PNG_LIBPNG_VER_STRING, &result,
+        [](png_structp p, png_const_charp message) {
+            static_cast<TLibpngImage*>(png_get_error_ptr(p))->Error = message;
+            png_longjmp(p, 1);
+        },
+        [](png_structp p, png_const_charp message) {
+            static_cast<TLibpngImage*>(png_get_error_ptr(p))->Error = message;
+        });
+    png_infop info = png_create_info_struct(png);
+    std::vector<png_bytep> pointers; // declared before setjmp: a longjmp must not skip it
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return result;
+    }
+    png_set_read_fn(png, &source, [](png_structp p, png_bytep out, size_t count) {
+        auto* s = static_cast<TSource*>(png_get_io_ptr(p));
+        if (s->file->size() - s->at < count) png_error(p, "read past the end");
+        std::memcpy(out, s->file->data() + s->at, count);
+        s->at += count;
+    });
+    png_read_info(png, info);
+    result.Width = png_get_image_width(png, info);
+    result.Height = png_get_image_height(png, info);
+    result.BitDepth = png_get_bit_depth(png, info);
+    result.ColorType = png_get_color_type(png, info);
+    result.Interlace = png_get_interlace_type(png, info);
+    png_colorp palette = nullptr;
+    int count = 0;
+    if (png_get_PLTE(png, info, &palette, &count)) result.Palette.assign(palette, palette + count);
+    png_set_packing(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    result.Channels = png_get_channels(png, info);
+    result.Rows.assign(result.Height, std::vector<uint8_t>(png_get_rowbytes(png, info)));
+    for (auto& row : result.Rows)
+        pointers.push_back(row.data());
+    png_read_image(png, pointers.data());
+    png_read_end(png, nullptr);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return result;
+}
