@@ -48,6 +48,7 @@ public:
     TDIB& CurrentImage() { return Image != nullptr ? *Image : internalImage_; }
     // The decoded picture; a TDIB assigned from it shares its pixels.
     TDIB& InternalImage() { return internalImage_; }
+    const TDIB& InternalImage() const { return internalImage_; }
     const TDIB& InternalMask() const { return internalMask_; }
 
     // Copies the colour image (not the mask) into destination, sharing its pixels.

@@ -1,0 +1,277 @@
+#include "png/KivPNG.h"
+
+#include "PngTestUtil.h"
+#include "base/Stream.h"
+#include "image/DIB.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TDIB MakeImage(int32_t width, int32_t height, int32_t bits) {
+    TDIB image;
+    for (int i = 0; i < 256; ++i)
+        image.PaletteBlock[i] = {uint8_t(i), uint8_t(i * 3), uint8_t(255 - i), 0};
+    image.Resize(width, height, bits);
+    image.ApplyPalette();
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            image.SetPixel(x, y, uint32_t(x * 37 + y * 101) * 0x010307u);
+    return image;
+}
+
+TDIB MakeMask(int32_t width, int32_t height) {
+    TDIB mask;
+    mask.Resize(width, height, 8);
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            mask.SetPixel(x, y, uint32_t(x * 29 + y * 13));
+    return mask;
+}
+
+std::vector<uint8_t> Save(const TKivPNG& png) {
+    TMemoryStream out;
+    png.SaveToStream(out);
+    return out.Bytes();
+}
+
+void Load(TKivPNG& png, const std::vector<uint8_t>& file) {
+    TCustomMemoryStream in(file.data(), int64_t(file.size()));
+    png.LoadFromStream(in);
+}
+
+std::vector<uint32_t> Colors(const TDIB& image, int32_t y) {
+    std::vector<uint32_t> colors(size_t(image.Width()));
+    image.RowToColors(y, colors.data());
+    return colors;
+}
+
+void ExpectSameColors(const TDIB& actual, const TDIB& expected) {
+    ASSERT_EQ(actual.Width(), expected.Width());
+    ASSERT_EQ(actual.Height(), expected.Height());
+    for (int32_t y = 0; y < expected.Height(); ++y)
+        ASSERT_EQ(Colors(actual, y), Colors(expected, y)) << "row " << y;
+}
+
+// Palette indices of indexed images, else colours.
+void ExpectSamePixels(const TDIB& actual, const TDIB& expected) {
+    if (expected.BitCount() > 8) return ExpectSameColors(actual, expected);
+    ASSERT_EQ(actual.BitCount(), expected.BitCount());
+    ASSERT_EQ(actual.Width(), expected.Width());
+    ASSERT_EQ(actual.Height(), expected.Height());
+    for (int32_t y = 0; y < expected.Height(); ++y)
+        for (int32_t x = 0; x < expected.Width(); ++x)
+            ASSERT_EQ(actual.GetPixel(x, y), expected.GetPixel(x, y)) << x << ", " << y;
+}
+
+TEST(KivPNG, FreshObject) {
+    TKivPNG png;
+    EXPECT_TRUE(png.Empty());
+    EXPECT_EQ(png.Width(), 0);
+    EXPECT_EQ(png.Height(), 0);
+    EXPECT_EQ(png.IDATSize, 32768);
+    EXPECT_EQ(png.CompressionLevel, 1);
+    EXPECT_EQ(png.FilterType, 1);
+    EXPECT_EQ(png.BackgroundColor, ColorNone);
+    EXPECT_EQ(png.TransparentColor, ColorNone);
+    EXPECT_TRUE(png.MacBinaryCheck);
+    // There is no picture to write: refused rather than written as a broken file.
+    TMemoryStream out;
+    EXPECT_THROW(png.SaveToStream(out), EKivPNG);
+    EXPECT_EQ(out.Size(), 0);
+}
+
+TEST(KivPNG, SaveOfAnAssignedImageAndLoadBack) {
+    const TDIB image = MakeImage(20, 9, 8);
+    TKivPNG saver;
+    saver.Assign(&image);
+    EXPECT_TRUE(saver.InternalImage().SharesStorageWith(image));
+    EXPECT_TRUE(saver.PaletteModified());
+    const std::vector<uint8_t> file = Save(saver);
+    EXPECT_EQ(ChunkTypes(ParsePngChunks(file)),
+              (std::vector<std::string>{"IHDR", "tpNg", "PLTE", "IDAT", "IEND"}));
+
+    TKivPNG loader;
+    Load(loader, file);
+    EXPECT_EQ(loader.BitDepth, 8);
+    EXPECT_FALSE(loader.Grayscale);
+    EXPECT_FALSE(loader.HasAlpha);
+    ExpectSamePixels(loader.InternalImage(), image);
+    EXPECT_EQ(loader.InternalImage().PaletteBlock, image.PaletteBlock);
+    // The document takes the picture over without copying it.
+    TDIB document;
+    loader.AssignTo(document);
+    EXPECT_TRUE(document.SharesStorageWith(loader.InternalImage()));
+}
+
+TEST(KivPNG, SideInformationSurvivesLoadAndSave) {
+    TKivPNG first;
+    const TDIB image = MakeImage(11, 5, 8);
+    first.Assign(&image);
+    first.Comment = "pixel art";
+    first.Gamma = 0.5;
+    first.BackgroundColor = ColorPaletteIndex | 77;
+    first.PixelUnit = 1;
+    first.PixelsPerUnitX = 3780;
+    first.PixelsPerUnitY = 2000;
+    first.Interlace = 1;
+    first.SignificantBits = 0x050505;
+    TKivPNG second;
+    Load(second, Save(first));
+    TKivPNG third;
+    Load(third, Save(second));
+    // A loaded comment carries its keyword and line ends, and is written again as it stands.
+    EXPECT_EQ(second.Comment, "Comment\r\npixel art\r\n");
+    EXPECT_EQ(third.Comment, "Comment\r\n" + second.Comment + "\r\n");
+    for (const TKivPNG* png : {&second, &third}) {
+        EXPECT_DOUBLE_EQ(png->Gamma, 0.5);
+        EXPECT_EQ(png->BackgroundColor, ColorPaletteIndex | 77);
+        EXPECT_EQ(png->PixelUnit, 1);
+        EXPECT_EQ(png->PixelsPerUnitX, 3780);
+        EXPECT_EQ(png->PixelsPerUnitY, 2000);
+        EXPECT_EQ(png->Interlace, 1);
+        EXPECT_EQ(png->SignificantBits, 0x050505);
+        ExpectSamePixels(png->InternalImage(), image);
+    }
+}
+
+TEST(KivPNG, GreyFileStaysGrey) {
+    for (int32_t bits : {1, 4, 8}) {
+        TKivPNG first;
+        const TDIB image = MakeImage(7, 6, bits);
+        first.Assign(&image);
+        first.Grayscale = true;
+        TKivPNG second;
+        Load(second, Save(first));
+        EXPECT_TRUE(second.Grayscale) << bits;
+        EXPECT_EQ(second.BitDepth, bits);
+        const std::vector<uint8_t> again = Save(second);
+        const std::vector<TPngChunk> chunks = ParsePngChunks(again);
+        EXPECT_EQ(chunks[0].Data[9], 0) << bits; // grey colour type
+        EXPECT_EQ(FindChunk(chunks, "PLTE"), nullptr) << bits;
+        ExpectSamePixels(second.InternalImage(), image);
+    }
+}
+
+TEST(KivPNG, AlphaChannelGoesToTheMaskAndBack) {
+    struct TestCase {
+        int32_t bits;
+        bool grey;
+        int expectedColorType;
+    };
+    for (const TestCase& c : std::vector<TestCase>{{24, false, 6}, {8, true, 4}}) {
+        SCOPED_TRACE(c.bits);
+        const TDIB image = MakeImage(10, 8, c.bits);
+        TDIB mask = MakeMask(10, 8);
+        TKivPNG first;
+        first.Assign(&image);
+        first.Grayscale = c.grey;
+        first.HasAlpha = true;
+        first.AlphaMask = &mask;
+        const std::vector<uint8_t> file = Save(first);
+        EXPECT_EQ(ParsePngChunks(file)[0].Data[9], c.expectedColorType);
+
+        TKivPNG second;
+        Load(second, file);
+        EXPECT_TRUE(second.HasAlpha);
+        ExpectSamePixels(second.InternalMask(), mask);
+        TDIB colours;
+        second.AssignTo(colours);
+        EXPECT_EQ(colours.BitCount(), c.bits);
+        ExpectSamePixels(colours, image);
+        // Saved again, the internal mask is the alpha channel.
+        EXPECT_EQ(Save(second), file);
+    }
+}
+
+TEST(KivPNG, BadIdatSizeWritesNothing) {
+    TKivPNG png;
+    const TDIB image = MakeImage(4, 4, 8);
+    png.Assign(&image);
+    png.IDATSize = 100;
+    TMemoryStream out;
+    try {
+        png.SaveToStream(out);
+        FAIL() << "saved with IDAT size 100";
+    } catch (const EKivPNG& e) {
+        EXPECT_EQ(e.Message(), "Write PNG Param: Err IDAT Size(min:256  max:100000)");
+    }
+    EXPECT_EQ(out.Size(), 0);
+}
+
+TEST(KivPNG, SixteenBitImagesGoOutAs24Bits) {
+    struct TestCase {
+        int32_t green;
+        std::vector<uint8_t> significantBits;
+    };
+    for (const TestCase& c : std::vector<TestCase>{{5, {5, 5, 5}}, {6, {5, 6, 5}}}) {
+        TDIB image = MakeImage(9, 4, 8);
+        image.WantedLayout = MakeLayout(5, c.green, 5);
+        image.ChangeBitCount(16);
+        TKivPNG png;
+        png.Assign(&image);
+        const std::vector<uint8_t> file = Save(png);
+        const std::vector<TPngChunk> chunks = ParsePngChunks(file);
+        EXPECT_EQ(chunks[0].Data[9], 2);
+        ASSERT_NE(FindChunk(chunks, "sBIT"), nullptr);
+        EXPECT_EQ(FindChunk(chunks, "sBIT")->Data, c.significantBits);
+        EXPECT_EQ(image.BitCount(), 16); // the caller's image is left as it was
+        TKivPNG loaded;
+        Load(loaded, file);
+        EXPECT_EQ(loaded.InternalImage().BitCount(), 24);
+        ExpectSameColors(loaded.InternalImage(), image);
+    }
+}
+
+TEST(KivPNG, CallersImageIsUsedInsteadOfTheInternalOne) {
+    const TDIB source = MakeImage(6, 3, 4);
+    TKivPNG saver;
+    saver.Assign(&source);
+    const std::vector<uint8_t> file = Save(saver);
+
+    TDIB target;
+    TKivPNG png;
+    png.Image = &target;
+    int changes = 0;
+    png.OnChange = [&](TGraphic&) { ++changes; };
+    Load(png, file);
+    EXPECT_TRUE(png.InternalImage().IsEmpty());
+    ExpectSamePixels(target, source);
+    EXPECT_EQ(png.Width(), 6);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(Save(png), file);
+}
+
+TEST(KivPNG, ProgressIsReportedThroughTheObject) {
+    const TDIB image = MakeImage(8, 40, 8);
+    TKivPNG png;
+    png.Assign(&image);
+    std::vector<int> percents;
+    png.OnProgress = [&](TGraphic&, TProgressStage, int percent, bool, const TRect&,
+                         const std::string&) { percents.push_back(percent); };
+    const std::vector<uint8_t> file = Save(png);
+    ASSERT_GE(percents.size(), 3u);
+    EXPECT_EQ(percents.front(), 0);
+    EXPECT_EQ(percents.back(), 100);
+    EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+
+    percents.clear();
+    Load(png, file);
+    ASSERT_GE(percents.size(), 3u);
+    EXPECT_EQ(percents.front(), 0);
+    EXPECT_EQ(percents.back(), 100);
+    EXPECT_FALSE(png.InternalImage().OnProgress); // lent for the load only
+}
+
+TEST(KivPNG, AssignFromAnotherPngKeepsTheIndexedImage) {
+    const TDIB image = MakeImage(5, 5, 8);
+    TKivPNG first;
+    first.Assign(&image);
+    TKivPNG second;
+    second.Assign(&first);
+    EXPECT_TRUE(second.InternalImage().SharesStorageWith(image));
+    second.Assign(nullptr);
+    EXPECT_TRUE(second.Empty());
+}
+
+} // namespace
