@@ -1,4 +1,5 @@
 #include "formats.h"
+#include "png_format.h"
 
 #include "image/DIB.h"
 
@@ -17,6 +18,7 @@ void SaveBmp(const TDIB& image, TStream& stream, const TOptions&) {
 const std::vector<TImageFormat>& Formats() {
     static const std::vector<TImageFormat> formats = {
         {".bmp", LoadBmp, SaveBmp, {}},
+        PngImageFormat(),
     };
     return formats;
 }

@@ -5,6 +5,7 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TDIB;
@@ -12,12 +13,15 @@ class TStream;
 
 // Writer options from the command line: --name=value (a bare --name has the value "").
 using TOptions = std::map<std::string, std::string>;
+// Format-specific "name: value" lines for the info command.
+using TInfoLines = std::vector<std::pair<std::string, std::string>>;
 
 struct TImageFormat {
     const char* Extension; // lower case, with the dot
     void (*Load)(TDIB& image, TStream& stream);
     void (*Save)(const TDIB& image, TStream& stream, const TOptions& options);
     std::vector<std::string> OptionNames;
+    TInfoLines (*Describe)(TStream& stream) = nullptr; // extra info lines, if the format has any
 };
 
 // A command line the converter cannot act on; it answers with its usage text.

@@ -56,6 +56,11 @@ int Info(const std::vector<std::string>& args) {
     const TDIB image = LoadImage(args[0]);
     std::printf("width: %d\nheight: %d\nbits: %d\npalette_count: %d\n", image.Width(),
                 image.Height(), image.BitCount(), image.PaletteCount());
+    if (const auto describe = FormatForPath(args[0]).Describe) {
+        TFileStream stream(args[0], TFileStream::fmOpenRead);
+        for (const auto& [name, value] : describe(stream))
+            std::printf("%s: %s\n", name.c_str(), value.c_str());
+    }
     return 0;
 }
 

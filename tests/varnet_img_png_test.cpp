@@ -1,0 +1,255 @@
+// The converter's PNG support, run as the built program.
+#include "PngTestUtil.h"
+#include "base/Stream.h"
+#include "helpers.h"
+#include "image/DIB.h"
+#include "png/KivPNG.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+struct TToolRun {
+    int Status = -1;
+    std::string Output; // stdout and stderr together
+};
+
+TToolRun Tool(const std::vector<std::string>& args) {
+    std::string command = VARNET_IMG;
+    for (const std::string& a : args)
+        command += " '" + a + "'"; // test paths hold no quotes
+    command += " 2>&1";
+    TToolRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return run;
+    char piece[4096];
+    for (size_t n; (n = fread(piece, 1, sizeof piece, pipe)) > 0;)
+        run.Output.append(piece, n);
+    const int raw = pclose(pipe);
+    run.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return run;
+}
+
+TDIB MakeImage(int32_t width, int32_t height, int32_t bits) {
+    TDIB image;
+    for (int i = 0; i < 256; ++i)
+        image.PaletteBlock[i] = {uint8_t(255 - i), uint8_t(i * 5), uint8_t(i), 0};
+    image.Resize(width, height, bits);
+    image.ApplyPalette();
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            image.SetPixel(x, y, uint32_t(x * 7 + y * 3) * 0x030507u);
+    return image;
+}
+
+void WriteBmp(const std::string& path, const TDIB& image) {
+    TMemoryStream stream;
+    image.SaveAsBmp(stream);
+    WriteFileBytes(path, stream.Bytes());
+}
+
+TDIB ReadBmp(const std::string& path) {
+    TMemoryStream stream;
+    stream.LoadFromFile(path);
+    TDIB image;
+    image.LoadFromBmp(stream);
+    return image;
+}
+
+TDIB ReadPng(const std::string& path) {
+    TKivPNG png;
+    png.LoadFromFile(path);
+    TDIB image;
+    png.AssignTo(image);
+    return image;
+}
+
+void ExpectSameColors(const TDIB& actual, const TDIB& expected) {
+    ASSERT_EQ(actual.Width(), expected.Width());
+    ASSERT_EQ(actual.Height(), expected.Height());
+    std::vector<uint32_t> a(size_t(expected.Width())), e(a.size());
+    for (int32_t y = 0; y < expected.Height(); ++y) {
+        actual.RowToColors(y, a.data());
+        expected.RowToColors(y, e.data());
+        ASSERT_EQ(a, e) << "row " << y;
+    }
+}
+
+// Signature, header and end: a PNG without image data.
+std::vector<uint8_t> PngWithoutImageData() {
+    std::vector<uint8_t> file = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    const auto chunk = [&file](const std::string& type, const std::vector<uint8_t>& data) {
+        PutBE32(file, uint32_t(data.size()));
+        std::vector<uint8_t> body(type.begin(), type.end());
+        body.insert(body.end(), data.begin(), data.end());
+        file.insert(file.end(), body.begin(), body.end());
+        PutBE32(file, uint32_t(crc32(0, body.data(), uInt(body.size()))));
+    };
+    chunk("IHDR", {0, 0, 0, 4, 0, 0, 0, 4, 8, 3, 0, 0, 0});
+    chunk("IEND", {});
+    return file;
+}
+
+TEST(VarnetImgPng, ConvertKeepsBitCountAndPicture) {
+    const std::string dir = MakeTempDir();
+    for (int32_t bits : {1, 4, 8, 24}) {
+        SCOPED_TRACE(bits);
+        const TDIB image = MakeImage(13, 6, bits);
+        WriteBmp(dir + "/in.bmp", image);
+        TToolRun run = Tool({"convert", dir + "/in.bmp", dir + "/out.PNG"});
+        ASSERT_EQ(run.Status, 0) << run.Output;
+        const TDIB png = ReadPng(dir + "/out.PNG");
+        EXPECT_EQ(png.BitCount(), bits);
+        ExpectSameColors(png, image);
+        // And back: a PNG read into the converter keeps its bit count too.
+        run = Tool({"convert", dir + "/out.PNG", dir + "/again.png"});
+        ASSERT_EQ(run.Status, 0) << run.Output;
+        run = Tool({"convert", dir + "/again.png", dir + "/back.bmp"});
+        ASSERT_EQ(run.Status, 0) << run.Output;
+        const TDIB back = ReadBmp(dir + "/back.bmp");
+        EXPECT_EQ(back.BitCount(), bits);
+        ExpectSameColors(back, image);
+    }
+}
+
+TEST(VarnetImgPng, SixteenBitImagesBecome24BitFiles) {
+    const std::string dir = MakeTempDir();
+    TDIB image = MakeImage(9, 4, 8);
+    image.WantedLayout = MakeLayout(5, 6, 5);
+    image.ChangeBitCount(16);
+    WriteBmp(dir + "/in.bmp", image);
+    const TToolRun run = Tool({"convert", dir + "/in.bmp", dir + "/out.png"});
+    ASSERT_EQ(run.Status, 0) << run.Output;
+    const std::vector<uint8_t> file = ReadFileBytes(dir + "/out.png");
+    EXPECT_EQ(ParsePngChunks(file)[0].Data[9], 2); // RGB
+    const TDIB png = ReadPng(dir + "/out.png");
+    EXPECT_EQ(png.BitCount(), 24);
+    ExpectSameColors(png, image);
+}
+
+TEST(VarnetImgPng, WriterOptions) {
+    const std::string dir = MakeTempDir();
+    const TDIB image = MakeImage(40, 30, 8);
+    WriteBmp(dir + "/in.bmp", image);
+    struct TestCase {
+        std::vector<std::string> options;
+        std::function<void(const std::vector<TPngChunk>&)> check;
+    };
+    const std::vector<TestCase> cases = {
+        {{}, [](const auto& chunks) { EXPECT_EQ(chunks[0].Data[12], 0); }},
+        {{"--interlace"}, [](const auto& chunks) { EXPECT_EQ(chunks[0].Data[12], 1); }},
+        {{"--grey"},
+         [](const auto& chunks) {
+             EXPECT_EQ(chunks[0].Data[9], 0);
+             EXPECT_EQ(FindChunk(chunks, "PLTE"), nullptr);
+         }},
+        {{"--comment=made here"},
+         [](const auto& chunks) {
+             const std::string text = "Comment";
+             std::vector<uint8_t> expected(text.begin(), text.end());
+             expected.push_back(0);
+             const std::string comment = "made here";
+             expected.insert(expected.end(), comment.begin(), comment.end());
+             ASSERT_NE(FindChunk(chunks, "tEXt"), nullptr);
+             EXPECT_EQ(FindChunk(chunks, "tEXt")->Data, expected);
+         }},
+        {{"--idat-size=256", "--level=none"},
+         [](const auto& chunks) {
+             int idats = 0;
+             for (const auto& c : chunks)
+                 if (c.Type == "IDAT" && c.Data.size() == 256) ++idats;
+             EXPECT_GE(idats, 4); // 30 rows of 41 bytes, stored
+         }},
+        {{"--filter=up"},
+         [](const auto& chunks) {
+             const std::vector<uint8_t> data = InflatedImageData(chunks);
+             for (size_t at = 0; at < data.size(); at += 41)
+                 EXPECT_EQ(data[at], 2) << at;
+         }},
+        {{"--level=best", "--filter=adaptive"}, [](const auto&) {}},
+    };
+    for (const TestCase& c : cases) {
+        std::vector<std::string> args = {"convert", dir + "/in.bmp", dir + "/out.png"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        SCOPED_TRACE(c.options.empty() ? "defaults" : c.options[0]);
+        const TToolRun run = Tool(args);
+        ASSERT_EQ(run.Status, 0) << run.Output;
+        const std::vector<uint8_t> file = ReadFileBytes(dir + "/out.png");
+        c.check(ParsePngChunks(file));
+        EXPECT_EQ(DecodeWithLibpng(file).Error, "");
+        const TDIB png = ReadPng(dir + "/out.png");
+        for (int32_t y = 0; y < image.Height(); ++y)
+            for (int32_t x = 0; x < image.Width(); ++x)
+                ASSERT_EQ(png.GetPixel(x, y), image.GetPixel(x, y)) << x << ", " << y;
+    }
+}
+
+TEST(VarnetImgPng, BadOptionsAndInputsFailWithoutOutput) {
+    const std::string dir = MakeTempDir();
+    WriteBmp(dir + "/in.bmp", MakeImage(4, 4, 8));
+    WriteFileBytes(dir + "/empty.png", PngWithoutImageData());
+    struct TestCase {
+        std::vector<std::string> args;
+        int status;
+        std::string message;
+    };
+    const std::vector<TestCase> cases = {
+        {{"--filter=fast"}, 2, "--filter takes adaptive|none|sub|up|average|paeth"},
+        {{"--level=9"}, 2, "--level takes none|default|fastest|best"},
+        {{"--idat-size=lots"}, 2, "--idat-size takes a number"},
+        {{"--idat-size=100"}, 1, "Write PNG Param: Err IDAT Size(min:256  max:100000)"},
+        {{"--idat-size=100001"}, 1, "Write PNG Param: Err IDAT Size(min:256  max:100000)"},
+        {{"--colour=red"}, 2, "option --colour is not known for .png"},
+    };
+    for (const TestCase& c : cases) {
+        std::vector<std::string> args = {"convert", dir + "/in.bmp", dir + "/out.png"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const TToolRun run = Tool(args);
+        EXPECT_EQ(run.Status, c.status) << c.args[0] << ": " << run.Output;
+        EXPECT_NE(run.Output.find(c.message), std::string::npos) << run.Output;
+        EXPECT_FALSE(FileExists(dir + "/out.png")) << c.args[0];
+    }
+    for (const std::string& command : {"convert", "info"}) {
+        std::vector<std::string> args = {command, dir + "/empty.png"};
+        if (command == "convert") args.push_back(dir + "/out.bmp");
+        const TToolRun run = Tool(args);
+        EXPECT_EQ(run.Status, 1) << command << ": " << run.Output;
+        EXPECT_NE(run.Output.find("holds no image data"), std::string::npos) << run.Output;
+        EXPECT_FALSE(FileExists(dir + "/out.bmp"));
+    }
+}
+
+TEST(VarnetImgPng, InfoPrintsThePngSideInformation) {
+    const std::string dir = MakeTempDir();
+    TKivPNG png;
+    const TDIB image = MakeImage(6, 5, 8);
+    TDIB mask;
+    mask.Resize(6, 5, 8);
+    for (int32_t y = 0; y < 5; ++y)
+        for (int32_t x = 0; x < 6; ++x)
+            mask.SetPixel(x, y, uint32_t(x + y));
+    png.Assign(&image);
+    png.Grayscale = true;
+    png.HasAlpha = true;
+    png.AlphaMask = &mask;
+    png.Interlace = 1;
+    png.Gamma = 0.45455;
+    png.BackgroundColor = 0x102030;
+    png.Comment = "two\r\nlines";
+    png.SaveToFile(dir + "/in.png");
+    const TToolRun run = Tool({"info", dir + "/in.png"});
+    ASSERT_EQ(run.Status, 0) << run.Output;
+    EXPECT_EQ(run.Output, "width: 6\nheight: 5\nbits: 8\npalette_count: 256\n"
+                          "colour_bits: 8\nalpha: yes\ngrey: yes\ninterlace: 1\n"
+                          "gamma: 0.45455\ntransparent: none\n"
+                          // the nearest grey of 0x102030 is 0x202020
+                          "background: 0x00202020\n"
+                          "comment: Comment\\r\\ntwo\\r\\nlines\\r\\n\n");
+}
+
+} // namespace
