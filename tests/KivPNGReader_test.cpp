@@ -611,8 +611,9 @@ TEST(KivPNGReader, EmptyStreamLoadsNothing) {
 // refused with one of the core's exceptions.
 TEST(KivPNGReader, FuzzFindingsAndSeedsLoadOrFailCleanly) {
     int replayed = 0;
-    for (const std::string dir :
-         {FixturePath("../crashers/png"), FixturePath("../../fuzz/corpus/png")}) {
+    const std::vector<std::string> dirs = {FixturePath("../crashers/png"),
+                                           FixturePath("../../fuzz/corpus/png")};
+    for (const std::string& dir : dirs) {
         if (!FileExists(dir)) continue;
         for (const auto& entry : std::filesystem::directory_iterator(dir)) {
             if (!entry.is_regular_file() || entry.path().filename().string()[0] == '.') continue;
