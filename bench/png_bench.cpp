@@ -1,0 +1,242 @@
+// The PNG codec against libpng on the same files, all in memory, and against zlib alone: inflating
+// (or deflating) the same image data is the floor for any zlib-based codec. Also the peak memory
+// of a decode from a file stream, which must stay near the decoded image's size.
+#include "bench.h"
+
+#include "../tests/PngTestUtil.h"
+#include "base/Stream.h"
+#include "image/DIB.h"
+#include "png/KivPNG.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Pixel-art-like content: 16 x 16 tiles, each flat, dithered between two colours, banded, or a
+// small sprite of a few colours, over a 64-colour palette.
+TDIB PixelArt(int32_t width, int32_t height, int32_t bits = 8) {
+    TDIB image;
+    for (int i = 0; i < 256; ++i)
+        image.PaletteBlock[i] = {uint8_t(i * 3), uint8_t(i * 5), uint8_t(i * 7), 0};
+    image.Resize(width, height, bits);
+    image.ApplyPalette();
+    std::mt19937 random(42);
+    const int32_t tilesX = (width + 15) / 16;
+    std::vector<uint32_t> tileSeeds(size_t(tilesX) * size_t((height + 15) / 16));
+    for (uint32_t& seed : tileSeeds)
+        seed = random();
+    for (int32_t y = 0; y < height; ++y) {
+        uint8_t* row = image.RowForWrite(y);
+        for (int32_t x = 0; x < width; ++x) {
+            const uint32_t seed = tileSeeds[size_t(y / 16) * size_t(tilesX) + size_t(x / 16)];
+            const uint8_t a = seed % 64, b = (seed >> 8) % 64;
+            uint8_t v = a;
+            switch ((seed >> 16) % 4) {
+            case 1:
+                v = (x + y) % 2 ? a : b;
+                break;
+            case 2:
+                v = uint8_t(a + (y % 16) / 4);
+                break;
+            case 3: {
+                const uint32_t h = (uint32_t(x % 16) * 7919u + uint32_t(y % 16) * 104729u) ^ seed;
+                v = uint8_t((h >> 5) % 4 == 0 ? b : a);
+                break;
+            }
+            }
+            row[x] = v;
+        }
+    }
+    return image;
+}
+
+// Photo-like colour content: smooth gradients with a little noise.
+TDIB Photo(int32_t width, int32_t height) {
+    TDIB image;
+    image.Resize(width, height, 24);
+    std::mt19937 random(7);
+    for (int32_t y = 0; y < height; ++y) {
+        uint8_t* row = image.RowForWrite(y);
+        for (int32_t x = 0; x < width; ++x) {
+            const uint32_t noise = random();
+            row[3 * x] = uint8_t(x / 8 + (noise & 3));
+            row[3 * x + 1] = uint8_t(y / 8 + ((noise >> 2) & 3));
+            row[3 * x + 2] = uint8_t((x + y) / 16 + ((noise >> 4) & 7));
+        }
+    }
+    return image;
+}
+
+std::vector<uint8_t> EncodeOurs(const TDIB& image, uint8_t filter, uint8_t interlace) {
+    TKivPNG png;
+    png.Assign(&image);
+    png.FilterType = filter;
+    png.Interlace = interlace;
+    TMemoryStream out;
+    png.SaveToStream(out);
+    return out.Bytes();
+}
+
+void DecodeOurs(const std::vector<uint8_t>& file) {
+    TCustomMemoryStream in(file.data(), int64_t(file.size()));
+    TKivPNG png;
+    png.LoadFromStream(in);
+    KeepAlive(png.InternalImage().StorageForRead());
+}
+
+// Raw image data of a file: what inflating its IDAT stream yields, and the compressed stream.
+struct TImageData {
+    std::vector<uint8_t> compressed;
+    size_t rawSize;
+};
+
+TImageData ImageDataOf(const std::vector<uint8_t>& file) {
+    TImageData data;
+    for (const TPngChunk& c : ParsePngChunks(file))
+        if (c.Type == "IDAT")
+            data.compressed.insert(data.compressed.end(), c.Data.begin(), c.Data.end());
+    data.rawSize = InflatedImageData(ParsePngChunks(file)).size();
+    return data;
+}
+
+double InflateFloor(const TImageData& data) {
+    std::vector<uint8_t> out(data.rawSize);
+    return Measure([&] {
+        uLongf size = uLongf(out.size());
+        uncompress(out.data(), &size, data.compressed.data(), uLong(data.compressed.size()));
+        KeepAlive(out.data());
+    });
+}
+
+void CompareDecoding(const std::string& label, const std::vector<uint8_t>& file) {
+    const double ours = Measure([&] { DecodeOurs(file); });
+    const double libpng = Measure([&] {
+        const TLibpngImage image = DecodeWithLibpng(file);
+        KeepAlive(image.Rows.data());
+    });
+    Report("decode " + label, ours, "libpng", libpng);
+    Report("decode " + label, ours, "inflate floor", InflateFloor(ImageDataOf(file)));
+}
+
+std::vector<uint8_t> EncodeLibpng(const TDIB& image) {
+    std::vector<uint8_t> out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        std::fprintf(stderr, "libpng failed to encode\n");
+        return {};
+    }
+    png_set_write_fn(
+        png, &out,
+        [](png_structp p, png_bytep data, size_t count) {
+            auto* o = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
+            o->insert(o->end(), data, data + count);
+        },
+        nullptr);
+    png_set_IHDR(png, info, uint32_t(image.Width()), uint32_t(image.Height()), 8,
+                 PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_color palette[256];
+    for (int i = 0; i < 256; ++i)
+        palette[i] = {image.PaletteBlock[i].Red, image.PaletteBlock[i].Green,
+                      image.PaletteBlock[i].Blue};
+    png_set_PLTE(png, info, palette, 256);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    png_set_compression_level(png, Z_DEFAULT_COMPRESSION);
+    png_write_info(png, info);
+    for (int32_t y = 0; y < image.Height(); ++y)
+        png_write_row(png, const_cast<png_bytep>(image.RowForRead(y)));
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+// Deflating the rows with their filter bytes at the same level: the floor for the encoder.
+double DeflateFloor(const TDIB& image) {
+    std::vector<uint8_t> raw;
+    for (int32_t y = 0; y < image.Height(); ++y) {
+        raw.push_back(0);
+        raw.insert(raw.end(), image.RowForRead(y), image.RowForRead(y) + image.Width());
+    }
+    std::vector<uint8_t> out(compressBound(uLong(raw.size())));
+    return Measure([&] {
+        uLongf size = uLongf(out.size());
+        compress2(out.data(), &size, raw.data(), uLong(raw.size()), Z_DEFAULT_COMPRESSION);
+        KeepAlive(out.data());
+    });
+}
+
+int64_t PeakKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+} // namespace
+
+BENCH_CASE(png_decode_palette_4096) {
+    const TDIB image = PixelArt(4096, 4096);
+    CompareDecoding("4096x4096 palette, filter None", EncodeOurs(image, 1, 0));
+    CompareDecoding("4096x4096 palette, adaptive", EncodeOurs(image, 0, 0));
+}
+
+BENCH_CASE(png_decode_rgb_2048) {
+    CompareDecoding("2048x2048 RGB, adaptive", EncodeOurs(Photo(2048, 2048), 0, 0));
+}
+
+BENCH_CASE(png_decode_adam7_2048) {
+    CompareDecoding("2048x2048 palette, Adam7", EncodeOurs(PixelArt(2048, 2048), 1, 1));
+}
+
+BENCH_CASE(png_encode_palette_4096) {
+    const TDIB image = PixelArt(4096, 4096);
+    const double ours = Measure([&] {
+        const std::vector<uint8_t> file = EncodeOurs(image, 1, 0);
+        KeepAlive(file.data());
+    });
+    const double libpng = Measure([&] {
+        const std::vector<uint8_t> file = EncodeLibpng(image);
+        KeepAlive(file.data());
+    });
+    Report("encode 4096x4096 palette, filter None", ours, "libpng", libpng);
+    Report("encode 4096x4096 palette, filter None", ours, "deflate floor", DeflateFloor(image));
+    std::printf("  sizes: ours %zu bytes, libpng %zu bytes\n", EncodeOurs(image, 1, 0).size(),
+                EncodeLibpng(image).size());
+}
+
+// Measured in a fresh process (this program run again for this case alone), whose high-water
+// mark holds nothing but start-up and the decode.
+BENCH_CASE(png_decode_file_peak_memory) {
+    if (const char* path = std::getenv("VARNET_PNG_PEAK_FILE")) {
+        const int64_t before = PeakKilobytes();
+        TKivPNG png;
+        png.LoadFromFile(path);
+        const int64_t growth = PeakKilobytes() - before;
+        const double imageKb = double(png.InternalImage().Size()) / 1024;
+        std::printf("%-52s peak growth %8lld KiB   image %8.0f KiB   ratio %6.2f\n",
+                    "decode 4096x4096 palette from a file stream", static_cast<long long>(growth),
+                    imageKb, double(growth) / imageKb);
+        return;
+    }
+    const std::string path = "/tmp/varnet_png_bench_" + std::to_string(getpid()) + ".png";
+    {
+        const std::vector<uint8_t> file = EncodeOurs(PixelArt(4096, 4096), 1, 0);
+        TFileStream out(path, TFileStream::fmCreate);
+        out.WriteBuffer(file.data(), int64_t(file.size()));
+    }
+    char self[4096] = {};
+    if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0) return;
+    std::fflush(stdout);
+    const std::string command = "VARNET_PNG_PEAK_FILE='" + path + "' '" + self +
+                                "' png_decode_file_peak_memory | tail -n +2";
+    if (std::system(command.c_str()) != 0) std::printf("  the measuring process failed\n");
+    std::remove(path.c_str());
+}
