@@ -147,9 +147,10 @@ TEST(InflateAdapter, ResetStartsAFreshStream) {
 }
 
 TEST(InflateAdapter, ReadRowUndoesEveryFilter) {
-    // Byte distances 1 (8-bit and below), 3 (RGB) and 8 (16-bit RGBA); short rows too.
+    // Byte distances 1 (8-bit and below), 3 (RGB) and 8 (16-bit RGBA); short rows too, and rows
+    // so long that a batch holds only two of them.
     for (const int bitsPerPixel : {1, 8, 24, 64}) {
-        for (const size_t length : {size_t(1), size_t(2), size_t(37)}) {
+        for (const size_t length : {size_t(1), size_t(2), size_t(37), size_t(100000)}) {
             const size_t bpp = size_t(bitsPerPixel + 7) / 8;
             std::vector<std::vector<uint8_t>> raw;
             std::vector<uint8_t> stream;
@@ -166,14 +167,14 @@ TEST(InflateAdapter, ReadRowUndoesEveryFilter) {
             ASSERT_EQ(adapter.Start(), 0);
             adapter.BitsPerPixel = bitsPerPixel;
             adapter.RowLength = int32_t(length + 1);
-            adapter.Rows.Allocate(length + 5);
+            adapter.BeginPass(5);
             for (uint8_t type = 0; type <= 4; ++type) {
                 ASSERT_EQ(adapter.ReadRow(), 0);
-                const uint8_t* row = adapter.Rows.Row() + 1;
+                const uint8_t* row = adapter.Row() + 1;
                 EXPECT_EQ(std::vector<uint8_t>(row, row + length), raw[type])
                     << "filter " << int(type) << " bits " << bitsPerPixel << " length " << length;
-                adapter.Rows.Swap();
             }
+            EXPECT_LT(adapter.ReadRow(), 0) << "the pass has no more rows";
         }
     }
 }
@@ -186,7 +187,7 @@ TEST(InflateAdapter, ReadRowRefusesFilterTypesAbove4) {
     ASSERT_EQ(adapter.Start(), 0);
     adapter.BitsPerPixel = 8;
     adapter.RowLength = 4;
-    adapter.Rows.Allocate(8);
+    adapter.BeginPass(1);
     EXPECT_LT(adapter.ReadRow(), 0);
 }
 
@@ -276,11 +277,10 @@ TEST(DeflateAdapter, RowsWrittenUnfilteredReadBackThroughTheInflateAdapter) {
     ASSERT_EQ(reader.Start(), 0);
     reader.BitsPerPixel = 8;
     reader.RowLength = int32_t(length + 1);
-    reader.Rows.Allocate(length + 5);
+    reader.BeginPass(int32_t(rows.size()));
     for (const auto& raw : rows) {
         ASSERT_EQ(reader.ReadRow(), 0);
-        EXPECT_EQ(reader.Rows.Row()[0], 0) << "filter None";
-        EXPECT_EQ(std::vector<uint8_t>(reader.Rows.Row() + 1, reader.Rows.Row() + 1 + length), raw);
-        reader.Rows.Swap();
+        EXPECT_EQ(reader.Row()[0], 0) << "filter None";
+        EXPECT_EQ(std::vector<uint8_t>(reader.Row() + 1, reader.Row() + 1 + length), raw);
     }
 }

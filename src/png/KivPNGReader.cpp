@@ -107,9 +107,10 @@ void TKivPNGReadStream::DecodeImage() {
             TKivPNGReadStream& self;
             ~TGuard() {
                 self.inflate_.End();
-                self.inflate_.Rows.Free();
+                self.inflate_.FreeRows();
                 self.convertRow_ = {};
                 self.alphaRow_ = {};
+                self.hookRow_ = {};
             }
         } guard{*this};
         ReadChunks();
@@ -420,7 +421,6 @@ void TKivPNGReadStream::ReadImageData() {
     const int32_t width = targetDib_->Width();
     const int32_t height = targetDib_->Height();
     inflate_.BitsPerPixel = fileBitsPerPixel_;
-    inflate_.Rows.Allocate(size_t(4 + PngRowStride(width, fileBitsPerPixel_)));
     convertRow_.assign(size_t(4 + PngRowStride(width, imageBitsPerPixel_)), 0);
     alphaRow_.assign(size_t(PngRowStride(width, 8)), 0);
 
@@ -445,9 +445,10 @@ void TKivPNGReadStream::ReadImageData() {
     chunkFlags_ |= ImageDone;
     inflate_.Reset();
     inflate_.End();
-    inflate_.Rows.Free();
+    inflate_.FreeRows();
     convertRow_ = {};
     alphaRow_ = {};
+    hookRow_ = {};
     ProgressPhase(0, 0, 0);
 }
 
@@ -455,20 +456,21 @@ void TKivPNGReadStream::ReadPass(const TPngPass& pass, int32_t passWidth, int32_
                                  int32_t& rowNumber, int64_t rowTotal) {
     if (passWidth == 0 || passHeight == 0) return;
     inflate_.RowLength = int32_t(1 + PngRowBytes(passWidth, fileBitsPerPixel_));
-    inflate_.Rows.ClearPrevious();
+    inflate_.BeginPass(passHeight);
     const int32_t dataLength = inflate_.RowLength - 1;
     const bool hook = !keyText_.empty() && OnDecodeRow;
+    if (hook) hookRow_.resize(size_t(dataLength));
     for (int32_t k = 0; k < passHeight && !aborted_; ++k) {
         if (inflate_.ReadRow() != 0) throw EKivPNG(ReadErrorText);
-        uint8_t* row = inflate_.Rows.Row();
+        const uint8_t* data = inflate_.Row() + 1;
         if (hook) {
-            // The next row unfilters against the row as filtered in the file, which is the
-            // row the writer's encoding hook produced; the hook then works on this copy.
-            std::memcpy(inflate_.Rows.PreviousRow(), row, size_t(inflate_.RowLength));
-            OnDecodeRow(*this, row + 1, keyText_, rowNumber, dataLength);
+            // The next row unfilters against this row as the file holds it, which is the row
+            // the writer's encoding hook produced; the hook decodes a copy.
+            std::memcpy(hookRow_.data(), data, size_t(dataLength));
+            OnDecodeRow(*this, hookRow_.data(), keyText_, rowNumber, dataLength);
+            data = hookRow_.data();
         }
-        StoreRow(row + 1, pass, passWidth, pass.yStart + k * pass.yStep);
-        if (!hook) inflate_.Rows.Swap();
+        StoreRow(data, pass, passWidth, pass.yStart + k * pass.yStep);
         ++rowNumber;
         if (rowNumber % 4 == 2 || rowTotal < 4) ProgressStep(rowNumber);
     }

@@ -100,5 +100,5 @@ private:
     std::string keyText_; // in effect for this file; empty unless the file asks for a key
     std::array<uint8_t, 256> paletteAlpha_{};
     InflateAdapter inflate_;
-    std::vector<uint8_t> convertRow_, alphaRow_;
+    std::vector<uint8_t> convertRow_, alphaRow_, hookRow_;
 };

@@ -4,12 +4,17 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 namespace {
 
 // zlib counts in 32 bits; longer requests go in pieces of this size.
 constexpr size_t ZlibPiece = size_t(1) << 30;
+// Output per inflate call when reading rows. zlib copies the last 32 KiB of each call's output
+// into its window and leaves its fast loop near the end of the output space, so one row per call
+// would cost an extra copy of every row; a large batch makes both negligible.
+constexpr size_t BatchBytes = 256 * 1024;
 
 // Paeth predictor with the standard's tie order: left, above, upper left.
 inline uint8_t Paeth(int left, int above, int upperLeft) {
@@ -124,15 +129,39 @@ int InflateAdapter::Read(uint8_t* destination, size_t count) {
     return result;
 }
 
+void InflateAdapter::BeginPass(int32_t rowCount) {
+    const size_t length = size_t(std::max(RowLength, 1));
+    batchCapacity_ =
+        int32_t(std::clamp<size_t>(BatchBytes / length, 1, size_t(std::max(rowCount, 1))));
+    batch_.assign(length * size_t(batchCapacity_ + 1), 0);
+    batchRows_ = batchNext_ = 0;
+    passRowsLeft_ = rowCount;
+    row_ = nullptr;
+}
+
 int InflateAdapter::ReadRow() {
-    if (RowLength <= 0 || size_t(RowLength) > Rows.Capacity()) return Z_STREAM_ERROR;
-    uint8_t* row = Rows.Row();
-    const int result = Read(row, size_t(RowLength));
-    if (result < 0) return result;
-    if (result > 0 && result != Z_STREAM_END) return -1; // a fill that asked to stop
+    if (RowLength <= 0 || passRowsLeft_ <= 0) return Z_STREAM_ERROR;
+    const size_t length = size_t(RowLength);
+    if (batchNext_ == batchRows_) {
+        // The last row of the batch becomes the row above the next batch's first.
+        if (batchRows_ > 0) std::memcpy(batch_.data(), batch_.data() + batchRows_ * length, length);
+        batchRows_ = std::min(batchCapacity_, passRowsLeft_);
+        batchNext_ = 0;
+        const int result = Read(batch_.data() + length, size_t(batchRows_) * length);
+        if (result < 0) return result;
+        if (result > 0 && result != Z_STREAM_END) return -1; // a fill that asked to stop
+    }
+    row_ = batch_.data() + size_t(batchNext_ + 1) * length;
+    ++batchNext_;
+    --passRowsLeft_;
     const size_t distance = size_t(BitsPerPixel + 7) / 8;
-    return Unfilter(row[0], row + 1, Rows.PreviousRow() + 1, size_t(RowLength) - 1, distance) ? 0
-                                                                                              : -1;
+    return Unfilter(row_[0], row_ + 1, row_ + 1 - length, length - 1, distance) ? 0 : -1;
+}
+
+void InflateAdapter::FreeRows() {
+    batch_ = {};
+    batchCapacity_ = batchRows_ = batchNext_ = passRowsLeft_ = 0;
+    row_ = nullptr;
 }
 
 void InflateAdapter::Reset() {

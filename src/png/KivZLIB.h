@@ -1,5 +1,5 @@
 // Adapters over zlib's stream interface for the PNG codec. Each owns one side's buffer and a
-// callback that refills or drains it, and carries the two row buffers through which the codec
+// callback that refills or drains it, and carries the row buffers through which the codec
 // passes image rows. Rows are laid out as in the file: byte 0 is the filter type, the pixel data
 // follows. Results follow zlib: 0 or positive for success, negative for failure.
 #pragma once
@@ -49,9 +49,15 @@ public:
     // compressed data is corrupt or ends early; the fill callback's non-zero result when it
     // stops.
     int Read(uint8_t* destination, size_t count);
-    // Reads RowLength bytes into Rows.Row() and unfilters them against Rows.PreviousRow().
-    // 0, or negative on failure (read error or filter type above 4).
+    // Starts a pass of rowCount rows of RowLength bytes; the row above its first row counts as
+    // all zero. The rows are inflated in batches of many rows, which keeps zlib on its fast path.
+    void BeginPass(int32_t rowCount);
+    // Reads the pass's next row and unfilters it; Row() then points at it (byte 0 is the filter
+    // type). 0, or negative on failure (read error, filter type above 4, no rows left).
     int ReadRow();
+    // The row ReadRow produced; valid until the next ReadRow or BeginPass.
+    uint8_t* Row() const { return row_; }
+    void FreeRows();
     void Reset();
     void End();
 
@@ -61,12 +67,15 @@ public:
     FillCallback Fill;
     int32_t RowLength = 0;    // filter byte included
     int32_t BitsPerPixel = 0; // of the file's rows; fixes the filters' byte distance
-    TKivRowPair Rows;
 
 private:
     z_stream stream_{};
     bool started_ = false;
     std::vector<uint8_t> input_;
+    // The previous batch's last row, then the batch's rows, RowLength bytes each.
+    std::vector<uint8_t> batch_;
+    int32_t batchCapacity_ = 0, batchRows_ = 0, batchNext_ = 0, passRowsLeft_ = 0;
+    uint8_t* row_ = nullptr;
 };
 
 class DeflateAdapter {
