@@ -16,30 +16,6 @@ namespace {
 
 using TConfigure = std::function<void(TKivPNGWriteStream&)>;
 
-// An image of pseudo-random pixels; indexed images get a palette with distinct entries.
-TDIB MakeImage(int32_t width, int32_t height, int32_t bits, uint32_t seed = 1) {
-    TDIB image;
-    for (int i = 0; i < 256; ++i)
-        image.PaletteBlock[i] = {uint8_t(i * 7), uint8_t(255 - i), uint8_t(i), 0};
-    image.Resize(width, height, bits);
-    image.ApplyPalette();
-    std::mt19937 random(seed);
-    const uint32_t valueMask = bits <= 8 ? (1u << bits) - 1 : 0xFFFFFFu;
-    for (int32_t y = 0; y < height; ++y)
-        for (int32_t x = 0; x < width; ++x)
-            image.SetPixel(x, y, random() & valueMask);
-    return image;
-}
-
-TDIB MakeMask(int32_t width, int32_t height) {
-    TDIB mask;
-    mask.Resize(width, height, 8);
-    for (int32_t y = 0; y < height; ++y)
-        for (int32_t x = 0; x < width; ++x)
-            mask.SetPixel(x, y, uint32_t(x * 31 + y * 17));
-    return mask;
-}
-
 std::vector<uint8_t> Encode(const TDIB& image, const TConfigure& configure = {}) {
     TKivPNGWriteStream writer;
     if (configure) configure(writer);
@@ -131,7 +107,7 @@ std::vector<int> FilterTypes(const std::vector<uint8_t>& file, int32_t width, in
 }
 
 TEST(KivPNGWriter, DefaultSaveOfAn8BitImage) {
-    const TDIB image = MakeImage(16, 16, 8);
+    const TDIB image = TestImage(16, 16, 8);
     const std::vector<uint8_t> file = Encode(image);
     const std::vector<TPngChunk> chunks = ParsePngChunks(file);
     ASSERT_EQ(ChunkTypes(chunks),
@@ -164,7 +140,7 @@ TEST(KivPNGWriter, IdatChunksHaveTheIdatSizeButTheLast) {
     };
     // Stored blocks (compression 0) make the compressed size about that of the raw rows.
     for (const TestCase& c : std::vector<TestCase>{{32768, 0}, {256, 1}, {100000, 0}}) {
-        const TDIB image = MakeImage(300, 240, 8);
+        const TDIB image = TestImage(300, 240, 8);
         const std::vector<uint8_t> file = Encode(image, [&](TKivPNGWriteStream& w) {
             w.SetIDATSize(c.idatSize);
             w.CompressionLevel = c.compression;
@@ -208,7 +184,7 @@ TEST(KivPNGWriter, IdatSizeLimits) {
 }
 
 TEST(KivPNGWriter, FixedFilterChoices) {
-    const TDIB image = MakeImage(40, 6, 8);
+    const TDIB image = TestImage(40, 6, 8);
     for (int32_t choice = 1; choice <= 6; ++choice) {
         const std::vector<uint8_t> file =
             Encode(image, [&](TKivPNGWriteStream& w) { w.FilterType = choice; });
@@ -237,7 +213,7 @@ TEST(KivPNGWriter, AdaptiveChoice) {
         {"4-bit ramp", 4, [](int32_t x, int32_t) { return uint32_t(x % 16); }, 0},
     };
     for (const TestCase& c : cases) {
-        TDIB image = MakeImage(64, 5, c.bits);
+        TDIB image = TestImage(64, 5, c.bits);
         for (int32_t y = 0; y < 5; ++y)
             for (int32_t x = 0; x < 64; ++x)
                 image.SetPixel(x, y, c.pixel(x, y));
@@ -268,7 +244,7 @@ TEST(KivPNGWriter, RoundTripsThroughBothReaders) {
                                               std::to_string(filter) + ", " +
                                               std::to_string(size.w) + "x" + std::to_string(size.h);
                     SCOPED_TRACE(label);
-                    const TDIB image = MakeImage(size.w, size.h, bits, uint32_t(bits + filter));
+                    const TDIB image = TestImage(size.w, size.h, bits, uint32_t(bits + filter));
                     const std::vector<uint8_t> file = Encode(image, [&](TKivPNGWriteStream& w) {
                         w.Interlace = interlace;
                         w.FilterType = filter;
@@ -283,7 +259,7 @@ TEST(KivPNGWriter, RoundTripsThroughBothReaders) {
 
 TEST(KivPNGWriter, PaletteHasAsManyEntriesAsTheDepthAddresses) {
     for (int32_t bits : {1, 4, 8}) {
-        const TDIB image = MakeImage(9, 4, bits);
+        const TDIB image = TestImage(9, 4, bits);
         const std::vector<uint8_t> file = Encode(image);
         const std::vector<TPngChunk> chunks = ParsePngChunks(file);
         const TPngChunk* plte = FindChunk(chunks, "PLTE");
@@ -311,8 +287,8 @@ TEST(KivPNGWriter, GreyOption) {
         for (int32_t interlace : {0, 1}) {
             SCOPED_TRACE(std::to_string(c.bits) + " bits, mask " + std::to_string(c.mask) +
                          ", interlace " + std::to_string(interlace));
-            const TDIB image = MakeImage(10, 7, c.bits);
-            const TDIB mask = MakeMask(10, 7);
+            const TDIB image = TestImage(10, 7, c.bits);
+            const TDIB mask = TestMask(10, 7);
             const std::vector<uint8_t> file = Encode(image, [&](TKivPNGWriteStream& w) {
                 w.Grayscale = true;
                 w.Interlace = interlace;
@@ -348,8 +324,8 @@ TEST(KivPNGWriter, MaskBecomesAnAlphaChannel) {
         for (int32_t interlace : {0, 1}) {
             SCOPED_TRACE(std::to_string(c.bits) + " bits, mask width " +
                          std::to_string(c.maskWidth) + ", interlace " + std::to_string(interlace));
-            const TDIB image = MakeImage(12, 9, c.bits);
-            TDIB mask = MakeImage(c.maskWidth, 9, c.maskBits, 7);
+            const TDIB image = TestImage(12, 9, c.bits);
+            TDIB mask = TestImage(c.maskWidth, 9, c.maskBits, 7);
             const std::vector<uint8_t> file = Encode(image, [&](TKivPNGWriteStream& w) {
                 w.Interlace = interlace;
                 w.Mask = &mask;
@@ -365,7 +341,7 @@ TEST(KivPNGWriter, MaskBecomesAnAlphaChannel) {
 }
 
 TEST(KivPNGWriter, AncillaryChunks) {
-    const TDIB image = MakeImage(4, 4, 8);
+    const TDIB image = TestImage(4, 4, 8);
     const std::vector<uint8_t> file = Encode(image, [](TKivPNGWriteStream& w) {
         w.Comment = "hello";
         w.Gamma = 0.45455;
@@ -411,7 +387,7 @@ TEST(KivPNGWriter, PhysicalSize) {
         {1, 100, 0, false, 0, 0, 0},
     };
     for (const TestCase& c : cases) {
-        const std::vector<uint8_t> file = Encode(MakeImage(2, 2, 8), [&](TKivPNGWriteStream& w) {
+        const std::vector<uint8_t> file = Encode(TestImage(2, 2, 8), [&](TKivPNGWriteStream& w) {
             w.PixelUnit = c.unit;
             w.PixelsPerUnitX = c.x;
             w.PixelsPerUnitY = c.y;
@@ -436,7 +412,7 @@ TEST(KivPNGWriter, Background) {
         int32_t color;
         std::vector<uint8_t> expected;
     };
-    // MakeImage's palette: entry i is red i, green 255 - i, blue i * 7.
+    // TestImage's palette: entry i is red i, green 255 - i, blue i * 7.
     const std::vector<TestCase> cases = {
         {8, false, ColorPaletteIndex | 9, {9}},
         {8, false, 0x46F50A, {10}}, // entry 10 as 0x00BBGGRR
@@ -448,7 +424,7 @@ TEST(KivPNGWriter, Background) {
     };
     for (const TestCase& c : cases) {
         const std::vector<uint8_t> file =
-            Encode(MakeImage(3, 3, c.bits), [&](TKivPNGWriteStream& w) {
+            Encode(TestImage(3, 3, c.bits), [&](TKivPNGWriteStream& w) {
                 w.Grayscale = c.grey;
                 w.BackgroundColor = c.color;
             });
@@ -461,7 +437,7 @@ TEST(KivPNGWriter, Background) {
 }
 
 TEST(KivPNGWriter, EncodingHookRoundTripsWithTheDecodingHook) {
-    const TDIB image = MakeImage(17, 9, 8);
+    const TDIB image = TestImage(17, 9, 8);
     std::vector<int32_t> rowNumbers;
     for (int32_t interlace : {0, 1}) {
         rowNumbers.clear();

@@ -8,27 +8,6 @@
 
 namespace {
 
-TDIB MakeImage(int32_t width, int32_t height, int32_t bits) {
-    TDIB image;
-    for (int i = 0; i < 256; ++i)
-        image.PaletteBlock[i] = {uint8_t(i), uint8_t(i * 3), uint8_t(255 - i), 0};
-    image.Resize(width, height, bits);
-    image.ApplyPalette();
-    for (int32_t y = 0; y < height; ++y)
-        for (int32_t x = 0; x < width; ++x)
-            image.SetPixel(x, y, uint32_t(x * 37 + y * 101) * 0x010307u);
-    return image;
-}
-
-TDIB MakeMask(int32_t width, int32_t height) {
-    TDIB mask;
-    mask.Resize(width, height, 8);
-    for (int32_t y = 0; y < height; ++y)
-        for (int32_t x = 0; x < width; ++x)
-            mask.SetPixel(x, y, uint32_t(x * 29 + y * 13));
-    return mask;
-}
-
 std::vector<uint8_t> Save(const TKivPNG& png) {
     TMemoryStream out;
     png.SaveToStream(out);
@@ -82,7 +61,7 @@ TEST(KivPNG, FreshObject) {
 }
 
 TEST(KivPNG, SaveOfAnAssignedImageAndLoadBack) {
-    const TDIB image = MakeImage(20, 9, 8);
+    const TDIB image = TestImage(20, 9, 8);
     TKivPNG saver;
     saver.Assign(&image);
     EXPECT_TRUE(saver.InternalImage().SharesStorageWith(image));
@@ -106,7 +85,7 @@ TEST(KivPNG, SaveOfAnAssignedImageAndLoadBack) {
 
 TEST(KivPNG, SideInformationSurvivesLoadAndSave) {
     TKivPNG first;
-    const TDIB image = MakeImage(11, 5, 8);
+    const TDIB image = TestImage(11, 5, 8);
     first.Assign(&image);
     first.Comment = "pixel art";
     first.Gamma = 0.5;
@@ -138,7 +117,7 @@ TEST(KivPNG, SideInformationSurvivesLoadAndSave) {
 TEST(KivPNG, GreyFileStaysGrey) {
     for (int32_t bits : {1, 4, 8}) {
         TKivPNG first;
-        const TDIB image = MakeImage(7, 6, bits);
+        const TDIB image = TestImage(7, 6, bits);
         first.Assign(&image);
         first.Grayscale = true;
         TKivPNG second;
@@ -161,8 +140,8 @@ TEST(KivPNG, AlphaChannelGoesToTheMaskAndBack) {
     };
     for (const TestCase& c : std::vector<TestCase>{{24, false, 6}, {8, true, 4}}) {
         SCOPED_TRACE(c.bits);
-        const TDIB image = MakeImage(10, 8, c.bits);
-        TDIB mask = MakeMask(10, 8);
+        const TDIB image = TestImage(10, 8, c.bits);
+        TDIB mask = TestMask(10, 8);
         TKivPNG first;
         first.Assign(&image);
         first.Grayscale = c.grey;
@@ -186,7 +165,7 @@ TEST(KivPNG, AlphaChannelGoesToTheMaskAndBack) {
 
 TEST(KivPNG, BadIdatSizeWritesNothing) {
     TKivPNG png;
-    const TDIB image = MakeImage(4, 4, 8);
+    const TDIB image = TestImage(4, 4, 8);
     png.Assign(&image);
     png.IDATSize = 100;
     TMemoryStream out;
@@ -205,7 +184,7 @@ TEST(KivPNG, SixteenBitImagesGoOutAs24Bits) {
         std::vector<uint8_t> significantBits;
     };
     for (const TestCase& c : std::vector<TestCase>{{5, {5, 5, 5}}, {6, {5, 6, 5}}}) {
-        TDIB image = MakeImage(9, 4, 8);
+        TDIB image = TestImage(9, 4, 8);
         image.WantedLayout = MakeLayout(5, c.green, 5);
         image.ChangeBitCount(16);
         TKivPNG png;
@@ -224,7 +203,7 @@ TEST(KivPNG, SixteenBitImagesGoOutAs24Bits) {
 }
 
 TEST(KivPNG, CallersImageIsUsedInsteadOfTheInternalOne) {
-    const TDIB source = MakeImage(6, 3, 4);
+    const TDIB source = TestImage(6, 3, 4);
     TKivPNG saver;
     saver.Assign(&source);
     const std::vector<uint8_t> file = Save(saver);
@@ -243,7 +222,7 @@ TEST(KivPNG, CallersImageIsUsedInsteadOfTheInternalOne) {
 }
 
 TEST(KivPNG, ProgressIsReportedThroughTheObject) {
-    const TDIB image = MakeImage(8, 40, 8);
+    const TDIB image = TestImage(8, 40, 8);
     TKivPNG png;
     png.Assign(&image);
     std::vector<int> percents;
@@ -264,7 +243,7 @@ TEST(KivPNG, ProgressIsReportedThroughTheObject) {
 }
 
 TEST(KivPNG, AssignFromAnotherPngKeepsTheIndexedImage) {
-    const TDIB image = MakeImage(5, 5, 8);
+    const TDIB image = TestImage(5, 5, 8);
     TKivPNG first;
     first.Assign(&image);
     TKivPNG second;

@@ -1,6 +1,8 @@
-// Helpers for the tests of PNG output: splitting a file into chunks, inflating its image data,
-// and decoding it with libpng as an independent reader.
+// Helpers for the tests of PNG output: test images, splitting a file into chunks, inflating its
+// image data, and decoding it with libpng as an independent reader.
 #pragma once
+
+#include "image/DIB.h"
 
 #include <png.h>
 #include <zlib.h>
@@ -8,9 +10,36 @@
 #include <csetjmp>
 #include <cstdint>
 #include <cstring>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+// An image of pseudo-random pixels. Indexed images get a palette of distinct entries: entry i is
+// red i, green 255 - i, blue i * 7.
+inline TDIB TestImage(int32_t width, int32_t height, int32_t bits, uint32_t seed = 1) {
+    TDIB image;
+    for (int i = 0; i < 256; ++i)
+        image.PaletteBlock[i] = {uint8_t(i * 7), uint8_t(255 - i), uint8_t(i), 0};
+    image.Resize(width, height, bits);
+    image.ApplyPalette();
+    std::mt19937 random(seed);
+    const uint32_t valueMask = bits <= 8 ? (1u << bits) - 1 : 0xFFFFFFu;
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            image.SetPixel(x, y, random() & valueMask);
+    return image;
+}
+
+// An 8-bit mask (255 - alpha) with a different value at most pixels.
+inline TDIB TestMask(int32_t width, int32_t height) {
+    TDIB mask;
+    mask.Resize(width, height, 8);
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            mask.SetPixel(x, y, uint32_t(x * 31 + y * 17));
+    return mask;
+}
 
 struct TPngChunk {
     std::string Type;

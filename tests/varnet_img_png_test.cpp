@@ -35,18 +35,6 @@ TToolRun Tool(const std::vector<std::string>& args) {
     return run;
 }
 
-TDIB MakeImage(int32_t width, int32_t height, int32_t bits) {
-    TDIB image;
-    for (int i = 0; i < 256; ++i)
-        image.PaletteBlock[i] = {uint8_t(255 - i), uint8_t(i * 5), uint8_t(i), 0};
-    image.Resize(width, height, bits);
-    image.ApplyPalette();
-    for (int32_t y = 0; y < height; ++y)
-        for (int32_t x = 0; x < width; ++x)
-            image.SetPixel(x, y, uint32_t(x * 7 + y * 3) * 0x030507u);
-    return image;
-}
-
 void WriteBmp(const std::string& path, const TDIB& image) {
     TMemoryStream stream;
     image.SaveAsBmp(stream);
@@ -99,7 +87,7 @@ TEST(VarnetImgPng, ConvertKeepsBitCountAndPicture) {
     const std::string dir = MakeTempDir();
     for (int32_t bits : {1, 4, 8, 24}) {
         SCOPED_TRACE(bits);
-        const TDIB image = MakeImage(13, 6, bits);
+        const TDIB image = TestImage(13, 6, bits);
         WriteBmp(dir + "/in.bmp", image);
         TToolRun run = Tool({"convert", dir + "/in.bmp", dir + "/out.PNG"});
         ASSERT_EQ(run.Status, 0) << run.Output;
@@ -119,7 +107,7 @@ TEST(VarnetImgPng, ConvertKeepsBitCountAndPicture) {
 
 TEST(VarnetImgPng, SixteenBitImagesBecome24BitFiles) {
     const std::string dir = MakeTempDir();
-    TDIB image = MakeImage(9, 4, 8);
+    TDIB image = TestImage(9, 4, 8);
     image.WantedLayout = MakeLayout(5, 6, 5);
     image.ChangeBitCount(16);
     WriteBmp(dir + "/in.bmp", image);
@@ -134,7 +122,7 @@ TEST(VarnetImgPng, SixteenBitImagesBecome24BitFiles) {
 
 TEST(VarnetImgPng, WriterOptions) {
     const std::string dir = MakeTempDir();
-    const TDIB image = MakeImage(40, 30, 8);
+    const TDIB image = TestImage(40, 30, 8);
     WriteBmp(dir + "/in.bmp", image);
     struct TestCase {
         std::vector<std::string> options;
@@ -191,7 +179,7 @@ TEST(VarnetImgPng, WriterOptions) {
 
 TEST(VarnetImgPng, BadOptionsAndInputsFailWithoutOutput) {
     const std::string dir = MakeTempDir();
-    WriteBmp(dir + "/in.bmp", MakeImage(4, 4, 8));
+    WriteBmp(dir + "/in.bmp", TestImage(4, 4, 8));
     WriteFileBytes(dir + "/empty.png", PngWithoutImageData());
     struct TestCase {
         std::vector<std::string> args;
@@ -227,7 +215,7 @@ TEST(VarnetImgPng, BadOptionsAndInputsFailWithoutOutput) {
 TEST(VarnetImgPng, InfoPrintsThePngSideInformation) {
     const std::string dir = MakeTempDir();
     TKivPNG png;
-    const TDIB image = MakeImage(6, 5, 8);
+    const TDIB image = TestImage(6, 5, 8);
     TDIB mask;
     mask.Resize(6, 5, 8);
     for (int32_t y = 0; y < 5; ++y)
