@@ -5,10 +5,14 @@
 #include "app/startup.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName("Varnet");
+    // The installed desktop entry and icon (data/) name the program to the desktop.
+    QGuiApplication::setDesktopFileName("varnet");
+    QApplication::setWindowIcon(QIcon::fromTheme("varnet"));
     CreateWindows();
     const QStringList arguments = QApplication::arguments();
     // A file named on the command line opens as if chosen in the open dialog.

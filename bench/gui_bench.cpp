@@ -1,0 +1,78 @@
+// The document view: rendering a 4096 x 4096 document, and opening a PNG of that size through the
+// file command. Built only with the GUI.
+#ifdef VARNET_BENCH_GUI
+
+#include "bench.h"
+
+#include "app/imagefile.h"
+#include "app/main.h"
+#include "app/startup.h"
+#include "app/state.h"
+#include "png/KivPNG.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+namespace {
+constexpr int32_t kSide = 4096;
+
+// The editor's windows over an offscreen display, made once for every case.
+void StartEditor() {
+    static QApplication* app = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "varnet_bench";
+        static char* argv[] = {name, nullptr};
+        return new QApplication(argc, argv);
+    }();
+    (void)app;
+    if (!mainform) CreateWindows();
+}
+
+// A picture with some structure, so that the PNG compresses as real art does.
+TDIB Picture() {
+    TDIB image;
+    image.Resize(kSide, kSide, 8);
+    for (int32_t y = 0; y < kSide; ++y) {
+        uint8_t* row = image.RowForWrite(y);
+        for (int32_t x = 0; x < kSide; ++x)
+            row[x] = static_cast<uint8_t>((x / 16) ^ (y / 16) ^ ((x * y) >> 10));
+    }
+    return image;
+}
+} // namespace
+
+BENCH_CASE(gui_render_doc_bitmap_4096) {
+    StartEditor();
+    mainform->CreateDocument(kSide, kSide);
+    *DocImage = Picture();
+    const size_t bytes = size_t(kSide) * kSide * 4;
+    std::vector<uint8_t> from(bytes, 1), to(bytes);
+    const double ours = Measure([] { mainform->RenderDocBitmap(); });
+    const double peer = Measure([&] {
+        std::memcpy(to.data(), from.data(), bytes);
+        KeepAlive(to.data());
+    });
+    Report("RenderDocBitmap 4096x4096 (zoom 1)", ours, "memcpy", peer);
+}
+
+BENCH_CASE(gui_open_png_4096) {
+    StartEditor();
+    const std::string path =
+        (std::filesystem::temp_directory_path() / "varnet-bench-4096.png").string();
+    WriteDocumentImage(path, TImageFormat::Png, Picture());
+    const QString qpath = QString::fromStdString(path);
+    const double ours = Measure([&] { mainform->OpenPath(qpath); });
+    const double peer = Measure([&] {
+        TKivPNG png;
+        png.LoadFromFile(path);
+        KeepAlive(&png);
+    });
+    Report("Open 4096x4096 8-bit PNG (decode, take over, render)", ours, "decode only", peer);
+    std::filesystem::remove(path);
+}
+
+#endif
