@@ -370,6 +370,32 @@ TEST(KivPNGWriter, AncillaryChunks) {
     ExpectPngcheckClean(file);
 }
 
+TEST(KivPNGWriter, SignificantBitsFitTheSampleDepth) {
+    struct TestCase {
+        int32_t bits, value;
+        bool mask;
+        std::vector<uint8_t> expected; // empty: no sBIT chunk
+    };
+    const std::vector<TestCase> cases = {
+        {24, 0x0D0D0D, false, {8, 8, 8}}, // widths of a 16-bit file
+        {8, 0x050005, false, {5, 8, 5}},  // a width of 0 is not allowed
+        {24, 0x04030201, true, {1, 2, 3, 4}},
+        {24, 0, false, {}},
+    };
+    for (const TestCase& c : cases) {
+        const TDIB image = TestImage(3, 3, c.bits);
+        const TDIB mask = TestMask(3, 3);
+        const std::vector<uint8_t> file = Encode(image, [&](TKivPNGWriteStream& w) {
+            w.SignificantBits = c.value;
+            if (c.mask) w.Mask = &mask;
+        });
+        const std::vector<TPngChunk> chunks = ParsePngChunks(file);
+        const TPngChunk* sbit = FindChunk(chunks, "sBIT");
+        EXPECT_EQ(sbit ? sbit->Data : std::vector<uint8_t>{}, c.expected) << std::hex << c.value;
+        EXPECT_EQ(DecodeWithLibpng(file).Error, "") << std::hex << c.value;
+    }
+}
+
 TEST(KivPNGWriter, PhysicalSize) {
     struct TestCase {
         int32_t unit, x, y;

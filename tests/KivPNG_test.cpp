@@ -2,9 +2,12 @@
 
 #include "PngTestUtil.h"
 #include "base/Stream.h"
+#include "helpers.h"
 #include "image/DIB.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace {
 
@@ -251,6 +254,43 @@ TEST(KivPNG, AssignFromAnotherPngKeepsTheIndexedImage) {
     EXPECT_TRUE(second.InternalImage().SharesStorageWith(image));
     second.Assign(nullptr);
     EXPECT_TRUE(second.Empty());
+}
+
+// Every image of the conformance suite that we read is written again, read back and compared:
+// the writer must reproduce whatever the reader produces, mask included, in a file libpng takes.
+TEST(KivPNG, ConformanceSuiteImagesSurviveSaveAndLoad) {
+    const std::string dir = TestDataPath("pngsuite");
+    if (!FileExists(dir)) GTEST_SKIP() << "no PngSuite at " << dir;
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.path().extension() != ".png" || name[0] == 'x') continue; // x*: corrupt files
+        SCOPED_TRACE(name);
+        TKivPNG original;
+        original.LoadFromFile(entry.path().string());
+        if (original.Empty()) continue;
+        ++files;
+        for (const uint8_t filter : {1, 0}) {
+            original.FilterType = filter;
+            original.Interlace = filter == 0 ? 1 : 0;
+            const std::vector<uint8_t> file = Save(original);
+            EXPECT_EQ(DecodeWithLibpng(file).Error, "");
+            TKivPNG copy;
+            Load(copy, file);
+            EXPECT_EQ(copy.HasAlpha, original.HasAlpha);
+            EXPECT_EQ(copy.Grayscale, original.Grayscale);
+            ExpectSamePixels(copy.InternalImage(), original.InternalImage());
+            if (original.HasAlpha) ExpectSamePixels(copy.InternalMask(), original.InternalMask());
+            if (!original.Grayscale && original.InternalImage().BitCount() <= 8) {
+                const int entries = 1 << original.InternalImage().BitCount();
+                for (int i = 0; i < entries; ++i)
+                    EXPECT_EQ(copy.InternalImage().PaletteBlock[i],
+                              original.InternalImage().PaletteBlock[i])
+                        << "entry " << i;
+            }
+        }
+    }
+    EXPECT_GT(files, 100);
 }
 
 } // namespace

@@ -173,9 +173,13 @@ void TKivPNGWriteStream::WriteGamma() {
 
 void TKivPNGWriteStream::WriteSignificantBits() {
     if (SignificantBits < 1 || grey_) return;
+    // Samples are 8 bits wide in every file that carries sBIT: a width of 0 or above 8 (taken
+    // over from a 16-bit file) would make the chunk invalid; all 8 bits are significant then.
     uint8_t data[4];
-    for (int i = 0; i < 4; ++i)
-        data[i] = uint8_t(uint32_t(SignificantBits) >> (8 * i));
+    for (int i = 0; i < 4; ++i) {
+        const auto bits = uint8_t(uint32_t(SignificantBits) >> (8 * i));
+        data[i] = bits == 0 || bits > 8 ? 8 : bits;
+    }
     WriteChunk(ChunkSBIT, data, alpha_ ? 4 : 3);
 }
 
