@@ -232,9 +232,9 @@ TEST(DIB, LayoutsFromMasks) {
     EXPECT_EQ(g, 255);
     EXPECT_EQ(b, 255);
     UnpackPixel(l565, 0x8410, r, g, b);
-    EXPECT_EQ(r, 0x90); // 5 bits 10000 repeat into 10010000
-    EXPECT_EQ(g, 0xA0); // 6 bits 100000 repeat into 10100000
-    EXPECT_EQ(b, 0x90);
+    EXPECT_EQ(r, 0x84); // 5 bits 10000 repeat into 10000100
+    EXPECT_EQ(g, 0x82); // 6 bits 100000 repeat into 10000010
+    EXPECT_EQ(b, 0x84);
 }
 
 TEST(DIB, ChangeBitCountKeepsThePicture) {

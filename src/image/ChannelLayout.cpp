@@ -41,17 +41,18 @@ bool IsLayoutAllowed(int bitCount, const TChannelLayout& layout) {
     return layout.SameMasks(MakeLayout(8, 8, 8));
 }
 
-static uint8_t Widen(uint32_t value, int fill) {
+// Repeats a short channel's high bits into its low bits (5-bit 10000 becomes 10000100, 31 becomes
+// 255), so that the full range maps onto 0..255 evenly.
+static uint8_t Widen(uint32_t value, int bits) {
     const auto v = static_cast<uint8_t>(value);
-    return static_cast<uint8_t>(v | (v >> fill));
+    return bits >= 8 ? v : static_cast<uint8_t>(v | (v >> bits));
 }
 
 void UnpackPixel(const TChannelLayout& l, uint32_t value, uint8_t& red, uint8_t& green,
                  uint8_t& blue) {
-    // The fill repeats a short channel's high bits into its low bits (5-bit 31 becomes 255).
-    red = Widen((value & l.RedMask) >> l.RedShift, l.RedFill);
-    green = Widen((value & l.GreenMask) >> l.GreenShift, l.GreenFill);
-    blue = Widen((value & l.BlueMask) << l.BlueShift, l.BlueFill);
+    red = Widen((value & l.RedMask) >> l.RedShift, l.RedBits);
+    green = Widen((value & l.GreenMask) >> l.GreenShift, l.GreenBits);
+    blue = Widen((value & l.BlueMask) << l.BlueShift, l.BlueBits);
 }
 
 uint32_t PackPixel(const TChannelLayout& l, uint8_t red, uint8_t green, uint8_t blue) {
