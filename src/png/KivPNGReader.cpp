@@ -272,21 +272,25 @@ namespace {
 uint32_t SampleByte(uint16_t sample, bool wide) {
     return wide ? sample >> 8 : sample & 0xFF;
 }
-
-int32_t RgbColor(uint16_t red, uint16_t green, uint16_t blue, bool wide) {
-    return int32_t(SampleByte(blue, wide) << 16 | SampleByte(green, wide) << 8 |
-                   SampleByte(red, wide));
-}
 } // namespace
 
-void TKivPNGReadStream::ReadTransparency() {
+int32_t TKivPNGReadStream::ReadSampleColor() {
     if (colorType_ == 0) {
-        transparentColor_ = int32_t(SampleByte(ReadWord(), colorBits_ > 8) * 0x010101u);
+        const uint32_t grey = SampleByte(ReadWord(), colorBits_ > 8);
         ChunkConsumed(2);
-    } else if (colorType_ == 2) {
-        const uint16_t red = ReadWord(), green = ReadWord(), blue = ReadWord();
-        transparentColor_ = RgbColor(red, green, blue, colorBits_ > 24);
-        ChunkConsumed(6);
+        return int32_t(grey * 0x010101u);
+    }
+    const bool wide = colorBits_ > 24;
+    const uint32_t red = SampleByte(ReadWord(), wide);
+    const uint32_t green = SampleByte(ReadWord(), wide);
+    const uint32_t blue = SampleByte(ReadWord(), wide);
+    ChunkConsumed(6);
+    return int32_t(blue << 16 | green << 8 | red);
+}
+
+void TKivPNGReadStream::ReadTransparency() {
+    if (colorType_ != 3) {
+        transparentColor_ = ReadSampleColor();
     } else if (chunkFlags_ & SeenPLTE) {
         // An empty read (empty chunk, no palette entries) raises the abort flag: loading stops.
         const int64_t count = std::min<int64_t>(std::max<int64_t>(chunkLeft_, 0), paletteCount_);
@@ -297,13 +301,8 @@ void TKivPNGReadStream::ReadTransparency() {
 }
 
 void TKivPNGReadStream::ReadBackground() {
-    if (colorType_ == 0) {
-        backgroundColor_ = int32_t(SampleByte(ReadWord(), colorBits_ > 8) * 0x010101u);
-        ChunkConsumed(2);
-    } else if (colorType_ == 2) {
-        const uint16_t red = ReadWord(), green = ReadWord(), blue = ReadWord();
-        backgroundColor_ = RgbColor(red, green, blue, colorBits_ > 24);
-        ChunkConsumed(6);
+    if (colorType_ != 3) {
+        backgroundColor_ = ReadSampleColor();
     } else {
         backgroundColor_ = ColorPaletteIndex | ReadByte();
         ChunkConsumed(1);

@@ -69,6 +69,8 @@ private:
     void ReadPalette();
     void ReadTransparency();
     void ReadBackground();
+    // A grey or RGB sample triple of tRNS or bKGD as a colour value.
+    int32_t ReadSampleColor();
     void ReadSignificantBits();
     void ReadPhysicalSize();
     void ReadText();

@@ -12,6 +12,7 @@
 void TKivProgress::Start() {
     base = lastReported = span = 0;
     remaining = 99;
+    Report(0);
 }
 
 void TKivProgress::Phase(int32_t newMode, int64_t newDivisor, int32_t percent,
@@ -25,7 +26,7 @@ void TKivProgress::Phase(int32_t newMode, int64_t newDivisor, int32_t percent,
     span = percent > 0 && percent < 100 ? percent * remaining / 100 : remaining;
 }
 
-int32_t TKivProgress::Step(int64_t value, bool clampRows) {
+void TKivProgress::Step(int64_t value, bool clampRows) {
     int64_t p;
     if (mode == 0) {
         p = span * (value - startPosition) / divisor;
@@ -33,20 +34,20 @@ int32_t TKivProgress::Step(int64_t value, bool clampRows) {
         p = clampRows && value >= divisor ? span : span * value / divisor;
     }
     p += base;
-    if (p <= lastReported) return -1;
+    if (p <= lastReported) return;
     lastReported = static_cast<int32_t>(std::min<int64_t>(p, 100));
-    return lastReported;
+    Report(lastReported);
 }
 
-namespace {
-
-void ReportTo(TGraphic* graphic, int32_t percent, const std::string& message) {
+void TKivProgress::Report(int32_t percent) {
     if (graphic == nullptr) return;
     const TProgressStage stage = percent == 0                    ? TProgressStage::Starting
                                  : percent >= 1 && percent <= 99 ? TProgressStage::Running
                                                                  : TProgressStage::Ending;
     graphic->Progress(stage, stage == TProgressStage::Ending ? 100 : percent, message);
 }
+
+namespace {
 
 // Detaches a graphic's change observer for the life of the guard.
 class TChangeEventGuard {
@@ -75,6 +76,7 @@ void TKivCustomReadStream::LoadFromStream(TGraphic& target, TStream& stream, int
     targetDib_ = dynamic_cast<TDIB*>(&target);
     if (targetDib_ == nullptr) throw EInvalidGraphic("LoadFromStream: Not Used GraphicClass");
     target_ = &target;
+    progress_.graphic = &target;
     source_ = &stream;
     TChangeEventGuard changeGuard(target);
 
@@ -236,31 +238,21 @@ void TKivCustomReadStream::SkipBytes(int64_t count) {
     consumed_ += count;
 }
 
-void TKivCustomReadStream::Report(int32_t percent) {
-    ReportTo(target_, percent, progressMessage_);
-}
-
 void TKivCustomReadStream::ProgressStart() {
-    progress_.Start();
     aborted_ = false;
-    Report(0);
+    progress_.Start();
 }
 
 void TKivCustomReadStream::ProgressPhase(int32_t mode, int64_t divisor, int32_t percent) {
-    if (mode == 0) {
-        progress_.Phase(0, total_, percent, consumed_);
-    } else {
-        progress_.Phase(1, divisor, percent, 0);
-    }
+    progress_.Phase(mode, mode == 0 ? total_ : divisor, percent, mode == 0 ? consumed_ : 0);
 }
 
 void TKivCustomReadStream::ProgressStep(int64_t row) {
-    const int32_t p = progress_.Step(progress_.mode == 0 ? consumed_ : row, true);
-    if (p >= 0) Report(p);
+    progress_.Step(progress_.mode == 0 ? consumed_ : row, true);
 }
 
 void TKivCustomReadStream::ProgressEnd() {
-    Report(100);
+    progress_.End();
 }
 
 // ---- writing
@@ -272,6 +264,9 @@ void TKivCustomWriteStream::SaveToStream(const TGraphic& source, TStream& stream
     sourceDib_ = dynamic_cast<const TDIB*>(&source);
     if (sourceDib_ == nullptr) throw EInvalidGraphic("SaveToStream: Not Used GraphicClass");
     sourceGraphic_ = &source;
+    // The progress event belongs to the graphic, not to its pixels: reporting changes nothing
+    // that the save reads.
+    progress_.graphic = const_cast<TGraphic*>(&source);
     destination_ = &stream;
     inBuffer_ = 0;
     totalWritten_ = 0;
@@ -323,16 +318,9 @@ void TKivCustomWriteStream::FlushBuffer() {
     inBuffer_ = 0;
 }
 
-void TKivCustomWriteStream::Report(int32_t percent) {
-    // The progress event belongs to the graphic, not to its pixels: reporting changes nothing
-    // that the save reads.
-    ReportTo(const_cast<TGraphic*>(sourceGraphic_), percent, progressMessage_);
-}
-
 void TKivCustomWriteStream::ProgressStart() {
-    progress_.Start();
     aborted_ = false;
-    Report(0);
+    progress_.Start();
 }
 
 void TKivCustomWriteStream::ProgressPhase(int32_t mode, int64_t divisor, int32_t percent) {
@@ -344,10 +332,9 @@ void TKivCustomWriteStream::ProgressPhase(int32_t mode, int64_t divisor, int32_t
 }
 
 void TKivCustomWriteStream::ProgressStep(int64_t row) {
-    const int32_t p = progress_.Step(progress_.mode == 0 ? destination_->Position() : row, false);
-    if (p >= 0) Report(p);
+    progress_.Step(progress_.mode == 0 ? destination_->Position() : row, false);
 }
 
 void TKivCustomWriteStream::ProgressEnd() {
-    Report(100);
+    progress_.End();
 }

@@ -14,19 +14,28 @@
 class TDIB;
 class TStream;
 
-// Progress bookkeeping shared by both directions; all figures in percent.
+// Progress bookkeeping shared by both directions; all figures in percent. Reports go to the
+// graphic's progress event.
 struct TKivProgress {
     int32_t base = 0, lastReported = 0, span = 0, remaining = 99;
     int64_t divisor = 1;
     int32_t mode = 0;          // 0 counts stream bytes, 1 counts rows
     int64_t startPosition = 0; // mode 0: position the phase started at
+    TGraphic* graphic = nullptr;
+    std::string message; // passed with every report; empty in this program
 
+    // Resets and reports 0 (the starting stage).
     void Start();
     // A new phase taking percent of what is left (all of it unless 0 < percent < 100).
     void Phase(int32_t mode, int64_t divisor, int32_t percent, int64_t startPosition);
-    // value: a stream position (mode 0) or a row number (mode 1). Returns the percent to
-    // report, or -1 when it has not grown. clampRows caps a row count at the phase's span.
-    int32_t Step(int64_t value, bool clampRows);
+    // value: a stream position (mode 0) or a row number (mode 1). Reports the new percent when
+    // it has grown. clampRows caps a row count at the phase's span.
+    void Step(int64_t value, bool clampRows);
+    // Reports 100 (the ending stage).
+    void End() { Report(100); }
+
+private:
+    void Report(int32_t percent);
 };
 
 class TKivCustomReadStream {
@@ -84,7 +93,6 @@ protected:
     int64_t startPosition_ = 0;
     bool endOfData_ = false;
     bool aborted_ = false;
-    std::string progressMessage_;
     bool macBinarySkipped_ = false;
     std::string comment_;
     int32_t width_ = 0, height_ = 0, imageBitsPerPixel_ = 0, colorBits_ = 0;
@@ -97,7 +105,6 @@ protected:
 
 private:
     void Refill();
-    void Report(int32_t percent);
 
     std::vector<uint8_t> buffer_;
 };
@@ -140,8 +147,4 @@ protected:
     const TDIB* sourceDib_ = nullptr; // the source as an indexed image
     TStream* destination_ = nullptr;
     bool aborted_ = false;
-    std::string progressMessage_;
-
-private:
-    void Report(int32_t percent);
 };
