@@ -183,6 +183,30 @@ TEST(KivPNGWriter, IdatSizeLimits) {
     }
 }
 
+TEST(KivPNGWriter, CompressionLevels) {
+    struct TestCase {
+        int32_t option;
+        int expectedFlevel; // the zlib header's record of the level: 0 fastest .. 3 best
+    };
+    // zlib levels 0 and 1 both record "fastest"; level 0 alone writes stored blocks.
+    const std::vector<TestCase> cases = {{0, 0}, {1, 2}, {2, 0}, {3, 3}, {7, 2}};
+    TDIB image = TestImage(50, 20, 8);
+    for (int32_t y = 0; y < 20; ++y) // compressible, so that only level 0 stores
+        for (int32_t x = 0; x < 50; ++x)
+            image.SetPixel(x, y, uint32_t(x / 5 + y % 3));
+    for (const TestCase& c : cases) {
+        const std::vector<uint8_t> file =
+            Encode(image, [&](TKivPNGWriteStream& w) { w.CompressionLevel = c.option; });
+        const std::vector<TPngChunk> chunks = ParsePngChunks(file);
+        const TPngChunk* idat = FindChunk(chunks, "IDAT");
+        ASSERT_NE(idat, nullptr);
+        EXPECT_EQ(idat->Data[1] >> 6, c.expectedFlevel) << "option " << c.option;
+        const bool stored = (idat->Data[2] & 0x06) == 0; // first block's type
+        EXPECT_EQ(stored, c.option == 0) << "option " << c.option;
+        ExpectSamePixels(Decode(file).Image, image);
+    }
+}
+
 TEST(KivPNGWriter, FixedFilterChoices) {
     const TDIB image = TestImage(40, 6, 8);
     for (int32_t choice = 1; choice <= 6; ++choice) {
