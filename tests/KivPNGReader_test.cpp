@@ -631,3 +631,21 @@ TEST(KivPNGReader, FuzzFindingsAndSeedsLoadOrFailCleanly) {
     }
     if (replayed == 0) GTEST_SKIP() << "no fuzz inputs found";
 }
+
+TEST(KivPNGReader, ProgressRunsFromStartToEndThroughRisingPercents) {
+    const std::vector<uint8_t> bytes = Grey8File(16, 40);
+    TDIB image;
+    std::vector<std::pair<TProgressStage, int>> reports;
+    image.OnProgress = [&](TGraphic&, TProgressStage stage, int percent, bool, const TRect&,
+                           const std::string&) { reports.emplace_back(stage, percent); };
+    TKivPNGReadStream reader;
+    TCustomMemoryStream stream(bytes.data(), int64_t(bytes.size()));
+    reader.LoadFromStream(image, stream, 0);
+    ASSERT_GE(reports.size(), 4u) << "start, some rows, end";
+    EXPECT_EQ(reports.front(), std::make_pair(TProgressStage::Starting, 0));
+    EXPECT_EQ(reports.back(), std::make_pair(TProgressStage::Ending, 100));
+    for (size_t i = 1; i + 1 < reports.size(); ++i) {
+        EXPECT_EQ(reports[i].first, TProgressStage::Running);
+        EXPECT_GT(reports[i].second, reports[i - 1].second) << "report " << i;
+    }
+}
