@@ -85,6 +85,8 @@ inline const TPngChunk* FindChunk(const std::vector<TPngChunk>& chunks, const st
         if (c.Type == type) return &c;
     return nullptr;
 }
+// The chunk would not outlive a temporary list.
+const TPngChunk* FindChunk(std::vector<TPngChunk>&& chunks, const std::string& type) = delete;
 
 // The zlib stream of all IDAT chunks, inflated.
 inline std::vector<uint8_t> InflatedImageData(const std::vector<TPngChunk>& chunks) {
