@@ -326,12 +326,17 @@ TEST(KivPNGReader, HeaderRulesRaiseTheirMessages) {
 
 TEST(KivPNGReader, ImagesTooLargeForTheIndexedImageAreRefused) {
     const std::vector<uint8_t> row = {0, 0};
-    for (const auto& [w, h] : {std::pair<uint32_t, uint32_t>{0x80000000u, 1},
-                               {1, 0x80000000u},
-                               {70000, 70000},
-                               {0x40000000u, 4}}) {
-        const auto file = TPngFile().Header(w, h, 8, 0).Data(row).End();
-        EXPECT_EQ(LoadError(file.bytes), "Read Header(PNG): Image too large") << w << "x" << h;
+    struct Case {
+        uint32_t width, height;
+        uint8_t depth, colorType;
+    };
+    for (const Case c : {Case{0x80000000u, 1, 8, 0}, Case{1, 0x80000000u, 8, 0},
+                         Case{70000, 70000, 8, 0}, Case{0x40000000u, 4, 8, 0},
+                         Case{0x10000000u, 1, 16, 6}}) { // a 2 GiB file row for a 768 MiB image
+        const auto file =
+            TPngFile().Header(c.width, c.height, c.depth, c.colorType).Data(row).End();
+        EXPECT_EQ(LoadError(file.bytes), "Read Header(PNG): Image too large")
+            << c.width << "x" << c.height;
     }
 }
 

@@ -233,7 +233,8 @@ void TKivPNGReadStream::ReadHeader() {
     constexpr int64_t maxSize = std::numeric_limits<uint32_t>::max();
     if (width > maxSide || height > maxSide ||
         PngRowStride(width, imageBitsPerPixel_) * int64_t(height) > maxSize ||
-        PngRowStride(width, 8) * int64_t(height) > maxSize) {
+        PngRowStride(width, 8) * int64_t(height) > maxSize ||
+        PngRowBytes(width, fileBitsPerPixel_) >= maxSide) { // a file row's length is 32-bit too
         throw EKivPNG("Read Header(PNG): Image too large");
     }
     width_ = int32_t(width);
