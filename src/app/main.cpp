@@ -140,10 +140,14 @@ bool Tmainform::CloseQuery() {
 void Tmainform::closeEvent(QCloseEvent* event) {
     bool mayClose = false;
     RunGuarded([&] { mayClose = CloseQuery(); });
-    if (mayClose)
-        event->accept();
-    else
+    if (!mayClose) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    // The tool windows stay open to the last, so the loop is ended here rather than by Qt's
+    // last-window rule.
+    QCoreApplication::exit(0);
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 
 TNewForm* NewForm = nullptr;
 
@@ -46,4 +47,13 @@ void TNewForm::Button1Click() {
     if (!mainform->CloseDocument()) return;
     mainform->CreateDocument(width, height);
     accept();
+}
+
+void TNewForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (const QScreen* screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
 }

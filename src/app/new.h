@@ -16,6 +16,10 @@ public:
 
     // "作成": makes the document of the typed size, or warns and stays open.
     void Button1Click();
+
+protected:
+    // The dialog appears in the middle of the screen, wherever the document window is.
+    void showEvent(QShowEvent* event) override;
 };
 
 extern TNewForm* NewForm;

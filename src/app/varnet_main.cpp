@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -13,6 +15,10 @@ int main(int argc, char** argv) {
     // The installed desktop entry and icon (data/) name the program to the desktop.
     QGuiApplication::setDesktopFileName("varnet");
     QApplication::setWindowIcon(QIcon::fromTheme("varnet"));
+    // Qt's own dialog texts (file dialogs, standard buttons) in the editor's language.
+    QTranslator qtTexts;
+    if (qtTexts.load("qtbase_ja", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     CreateWindows();
     const QStringList arguments = QApplication::arguments();
     // A file named on the command line opens as if chosen in the open dialog.

@@ -1,0 +1,537 @@
+// The file commands: New, Open, Save, Save As, Close and quitting, through scripted dialogs.
+#include "app/imagefile.h"
+#include "base/Stream.h"
+#include "editor/lupe.h"
+#include "editor/undo.h"
+#include "editor_fixture.h"
+
+#include <QAction>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QToolButton>
+#include <QUrl>
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+
+namespace {
+const QString kUnknownFormat =
+    QString::fromUtf8("対応していない形式か、\x0A\x0C拡張子が違うので読み込めませんでした");
+const QString kMissingFile = "ファイルがありません(T.T)";
+const QString kUnsavedPrompt =
+    QString::fromUtf8("データが保存されていません。\x0D\x0A保存しますか？");
+const QString kUnknownSaveExtension = "対応していない拡張子なので保存できませんでした";
+
+// A 7 x 5 picture with a palette of its own: pixel (x, y) = 10 * y + x.
+TDIB Picture() {
+    TDIB image;
+    for (int i = 0; i < 256; ++i)
+        image.PaletteBlock[size_t(i)] =
+            TPaletteEntry{uint8_t(i), uint8_t(255 - i), uint8_t(i / 2), 0};
+    image.Resize(7, 5, 8);
+    for (int32_t y = 0; y < 5; ++y)
+        for (int32_t x = 0; x < 7; ++x)
+            image.RowForWrite(y)[x] = uint8_t(10 * y + x);
+    return image;
+}
+
+void SaveBmp(const TDIB& image, const QString& path) {
+    TFileStream stream(path.toStdString(), TFileStream::fmCreate);
+    image.SaveAsBmp(stream);
+}
+
+void ExpectSamePicture(const TDIB& actual, const TDIB& expected) {
+    ASSERT_EQ(actual.BitCount(), 8);
+    ASSERT_EQ(actual.Width(), expected.Width());
+    ASSERT_EQ(actual.Height(), expected.Height());
+    for (int32_t y = 0; y < expected.Height(); ++y)
+        for (int32_t x = 0; x < expected.Width(); ++x)
+            ASSERT_EQ(actual.RowForRead(y)[x], expected.RowForRead(y)[x]) << x << ", " << y;
+    for (size_t i = 0; i < 256; ++i)
+        ASSERT_EQ(actual.PaletteBlock[i], expected.PaletteBlock[i]) << "entry " << i;
+}
+
+TDIB LoadBmp(const QString& path) {
+    TDIB image;
+    TFileStream stream(path.toStdString(), TFileStream::fmOpenRead);
+    image.LoadFromBmp(stream);
+    return image;
+}
+
+std::vector<std::string> FilesIn(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+} // namespace
+
+TEST(ImageFile, FormatComesFromTheExtensionInAnyCase) {
+    struct Case {
+        const char* path;
+        const char* extension;
+        TImageFormat format;
+    };
+    const Case cases[] = {
+        {"a.png", ".png", TImageFormat::Png},       {"dir/a.PNG", ".PNG", TImageFormat::Png},
+        {"a.Bmp", ".Bmp", TImageFormat::Bmp},       {"a.tar.bmp", ".bmp", TImageFormat::Bmp},
+        {"a.gif", ".gif", TImageFormat::Unknown},   {"noext", "", TImageFormat::Unknown},
+        {"d.png/noext", "", TImageFormat::Unknown}, {"a.png.jpg", ".jpg", TImageFormat::Unknown},
+        {"dir/.png", ".png", TImageFormat::Png},    {"a.", ".", TImageFormat::Unknown},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FileExtension(c.path), c.extension) << c.path;
+        EXPECT_EQ(FormatOfPath(c.path), c.format) << c.path;
+    }
+}
+
+TEST_F(EditorTest, NewOneByOneIsABlankGreyRampImage) {
+    NewDocument("1", "1");
+    ASSERT_NE(DocImage, nullptr);
+    EXPECT_EQ(NewForm->result(), QDialog::Accepted);
+    EXPECT_EQ(DocImage->Width(), 1);
+    EXPECT_EQ(DocImage->Height(), 1);
+    EXPECT_EQ(DocImage->BitCount(), 8);
+    EXPECT_EQ(DocImage->RowForRead(0)[0], 0);
+    EXPECT_EQ(DocImage->PaletteBlock, GreyRampPalette());
+    EXPECT_EQ(DocWidth, 1);
+    EXPECT_EQ(DocHeight, 1);
+    EXPECT_TRUE(Saved);
+    EXPECT_TRUE(mainform->FileName.isEmpty());
+    EXPECT_EQ(UndoCapacity, 50u);
+    EXPECT_EQ(ViewWidth[0], 1);
+    EXPECT_EQ(ViewHeight[0], 1);
+    EXPECT_EQ(mainform->DocBitmap.size(), QSize(1, 1));
+    EXPECT_EQ(mainform->PaintBox2->size(), QSize(1, 1));
+}
+
+TEST_F(EditorTest, NewRefusesSizesThatAreNotPositive) {
+    NewDocument("9", "8");
+    Saved = false; // an open, unsaved document must come through untouched
+    const TDIB* before = DocImage.get();
+    const char* sizes[][2] = {{"0", "5"},  {"-5", "5"},  {"abc", "5"}, {"5", "0"},
+                              {"5", "-5"}, {"5", "abc"}, {"", "5"},    {"2.5", "5"}};
+    for (const auto& size : sizes) {
+        SCOPED_TRACE(testing::Message() << size[0] << " x " << size[1]);
+        dialogs->Warnings.clear();
+        NewForm->setResult(0);
+        NewDocument(size[0], size[1]);
+        ASSERT_EQ(dialogs->Warnings.size(), 1u);
+        EXPECT_EQ(dialogs->Warnings[0], QString("0サイズの画像は作れません"));
+        EXPECT_EQ(NewForm->result(), 0) << "the dialog closed";
+        EXPECT_EQ(DocImage.get(), before);
+        EXPECT_EQ(DocWidth, 9);
+        EXPECT_FALSE(Saved);
+    }
+    EXPECT_TRUE(dialogs->Prompts.empty());
+}
+
+TEST_F(EditorTest, NewDialogKeepsTheLastTypedSize) {
+    NewDocument("300", "20");
+    QString width, height;
+    dialogs->OnNewForm = [&] {
+        width = NewForm->XEdit->text();
+        height = NewForm->YEdit->text();
+    };
+    mainform->acNew->trigger();
+    EXPECT_EQ(width, QString("300"));
+    EXPECT_EQ(height, QString("20"));
+}
+
+TEST_F(EditorTest, NewOverAnUnsavedDocumentAsksFirst) {
+    NewDocument("9", "8");
+    Saved = false;
+    const TDIB* before = DocImage.get();
+    dialogs->Answers = {TPromptAnswer::Cancel};
+    NewForm->setResult(0);
+    NewDocument("4", "4");
+    EXPECT_EQ(dialogs->Prompts, std::vector<QString>{kUnsavedPrompt});
+    EXPECT_EQ(DocImage.get(), before);
+    EXPECT_EQ(NewForm->result(), 0) << "the dialog closed";
+
+    dialogs->Answers = {TPromptAnswer::No};
+    NewDocument("4", "3");
+    EXPECT_EQ(DocWidth, 4);
+    EXPECT_EQ(DocHeight, 3);
+    EXPECT_TRUE(Saved);
+}
+
+TEST_F(EditorTest, OpenReadsBmpAndPngWhateverTheExtensionsCase) {
+    const TDIB picture = Picture();
+    const QString bmp = TempPath("a.Bmp");
+    SaveBmp(picture, bmp);
+    const QString png = TempPath("b.PNG");
+    WriteDocumentImage(png.toStdString(), TImageFormat::Png, picture);
+    for (const QString& path : {bmp, png, TempPath("a.Bmp")}) {
+        SCOPED_TRACE(path.toStdString());
+        dialogs->OpenNames = {path};
+        mainform->asOpen->trigger();
+        EXPECT_TRUE(dialogs->Errors.empty());
+        EXPECT_TRUE(dialogs->Warnings.empty());
+        ASSERT_NE(DocImage, nullptr);
+        ExpectSamePicture(*DocImage, picture);
+        EXPECT_EQ(DocWidth, 7);
+        EXPECT_EQ(DocHeight, 5);
+        EXPECT_EQ(mainform->FileName, path);
+        EXPECT_TRUE(Saved);
+        EXPECT_EQ(UndoCapacity, 50u);
+        EXPECT_EQ(mainform->DocBitmap.size(), QSize(7, 5));
+        EXPECT_EQ(mainform->DocBitmap.pixel(3, 2), qRgb(23 / 2, 255 - 23, 23));
+    }
+    EXPECT_EQ(dialogs->OpenFilters.front(),
+              QString("標準サポートファイル (*.png *.bmp);;PNGファイル (*.png);;"
+                      "BMPファイル (*.bmp);;すべてのファイル (*)"));
+}
+
+TEST_F(EditorTest, OpenRefusesMissingFilesAndUnknownFormats) {
+    struct Case {
+        const char* name;
+        bool create;
+        QString warning;
+    };
+    const Case cases[] = {
+        {"missing.png", false, kMissingFile},
+        {"picture.gif", true, kUnknownFormat},
+        {"picture", true, kUnknownFormat},
+        {"folder.bmp", false, kMissingFile},
+    };
+    std::filesystem::create_directory(TempPath("folder.bmp").toStdString());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        NewDocument("8", "8"); // a document open before the command is closed by it
+        const QString path = TempPath(c.name);
+        if (c.create) SaveBmp(Picture(), path);
+        dialogs->Warnings.clear();
+        dialogs->OpenNames = {path};
+        mainform->asOpen->trigger();
+        EXPECT_EQ(dialogs->Warnings, std::vector<QString>{c.warning});
+        EXPECT_EQ(DocImage, nullptr);
+        EXPECT_TRUE(mainform->FileName.isEmpty());
+    }
+}
+
+TEST_F(EditorTest, OpenCancelledLeavesNoDocument) {
+    NewDocument("8", "8");
+    dialogs->OpenNames = {QString()};
+    mainform->asOpen->trigger();
+    EXPECT_EQ(DocImage, nullptr);
+    EXPECT_TRUE(dialogs->Warnings.empty());
+}
+
+TEST_F(EditorTest, OpenOverAnUnsavedDocumentCancelledKeepsIt) {
+    NewDocument("8", "8");
+    Saved = false;
+    const TDIB* before = DocImage.get();
+    dialogs->Answers = {TPromptAnswer::Cancel};
+    mainform->asOpen->trigger(); // no open dialog may follow
+    EXPECT_EQ(DocImage.get(), before);
+    EXPECT_FALSE(Saved);
+}
+
+TEST_F(EditorTest, UnreadableFilesShowTheErrorAndOpenNothing) {
+    const std::vector<uint8_t> junk = {'B', 'M', 1, 2, 3, 0x89, 'P', 'N', 'G', 9, 9};
+    for (const char* name : {"junk.bmp", "junk.png", "empty.png"}) {
+        SCOPED_TRACE(name);
+        NewDocument("8", "8");
+        const QString path = TempPath(name);
+        WriteFileBytes(path.toStdString(),
+                       std::string(name) == "empty.png" ? std::vector<uint8_t>{} : junk);
+        dialogs->Errors.clear();
+        dialogs->OpenNames = {path};
+        mainform->asOpen->trigger();
+        EXPECT_EQ(dialogs->Errors.size(), 1u);
+        EXPECT_EQ(DocImage, nullptr);
+        EXPECT_TRUE(mainform->isVisible());
+    }
+}
+
+TEST_F(EditorTest, OpenedPicturesBecomeEightBitDocuments) {
+    // 4 bits: the same indices and palette, one byte a pixel.
+    TDIB fourBit;
+    for (int i = 0; i < 16; ++i)
+        fourBit.PaletteBlock[size_t(i)] = TPaletteEntry{uint8_t(i * 16), 0, uint8_t(255 - i), 0};
+    fourBit.Resize(5, 3, 4);
+    for (int32_t y = 0; y < 3; ++y)
+        for (int32_t x = 0; x < 5; ++x)
+            fourBit.SetPixel(x, y, uint32_t(x + 5 * y) % 16);
+    SaveBmp(fourBit, TempPath("four.bmp"));
+    dialogs->OpenNames = {TempPath("four.bmp")};
+    mainform->asOpen->trigger();
+    ASSERT_NE(DocImage, nullptr);
+    EXPECT_EQ(DocImage->BitCount(), 8);
+    EXPECT_EQ(DocImage->RowForRead(2)[4], 14);
+    EXPECT_EQ(DocImage->PaletteBlock[14], fourBit.PaletteBlock[14]);
+    EXPECT_TRUE(dialogs->Warnings.empty());
+
+    // 24 bits with more than 256 colours: reduced, with a warning.
+    TDIB rich;
+    rich.Resize(32, 16, 24);
+    for (int32_t y = 0; y < 16; ++y)
+        for (int32_t x = 0; x < 32; ++x)
+            rich.SetPixel(x, y, uint32_t(x * 8) | uint32_t(y * 16) << 8 | 0x400000);
+    SaveBmp(rich, TempPath("rich.bmp"));
+    dialogs->OpenNames = {TempPath("rich.bmp")};
+    mainform->asOpen->trigger();
+    ASSERT_NE(DocImage, nullptr);
+    EXPECT_EQ(DocImage->BitCount(), 8);
+    EXPECT_EQ(DocWidth, 32);
+    EXPECT_EQ(dialogs->Warnings,
+              std::vector<QString>{"色数が256を超えているため、256色に減色しました"});
+    EXPECT_TRUE(Saved);
+}
+
+TEST_F(EditorTest, InstalledDocumentsKeepTheViewsInsideTheImage) {
+    struct Case {
+        QToolButton* snap;
+        int left0, top0, left1, top1; // after New 50 x 40
+    };
+    // Origins inside the new image stay; the others move to its last cell.
+    const Case cases[] = {{mainform->btLupeGrid, 32, 32, 20, 32},
+                          {mainform->bt8Dot, 48, 32, 20, 32},
+                          {mainform->bt1Dot, 49, 39, 20, 39}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.snap->text().toStdString());
+        NewDocument("256", "256");
+        c.snap->setChecked(true);
+        ViewLeft[0] = 200;
+        ViewTop[0] = 100;
+        ViewLeft[1] = 20;
+        ViewTop[1] = 64;
+        NewDocument("50", "40");
+        EXPECT_EQ(ViewLeft[0], c.left0);
+        EXPECT_EQ(ViewTop[0], c.top0);
+        EXPECT_EQ(ViewLeft[1], c.left1);
+        EXPECT_EQ(ViewTop[1], c.top1);
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_GT(ViewWidth[i], 0);
+            EXPECT_GT(ViewHeight[i], 0);
+        }
+    }
+}
+
+TEST_F(EditorTest, SaveOfANewDocumentAsksForAName) {
+    NewDocument("6", "4");
+    DocImage->RowForWrite(1)[2] = 77;
+    Saved = false;
+    const QString path = TempPath("new.bmp");
+    dialogs->SaveNames = {path};
+    mainform->acSave->trigger();
+    EXPECT_TRUE(Saved);
+    EXPECT_EQ(mainform->FileName, path);
+    EXPECT_EQ(dialogs->SaveSuffixes, std::vector<QString>{"png"});
+    EXPECT_EQ(dialogs->SaveFilters.front(),
+              QString("PNGファイル (*.png);;BMPファイル (*.bmp);;すべてのファイル (*)"));
+    ExpectSamePicture(LoadBmp(path), *DocImage);
+
+    // Save again goes straight to the file.
+    DocImage->RowForWrite(0)[0] = 5;
+    Saved = false;
+    mainform->acSave->trigger();
+    EXPECT_TRUE(Saved);
+    EXPECT_EQ(LoadBmp(path).RowForRead(0)[0], 5);
+}
+
+TEST_F(EditorTest, SaveAsChoosesTheFormatByExtension) {
+    dialogs->OpenNames = {};
+    SaveBmp(Picture(), TempPath("src.bmp"));
+    mainform->OpenPath(TempPath("src.bmp"));
+    ASSERT_NE(DocImage, nullptr);
+
+    // A name without an extension is written as PNG.
+    dialogs->SaveNames = {TempPath("plain")};
+    mainform->acSaveAs->trigger();
+    EXPECT_EQ(mainform->FileName, TempPath("plain.png"));
+    const std::vector<uint8_t> bytes = ReadFileBytes(TempPath("plain.png").toStdString());
+    ASSERT_GE(bytes.size(), 8u);
+    EXPECT_EQ(bytes[1], 'P');
+    EXPECT_FALSE(FileExists(TempPath("plain").toStdString()));
+    mainform->OpenPath(TempPath("plain.png"));
+    ASSERT_NE(DocImage, nullptr);
+    ExpectSamePicture(*DocImage, Picture());
+
+    // An unknown extension writes nothing and says so.
+    Saved = false;
+    dialogs->SaveNames = {TempPath("photo.jpg")};
+    mainform->acSaveAs->trigger();
+    EXPECT_EQ(dialogs->Warnings, std::vector<QString>{kUnknownSaveExtension});
+    EXPECT_FALSE(FileExists(TempPath("photo.jpg").toStdString()));
+    EXPECT_FALSE(Saved);
+    EXPECT_EQ(mainform->FileName, TempPath("plain.png"));
+    // ... so closing still asks.
+    dialogs->Answers = {TPromptAnswer::No};
+    mainform->acClose->trigger();
+    EXPECT_EQ(dialogs->Prompts.size(), 1u);
+    EXPECT_EQ(DocImage, nullptr);
+}
+
+TEST_F(EditorTest, CommandsWithoutDocumentDoNothing) {
+    // Any dialog would fail the test through the scripted dialogs.
+    for (QAction* action : {mainform->acSave, mainform->acSaveAs, mainform->acClose})
+        action->trigger();
+    EXPECT_TRUE(mainform->CloseDocument());
+    EXPECT_TRUE(dialogs->Errors.empty());
+    EXPECT_EQ(DocImage, nullptr);
+}
+
+TEST_F(EditorTest, FailedSaveReportsTheErrorAndChangesNothing) {
+    NewDocument("6", "4");
+    Saved = false;
+    const QString path = TempPath("no-such-folder/x.bmp");
+    dialogs->SaveNames = {path};
+    mainform->acSaveAs->trigger();
+    EXPECT_EQ(dialogs->Errors.size(), 1u);
+    EXPECT_FALSE(Saved);
+    EXPECT_TRUE(mainform->FileName.isEmpty());
+    EXPECT_NE(DocImage, nullptr);
+    EXPECT_TRUE(mainform->isVisible());
+}
+
+TEST_F(EditorTest, FailedSaveLeavesTheOldFileAsItWas) {
+    const QString path = TempPath("keep.bmp");
+    SaveBmp(Picture(), path);
+    mainform->OpenPath(path);
+    ASSERT_NE(DocImage, nullptr);
+    const std::vector<uint8_t> before = ReadFileBytes(path.toStdString());
+    for (int32_t y = 0; y < DocHeight; ++y)
+        DocImage->RowForWrite(y)[0] = 0xEE;
+    Saved = false;
+
+    // Files may grow only to 100 bytes: the write stops part way, as on a full disk. Root
+    // ignores permissions, not this limit.
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 100;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    mainform->acSave->trigger();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(dialogs->Errors.size(), 1u);
+    EXPECT_FALSE(Saved);
+    EXPECT_EQ(ReadFileBytes(path.toStdString()), before);
+    EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"keep.bmp"}) << "a temporary file was left";
+}
+
+TEST_F(EditorTest, ClosePromptPaths) {
+    enum Setup { Clean, UnsavedNamed, UnsavedUnnamed, UnsavedJpgName };
+    struct Case {
+        const char* name;
+        Setup setup;
+        std::vector<TPromptAnswer> answers;
+        std::deque<QString> saveNames;
+        bool closed;
+        bool written;
+    };
+    const Case cases[] = {
+        {"saved: no prompt", Clean, {}, {}, true, false},
+        {"cancel", UnsavedNamed, {TPromptAnswer::Cancel}, {}, false, false},
+        {"no", UnsavedNamed, {TPromptAnswer::No}, {}, true, false},
+        {"yes saves first", UnsavedNamed, {TPromptAnswer::Yes}, {}, true, true},
+        {"yes, save dialog cancelled",
+         UnsavedUnnamed,
+         {TPromptAnswer::Yes},
+         {QString()},
+         false,
+         false},
+        {"yes, unknown extension", UnsavedUnnamed, {TPromptAnswer::Yes}, {"x.jpg"}, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        NewDocument("6", "4");
+        const QString path = TempPath("close.bmp");
+        std::filesystem::remove(path.toStdString());
+        if (c.setup == UnsavedNamed) mainform->FileName = path;
+        Saved = c.setup == Clean;
+        ViewLeft[1] = 2;
+        Selecting = true;
+        dialogs->Prompts.clear();
+        dialogs->Answers.assign(c.answers.begin(), c.answers.end());
+        dialogs->SaveNames.clear();
+        for (const QString& name : c.saveNames)
+            dialogs->SaveNames.push_back(name.isNull() ? name : TempPath(name.toStdString()));
+        const TDIB* before = DocImage.get();
+
+        EXPECT_EQ(mainform->CloseDocument(), c.closed);
+        EXPECT_EQ(dialogs->Prompts.size(), c.answers.size());
+        EXPECT_EQ(FileExists(path.toStdString()), c.written);
+        if (c.closed) {
+            EXPECT_EQ(DocImage, nullptr);
+            EXPECT_TRUE(mainform->FileName.isEmpty());
+            EXPECT_FALSE(Selecting);
+            EXPECT_FALSE(Floating);
+            EXPECT_EQ(mainform->DocBitmap.width(), 0);
+            EXPECT_EQ(LupeForm->LupeBitmap.width(), 0);
+            EXPECT_EQ(UndoCount, 0u);
+            // Sizes and origins stay as they were.
+            EXPECT_EQ(DocWidth, 6);
+            EXPECT_EQ(DocHeight, 4);
+            EXPECT_EQ(ViewLeft[1], 2);
+        } else {
+            EXPECT_EQ(DocImage.get(), before);
+            EXPECT_FALSE(Saved);
+            EXPECT_TRUE(Selecting);
+        }
+        Selecting = false;
+        Saved = true; // the next case's New must not ask about this one
+    }
+}
+
+TEST_F(EditorTest, YesWhoseSaveFailsKeepsTheDocumentOpen) {
+    NewDocument("6", "4");
+    Saved = false;
+    mainform->FileName = TempPath("no-such-folder/x.png");
+    dialogs->Answers = {TPromptAnswer::Yes};
+    mainform->acClose->trigger();
+    EXPECT_EQ(dialogs->Errors.size(), 1u);
+    EXPECT_NE(DocImage, nullptr);
+    EXPECT_FALSE(Saved);
+}
+
+TEST_F(EditorTest, QuittingAsksAboutUnsavedWork) {
+    NewDocument("6", "4");
+    Saved = false;
+    dialogs->Answers = {TPromptAnswer::Cancel};
+    EXPECT_FALSE(mainform->close());
+    EXPECT_TRUE(mainform->isVisible());
+    EXPECT_NE(DocImage, nullptr);
+
+    dialogs->Answers = {TPromptAnswer::No};
+    mainform->acExit->trigger();
+    EXPECT_FALSE(mainform->isVisible());
+    EXPECT_EQ(DocImage, nullptr);
+    EXPECT_EQ(dialogs->Prompts.size(), 2u);
+}
+
+namespace {
+// Drags the file over the document window and drops it there; false when the window refused it.
+bool DropFile(const QString& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(mainform, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(mainform, &drop);
+    return true;
+}
+} // namespace
+
+TEST_F(EditorTest, DroppedImageFileOpens) {
+    const QString path = TempPath("dropped.bmp");
+    SaveBmp(Picture(), path);
+    NewDocument("8", "8");
+    Saved = false;
+    dialogs->Answers = {TPromptAnswer::No};
+    ASSERT_TRUE(DropFile(path));
+    EXPECT_EQ(dialogs->Prompts.size(), 1u) << "the open document was not closed first";
+    ASSERT_NE(DocImage, nullptr);
+    EXPECT_EQ(mainform->FileName, path);
+    EXPECT_EQ(DocWidth, 7);
+
+    WriteFileBytes(TempPath("notes.txt").toStdString(), {'x'});
+    EXPECT_FALSE(DropFile(TempPath("notes.txt")));
+    EXPECT_EQ(mainform->FileName, path);
+}
