@@ -1,9 +1,9 @@
 #include "png/KivZLIB.h"
 
 #include "png/KivPNGFilter.h"
+#include "png/KivUnfilter.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -15,93 +15,6 @@ constexpr size_t ZlibPiece = size_t(1) << 30;
 // into its window and leaves its fast loop near the end of the output space, so one row per call
 // would cost an extra copy of every row; a large batch makes both negligible.
 constexpr size_t BatchBytes = 256 * 1024;
-
-// Paeth predictor with the standard's tie order: left, above, upper left. Written as selects so
-// that the compiler emits no branches.
-inline int Paeth(int left, int above, int upperLeft) {
-    const int p = above - upperLeft;
-    const int q = left - upperLeft;
-    const int pa = std::abs(p);
-    const int pb = std::abs(q);
-    const int pc = std::abs(p + q);
-    const int nearer = pb < pa ? above : left;
-    return pc < std::min(pa, pb) ? upperLeft : nearer;
-}
-
-// The filters that depend on the bytes to the left, for a byte distance known at compile time:
-// each channel's left and upper-left bytes stay in registers. n is a multiple of Bpp.
-template <size_t Bpp> void UnfilterSub(uint8_t* data, size_t n) {
-    uint8_t left[Bpp] = {};
-    for (size_t i = 0; i < n; i += Bpp) {
-        for (size_t c = 0; c < Bpp; ++c)
-            left[c] = data[i + c] = uint8_t(data[i + c] + left[c]);
-    }
-}
-
-template <size_t Bpp> void UnfilterAverage(uint8_t* data, const uint8_t* above, size_t n) {
-    uint8_t left[Bpp] = {};
-    for (size_t i = 0; i < n; i += Bpp) {
-        for (size_t c = 0; c < Bpp; ++c) {
-            left[c] = data[i + c] = uint8_t(data[i + c] + ((left[c] + above[i + c]) >> 1));
-        }
-    }
-}
-
-template <size_t Bpp> void UnfilterPaeth(uint8_t* data, const uint8_t* above, size_t n) {
-    uint8_t left[Bpp] = {}, upperLeft[Bpp] = {};
-    for (size_t i = 0; i < n; i += Bpp) {
-        for (size_t c = 0; c < Bpp; ++c) {
-            const uint8_t up = above[i + c];
-            left[c] = data[i + c] = uint8_t(data[i + c] + Paeth(left[c], up, upperLeft[c]));
-            upperLeft[c] = up;
-        }
-    }
-}
-
-template <size_t Bpp>
-bool UnfilterWith(uint8_t type, uint8_t* data, const uint8_t* above, size_t n) {
-    switch (type) {
-    case 0:
-        return true;
-    case 1:
-        UnfilterSub<Bpp>(data, n);
-        return true;
-    case 2:
-        for (size_t i = 0; i < n; ++i)
-            data[i] = uint8_t(data[i] + above[i]);
-        return true;
-    case 3:
-        UnfilterAverage<Bpp>(data, above, n);
-        return true;
-    case 4:
-        UnfilterPaeth<Bpp>(data, above, n);
-        return true;
-    default:
-        return false;
-    }
-}
-
-// Reverses the row's filter in place. data and above hold n bytes, a multiple of the byte
-// distance bpp (1, 2, 3, 4, 6 or 8). false for an unknown filter type.
-bool Unfilter(uint8_t type, uint8_t* data, const uint8_t* above, size_t n, size_t bpp) {
-    if (n % bpp != 0) return false; // rows hold whole pixels
-    switch (bpp) {
-    case 1:
-        return UnfilterWith<1>(type, data, above, n);
-    case 2:
-        return UnfilterWith<2>(type, data, above, n);
-    case 3:
-        return UnfilterWith<3>(type, data, above, n);
-    case 4:
-        return UnfilterWith<4>(type, data, above, n);
-    case 6:
-        return UnfilterWith<6>(type, data, above, n);
-    case 8:
-        return UnfilterWith<8>(type, data, above, n);
-    default:
-        return false;
-    }
-}
 
 } // namespace
 

@@ -1,0 +1,173 @@
+#include "png/KivUnfilter.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+// Paeth predictor with the standard's tie order: left, above, upper left. Written as selects so
+// that the compiler emits no branches.
+inline int Paeth(int left, int above, int upperLeft) {
+    const int p = above - upperLeft;
+    const int q = left - upperLeft;
+    const int pa = std::abs(p);
+    const int pb = std::abs(q);
+    const int pc = std::abs(p + q);
+    const int nearer = pb < pa ? above : left;
+    return pc < std::min(pa, pb) ? upperLeft : nearer;
+}
+
+// The filters that depend on the bytes to the left, for a byte distance known at compile time:
+// each channel's left and upper-left bytes stay in registers.
+template <size_t Bpp> struct TScalarFilters {
+    static void Sub(uint8_t* data, size_t n) {
+        uint8_t left[Bpp] = {};
+        for (size_t i = 0; i < n; i += Bpp) {
+            for (size_t c = 0; c < Bpp; ++c)
+                left[c] = data[i + c] = uint8_t(data[i + c] + left[c]);
+        }
+    }
+
+    static void Average(uint8_t* data, const uint8_t* above, size_t n) {
+        uint8_t left[Bpp] = {};
+        for (size_t i = 0; i < n; i += Bpp) {
+            for (size_t c = 0; c < Bpp; ++c) {
+                left[c] = data[i + c] = uint8_t(data[i + c] + ((left[c] + above[i + c]) >> 1));
+            }
+        }
+    }
+
+    static void PaethRow(uint8_t* data, const uint8_t* above, size_t n) {
+        uint8_t left[Bpp] = {}, upperLeft[Bpp] = {};
+        for (size_t i = 0; i < n; i += Bpp) {
+            for (size_t c = 0; c < Bpp; ++c) {
+                const uint8_t up = above[i + c];
+                left[c] = data[i + c] = uint8_t(data[i + c] + Paeth(left[c], up, upperLeft[c]));
+                upperLeft[c] = up;
+            }
+        }
+    }
+};
+
+#if defined(__SSE2__)
+// Pixels of 2 to 8 bytes: all channels of a pixel at once, one pixel per step.
+template <size_t Bpp> struct TVectorFilters {
+    static __m128i Load(const uint8_t* p) {
+        uint64_t v = 0;
+        std::memcpy(&v, p, Bpp);
+        return _mm_cvtsi64_si128(static_cast<long long>(v));
+    }
+    static void Store(uint8_t* p, __m128i bytes) {
+        const uint64_t v = static_cast<uint64_t>(_mm_cvtsi128_si64(bytes));
+        std::memcpy(p, &v, Bpp);
+    }
+
+    static void Sub(uint8_t* data, size_t n) {
+        __m128i left = _mm_setzero_si128();
+        for (size_t i = 0; i < n; i += Bpp) {
+            left = _mm_add_epi8(Load(data + i), left);
+            Store(data + i, left);
+        }
+    }
+
+    static void Average(uint8_t* data, const uint8_t* above, size_t n) {
+        const __m128i one = _mm_set1_epi8(1);
+        __m128i left = _mm_setzero_si128();
+        for (size_t i = 0; i < n; i += Bpp) {
+            const __m128i up = Load(above + i);
+            // The rounding-up average, less the lost low bit: (left + up) div 2.
+            const __m128i average =
+                _mm_sub_epi8(_mm_avg_epu8(left, up), _mm_and_si128(_mm_xor_si128(left, up), one));
+            left = _mm_add_epi8(Load(data + i), average);
+            Store(data + i, left);
+        }
+    }
+
+    static __m128i Abs16(__m128i v) {
+        return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v));
+    }
+    static __m128i Select(__m128i mask, __m128i yes, __m128i no) {
+        return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
+    }
+
+    // Samples widened to 16 bits, so the predictor's differences cannot overflow.
+    static void PaethRow(uint8_t* data, const uint8_t* above, size_t n) {
+        const __m128i zero = _mm_setzero_si128();
+        __m128i left = zero, upperLeft = zero;
+        for (size_t i = 0; i < n; i += Bpp) {
+            const __m128i up = _mm_unpacklo_epi8(Load(above + i), zero);
+            const __m128i p = _mm_sub_epi16(up, upperLeft);
+            const __m128i q = _mm_sub_epi16(left, upperLeft);
+            const __m128i pa = Abs16(p);
+            const __m128i pb = Abs16(q);
+            const __m128i pc = Abs16(_mm_add_epi16(p, q));
+            const __m128i nearer = Select(_mm_cmplt_epi16(pb, pa), up, left);
+            const __m128i predicted =
+                Select(_mm_cmplt_epi16(pc, _mm_min_epi16(pa, pb)), upperLeft, nearer);
+            const __m128i sum = _mm_add_epi8(Load(data + i), _mm_packus_epi16(predicted, zero));
+            Store(data + i, sum);
+            left = _mm_unpacklo_epi8(sum, zero);
+            upperLeft = up;
+        }
+    }
+};
+#endif
+
+template <size_t Bpp>
+using TFilters =
+#if defined(__SSE2__)
+    std::conditional_t<(Bpp > 1), TVectorFilters<Bpp>, TScalarFilters<Bpp>>;
+#else
+    TScalarFilters<Bpp>;
+#endif
+
+template <size_t Bpp>
+bool UnfilterWith(uint8_t type, uint8_t* data, const uint8_t* above, size_t n) {
+    switch (type) {
+    case 0:
+        return true;
+    case 1:
+        TFilters<Bpp>::Sub(data, n);
+        return true;
+    case 2:
+        for (size_t i = 0; i < n; ++i)
+            data[i] = uint8_t(data[i] + above[i]);
+        return true;
+    case 3:
+        TFilters<Bpp>::Average(data, above, n);
+        return true;
+    case 4:
+        TFilters<Bpp>::PaethRow(data, above, n);
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+bool Unfilter(uint8_t type, uint8_t* data, const uint8_t* above, size_t n, size_t bpp) {
+    if (bpp == 0 || n % bpp != 0) return false;
+    switch (bpp) {
+    case 1:
+        return UnfilterWith<1>(type, data, above, n);
+    case 2:
+        return UnfilterWith<2>(type, data, above, n);
+    case 3:
+        return UnfilterWith<3>(type, data, above, n);
+    case 4:
+        return UnfilterWith<4>(type, data, above, n);
+    case 6:
+        return UnfilterWith<6>(type, data, above, n);
+    case 8:
+        return UnfilterWith<8>(type, data, above, n);
+    default:
+        return false;
+    }
+}
