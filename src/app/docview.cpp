@@ -12,8 +12,14 @@
 #include <QToolButton>
 #include <algorithm>
 
+int32_t Tmainform::ScreenExtent(int32_t pixels) const {
+    const int64_t extent = int64_t(pixels) * ZoomFactor;
+    if (extent > QWIDGETSIZE_MAX) throw EOutOfResources("表示用ビットマップ");
+    return static_cast<int32_t>(extent);
+}
+
 void Tmainform::UpdateDocView() {
-    const QSize size(DocWidth * ZoomFactor, DocHeight * ZoomFactor);
+    const QSize size(ScreenExtent(DocWidth), ScreenExtent(DocHeight));
     PaintBox->parentWidget()->resize(size);
     PaintBox->resize(size);
     PaintBox2->resize(size);
@@ -22,7 +28,7 @@ void Tmainform::UpdateDocView() {
 }
 
 void Tmainform::RenderDocBitmap() {
-    const int32_t width = DocWidth * ZoomFactor, height = DocHeight * ZoomFactor;
+    const int32_t width = ScreenExtent(DocWidth), height = ScreenExtent(DocHeight);
     if (DocBitmap.width() != width || DocBitmap.height() != height) {
         DocBitmap = QImage(width, height, QImage::Format_RGB32);
         if (DocBitmap.isNull() && width > 0 && height > 0)
@@ -112,8 +118,8 @@ void Tmainform::PaintBox2MouseMove(int32_t x, int32_t y) {
     if (!DocImage) return;
     const int32_t z = ZoomFactor;
     if (ViewDragging) {
-        x = std::clamp(x, 0, DocWidth * z - 1);
-        y = std::clamp(y, 0, DocHeight * z - 1);
+        x = static_cast<int32_t>(std::clamp<int64_t>(x, 0, int64_t(DocWidth) * z - 1));
+        y = static_cast<int32_t>(std::clamp<int64_t>(y, 0, int64_t(DocHeight) * z - 1));
         int32_t sx, sy;
         SnapStep(sx, sy);
         const int32_t c = x / z, r = y / z;

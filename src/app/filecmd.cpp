@@ -40,6 +40,9 @@ void Tmainform::CreateDocument(int32_t width, int32_t height) {
 }
 
 void Tmainform::InstallDocument(std::unique_ptr<TDIB> image, const QString& fileName) {
+    // A picture too large for any display bitmap is refused before it replaces anything.
+    ScreenExtent(image->Width());
+    ScreenExtent(image->Height());
     DocImage = std::move(image);
     DocWidth = DocImage->Width();
     DocHeight = DocImage->Height();

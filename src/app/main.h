@@ -77,6 +77,8 @@ protected:
 private:
     void CreateMenus();
     void CreateToolbar();
+    // Image pixels times ZoomFactor, in screen pixels; raises when no display bitmap is that big.
+    int32_t ScreenExtent(int32_t pixels) const;
     // The snap step of the pressed grid button, in image pixels.
     void SnapStep(int32_t& sx, int32_t& sy) const;
     // Moves stored view origins that lie outside a newly installed document onto its last cell.

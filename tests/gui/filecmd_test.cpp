@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QPushButton>
 #include <QToolButton>
 #include <QUrl>
 #include <csignal>
@@ -125,6 +126,19 @@ TEST_F(EditorTest, NewRefusesSizesThatAreNotPositive) {
         EXPECT_FALSE(Saved);
     }
     EXPECT_TRUE(dialogs->Prompts.empty());
+}
+
+TEST_F(EditorTest, NewTooWideToDisplayIsRefusedWithAnError) {
+    dialogs->OnNewForm = [] {
+        NewForm->XEdit->setText("20000000");
+        NewForm->YEdit->setText("1");
+        NewForm->Button1->click();
+    };
+    mainform->acNew->trigger();
+    ASSERT_EQ(dialogs->Errors.size(), 1u);
+    EXPECT_EQ(dialogs->Errors[0], QString("表示用ビットマップ を作成できません"));
+    EXPECT_EQ(DocImage, nullptr);
+    EXPECT_TRUE(mainform->isVisible());
 }
 
 TEST_F(EditorTest, NewDialogKeepsTheLastTypedSize) {
