@@ -56,37 +56,58 @@ template <size_t Bpp> struct TScalarFilters {
 };
 
 #if defined(__SSE2__)
-// Pixels of 2 to 8 bytes: all channels of a pixel at once, one pixel per step.
+// Pixels of 2 to 8 bytes: all channels of a pixel at once, one pixel per step. Where 8 bytes
+// remain a step loads 8 bytes at once and ignores those past the pixel (what it would add there
+// is masked to zero); stores write the pixel's own bytes only, so that no load overlaps a store
+// just made (the processor could not forward it and would wait).
 template <size_t Bpp> struct TVectorFilters {
-    static __m128i Load(const uint8_t* p) {
+    static __m128i PixelMask() {
+        return _mm_cvtsi64_si128(static_cast<long long>(~uint64_t(0) >> (64 - 8 * Bpp)));
+    }
+    template <bool Wide> static __m128i Load(const uint8_t* p) {
+        if constexpr (Wide) return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
         uint64_t v = 0;
-        std::memcpy(&v, p, Bpp);
+        for (size_t c = 0; c < Bpp; ++c)
+            v |= uint64_t(p[c]) << (8 * c);
         return _mm_cvtsi64_si128(static_cast<long long>(v));
     }
     static void Store(uint8_t* p, __m128i bytes) {
         const uint64_t v = static_cast<uint64_t>(_mm_cvtsi128_si64(bytes));
-        std::memcpy(p, &v, Bpp);
+        for (size_t c = 0; c < Bpp; ++c)
+            p[c] = uint8_t(v >> (8 * c));
+    }
+    // Runs step(i, wide) for every pixel, wide while 8 bytes remain.
+    template <typename TStep> static void ForEachPixel(size_t n, TStep step) {
+        size_t i = 0;
+        for (; i + 8 <= n; i += Bpp)
+            step(i, std::true_type{});
+        for (; i < n; i += Bpp)
+            step(i, std::false_type{});
     }
 
     static void Sub(uint8_t* data, size_t n) {
+        const __m128i mask = PixelMask();
         __m128i left = _mm_setzero_si128();
-        for (size_t i = 0; i < n; i += Bpp) {
-            left = _mm_add_epi8(Load(data + i), left);
+        ForEachPixel(n, [&](size_t i, auto wide) {
+            left = _mm_add_epi8(Load<wide>(data + i), left);
             Store(data + i, left);
-        }
+            left = _mm_and_si128(left, mask);
+        });
     }
 
     static void Average(uint8_t* data, const uint8_t* above, size_t n) {
+        const __m128i mask = PixelMask();
         const __m128i one = _mm_set1_epi8(1);
         __m128i left = _mm_setzero_si128();
-        for (size_t i = 0; i < n; i += Bpp) {
-            const __m128i up = Load(above + i);
+        ForEachPixel(n, [&](size_t i, auto wide) {
+            const __m128i up = Load<wide>(above + i);
             // The rounding-up average, less the lost low bit: (left + up) div 2.
             const __m128i average =
                 _mm_sub_epi8(_mm_avg_epu8(left, up), _mm_and_si128(_mm_xor_si128(left, up), one));
-            left = _mm_add_epi8(Load(data + i), average);
+            left = _mm_add_epi8(Load<wide>(data + i), _mm_and_si128(average, mask));
             Store(data + i, left);
-        }
+            left = _mm_and_si128(left, mask);
+        });
     }
 
     static __m128i Abs16(__m128i v) {
@@ -99,9 +120,10 @@ template <size_t Bpp> struct TVectorFilters {
     // Samples widened to 16 bits, so the predictor's differences cannot overflow.
     static void PaethRow(uint8_t* data, const uint8_t* above, size_t n) {
         const __m128i zero = _mm_setzero_si128();
+        const __m128i mask = PixelMask();
         __m128i left = zero, upperLeft = zero;
-        for (size_t i = 0; i < n; i += Bpp) {
-            const __m128i up = _mm_unpacklo_epi8(Load(above + i), zero);
+        ForEachPixel(n, [&](size_t i, auto wide) {
+            const __m128i up = _mm_unpacklo_epi8(Load<wide>(above + i), zero);
             const __m128i p = _mm_sub_epi16(up, upperLeft);
             const __m128i q = _mm_sub_epi16(left, upperLeft);
             const __m128i pa = Abs16(p);
@@ -110,11 +132,12 @@ template <size_t Bpp> struct TVectorFilters {
             const __m128i nearer = Select(_mm_cmplt_epi16(pb, pa), up, left);
             const __m128i predicted =
                 Select(_mm_cmplt_epi16(pc, _mm_min_epi16(pa, pb)), upperLeft, nearer);
-            const __m128i sum = _mm_add_epi8(Load(data + i), _mm_packus_epi16(predicted, zero));
+            const __m128i sum = _mm_add_epi8(
+                Load<wide>(data + i), _mm_and_si128(_mm_packus_epi16(predicted, zero), mask));
             Store(data + i, sum);
-            left = _mm_unpacklo_epi8(sum, zero);
+            left = _mm_unpacklo_epi8(_mm_and_si128(sum, mask), zero);
             upperLeft = up;
-        }
+        });
     }
 };
 #endif
