@@ -41,14 +41,6 @@ void WriteBmp(const std::string& path, const TDIB& image) {
     WriteFileBytes(path, stream.Bytes());
 }
 
-TDIB ReadBmp(const std::string& path) {
-    TMemoryStream stream;
-    stream.LoadFromFile(path);
-    TDIB image;
-    image.LoadFromBmp(stream);
-    return image;
-}
-
 TDIB ReadPng(const std::string& path) {
     TKivPNG png;
     png.LoadFromFile(path);
@@ -99,7 +91,8 @@ TEST(VarnetImgPng, ConvertKeepsBitCountAndPicture) {
         ASSERT_EQ(run.Status, 0) << run.Output;
         run = Tool({"convert", dir + "/again.png", dir + "/back.bmp"});
         ASSERT_EQ(run.Status, 0) << run.Output;
-        const TDIB back = ReadBmp(dir + "/back.bmp");
+        TDIB back;
+        back.LoadFromFile(dir + "/back.bmp");
         EXPECT_EQ(back.BitCount(), bits);
         ExpectSameColors(back, image);
     }
