@@ -195,7 +195,7 @@ TEST(VarnetImgPng, BadOptionsAndInputsFailWithoutOutput) {
         EXPECT_NE(run.Output.find(c.message), std::string::npos) << run.Output;
         EXPECT_FALSE(FileExists(dir + "/out.png")) << c.args[0];
     }
-    for (const std::string& command : {"convert", "info"}) {
+    for (const std::string command : {"convert", "info"}) {
         std::vector<std::string> args = {command, dir + "/empty.png"};
         if (command == "convert") args.push_back(dir + "/out.bmp");
         const TToolRun run = Tool(args);
