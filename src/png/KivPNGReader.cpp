@@ -458,16 +458,15 @@ void TKivPNGReadStream::ReadImageData() {
         // padding bits.
         std::memset(targetDib_->StorageForWrite(), 0, targetDib_->Size());
     }
-    const int64_t rowTotal = PngRowCount(height, interlace_ != 0);
-    ProgressPhase(1, rowTotal, 98);
+    ProgressPhase(1, PngRowCount(height, interlace_ != 0), 98);
     int32_t rowNumber = 0;
     if (interlace_ == 0) {
-        ReadPass(WholeImagePass, width, height, rowNumber, rowTotal);
+        ReadPass(WholeImagePass, width, height, rowNumber);
     } else {
         for (const TPngPass& pass : Adam7Passes) {
             if (aborted_) break;
             ReadPass(pass, int32_t(PassExtent(width, pass.xStart, pass.xStep)),
-                     int32_t(PassExtent(height, pass.yStart, pass.yStep)), rowNumber, rowTotal);
+                     int32_t(PassExtent(height, pass.yStart, pass.yStep)), rowNumber);
         }
     }
 
@@ -482,7 +481,7 @@ void TKivPNGReadStream::ReadImageData() {
 }
 
 void TKivPNGReadStream::ReadPass(const TPngPass& pass, int32_t passWidth, int32_t passHeight,
-                                 int32_t& rowNumber, int64_t rowTotal) {
+                                 int32_t& rowNumber) {
     if (passWidth == 0 || passHeight == 0) return;
     inflate_.RowLength = int32_t(1 + PngRowBytes(passWidth, fileBitsPerPixel_));
     inflate_.BeginPass(passHeight);
@@ -501,7 +500,7 @@ void TKivPNGReadStream::ReadPass(const TPngPass& pass, int32_t passWidth, int32_
         }
         StoreRow(data, pass, passWidth, pass.yStart + k * pass.yStep);
         ++rowNumber;
-        if (rowNumber % 4 == 2 || rowTotal < 4) ProgressStep(rowNumber);
+        if (rowNumber % 4 == 2 || targetDib_->Height() < 4) ProgressStep(rowNumber);
     }
 }
 

@@ -76,8 +76,7 @@ private:
     void ReadText();
     void ReadPrivateChunk();
     void ReadImageData();
-    void ReadPass(const TPngPass& pass, int32_t passWidth, int32_t passHeight, int32_t& rowNumber,
-                  int64_t rowTotal);
+    void ReadPass(const TPngPass& pass, int32_t passWidth, int32_t passHeight, int32_t& rowNumber);
     void StoreRow(const uint8_t* data, const TPngPass& pass, int32_t passWidth, int32_t y);
     void BuildMaskFromPaletteAlpha();
     // The inflate adapter's fill: the next piece of IDAT data, -1 when there is none.
