@@ -455,6 +455,12 @@ TEST(KivPNGReader, TextChunksBuildTheComment) {
                           .End();
     EXPECT_EQ(Load(file.bytes)->reader.Comment(),
               "Title\r\nFirst\r\n\r\nAuthor\r\nSecond\r\n\r\nNoZero\r\n\r\n");
+
+    // An empty tEXt chunk is an empty keyword and text, not a reason to stop loading.
+    const auto empty = TPngFile().Header(1, 1, 8, 0).Chunk("tEXt", {}).Data({0, 9}).End();
+    const auto load = Load(empty.bytes);
+    EXPECT_EQ(load->reader.Comment(), "\r\n\r\n");
+    EXPECT_EQ(load->image.GetPixel(0, 0), 9u);
 }
 
 TEST(KivPNGReader, ImageDataSplitOverChunks) {
