@@ -11,7 +11,8 @@
 #include <functional>
 #include <vector>
 
-// Two row buffers of equal capacity that trade places after each row.
+// Two row buffers of equal capacity that trade places after each row (the raw rows being
+// written).
 class TKivRowPair {
 public:
     // Both buffers get capacity bytes, zeroed.
