@@ -146,7 +146,7 @@ TEST(VarnetImgPng, WriterOptions) {
                  if (c.Type == "IDAT" && c.Data.size() == 256) ++idats;
              EXPECT_GE(idats, 4); // 30 rows of 41 bytes, stored
          }},
-        {{"--filter=up"},
+        {{"--filter", "up"}, // the value may also follow as the next argument
          [](const auto& chunks) {
              const std::vector<uint8_t> data = InflatedImageData(chunks);
              for (size_t at = 0; at < data.size(); at += 41)
@@ -186,6 +186,8 @@ TEST(VarnetImgPng, BadOptionsAndInputsFailWithoutOutput) {
         {{"--idat-size=100"}, 1, "Write PNG Param: Err IDAT Size(min:256  max:100000)"},
         {{"--idat-size=100001"}, 1, "Write PNG Param: Err IDAT Size(min:256  max:100000)"},
         {{"--colour=red"}, 2, "option --colour is not known for .png"},
+        {{"--comment"}, 2, "option --comment needs a value"},
+        {{"--grey=yes"}, 2, "option --grey takes no value"},
     };
     for (const TestCase& c : cases) {
         std::vector<std::string> args = {"convert", dir + "/in.bmp", dir + "/out.png"};

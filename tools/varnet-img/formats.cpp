@@ -17,7 +17,7 @@ void SaveBmp(const TDIB& image, TStream& stream, const TOptions&) {
 
 const std::vector<TImageFormat>& Formats() {
     static const std::vector<TImageFormat> formats = {
-        {".bmp", LoadBmp, SaveBmp, {}},
+        {".bmp", LoadBmp, SaveBmp, {}, {}},
         PngImageFormat(),
     };
     return formats;

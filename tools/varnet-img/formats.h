@@ -11,7 +11,8 @@
 class TDIB;
 class TStream;
 
-// Writer options from the command line: --name=value (a bare --name has the value "").
+// Writer options from the command line: --name=value or --name value for options that take a
+// value, a bare --name for flags (whose value is "").
 using TOptions = std::map<std::string, std::string>;
 // Format-specific "name: value" lines for the info command.
 using TInfoLines = std::vector<std::pair<std::string, std::string>>;
@@ -20,7 +21,8 @@ struct TImageFormat {
     const char* Extension; // lower case, with the dot
     void (*Load)(TDIB& image, TStream& stream);
     void (*Save)(const TDIB& image, TStream& stream, const TOptions& options);
-    std::vector<std::string> OptionNames;
+    std::vector<std::string> OptionNames;              // writer options that take a value
+    std::vector<std::string> FlagNames;                // writer options that stand alone
     TInfoLines (*Describe)(TStream& stream) = nullptr; // extra info lines, if the format has any
 };
 

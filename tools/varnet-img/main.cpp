@@ -1,5 +1,5 @@
 // varnet-img: converts and describes image files with the editor's own codecs.
-//   varnet-img convert IN OUT [--option=value ...]
+//   varnet-img convert IN OUT [--option value | --option=value | --flag ...]
 //   varnet-img info IN
 // Exit status: 0 done, 1 the files could not be read or written, 2 bad command line.
 #include "formats.h"
@@ -15,7 +15,7 @@
 
 namespace {
 
-const char* const kUsage = "usage: varnet-img convert IN OUT [--option=value ...]\n"
+const char* const kUsage = "usage: varnet-img convert IN OUT [--option value | --flag ...]\n"
                            "       varnet-img info IN\n";
 
 TDIB LoadImage(const std::string& path) {
@@ -27,15 +27,28 @@ TDIB LoadImage(const std::string& path) {
 }
 
 TOptions ParseOptions(const std::vector<std::string>& args, const TImageFormat& format) {
+    const auto isIn = [](const std::vector<std::string>& names, const std::string& name) {
+        return std::find(names.begin(), names.end(), name) != names.end();
+    };
     TOptions options;
-    for (const std::string& arg : args) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (arg.rfind("--", 0) != 0) throw TUsageError("unexpected argument " + arg);
         const size_t equals = arg.find('=');
         const std::string name = arg.substr(2, equals == std::string::npos ? equals : equals - 2);
-        const auto& known = format.OptionNames;
-        if (std::find(known.begin(), known.end(), name) == known.end())
+        if (isIn(format.FlagNames, name)) {
+            if (equals != std::string::npos)
+                throw TUsageError("option --" + name + " takes no value");
+            options[name] = "";
+        } else if (!isIn(format.OptionNames, name)) {
             throw TUsageError("option --" + name + " is not known for " + format.Extension);
-        options[name] = equals == std::string::npos ? "" : arg.substr(equals + 1);
+        } else if (equals != std::string::npos) {
+            options[name] = arg.substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+            options[name] = args[++i];
+        } else {
+            throw TUsageError("option --" + name + " needs a value");
+        }
     }
     return options;
 }

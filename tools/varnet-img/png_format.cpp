@@ -105,9 +105,6 @@ TInfoLines Describe(TStream& stream) {
 } // namespace
 
 TImageFormat PngImageFormat() {
-    return {".png",
-            Load,
-            Save,
-            {"filter", "level", "interlace", "grey", "idat-size", "comment"},
+    return {".png",  Load, Save, {"filter", "level", "idat-size", "comment"}, {"interlace", "grey"},
             Describe};
 }
