@@ -68,25 +68,6 @@ std::vector<std::string> FilesIn(const std::string& dir) {
 }
 } // namespace
 
-TEST(ImageFile, FormatComesFromTheExtensionInAnyCase) {
-    struct Case {
-        const char* path;
-        const char* extension;
-        TImageFormat format;
-    };
-    const Case cases[] = {
-        {"a.png", ".png", TImageFormat::Png},       {"dir/a.PNG", ".PNG", TImageFormat::Png},
-        {"a.Bmp", ".Bmp", TImageFormat::Bmp},       {"a.tar.bmp", ".bmp", TImageFormat::Bmp},
-        {"a.gif", ".gif", TImageFormat::Unknown},   {"noext", "", TImageFormat::Unknown},
-        {"d.png/noext", "", TImageFormat::Unknown}, {"a.png.jpg", ".jpg", TImageFormat::Unknown},
-        {"dir/.png", ".png", TImageFormat::Png},    {"a.", ".", TImageFormat::Unknown},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(FileExtension(c.path), c.extension) << c.path;
-        EXPECT_EQ(FormatOfPath(c.path), c.format) << c.path;
-    }
-}
-
 TEST_F(EditorTest, NewOneByOneIsABlankGreyRampImage) {
     NewDocument("1", "1");
     ASSERT_NE(DocImage, nullptr);
