@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <unordered_map>
 #include <vector>
 
@@ -51,22 +53,48 @@ uint32_t MeanColor(const TBox& box, const std::vector<std::pair<uint32_t, uint32
     return color;
 }
 
-uint8_t NearestEntry(uint32_t color, const std::vector<uint32_t>& palette) {
-    int best = 0;
-    int bestDistance = 1 << 30;
-    for (size_t i = 0; i < palette.size(); ++i) {
-        int distance = 0;
-        for (int c = 0; c < 3; ++c) {
-            const int d = Channel(color, c) - Channel(palette[i], c);
-            distance += d * d;
-        }
-        if (distance < bestDistance) {
-            bestDistance = distance;
-            best = static_cast<int>(i);
-        }
+// The nearest palette entry of a colour (squared distance in RGB). The entries are kept in order
+// of green, and the search walks outwards from the colour's green until the green distance alone
+// exceeds the best match, which checks only a few entries of a spread-out palette.
+class TNearest {
+public:
+    explicit TNearest(const std::vector<uint32_t>& palette) : palette_(palette) {
+        for (size_t i = 0; i < palette.size(); ++i)
+            byGreen_.push_back({Channel(palette[i], 1), static_cast<uint8_t>(i)});
+        std::sort(byGreen_.begin(), byGreen_.end());
     }
-    return static_cast<uint8_t>(best);
-}
+
+    uint8_t Find(uint32_t color) const {
+        const int green = Channel(color, 1);
+        const auto start =
+            std::lower_bound(byGreen_.begin(), byGreen_.end(), std::pair<int, uint8_t>{green, 0});
+        int best = 1 << 30;
+        uint8_t bestIndex = 0;
+        auto consider = [&](const std::pair<int, uint8_t>& entry) {
+            const int dg = entry.first - green;
+            if (dg * dg >= best) return false;
+            int distance = 0;
+            for (int c = 0; c < 3; ++c) {
+                const int d = Channel(color, c) - Channel(palette_[entry.second], c);
+                distance += d * d;
+            }
+            if (distance < best || (distance == best && entry.second < bestIndex)) {
+                best = distance;
+                bestIndex = entry.second;
+            }
+            return true;
+        };
+        for (auto up = start; up != byGreen_.end() && consider(*up); ++up) {
+        }
+        for (auto down = start; down != byGreen_.begin() && consider(*(down - 1)); --down) {
+        }
+        return bestIndex;
+    }
+
+private:
+    const std::vector<uint32_t>& palette_;
+    std::vector<std::pair<int, uint8_t>> byGreen_;
+};
 
 // Maps every pixel of a direct-colour source to its exact entry; false (result unfinished) as
 // soon as a 257th colour turns up.
@@ -91,32 +119,50 @@ bool MapExactly(const TDIB& source, TDIB& result) {
     return true;
 }
 
+// Median cut over cells of 6 bits a channel, each standing for the mean of its pixels; then
+// every colour that occurs is mapped once to its nearest entry through a table indexed by the
+// 24-bit colour, so the cost stays near one pass over the pixels whatever the colour count.
 void Reduce(const TDIB& source, TDIB& result) {
-    std::unordered_map<uint32_t, uint32_t> histogram;
+    struct TCell {
+        uint64_t Count = 0;
+        std::array<uint64_t, 3> Sum{};
+    };
+    std::vector<TCell> cells(size_t(1) << 18);
+    std::vector<uint64_t> seen((size_t(1) << 24) / 64, 0);
     std::vector<uint32_t> colors(static_cast<size_t>(source.Width()));
     for (int32_t y = 0; y < source.Height(); ++y) {
         source.RowToColors(y, colors.data());
-        for (const uint32_t c : colors)
-            ++histogram[c];
+        for (const uint32_t c : colors) {
+            seen[c / 64] |= uint64_t(1) << (c % 64);
+            TCell& cell = cells[(c >> 6 & 0x3F000) | (c >> 4 & 0xFC0) | (c >> 2 & 0x3F)];
+            ++cell.Count;
+            for (int k = 0; k < 3; ++k)
+                cell.Sum[k] += uint64_t(Channel(c, k));
+        }
     }
-    std::vector<uint32_t> distinct, counts;
-    distinct.reserve(histogram.size());
-    counts.reserve(histogram.size());
-    for (const auto& [color, count] : histogram) {
-        distinct.push_back(color);
-        counts.push_back(count);
+    std::vector<uint32_t> means, weights;
+    for (const TCell& cell : cells) {
+        if (cell.Count == 0) continue;
+        uint32_t mean = 0;
+        for (int k = 0; k < 3; ++k)
+            mean |= uint32_t((cell.Sum[k] + cell.Count / 2) / cell.Count) << (16 - 8 * k);
+        means.push_back(mean);
+        weights.push_back(static_cast<uint32_t>(std::min<uint64_t>(cell.Count, UINT32_MAX)));
     }
-    const std::vector<uint32_t> palette = MedianCutPalette(distinct, counts, 256);
+    const std::vector<uint32_t> palette = MedianCutPalette(means, weights, 256);
 
-    std::unordered_map<uint32_t, uint8_t> nearest;
+    const TNearest nearest(palette);
+    std::vector<uint8_t> entryOf(size_t(1) << 24);
+    for (uint32_t word = 0; word < seen.size(); ++word)
+        for (uint64_t bits = seen[word]; bits != 0; bits &= bits - 1) {
+            const uint32_t c = word * 64 + static_cast<uint32_t>(std::countr_zero(bits));
+            entryOf[c] = nearest.Find(c);
+        }
     for (int32_t y = 0; y < source.Height(); ++y) {
         source.RowToColors(y, colors.data());
         uint8_t* row = result.RowForWrite(y);
-        for (size_t x = 0; x < colors.size(); ++x) {
-            auto [it, added] = nearest.try_emplace(colors[x], 0);
-            if (added) it->second = NearestEntry(colors[x], palette);
-            row[x] = it->second;
-        }
+        for (size_t x = 0; x < colors.size(); ++x)
+            row[x] = entryOf[colors[x]];
     }
     TPalette block{};
     for (size_t i = 0; i < palette.size(); ++i)
