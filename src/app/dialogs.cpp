@@ -1,5 +1,6 @@
 #include "app/dialogs.h"
 
+#include "app/centred.h"
 #include "app/main.h"
 #include "app/new.h"
 
@@ -18,6 +19,18 @@ std::unique_ptr<TDialogs>& Installed() {
 QWidget* Owner() {
     return mainform;
 }
+
+class TScreenBox : public QMessageBox {
+public:
+    TScreenBox(Icon icon, const QString& caption, const QString& text)
+        : QMessageBox(icon, caption, text, NoButton, Owner()) {}
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        CentreOnScreen(*this);
+    }
+};
 } // namespace
 
 TDialogs& Dialogs() {
@@ -29,20 +42,19 @@ void SetDialogs(std::unique_ptr<TDialogs> dialogs) {
 }
 
 void TQtDialogs::Warning(const QString& text) {
-    QMessageBox box(QMessageBox::Warning, "警告", text, QMessageBox::NoButton, Owner());
+    TScreenBox box(QMessageBox::Warning, "警告", text);
     box.addButton("OK", QMessageBox::AcceptRole);
     box.exec();
 }
 
 void TQtDialogs::Error(const QString& text) {
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text,
-                    QMessageBox::NoButton, Owner());
+    TScreenBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text);
     box.addButton("OK", QMessageBox::AcceptRole);
     box.exec();
 }
 
 TPromptAnswer TQtDialogs::Confirm(const QString& text) {
-    QMessageBox box(QMessageBox::Question, "確認", text, QMessageBox::NoButton, Owner());
+    TScreenBox box(QMessageBox::Question, "確認", text);
     QPushButton* yes = box.addButton("はい(&Y)", QMessageBox::YesRole);
     QPushButton* no = box.addButton("いいえ(&N)", QMessageBox::NoRole);
     QPushButton* cancel = box.addButton("キャンセル", QMessageBox::RejectRole);

@@ -1,5 +1,6 @@
 #include "app/new.h"
 
+#include "app/centred.h"
 #include "app/dialogs.h"
 #include "app/errors.h"
 #include "app/main.h"
@@ -9,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 TNewForm* NewForm = nullptr;
 
@@ -51,9 +51,5 @@ void TNewForm::Button1Click() {
 
 void TNewForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (const QScreen* screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(*this);
 }

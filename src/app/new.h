@@ -18,7 +18,6 @@ public:
     void Button1Click();
 
 protected:
-    // The dialog appears in the middle of the screen, wherever the document window is.
     void showEvent(QShowEvent* event) override;
 };
 
