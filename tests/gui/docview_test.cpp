@@ -4,6 +4,8 @@
 #include "editor_fixture.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QToolButton>
 
@@ -279,4 +281,34 @@ TEST_F(EditorTest, SelectionAndFloatingRegionAreHatchedOverTheImage) {
         EXPECT_GT(changed, 0);
         EXPECT_GT(kept, 0);
     }
+}
+
+TEST_F(EditorTest, MouseEventsOfTheSurfaceReachTheHandlers) {
+    NewDocument("256", "256");
+    auto send = [](QEvent::Type type, int x, int y, Qt::MouseButton button,
+                   Qt::KeyboardModifiers modifiers) {
+        const QPointF at(x, y);
+        QMouseEvent event(type, at, mainform->PaintBox2->mapToGlobal(at), button,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton
+                                                             : Qt::MouseButtons(button),
+                          modifiers);
+        QApplication::sendEvent(mainform->PaintBox2, &event);
+    };
+    send(QEvent::MouseButtonPress, 100, 200, Qt::RightButton, Qt::NoModifier);
+    EXPECT_TRUE(mainform->ViewDragging);
+    EXPECT_EQ(ViewLeft[1], 96);
+    EXPECT_EQ(ViewTop[1], 192);
+    send(QEvent::MouseMove, 40, 70, Qt::RightButton, Qt::NoModifier);
+    EXPECT_EQ(ViewLeft[1], 32);
+    EXPECT_EQ(ViewTop[1], 64);
+    send(QEvent::MouseButtonRelease, 40, 70, Qt::RightButton, Qt::NoModifier);
+    EXPECT_FALSE(mainform->ViewDragging);
+    EXPECT_EQ(ViewLeft[0], 0);
+
+    // Shift reaches the handler: with the region tool it still places the edit area.
+    CurrentTool = 2;
+    send(QEvent::MouseButtonPress, 70, 40, Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_EQ(ViewLeft[0], 64);
+    EXPECT_EQ(ViewTop[0], 32);
+    send(QEvent::MouseButtonRelease, 70, 40, Qt::LeftButton, Qt::ShiftModifier);
 }
