@@ -386,21 +386,49 @@ void TKivPNGReadStream::ReadPrivateChunk() {
     chunkFlags_ |= SeenPrivate;
 }
 
+bool TKivPNGReadStream::NextDataChunk() {
+    ReadLong(); // CRC of the chunk just finished
+    chunkLeft_ = ReadLong();
+    return ReadLong() == ChunkIDAT && !endOfData_ && !aborted_;
+}
+
+bool TKivPNGReadStream::NextDataChunkAtHand() {
+    const uint8_t* next = Peek(12); // CRC, length, type
+    if (next == nullptr) return false;
+    const uint32_t length =
+        uint32_t(next[4]) << 24 | uint32_t(next[5]) << 16 | uint32_t(next[6]) << 8 | next[7];
+    const uint32_t type =
+        uint32_t(next[8]) << 24 | uint32_t(next[9]) << 16 | uint32_t(next[10]) << 8 | next[11];
+    if (type != ChunkIDAT || length == 0) return false;
+    SkipBytes(12);
+    chunkLeft_ = length;
+    return true;
+}
+
 int TKivPNGReadStream::FillInput() {
-    if (chunkLeft_ <= 0) {
-        ReadLong(); // CRC of the chunk just finished
-        chunkLeft_ = ReadLong();
-        if (ReadLong() != ChunkIDAT) return -1;
+    if (chunkLeft_ <= 0 && !NextDataChunk()) return -1;
+    constexpr int64_t size = InflateAdapter::InputSize;
+    if (chunkLeft_ >= size) { // a large chunk of a memory stream is read where it lies
+        if (const uint8_t* inPlace = ReadInPlace(size)) {
+            chunkLeft_ -= size;
+            inflate_.SetInput(inPlace, uint32_t(size));
+            return 0;
+        }
     }
-    const int64_t count = std::min<int64_t>(chunkLeft_, InflateAdapter::InputSize);
-    if (const uint8_t* inPlace = ReadInPlace(count)) {
-        inflate_.SetInput(inPlace, uint32_t(count));
-    } else {
-        ReadBlock(inflate_.InputBuffer(), count);
-        inflate_.SetInput(inflate_.InputBuffer(), uint32_t(count));
+    // Gather this chunk's rest and the IDAT chunks right behind it whose headers are at hand;
+    // a chunk of another type, an empty one or the end of the data is dealt with only when the
+    // data is needed.
+    uint8_t* buffer = inflate_.InputBuffer();
+    int64_t filled = 0;
+    for (;;) {
+        const int64_t count = std::min(chunkLeft_, size - filled);
+        ReadBlock(buffer + filled, count);
+        if (endOfData_ || aborted_) return -1;
+        filled += count;
+        chunkLeft_ -= count;
+        if (chunkLeft_ > 0 || filled == size || !NextDataChunkAtHand()) break;
     }
-    if (endOfData_ || aborted_) return -1;
-    chunkLeft_ -= count;
+    inflate_.SetInput(buffer, uint32_t(filled));
     return 0;
 }
 

@@ -81,6 +81,10 @@ private:
     void BuildMaskFromPaletteAlpha();
     // The inflate adapter's fill: the next piece of IDAT data, -1 when there is none.
     int FillInput();
+    // Moves on to the next chunk's data; false unless it is an IDAT chunk.
+    bool NextDataChunk();
+    // Moves on to the next chunk when it is a non-empty IDAT chunk whose header is at hand.
+    bool NextDataChunkAtHand();
     void ChunkConsumed(int64_t bytes);
 
     int32_t colorType_ = -1;

@@ -77,6 +77,10 @@ protected:
     // The next count bytes where they already lie (buffer or memory), consumed; nullptr, with
     // nothing consumed, when they are not all at hand. Valid until the next read.
     const uint8_t* ReadInPlace(int64_t count);
+    // The next count bytes if they are at hand, without consuming them; else nullptr.
+    const uint8_t* Peek(int64_t count) const {
+        return endOfData_ || aborted_ || count > available_ ? nullptr : cursor_;
+    }
     // Bytes of the data not yet consumed.
     int64_t Remaining() const { return total_ - consumed_; }
 
