@@ -660,3 +660,23 @@ TEST(KivPNGReader, ProgressRunsFromStartToEndThroughRisingPercents) {
         EXPECT_GT(reports[i].second, reports[i - 1].second) << "report " << i;
     }
 }
+
+// Many small IDAT chunks, their headers now inside and now across the 64 KiB read buffer.
+TEST(KivPNGReader, ManySmallDataChunksFromAFileStream) {
+    const TPixels p = RandomPixels(300, 200, 24, 11);
+    const std::vector<uint8_t> rows = RawRows(p, false);
+    const std::vector<size_t> sizes(170, 997); // the rest goes into one last chunk
+    const std::vector<uint8_t> png =
+        TPngFile().Header(300, 200, 8, 2).Data(rows, sizes).End().bytes;
+    ASSERT_GT(png.size(), 2 * 65536u);
+    const std::string path = MakeTempDir() + "/chunks.png";
+    WriteFileBytes(path, png);
+    TDIB image;
+    TKivPNGReadStream reader;
+    TFileStream stream(path, TFileStream::fmOpenRead);
+    reader.LoadFromStream(image, stream, 0);
+    const auto whole = Load(TPngFile().Header(300, 200, 8, 2).Data(rows).End().bytes);
+    for (int32_t y = 0; y < 150; ++y)
+        ASSERT_EQ(RowBytes(image, y), RowBytes(whole->image, y)) << y;
+    EXPECT_EQ(stream.Position(), int64_t(png.size()));
+}
