@@ -1,22 +1,8 @@
 #include "png/KivPNG.h"
 
+#include "base/ScopedValue.h"
+
 namespace {
-
-// Lends a graphic's progress event to an image for the life of the guard.
-class TProgressLoan {
-public:
-    TProgressLoan(TDIB& image, const TProgressEvent& event)
-        : image_(image), saved_(std::move(image.OnProgress)) {
-        image_.OnProgress = event;
-    }
-    ~TProgressLoan() { image_.OnProgress = std::move(saved_); }
-    TProgressLoan(const TProgressLoan&) = delete;
-    TProgressLoan& operator=(const TProgressLoan&) = delete;
-
-private:
-    TDIB& image_;
-    TProgressEvent saved_;
-};
 
 // sBIT of a 16-bit image: its channel widths, alpha as wide as red.
 int32_t SignificantBitsOf(const TChannelLayout& layout) {
@@ -75,7 +61,7 @@ void TKivPNG::LoadFromStream(TStream& stream) {
     reader.MacBinaryCheck = MacBinaryCheck;
     reader.Mask = AlphaMask != nullptr ? AlphaMask : &internalMask_;
     {
-        const TProgressLoan loan(image, OnProgress);
+        const TScopedValue<TProgressEvent> loan(image.OnProgress, OnProgress);
         reader.LoadFromStream(image, stream, 0);
     }
     HasAlpha = reader.HasAlpha();

@@ -1,6 +1,7 @@
 #include "png/KivStream.h"
 
 #include "base/Exceptions.h"
+#include "base/ScopedValue.h"
 #include "base/Stream.h"
 #include "image/DIB.h"
 
@@ -47,26 +48,6 @@ void TKivProgress::Report(int32_t percent) {
     graphic->Progress(stage, stage == TProgressStage::Ending ? 100 : percent, message);
 }
 
-namespace {
-
-// Detaches a graphic's change observer for the life of the guard.
-class TChangeEventGuard {
-public:
-    explicit TChangeEventGuard(TGraphic& graphic)
-        : graphic_(graphic), saved_(std::move(graphic.OnChange)) {
-        graphic_.OnChange = nullptr;
-    }
-    ~TChangeEventGuard() { graphic_.OnChange = std::move(saved_); }
-    TChangeEventGuard(const TChangeEventGuard&) = delete;
-    TChangeEventGuard& operator=(const TChangeEventGuard&) = delete;
-
-private:
-    TGraphic& graphic_;
-    TNotifyEvent saved_;
-};
-
-} // namespace
-
 // ---- reading
 
 TKivCustomReadStream::TKivCustomReadStream() = default;
@@ -78,7 +59,8 @@ void TKivCustomReadStream::LoadFromStream(TGraphic& target, TStream& stream, int
     target_ = &target;
     progress_.graphic = &target;
     source_ = &stream;
-    TChangeEventGuard changeGuard(target);
+    // Observers of the target hear nothing of the half-built image while it loads.
+    const TScopedValue<TNotifyEvent> changeGuard(target.OnChange, nullptr);
 
     startPosition_ = stream.Position();
     const int64_t streamRest = stream.Size() - startPosition_;
