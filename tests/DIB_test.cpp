@@ -352,4 +352,10 @@ TEST(DIB, DrawToStretchesWithoutBlending) {
     TSurface t{reinterpret_cast<uint8_t*>(small.data()), 8, 2, 2, 32};
     img.DrawTo(t, TRect{1, 1, 3, 3});
     EXPECT_EQ(small, (std::vector<uint32_t>{7, 7, 7, grey0}));
+    // Stretched to twice the width but clipped to a surface as wide as the image: the visible
+    // columns are still the stretched ones, not the image's own.
+    std::vector<uint32_t> clipped(4, 7);
+    TSurface c{reinterpret_cast<uint8_t*>(clipped.data()), 8, 2, 2, 32};
+    img.DrawTo(c, TRect{0, 0, 4, 4});
+    EXPECT_EQ(clipped, (std::vector<uint32_t>{grey0, grey0, grey0, grey0}));
 }

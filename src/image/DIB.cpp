@@ -379,7 +379,8 @@ void TDIB::DrawTo(TSurface& target, const TRect& rect) const {
     std::vector<int32_t> columns(static_cast<size_t>(x1 - x0));
     for (int32_t x = x0; x < x1; ++x)
         columns[x - x0] = static_cast<int32_t>((x - rect.Left) * w / rw);
-    const bool direct = columns.size() == static_cast<size_t>(w) && x0 == rect.Left;
+    // Column i is pixel i only when the rectangle is unstretched and its left edge unclipped.
+    const bool direct = rw == w && x0 == rect.Left;
 
     std::vector<uint32_t> colors(static_cast<size_t>(w));
     uint32_t lut[256];
