@@ -516,6 +516,30 @@ TEST(KivPNGReader, TruncationInsideTheRowsFailsAfterThemLoads) {
     }
 }
 
+// A few bytes cannot inflate to the rows of a large image: such files fail before the image and
+// the mask are sized, whatever the header promises.
+TEST(KivPNGReader, DataTooShortForTheRowsFailsBeforeSizingTheImage) {
+    for (const uint8_t interlace : {0, 1}) {
+        for (const uint8_t colorType : {0, 4}) {
+            const auto file =
+                TPngFile().Header(8000, 8000, 8, colorType, interlace).Data({0, 0, 0}).End();
+            TLoad load;
+            load.reader.Mask = &load.mask;
+            TCustomMemoryStream stream(file.bytes.data(), int64_t(file.bytes.size()));
+            try {
+                load.reader.LoadFromStream(load.image, stream, 0);
+                ADD_FAILURE() << "loaded";
+            } catch (const EKivPNG& e) {
+                EXPECT_EQ(e.Message(), "Read Image (PNG): Read Error");
+            }
+            EXPECT_TRUE(load.image.IsEmpty())
+                << "interlace " << int(interlace) << " type " << int(colorType);
+            EXPECT_TRUE(load.mask.IsEmpty())
+                << "interlace " << int(interlace) << " type " << int(colorType);
+        }
+    }
+}
+
 TEST(KivPNGReader, WrongChunkCrcsAreIgnored) {
     const TPixels p = RandomPixels(3, 3, 8, 8);
     TPngFile file;

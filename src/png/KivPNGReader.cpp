@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <span>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -16,6 +17,9 @@ namespace {
 constexpr uint32_t SeenIHDR = 1, ImageDone = 2, SeenIEND = 4, SeenPLTE = 8, SeenPrivate = 16;
 
 constexpr const char* ReadErrorText = "Read Image (PNG): Read Error";
+
+// Deflate turns one compressed byte into at most 1032 bytes (a 258-byte match in two bits).
+constexpr int64_t MaxInflateRatio = 1032;
 
 // Colour rows to image rows: pixels of In file bytes; one grey byte or three colour bytes
 // (red at 0, green at Gap, blue at 2 * Gap) stored as blue, green, red; alpha at byte Alpha
@@ -472,6 +476,18 @@ void TKivPNGReadStream::PrepareImage() {
 
 void TKivPNGReadStream::ReadImageData() {
     if ((chunkFlags_ & SeenIHDR) == 0) throw EKivPNG("Read Image (PNG): IDAT before IHDR");
+    // Rows that the rest of the data cannot inflate to would fail on reading anyway; refusing
+    // them now keeps a tiny file from making the image (and the mask) allocate and clear
+    // gigabytes first.
+    int64_t rowBytes = 0;
+    for (const TPngPass& pass : interlace_ != 0 ? std::span<const TPngPass>(Adam7Passes)
+                                                : std::span<const TPngPass>(&WholeImagePass, 1)) {
+        const int64_t passWidth = PassExtent(width_, pass.xStart, pass.xStep);
+        if (passWidth > 0)
+            rowBytes += PassExtent(height_, pass.yStart, pass.yStep) *
+                        (1 + PngRowBytes(passWidth, fileBitsPerPixel_));
+    }
+    if (rowBytes > MaxInflateRatio * Remaining()) throw EKivPNG(ReadErrorText);
     if (inflate_.Start() != 0) throw EKivPNG("PNG LoadStream: Error ZLIB");
     PrepareImage();
 
