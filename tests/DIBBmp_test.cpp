@@ -461,6 +461,10 @@ TEST(DIBBmp, AbsurdSizesAreRefusedWithoutAllocating) {
         {"width 0x7FFFFFFF", 0x7FFFFFFF, 1, 32, 0, 0, "メモリが足りません"},
         {"height -2^31", 1, INT32_MIN, 8, 0, 0, "メモリが足りません"},
         {"65536 x 65536 (4 GiB)", 65536, 65536, 8, 0, 0, "メモリが足りません"},
+        // Stride times height passes 2^63 here.
+        {"0x7FFFFFFF x 0x7FFFFFFF at 32 bits", 0x7FFFFFFF, 0x7FFFFFFF, 32, 0, 0,
+         "メモリが足りません"},
+        {"0x7FFFFFFF x -2^31 at 24 bits", 0x7FFFFFFF, INT32_MIN, 24, 0, 0, "メモリが足りません"},
         {"20000 x 20000 file of 8 bytes", 20000, 20000, 8, 0, 0, "ストリームからの読み込みエラー"},
         {"RLE8 of 2 bytes for 400 MB", 20000, 20000, 8, 1, 2, "不正な DIB です"},
         {"RLE image size beyond the file", 4, 4, 8, 1, 0xFFFFFFFF,

@@ -199,8 +199,10 @@ void TDIB::LoadBmpBody(TStream& stream) {
     // Sizes from the file are checked in 64 bits before anything is allocated.
     const int64_t height = std::abs(info.Height);
     const int64_t stride = (info.Width * info.BitCount + 31) / 32 * 4;
+    // A stride within 32 bits keeps the product below 2^63.
+    constexpr int64_t limit = std::numeric_limits<int32_t>::max();
+    if (stride > limit || stride * height > limit) throw EOutOfMemory();
     const int64_t size = stride * height;
-    if (size > std::numeric_limits<int32_t>::max()) throw EOutOfMemory();
     const bool rle = info.Compression == kCompressRle8 || info.Compression == kCompressRle4;
     const int64_t needed = rle ? info.ImageSize : size;
     if (stream.Size() - stream.Position() < needed) throw EReadError();
