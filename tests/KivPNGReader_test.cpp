@@ -540,6 +540,23 @@ TEST(KivPNGReader, DataTooShortForTheRowsFailsBeforeSizingTheImage) {
     }
 }
 
+// The channel layout of 16-bit pixels an image held before must not stop it from taking
+// indexed or 24-bit rows.
+TEST(KivPNGReader, TargetThatHeldSixteenBitPixelsLoads) {
+    const std::vector<uint8_t> grey = Grey8File(3, 2);
+    const std::vector<uint8_t> rgb =
+        TPngFile().Header(1, 1, 8, 2).Data({0, 10, 20, 30}).End().bytes;
+    for (const auto& [file, bits] : {std::pair{grey, 8}, std::pair{rgb, 24}}) {
+        TDIB image;
+        image.WantedLayout = MakeLayout(5, 6, 5);
+        image.Resize(2, 2, 16);
+        TKivPNGReadStream reader;
+        TCustomMemoryStream stream(file.data(), int64_t(file.size()));
+        reader.LoadFromStream(image, stream, 0);
+        EXPECT_EQ(image.BitCount(), bits);
+    }
+}
+
 TEST(KivPNGReader, WrongChunkCrcsAreIgnored) {
     const TPixels p = RandomPixels(3, 3, 8, 8);
     TPngFile file;

@@ -110,6 +110,9 @@ void TKivCustomReadStream::LoadFromStream(TGraphic& target, TStream& stream, int
 
 void TKivCustomReadStream::PrepareImage() {
     if (targetDib_ == nullptr) return;
+    // Rows come at 1, 4, 8 or 24 bits, which allow only the 8-8-8 layout; the target may still
+    // want the 16-bit layout of a picture it held before.
+    targetDib_->WantedLayout = TChannelLayout{};
     targetDib_->Resize(width_, height_, imageBitsPerPixel_);
     if (imageBitsPerPixel_ == 1 || imageBitsPerPixel_ == 4 || imageBitsPerPixel_ == 8) {
         std::memcpy(targetDib_->PaletteBlock.data(), palette_.data(), 256 * 4);
