@@ -297,6 +297,34 @@ TEST(KivReadStream, MacBinaryHeaderIsSkippedWhenBytes0And74AreZero) {
     }
 }
 
+// A stream may hand out fewer bytes than asked; a MacBinary header then need not be at hand
+// whole, and skipping it must neither move the cursor before the buffer nor lose data.
+TEST(KivReadStream, MacBinaryHeaderLongerThanTheFirstReadIsSkipped) {
+    class TShortReads : public TRecordingStream {
+    public:
+        using TRecordingStream::TRecordingStream;
+        int64_t Read(void* buffer, int64_t count) override {
+            return TRecordingStream::Read(buffer, std::min<int64_t>(count, 100));
+        }
+    };
+    std::vector<uint8_t> bytes = Counting(1000);
+    bytes[0] = 0;
+    bytes[74] = 0;
+    TDIB image;
+    TShortReads file(bytes);
+    TProbeReader reader;
+    std::vector<uint8_t> block(64, 0x55);
+    reader.script = [&](TProbeReader& r) { r.ReadBlock(block.data() + 32, 8); };
+    reader.LoadFromStream(image, file, 0);
+    EXPECT_TRUE(reader.MacBinarySkipped());
+    EXPECT_EQ(std::vector<uint8_t>(block.begin(), block.begin() + 32),
+              std::vector<uint8_t>(32, 0x55))
+        << "bytes before the block written";
+    EXPECT_EQ(std::vector<uint8_t>(block.begin() + 32, block.begin() + 40),
+              std::vector<uint8_t>(bytes.begin() + 128, bytes.begin() + 136));
+    EXPECT_EQ(reader.Consumed(), 136);
+}
+
 TEST(KivReadStream, ProgressPhasesShareOutThePercentages) {
     const std::vector<uint8_t> bytes = Counting(1000);
     TDIB image;

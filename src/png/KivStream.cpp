@@ -98,9 +98,8 @@ void TKivCustomReadStream::LoadFromStream(TGraphic& target, TStream& stream, int
 
     if (MacBinaryCheck && total_ > MacBinaryHeaderSize && available_ > 74 && cursor_[0] == 0 &&
         cursor_[74] == 0) {
-        cursor_ += MacBinaryHeaderSize;
-        available_ -= MacBinaryHeaderSize;
-        consumed_ = MacBinaryHeaderSize;
+        // A stream that reads short may not have handed out all 128 bytes yet.
+        SkipBytes(MacBinaryHeaderSize);
         macBinarySkipped_ = true;
     }
 
