@@ -51,10 +51,18 @@ void Tmainform::InstallDocument(std::unique_ptr<TDIB> image, const QString& file
     ClampViewOrigins();
     InitUndo(kUndoSlots);
     UpdateUndoButtons();
-    UpdateDocView();
-    UpdateViewSizes();
-    LupeForm->UpdateLupe();
-    palletform->RebuildPaletteImage();
+    try {
+        UpdateDocView();
+        UpdateViewSizes();
+        LupeForm->UpdateLupe();
+        palletform->RebuildPaletteImage();
+    } catch (...) {
+        // A document the windows could not take up (no memory for its display bitmap) is not
+        // left open with views that still describe the previous one. Saved is true, so this
+        // closes without asking.
+        CloseDocument();
+        throw;
+    }
 }
 
 void Tmainform::asOpenExecute() {

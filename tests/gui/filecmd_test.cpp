@@ -122,6 +122,52 @@ TEST_F(EditorTest, NewTooWideToDisplayIsRefusedWithAnError) {
     EXPECT_TRUE(mainform->isVisible());
 }
 
+namespace {
+// Bytes of address space the process has mapped now (VmSize), or 0 when it cannot be read.
+uint64_t MappedBytes() {
+    const std::vector<uint8_t> status = ReadFileBytes("/proc/self/status");
+    const std::string text(status.begin(), status.end());
+    const size_t at = text.find("VmSize:");
+    return at == std::string::npos ? 0 : std::stoull(text.substr(at + 7)) * 1024;
+}
+} // namespace
+
+TEST_F(EditorTest, DocumentWhoseViewCannotBeMadeIsNotLeftHalfInstalled) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer reserves more address space than any limit allows";
+#endif
+    NewDocument("256", "256");
+    ViewTop[0] = 224;
+    mainform->UpdateViewSizes();
+    ASSERT_EQ(ViewHeight[0], 32);
+    const uint64_t mapped = MappedBytes();
+    ASSERT_GT(mapped, 0u);
+
+    // Room for the 40 MB picture but not for its 160 MB display bitmap.
+    rlimit old{};
+    getrlimit(RLIMIT_AS, &old);
+    rlimit small = old;
+    small.rlim_cur = mapped + (100u << 20);
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &small), 0);
+    NewForm->setResult(0);
+    dialogs->OnNewForm = [] {
+        NewForm->XEdit->setText("1000000");
+        NewForm->YEdit->setText("40");
+        NewForm->Button1->click();
+    };
+    mainform->acNew->trigger();
+    setrlimit(RLIMIT_AS, &old);
+
+    ASSERT_EQ(dialogs->Errors.size(), 1u);
+    EXPECT_EQ(dialogs->Errors[0], QString("表示用ビットマップ を作成できません"));
+    EXPECT_EQ(NewForm->result(), 0) << "the dialog closed";
+    // No document rather than one whose views still describe the last one.
+    EXPECT_EQ(DocImage, nullptr);
+    EXPECT_TRUE(mainform->DocBitmap.isNull());
+    EXPECT_TRUE(mainform->FileName.isEmpty());
+    EXPECT_TRUE(mainform->isVisible());
+}
+
 TEST_F(EditorTest, NewDialogKeepsTheLastTypedSize) {
     NewDocument("300", "20");
     QString width, height;
