@@ -511,12 +511,14 @@ TEST(DIBBmp, LargeFlatRleLoads) {
     EXPECT_EQ(image.RowForRead(height - 1)[0], 7);
 }
 
-TEST(DIBBmp, CrashersReplay) {
-    const std::filesystem::path folder =
-        std::filesystem::path(VARNET_TEST_FIXTURES) / ".." / "crashers" / "bmp";
-    if (!std::filesystem::is_directory(folder)) GTEST_SKIP() << "no crashers in " << folder;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        const std::vector<uint8_t> bytes = ReadFileBytes(entry.path().string());
+// Inputs the fuzzer found troublesome, and its seeds: each loads or is refused cleanly.
+TEST(DIBBmp, CrashersAndSeedsReplay) {
+    std::vector<std::string> files = FilesIn(SourcePath("tests/crashers/bmp"));
+    for (const std::string& seed : FilesIn(SourcePath("fuzz/corpus/bmp")))
+        files.push_back(seed);
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        const std::vector<uint8_t> bytes = ReadFileBytes(file);
         TDIB image;
         try {
             Load(image, bytes);

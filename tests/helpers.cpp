@@ -1,5 +1,6 @@
 #include "helpers.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,11 +12,24 @@ std::string TestDataPath(const std::string& relative) {
     return std::string(VARNET_TESTDATA) + "/" + relative;
 }
 
-std::string FixturePath(const std::string& relative) {
-    return std::string(VARNET_TEST_FIXTURES) + "/" + relative;
+std::string SourcePath(const std::string& relative) {
+    return std::string(VARNET_SOURCE_DIR) + "/" + relative;
 }
 
-bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> files;
+    if (std::filesystem::is_directory(folder))
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            if (entry.is_regular_file() && entry.path().filename().string()[0] != '.')
+                files.push_back(entry.path().string());
+    if (files.empty()) throw std::runtime_error("no files in " + folder);
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+bool FileExists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -25,7 +39,8 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path) {
 
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
@@ -34,7 +49,8 @@ std::vector<std::string>& TempDirs() {
     static std::vector<std::string> dirs;
     static const bool registered = [] {
         std::atexit([] {
-            for (const auto& d : TempDirs()) std::filesystem::remove_all(d);
+            for (const auto& d : TempDirs())
+                std::filesystem::remove_all(d);
         });
         return true;
     }();
@@ -61,5 +77,6 @@ void PutLE32(std::vector<uint8_t>& out, uint32_t v) {
 }
 
 void PutBE32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(v >> shift));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(uint8_t(v >> shift));
 }

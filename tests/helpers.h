@@ -7,8 +7,11 @@
 
 // Path of a file in the public conformance suites beside the project (shared/testdata).
 std::string TestDataPath(const std::string& relative);
-// Path of a small fixture kept in tests/data.
-std::string FixturePath(const std::string& relative);
+// Path of a file in the project's own tree, e.g. "tests/crashers/png".
+std::string SourcePath(const std::string& relative);
+// The regular files in folder (hidden ones left out), sorted. Raises std::runtime_error when the
+// folder is missing or holds none, so a replay test cannot pass by finding nothing.
+std::vector<std::string> FilesIn(const std::string& folder);
 bool FileExists(const std::string& path);
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);

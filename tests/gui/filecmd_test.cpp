@@ -59,7 +59,7 @@ TDIB LoadBmp(const QString& path) {
     return image;
 }
 
-std::vector<std::string> FilesIn(const std::string& dir) {
+std::vector<std::string> EntryNamesIn(const std::string& dir) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir))
         names.push_back(entry.path().filename().string());
@@ -462,7 +462,7 @@ TEST_F(EditorTest, FailedSaveLeavesTheOldFileAsItWas) {
     EXPECT_EQ(dialogs->Errors.size(), 1u);
     EXPECT_FALSE(Saved);
     EXPECT_EQ(ReadFileBytes(path.toStdString()), before);
-    EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"keep.bmp"}) << "a temporary file was left";
+    EXPECT_EQ(EntryNamesIn(dir), std::vector<std::string>{"keep.bmp"}) << "a temporary file was left";
 }
 
 TEST_F(EditorTest, ClosePromptPaths) {
