@@ -128,6 +128,13 @@ public:
     void SetWidth(int32_t width);
     void SetHeight(int32_t height);
 
+    // The palette as the caller edits it. Edits reach the storage (drawing, BMP output, copies)
+    // only through ApplyPalette. An edit that was not applied is LOST on the next switch of
+    // storage or copy: the first write to shared pixels (copy-on-write), MakeEmpty, Adopt and
+    // assigning another image overwrite PaletteBlock with the colour table of the storage taken
+    // over, and a copy of this image takes the storage's colour table, not this block. (Only a
+    // Resize to a new geometry builds its storage from the block.) So write the block and apply
+    // it in one step; the editor's document palette goes through SetDocumentPalette.
     TPalette PaletteBlock;
     TChannelLayout WantedLayout;
 

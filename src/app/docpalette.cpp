@@ -1,0 +1,17 @@
+#include "app/docpalette.h"
+
+#include "app/main.h"
+#include "app/state.h"
+#include "editor/lupe.h"
+#include "palette/pallet.h"
+
+void SetDocumentPalette(const TPalette& entries) {
+    if (!DocImage) return;
+    DocImage->PaletteBlock = entries;
+    DocImage->ApplyPalette();
+    // The sizes are unchanged, so re-rendering is enough; no view is resized.
+    mainform->RenderDocBitmap();
+    mainform->PaintBox->update();
+    LupeForm->RenderLupe();
+    palletform->RebuildPaletteImage();
+}
