@@ -1,11 +1,12 @@
 // The document view: rendering the document, the frames over it and placing the view
 // rectangles with the mouse.
-#include "app/copy.h"
+#include "app/frame.h"
 #include "app/main.h"
 #include "app/state.h"
 #include "base/Exceptions.h"
 #include "editor/lupe.h"
 #include "editor/selection.h"
+#include "image/DisplayColor.h"
 
 #include <QAction>
 #include <QPainter>
@@ -40,11 +41,12 @@ void Tmainform::RenderDocBitmap() {
 }
 
 void Tmainform::UpdateViewSizes() {
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < kViewCount; ++i) {
         ViewWidth[i] = std::min(DocWidth - ViewLeft[i], LupeCellsX);
         ViewHeight[i] = std::min(DocHeight - ViewTop[i], LupeCellsY);
     }
-    LayerActive = btLayer->isChecked() && (ViewLeft[0] != ViewLeft[1] || ViewTop[0] != ViewTop[1]);
+    LayerActive = btLayer->isChecked() && (ViewLeft[kEditArea] != ViewLeft[kLayerArea] ||
+                                           ViewTop[kEditArea] != ViewTop[kLayerArea]);
 }
 
 void Tmainform::SnapStep(int32_t& sx, int32_t& sy) const {
@@ -59,7 +61,7 @@ void Tmainform::SnapStep(int32_t& sx, int32_t& sy) const {
 void Tmainform::ClampViewOrigins() {
     int32_t sx, sy;
     SnapStep(sx, sy);
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < kViewCount; ++i) {
         if (ViewLeft[i] >= DocWidth) ViewLeft[i] = (DocWidth - 1) / sx * sx;
         if (ViewTop[i] >= DocHeight) ViewTop[i] = (DocHeight - 1) / sy * sy;
     }
@@ -86,11 +88,11 @@ void FillHatched(QPainter& canvas, int32_t zoom, Qt::BrushStyle hatch) {
 void Tmainform::PaintBox2Paint(QPainter& canvas) {
     if (!DocImage) return;
     const int32_t z = ZoomFactor;
-    DrawFrame(canvas, ViewFrame(0, z, 1), 0xFF0000);
-    DrawFrame(canvas, ViewFrame(0, z, 2), 0xFF0000);
-    DrawFrame(canvas, ViewFrame(0, z, 3), 0x000000);
+    DrawFrame(canvas, ViewFrame(kEditArea, z, 1), DisplayColor::Blue);
+    DrawFrame(canvas, ViewFrame(kEditArea, z, 2), DisplayColor::Blue);
+    DrawFrame(canvas, ViewFrame(kEditArea, z, 3), DisplayColor::Black);
     // Drawn last, so the layer's frame covers the edit area's where they overlap.
-    DrawFrame(canvas, ViewFrame(1, z, 1), 0x0000FF);
+    DrawFrame(canvas, ViewFrame(kLayerArea, z, 1), DisplayColor::Red);
     if (Selecting) FillHatched(canvas, z, Qt::CrossPattern);
     if (Floating) FillHatched(canvas, z, Qt::DiagCrossPattern);
 }
@@ -99,7 +101,7 @@ void Tmainform::PaintBox2MouseDown(TMouseButton button, bool shift, int32_t x, i
     if (!DocImage) return;
     DragEditArea = button == TMouseButton::Left;
     // With the region tool, Shift still reaches the placement of the view rectangles.
-    if (CurrentTool != 2 || shift) {
+    if (CurrentTool != TTool::Region || shift) {
         ViewDragging = true;
         PaintBox2MouseMove(x, y);
         return;
@@ -123,7 +125,7 @@ void Tmainform::PaintBox2MouseMove(int32_t x, int32_t y) {
         int32_t sx, sy;
         SnapStep(sx, sy);
         const int32_t c = x / z, r = y / z;
-        const int i = DragEditArea ? 0 : 1;
+        const int i = DragEditArea ? kEditArea : kLayerArea;
         ViewLeft[i] = c - c % sx;
         ViewTop[i] = r - r % sy;
         UpdateViewSizes();

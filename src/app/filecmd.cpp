@@ -1,11 +1,11 @@
 // The file commands of the document window: New, Open, Save, Save As, Close and the quit path.
-#include "app/copy.h"
 #include "app/dialogs.h"
 #include "app/imagefile.h"
 #include "app/main.h"
 #include "app/state.h"
 #include "editor/lupe.h"
 #include "editor/undo.h"
+#include "image/BlockCopy.h"
 #include "palette/pallet.h"
 
 #include <QFile>

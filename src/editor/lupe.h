@@ -3,6 +3,7 @@
 
 #include "app/toolwindow.h"
 #include "image/DIB.h"
+#include "image/DisplayColor.h"
 
 #include <QImage>
 #include <cstdint>
@@ -18,8 +19,8 @@ public:
 
     // Display pixels per image pixel: 1, 2, 4, 6, 8, 10, 12 or 14.
     int32_t Power = 10;
-    // Grid line colour, 0x00BBGGRR.
-    uint32_t GridColor = 0x808080;
+    // Grid line colour, a display colour 0x00BBGGRR.
+    uint32_t GridColor = DisplayColor::Grey;
     // The edit area composed with the layer beneath it: ViewWidth[0] x ViewHeight[0] indices.
     TDIB LupeImage;
     // What the magnifier shows, in display pixels.

@@ -9,9 +9,13 @@ void InitUndo(uint32_t n) {
     RedoCount = 0;
 }
 
-void FreeUndo(uint32_t n) {
-    InitUndo(n);
+void FreeUndo(uint32_t) {
+    InitUndo(0);
 }
 
 // The magnifier has no Undo and Redo buttons yet; they arrive with the undo work.
 void UpdateUndoButtons() {}
+
+void ResetUndoState() {
+    FreeUndo(UndoCapacity);
+}

@@ -141,7 +141,7 @@ TEST_F(EditorTest, PressesWithoutDocumentAreIgnored) {
 
 TEST_F(EditorTest, RegionToolTakesPressesUnlessShiftIsHeld) {
     NewDocument("256", "256");
-    CurrentTool = 2;
+    CurrentTool = TTool::Region;
     mainform->PaintBox2MouseDown(TMouseButton::Left, false, 70, 40);
     EXPECT_FALSE(mainform->ViewDragging);
     EXPECT_EQ(ViewLeft[0], 0) << "a press of the region tool placed the edit area";
@@ -306,7 +306,7 @@ TEST_F(EditorTest, MouseEventsOfTheSurfaceReachTheHandlers) {
     EXPECT_EQ(ViewLeft[0], 0);
 
     // Shift reaches the handler: with the region tool it still places the edit area.
-    CurrentTool = 2;
+    CurrentTool = TTool::Region;
     send(QEvent::MouseButtonPress, 70, 40, Qt::LeftButton, Qt::ShiftModifier);
     EXPECT_EQ(ViewLeft[0], 64);
     EXPECT_EQ(ViewTop[0], 32);

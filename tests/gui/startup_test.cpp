@@ -21,7 +21,7 @@ TEST_F(EditorTest, StartsWithEmptyEditorState) {
     }
     EXPECT_EQ(DrawIndex, 0);
     EXPECT_EQ(TransparentIndex, 0);
-    EXPECT_EQ(CurrentTool, 0);
+    EXPECT_EQ(CurrentTool, TTool::Pen);
     EXPECT_FALSE(Saved);
     EXPECT_FALSE(LayerActive);
     EXPECT_FALSE(Selecting);
@@ -103,14 +103,14 @@ TEST_F(EditorTest, QuittingWithNoDocumentClosesAtOnce) {
 TEST_F(EditorTest, ResetPutsTheStateBack) {
     NewDocument("40", "30");
     ViewLeft[1] = 8;
-    CurrentTool = 2;
+    CurrentTool = TTool::Region;
     Selecting = true;
     DrawIndex = 5;
     ResetEditorState();
     EXPECT_EQ(DocImage, nullptr);
     EXPECT_EQ(DocWidth, 0);
     EXPECT_EQ(ViewLeft[1], 0);
-    EXPECT_EQ(CurrentTool, 0);
+    EXPECT_EQ(CurrentTool, TTool::Pen);
     EXPECT_FALSE(Selecting);
     EXPECT_EQ(DrawIndex, 0);
     EXPECT_FALSE(Saved);

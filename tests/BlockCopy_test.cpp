@@ -1,10 +1,8 @@
-// Block copies between indexed images, palette entries as display colours, and the frame.
-#include "app/copy.h"
+// Block copies between indexed images.
 #include "base/Exceptions.h"
+#include "image/BlockCopy.h"
 #include "image/DIB.h"
 
-#include <QImage>
-#include <QPainter>
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -101,31 +99,4 @@ TEST(CopyRectTo, CopiesTheSourceRectangleToThePoint) {
             const int expected = inside ? (y - 4 + 1) * 16 + (x + 2) : 255;
             ASSERT_EQ(dest.RowForRead(y)[x], expected) << x << ", " << y;
         }
-}
-
-TEST(PaletteEntryToColor, SwapsRedAndBlueAndDropsTheReservedByte) {
-    EXPECT_EQ(PaletteEntryToColor(0x44332211), 0x00112233u);
-    EXPECT_EQ(PaletteEntryToColor(0xFF000000), 0u);
-    EXPECT_EQ(PaletteEntryToColor(0x00FF0000), 0x000000FFu);
-}
-
-TEST(DrawFrame, OutlinesExactlyTheBorderPixels) {
-    for (const TRect& rect : {TRect{10, 10, 13, 12}, TRect{2, 3, 9, 8}, TRect{5, 5, 6, 9}}) {
-        QImage picture(16, 16, QImage::Format_RGB32);
-        picture.fill(Qt::white);
-        QPainter canvas(&picture);
-        DrawFrame(canvas, rect, 0x0000FF);
-        EXPECT_EQ(canvas.pen().color(), QColor(255, 0, 0)) << "the pen stays set";
-        canvas.end();
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16; ++x) {
-                const bool inside =
-                    x >= rect.Left && x < rect.Right && y >= rect.Top && y < rect.Bottom;
-                const bool border = inside && (x == rect.Left || x == rect.Right - 1 ||
-                                               y == rect.Top || y == rect.Bottom - 1);
-                ASSERT_EQ(picture.pixel(x, y), border ? qRgb(255, 0, 0) : qRgb(255, 255, 255))
-                    << "rect " << rect.Left << "," << rect.Top << "," << rect.Right << ","
-                    << rect.Bottom << " pixel " << x << ", " << y;
-            }
-    }
 }

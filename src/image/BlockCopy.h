@@ -1,12 +1,11 @@
-// Moving pixels between 8-bit indexed images, and the frame with which the document window marks
-// rectangles. Nothing here clips: callers pass rectangles inside both images.
+// Moving pixels between 8-bit indexed images. Nothing here clips: callers pass rectangles that lie
+// inside both images; a row outside an image raises the row-range error, columns are not checked.
 #pragma once
 
 #include "base/Graphic.h"
 
 #include <cstdint>
 
-class QPainter;
 class TDIB;
 
 // Copies the destination rectangle's extent from the source, starting at the source rectangle's
@@ -18,12 +17,3 @@ void CopyBlockTransparent(TDIB& dest, const TRect& destRect, const TDIB& source,
 // Copies the source rectangle (edges given) to (destLeft, destTop) of dest.
 void CopyRectTo(int32_t sourceLeft, int32_t sourceTop, int32_t sourceRight, int32_t sourceBottom,
                 TDIB& source, int32_t destLeft, int32_t destTop, TDIB& dest);
-
-// A palette entry (blue in the low byte) as a display colour 0x00BBGGRR (red in the low byte).
-uint32_t PaletteEntryToColor(uint32_t entry);
-// The display colour 0x00BBGGRR as a Qt colour value 0xAARRGGBB.
-uint32_t DisplayColorToRgb(uint32_t color);
-
-// Outlines the border pixels of rect with a one-pixel pen of the display colour 0x00BBGGRR. The
-// painter keeps that pen afterwards.
-void DrawFrame(QPainter& canvas, const TRect& rect, uint32_t color);

@@ -1,8 +1,7 @@
-#include "app/copy.h"
+#include "image/BlockCopy.h"
 
 #include "image/DIB.h"
 
-#include <QPainter>
 #include <cstring>
 
 void CopyBlock(TDIB& dest, const TRect& destRect, TDIB& source, const TRect& sourceRect) {
@@ -34,24 +33,4 @@ void CopyRectTo(int32_t sourceLeft, int32_t sourceTop, int32_t sourceRight, int3
     const TRect destRect{destLeft, destTop, destLeft + (sourceRight - sourceLeft),
                          destTop + (sourceBottom - sourceTop)};
     CopyBlock(dest, destRect, source, TRect{sourceLeft, sourceTop, sourceRight, sourceBottom});
-}
-
-uint32_t PaletteEntryToColor(uint32_t entry) {
-    const uint32_t blue = entry & 0xFF, green = (entry >> 8) & 0xFF, red = (entry >> 16) & 0xFF;
-    return red | green << 8 | blue << 16;
-}
-
-uint32_t DisplayColorToRgb(uint32_t color) {
-    const uint32_t red = color & 0xFF, green = (color >> 8) & 0xFF, blue = (color >> 16) & 0xFF;
-    return 0xFF000000u | red << 16 | green << 8 | blue;
-}
-
-void DrawFrame(QPainter& canvas, const TRect& rect, uint32_t color) {
-    canvas.setPen(QPen(QColor::fromRgb(DisplayColorToRgb(color)), 0));
-    const QPoint points[5] = {{rect.Left, rect.Top},
-                              {rect.Right - 1, rect.Top},
-                              {rect.Right - 1, rect.Bottom - 1},
-                              {rect.Left, rect.Bottom - 1},
-                              {rect.Left, rect.Top}};
-    canvas.drawPolyline(points, 5);
 }
