@@ -1,12 +1,16 @@
 #include "app/errors.h"
 
 #include "app/dialogs.h"
+#include "app/state.h"
 #include "base/Exceptions.h"
 
 #include <QAction>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 
-void RunGuarded(const std::function<void()>& handler) {
+namespace {
+void ShowErrorOf(const std::function<void()>& handler) {
     try {
         handler();
     } catch (const Exception& e) {
@@ -16,6 +20,23 @@ void RunGuarded(const std::function<void()>& handler) {
     } catch (const std::exception& e) {
         Dialogs().Error(QString::fromLocal8Bit(e.what()));
     }
+}
+
+#ifdef VARNET_CHECK_INVARIANTS
+void CheckEditorState() {
+    const std::string violation = EditorStateViolation();
+    if (violation.empty()) return;
+    std::fprintf(stderr, "varnet: editor state broken after a handler: %s\n", violation.c_str());
+    std::abort();
+}
+#else
+void CheckEditorState() {}
+#endif
+} // namespace
+
+void RunGuarded(const std::function<void()>& handler) {
+    ShowErrorOf(handler);
+    CheckEditorState();
 }
 
 void ConnectGuarded(QAction* action, std::function<void()> handler) {
