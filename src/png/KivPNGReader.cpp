@@ -1,5 +1,6 @@
 #include "png/KivPNGReader.h"
 
+#include "base/ByteOrder.h"
 #include "image/DIB.h"
 
 #include <algorithm>
@@ -103,7 +104,7 @@ void ScatterPixels(const uint8_t* src, size_t count, int32_t bitsPerPixel, int32
 }
 
 int32_t ImageBitsFor(int32_t colorType, int32_t depth, bool alpha) {
-    if (colorType == 2) return 24;
+    if (colorType == ColorTypeRgb) return 24;
     if (alpha || depth == 16) return 8;
     return depth == 2 ? 4 : depth;
 }
@@ -183,7 +184,8 @@ void TKivPNGReadStream::ReadChunks() {
             }
             break;
         case ChunkSBIT:
-            if (beforePalette && (colorType_ == 2 || colorType_ == 3)) ReadSignificantBits();
+            if (beforePalette && (colorType_ == ColorTypeRgb || colorType_ == ColorTypePalette))
+                ReadSignificantBits();
             break;
         case ChunkPHYS:
             if (beforeData) ReadPhysicalSize();
@@ -224,16 +226,17 @@ void TKivPNGReadStream::ReadHeader() {
     const uint8_t interlace = ReadByte();
     ChunkConsumed(13);
 
-    if (colorType == 1 || colorType == 5 || colorType == 7) {
+    if (colorType != ColorTypeGrey && colorType != ColorTypeRgb && colorType != ColorTypePalette &&
+        colorType != ColorTypeGreyAlpha && colorType != ColorTypeRgba) {
         throw EKivPNG("Read Header(PNG): Error ColorType");
     }
-    if (colorType & 4) {
+    if (colorType & ColorTypeAlphaBit) {
         alpha_ = true;
-        colorType &= 3;
+        colorType &= ~ColorTypeAlphaBit;
     }
     const int32_t depth = bitDepth_;
     switch (colorType) {
-    case 0:
+    case ColorTypeGrey:
         if (depth != 1 && depth != 2 && depth != 4 && depth != 8 && depth != 16) {
             throw EKivPNG("Read Header(PNG): Error Bitdepth");
         }
@@ -242,12 +245,12 @@ void TKivPNGReadStream::ReadHeader() {
         colorBits_ = depth;
         fileBitsPerPixel_ = alpha_ ? 2 * depth : depth;
         break;
-    case 2:
+    case ColorTypeRgb:
         if (depth != 8 && depth != 16) throw EKivPNG("Read Header(PNG): Error BitDepth");
         colorBits_ = 3 * depth;
         fileBitsPerPixel_ = alpha_ ? 4 * depth : 3 * depth;
         break;
-    default: // 3
+    default: // ColorTypePalette
         if (depth != 1 && depth != 2 && depth != 4 && depth != 8) {
             throw EKivPNG("Read Header(PNG): Error BitDepth");
         }
@@ -273,7 +276,7 @@ void TKivPNGReadStream::ReadHeader() {
     width_ = int32_t(width);
     height_ = int32_t(height);
 
-    if (colorType == 2) {
+    if (colorType == ColorTypeRgb) {
         rowFormat_ = depth == 8 ? (alpha_ ? TRowFormat::Rgba8 : TRowFormat::Rgb8)
                                 : (alpha_ ? TRowFormat::Rgba16 : TRowFormat::Rgb16);
     } else if (alpha_) {
@@ -309,7 +312,7 @@ uint32_t SampleByte(uint16_t sample, bool wide) {
 } // namespace
 
 int32_t TKivPNGReadStream::ReadSampleColor() {
-    if (colorType_ == 0) {
+    if (colorType_ == ColorTypeGrey) {
         const uint32_t grey = SampleByte(ReadWord(), colorBits_ > 8);
         ChunkConsumed(2);
         return int32_t(grey * 0x010101u);
@@ -323,7 +326,7 @@ int32_t TKivPNGReadStream::ReadSampleColor() {
 }
 
 void TKivPNGReadStream::ReadTransparency() {
-    if (colorType_ != 3) {
+    if (colorType_ != ColorTypePalette) {
         transparentColor_ = ReadSampleColor();
     } else if (chunkFlags_ & SeenPLTE) {
         // An empty read (empty chunk, no palette entries) raises the abort flag: loading stops.
@@ -335,7 +338,7 @@ void TKivPNGReadStream::ReadTransparency() {
 }
 
 void TKivPNGReadStream::ReadBackground() {
-    if (colorType_ != 3) {
+    if (colorType_ != ColorTypePalette) {
         backgroundColor_ = ReadSampleColor();
     } else {
         backgroundColor_ = ColorPaletteIndex | ReadByte();
@@ -399,10 +402,8 @@ bool TKivPNGReadStream::NextDataChunk() {
 bool TKivPNGReadStream::NextDataChunkAtHand() {
     const uint8_t* next = Peek(12); // CRC, length, type
     if (next == nullptr) return false;
-    const uint32_t length =
-        uint32_t(next[4]) << 24 | uint32_t(next[5]) << 16 | uint32_t(next[6]) << 8 | next[7];
-    const uint32_t type =
-        uint32_t(next[8]) << 24 | uint32_t(next[9]) << 16 | uint32_t(next[10]) << 8 | next[11];
+    const uint32_t length = LoadBE32(next + 4);
+    const uint32_t type = LoadBE32(next + 8);
     if (type != ChunkIDAT || length == 0) return false;
     SkipBytes(12);
     chunkLeft_ = length;
@@ -437,7 +438,7 @@ int TKivPNGReadStream::FillInput() {
 }
 
 void TKivPNGReadStream::PrepareImage() {
-    if (colorType_ == 0 && imageBitsPerPixel_ <= 8 && paletteCount_ == 0) {
+    if (colorType_ == ColorTypeGrey && imageBitsPerPixel_ <= 8 && paletteCount_ == 0) {
         const int32_t depth = std::min(bitDepth_, 8);
         const int32_t entries = 1 << depth;
         const int32_t step = 255 / (entries - 1);

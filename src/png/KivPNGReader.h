@@ -87,7 +87,7 @@ private:
     bool NextDataChunkAtHand();
     void ChunkConsumed(int64_t bytes);
 
-    int32_t colorType_ = -1;
+    int32_t colorType_ = -1; // a TPngColorType without the alpha bit; -1 before IHDR
     int32_t bitDepth_ = 0;
     bool alpha_ = false;
     bool grey_ = false;

@@ -35,11 +35,11 @@ public:
     int32_t IDATSize() const { return idatSize_; }
 
     // Options, set before SaveToStream.
-    int32_t CompressionLevel = 1; // 0 none, 1 zlib's default, 2 fastest, 3 best
-    int32_t FilterType = 1;       // 0 adaptive, 1 None, 2 Sub, 3 Up, 4 Average, 5 Paeth
-    int32_t Interlace = 0;        // non-zero writes Adam7
-    bool Grayscale = false;       // 1-, 4- and 8-bit indices written as grey samples
-    std::string Comment;          // tEXt "Comment" when not empty
+    int32_t CompressionLevel = CompressionDefault; // a TPngCompressionLevel
+    int32_t FilterType = FilterChoiceNone;         // a TPngFilterChoice
+    int32_t Interlace = 0;                         // non-zero writes Adam7
+    bool Grayscale = false; // 1-, 4- and 8-bit indices written as grey samples
+    std::string Comment;    // tEXt "Comment" when not empty
     int32_t BackgroundColor = ColorNone;
     double Gamma = 0;            // gAMA when above 0
     int32_t SignificantBits = 0; // sBIT bytes red, green, blue, alpha (low to high)
