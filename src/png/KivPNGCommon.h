@@ -30,6 +30,7 @@ inline constexpr uint32_t ChunkGAMA = ChunkType("gAMA");
 inline constexpr uint32_t ChunkSBIT = ChunkType("sBIT");
 inline constexpr uint32_t ChunkPHYS = ChunkType("pHYs");
 inline constexpr uint32_t ChunkTEXT = ChunkType("tEXt");
+inline constexpr uint32_t ChunkITXT = ChunkType("iTXt");
 // The codec's private chunk: magic, a flag byte (rows went through the encoding hook), zeros.
 inline constexpr uint32_t ChunkTPNG = ChunkType("tpNg");
 inline constexpr uint32_t PrivateChunkMagic = ChunkType("Kiv3");

@@ -2,6 +2,7 @@
 
 #include "base/ByteOrder.h"
 #include "image/DIB.h"
+#include "png/KivPNGText.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,6 +19,9 @@ namespace {
 constexpr uint32_t SeenIHDR = 1, ImageDone = 2, SeenIEND = 4, SeenPLTE = 8, SeenPrivate = 16;
 
 constexpr const char* ReadErrorText = "Read Image (PNG): Read Error";
+
+// IHDR data: width, height, bit depth, colour type, compression, filter and interlace method.
+constexpr int64_t HeaderSize = 13;
 
 // Deflate turns one compressed byte into at most 1032 bytes (a 258-byte match in two bits).
 constexpr int64_t MaxInflateRatio = 1032;
@@ -161,52 +165,79 @@ void TKivPNGReadStream::ReadChunks() {
         chunkLeft_ = ReadLong();
         const uint32_t type = ReadLong();
         if (endOfData_ || aborted_) break;
-        const bool headerSeen = (chunkFlags_ & SeenIHDR) != 0;
-        const bool beforeData = headerSeen && (chunkFlags_ & ImageDone) == 0;
-        const bool beforePalette = beforeData && (chunkFlags_ & SeenPLTE) == 0;
-        switch (type) {
-        case ChunkIHDR:
-            ReadHeader();
-            break;
-        case ChunkPLTE:
-            if (beforePalette) ReadPalette();
-            break;
-        case ChunkTRNS:
-            if (beforeData && !alpha_) ReadTransparency();
-            break;
-        case ChunkBKGD:
-            if (beforeData) ReadBackground();
-            break;
-        case ChunkGAMA:
-            if (beforePalette) {
-                gamma_ = ReadLong() / 100000.0;
-                ChunkConsumed(4);
-            }
-            break;
-        case ChunkSBIT:
-            if (beforePalette && (colorType_ == ColorTypeRgb || colorType_ == ColorTypePalette))
-                ReadSignificantBits();
-            break;
-        case ChunkPHYS:
-            if (beforeData) ReadPhysicalSize();
-            break;
-        case ChunkTEXT:
-            ReadText();
-            break;
-        case ChunkTPNG:
-            if (beforeData && (chunkFlags_ & SeenPrivate) == 0) ReadPrivateChunk();
-            break;
-        case ChunkIDAT:
-            if ((chunkFlags_ & ImageDone) == 0) ReadImageData();
-            break;
-        case ChunkIEND:
-            chunkFlags_ |= SeenIEND;
-            break;
-        default:
-            break;
-        }
+        // A side chunk too short for its fields is passed over whole: reading on into its CRC
+        // and the next chunk would lose the chunk framing.
+        if (chunkLeft_ >= FieldBytes(type)) ReadChunk(type);
         if (chunkLeft_ > 0) SkipBytes(chunkLeft_);
         ReadLong(); // the CRC is not checked
+    }
+}
+
+int64_t TKivPNGReadStream::FieldBytes(uint32_t type) const {
+    const bool palette = colorType_ == ColorTypePalette;
+    const int64_t sampleColor = colorType_ == ColorTypeGrey ? 2 : 6;
+    switch (type) {
+    case ChunkTRNS: // palette alpha may have any length
+        return palette ? 0 : sampleColor;
+    case ChunkBKGD:
+        return palette ? 1 : sampleColor;
+    case ChunkGAMA:
+    case ChunkTPNG:
+        return 4;
+    case ChunkSBIT:
+        return alpha_ ? 4 : 3;
+    case ChunkPHYS:
+        return 9;
+    default:
+        return 0;
+    }
+}
+
+void TKivPNGReadStream::ReadChunk(uint32_t type) {
+    const bool headerSeen = (chunkFlags_ & SeenIHDR) != 0;
+    const bool beforeData = headerSeen && (chunkFlags_ & ImageDone) == 0;
+    const bool beforePalette = beforeData && (chunkFlags_ & SeenPLTE) == 0;
+    switch (type) {
+    case ChunkIHDR:
+        ReadHeader();
+        break;
+    case ChunkPLTE:
+        if (beforePalette) ReadPalette();
+        break;
+    case ChunkTRNS:
+        if (beforeData && !alpha_) ReadTransparency();
+        break;
+    case ChunkBKGD:
+        if (beforeData) ReadBackground();
+        break;
+    case ChunkGAMA:
+        if (beforePalette) {
+            gamma_ = ReadLong() / 100000.0;
+            ChunkConsumed(4);
+        }
+        break;
+    case ChunkSBIT:
+        if (beforePalette && (colorType_ == ColorTypeRgb || colorType_ == ColorTypePalette))
+            ReadSignificantBits();
+        break;
+    case ChunkPHYS:
+        if (beforeData) ReadPhysicalSize();
+        break;
+    case ChunkTEXT:
+    case ChunkITXT:
+        ReadText(type == ChunkITXT);
+        break;
+    case ChunkTPNG:
+        if (beforeData && (chunkFlags_ & SeenPrivate) == 0) ReadPrivateChunk();
+        break;
+    case ChunkIDAT:
+        if ((chunkFlags_ & ImageDone) == 0) ReadImageData();
+        break;
+    case ChunkIEND:
+        chunkFlags_ |= SeenIEND;
+        break;
+    default:
+        break;
     }
 }
 
@@ -217,6 +248,7 @@ void TKivPNGReadStream::ChunkConsumed(int64_t bytes) {
 
 void TKivPNGReadStream::ReadHeader() {
     if (chunkFlags_ & SeenIHDR) throw EKivPNG("Read Header(PNG): appear two IHDR");
+    if (chunkLeft_ < HeaderSize) throw EKivPNG("Read Header(PNG): Header too short");
     const uint32_t width = ReadLong();
     const uint32_t height = ReadLong();
     bitDepth_ = ReadByte();
@@ -224,7 +256,8 @@ void TKivPNGReadStream::ReadHeader() {
     const uint8_t compression = ReadByte();
     const uint8_t filter = ReadByte();
     const uint8_t interlace = ReadByte();
-    ChunkConsumed(13);
+    if (endOfData_) throw EKivPNG("Read Header(PNG): Header truncated");
+    ChunkConsumed(HeaderSize);
 
     if (colorType != ColorTypeGrey && colorType != ColorTypeRgb && colorType != ColorTypePalette &&
         colorType != ColorTypeGreyAlpha && colorType != ColorTypeRgba) {
@@ -360,7 +393,7 @@ void TKivPNGReadStream::ReadPhysicalSize() {
     ChunkConsumed(9);
 }
 
-void TKivPNGReadStream::ReadText() {
+void TKivPNGReadStream::ReadText(bool international) {
     std::string bytes;
     const int64_t length = std::max<int64_t>(chunkLeft_, 0);
     if (length > Remaining()) { // a length the data cannot hold: no buffer for it
@@ -372,12 +405,13 @@ void TKivPNGReadStream::ReadText() {
         ReadBlock(bytes.data(), length);
         if (endOfData_ || aborted_) return;
     }
-    const size_t zero = bytes.find('\0');
-    const std::string keyword = bytes.substr(0, zero);
-    const std::string text = zero == std::string::npos ? std::string() : bytes.substr(zero + 1);
-    if (!comment_.empty()) comment_ += "\r\n";
-    comment_ += keyword + "\r\n" + text + "\r\n";
     ChunkConsumed(length);
+    // Malformed international text is passed over; it never stops the load.
+    const std::optional<TPngText> text =
+        international ? ParseInternationalText(bytes) : ParseLatin1Text(bytes);
+    if (!text) return;
+    if (!comment_.empty()) comment_ += "\r\n";
+    comment_ += text->Keyword + "\r\n" + text->Text + "\r\n";
 }
 
 void TKivPNGReadStream::ReadPrivateChunk() {

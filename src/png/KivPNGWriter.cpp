@@ -92,7 +92,8 @@ void TKivPNGWriteStream::ChooseFormat() {
     sourceBits_ = image.BitCount();
     const bool supported = sourceBits_ == 1 || sourceBits_ == 4 || sourceBits_ == 8 ||
                            sourceBits_ == 24 || sourceBits_ == 32;
-    if (image.IsEmpty() || !supported)
+    if (image.IsEmpty()) throw EKivPNG("Write Image (PNG): Empty Image");
+    if (!supported)
         throw EKivPNG("Write Image (PNG): Not Supported Image (" + std::to_string(sourceBits_) +
                       " bits, " + std::to_string(image.Width()) + " x " +
                       std::to_string(image.Height()) + ")");
@@ -136,12 +137,16 @@ void TKivPNGWriteStream::WriteHeader() {
     WriteChunk(ChunkIHDR, data, sizeof data);
 }
 
-void TKivPNGWriteStream::WriteText() {
+void TKivPNGWriteStream::PrepareText() {
+    textChunk_.reset();
     if (Comment.empty()) return;
-    static constexpr char keyword[] = "Comment"; // with its terminating zero byte
-    std::vector<uint8_t> data(keyword, keyword + sizeof keyword);
-    data.insert(data.end(), Comment.begin(), Comment.end());
-    WriteChunk(ChunkTEXT, data.data(), uint32_t(data.size()));
+    textChunk_ = TextChunkFor("Comment", Comment);
+    if (!textChunk_) throw EKivPNG("Write PNG Param: Comment is not UTF-8");
+}
+
+void TKivPNGWriteStream::WriteText() {
+    if (textChunk_)
+        WriteChunk(textChunk_->Type, textChunk_->Data.data(), uint32_t(textChunk_->Data.size()));
 }
 
 void TKivPNGWriteStream::WritePrivateChunk() {
@@ -322,7 +327,9 @@ void TKivPNGWriteStream::WriteImageData() {
 }
 
 void TKivPNGWriteStream::EncodeImage() {
+    // Everything that can refuse the save does so before the first byte is written.
     ChooseFormat();
+    PrepareText();
     ProgressStart();
     ProgressPhase(1, 10, 30);
     WriteBlock(PngSignature.data(), PngSignature.size());
