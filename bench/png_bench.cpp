@@ -184,16 +184,18 @@ int64_t PeakKilobytes() {
 
 BENCH_CASE(png_decode_palette_4096) {
     const TDIB image = PixelArt(4096, 4096);
-    CompareDecoding("4096x4096 palette, filter None", EncodeOurs(image, 1, 0));
-    CompareDecoding("4096x4096 palette, adaptive", EncodeOurs(image, 0, 0));
+    CompareDecoding("4096x4096 palette, filter None", EncodeOurs(image, FilterChoiceNone, 0));
+    CompareDecoding("4096x4096 palette, adaptive", EncodeOurs(image, FilterChoiceAdaptive, 0));
 }
 
 BENCH_CASE(png_decode_rgb_2048) {
-    CompareDecoding("2048x2048 RGB, adaptive", EncodeOurs(Photo(2048, 2048), 0, 0));
+    CompareDecoding("2048x2048 RGB, adaptive",
+                    EncodeOurs(Photo(2048, 2048), FilterChoiceAdaptive, 0));
 }
 
 BENCH_CASE(png_decode_adam7_2048) {
-    CompareDecoding("2048x2048 palette, Adam7", EncodeOurs(PixelArt(2048, 2048), 1, 1));
+    CompareDecoding("2048x2048 palette, Adam7",
+                    EncodeOurs(PixelArt(2048, 2048), FilterChoiceNone, 1));
 }
 
 BENCH_CASE(png_encode_palette_4096) {
@@ -201,7 +203,7 @@ BENCH_CASE(png_encode_palette_4096) {
     // Each encode takes a third of a second: more rounds than the default, for a steadier best.
     const double ours = Measure(
         [&] {
-            const std::vector<uint8_t> file = EncodeOurs(image, 1, 0);
+            const std::vector<uint8_t> file = EncodeOurs(image, FilterChoiceNone, 0);
             KeepAlive(file.data());
         },
         4.0);
@@ -213,8 +215,8 @@ BENCH_CASE(png_encode_palette_4096) {
         4.0);
     Report("encode 4096x4096 palette, filter None", ours, "libpng", libpng);
     Report("encode 4096x4096 palette, filter None", ours, "deflate floor", DeflateFloor(image));
-    std::printf("  sizes: ours %zu bytes, libpng %zu bytes\n", EncodeOurs(image, 1, 0).size(),
-                EncodeLibpng(image).size());
+    std::printf("  sizes: ours %zu bytes, libpng %zu bytes\n",
+                EncodeOurs(image, FilterChoiceNone, 0).size(), EncodeLibpng(image).size());
 }
 
 // Measured in a fresh process (this program run again for this case alone), whose high-water
@@ -233,7 +235,7 @@ BENCH_CASE(png_decode_file_peak_memory) {
     }
     const std::string path = "/tmp/varnet_png_bench_" + std::to_string(getpid()) + ".png";
     {
-        const std::vector<uint8_t> file = EncodeOurs(PixelArt(4096, 4096), 1, 0);
+        const std::vector<uint8_t> file = EncodeOurs(PixelArt(4096, 4096), FilterChoiceNone, 0);
         TFileStream out(path, TFileStream::fmCreate);
         out.WriteBuffer(file.data(), int64_t(file.size()));
     }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a fixed time (seconds, default 30),
-# seeded with its own corpus and the conformance suites. Known crashers are replayed first.
+# seeded with its corpora and the conformance suites. Known crashers are replayed first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
@@ -9,14 +9,26 @@ CC=clang CXX=clang++ bash scripts/build.sh build-fuzz -DVARNET_GUI=OFF -DVARNET_
 shared=../shared/testdata
 for target in build-fuzz/*_fuzz; do
   name=$(basename "$target" _fuzz)
-  seeds=(fuzz/corpus/"$name")
+  # The open path reads both formats: it takes the PNG and BMP seeds and crashers.
   case $name in
-    bmp) [ -d "$shared/bmpsuite" ] && seeds+=("$shared/bmpsuite/g" "$shared/bmpsuite/q" "$shared/bmpsuite/b") ;;
-    png) [ -d "$shared/pngsuite" ] && seeds+=("$shared/pngsuite") ;;
+    open) formats=(png bmp) ;;
+    *) formats=("$name") ;;
   esac
-  if [ -d "tests/crashers/$name" ] && compgen -G "tests/crashers/$name/*" >/dev/null; then
-    echo "-- replaying tests/crashers/$name"
-    "$target" tests/crashers/"$name"/*
+  seeds=()
+  crashers=()
+  for format in "${formats[@]}"; do
+    seeds+=(fuzz/corpus/"$format")
+    case $format in
+      bmp) [ -d "$shared/bmpsuite" ] && seeds+=("$shared/bmpsuite/g" "$shared/bmpsuite/q" "$shared/bmpsuite/b") ;;
+      png) [ -d "$shared/pngsuite" ] && seeds+=("$shared/pngsuite") ;;
+    esac
+    if compgen -G "tests/crashers/$format/*" >/dev/null; then
+      crashers+=(tests/crashers/"$format"/*)
+    fi
+  done
+  if [ ${#crashers[@]} -gt 0 ]; then
+    echo "-- replaying ${#crashers[@]} crashers on $name"
+    "$target" "${crashers[@]}"
   fi
   work=$(mktemp -d)
   echo "-- fuzzing $name for ${seconds}s"

@@ -2,7 +2,7 @@
 # Installs everything Varnet needs to build, run, test and benchmark on Debian 12.
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev
+  cmake ninja-build g++ clang clang-format libclang-rt-14-dev
   qt6-base-dev qt6-translations-l10n libgl-dev zlib1g-dev fonts-noto-cjk
   libgtest-dev libgmock-dev
   libpng-dev python3-pil pngcheck

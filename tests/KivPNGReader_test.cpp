@@ -463,6 +463,136 @@ TEST(KivPNGReader, TextChunksBuildTheComment) {
     EXPECT_EQ(load->image.GetPixel(0, 0), 9u);
 }
 
+std::vector<uint8_t> TextBytes(const std::string& s) {
+    return {s.begin(), s.end()};
+}
+
+TEST(KivPNGReader, Latin1AndInternationalTextBecomeOneUtf8Comment) {
+    using namespace std::string_literals;
+    const std::string japanese = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E"; // 日本語
+    const std::string picture = "\xE7\xB5\xB5";                          // 絵
+    std::vector<uint8_t> compressed = TextBytes("Author\0\1\0ja\0\0"s);
+    const std::vector<uint8_t> z = Deflate(TextBytes(picture));
+    compressed.insert(compressed.end(), z.begin(), z.end());
+    const auto file = TPngFile()
+                          .Header(1, 1, 8, 0)
+                          .Chunk("tEXt", TextBytes("Title\0caf\xE9"s))
+                          .Chunk("iTXt", TextBytes("Comment\0\0\0\0\0"s + japanese))
+                          .Data({0, 9})
+                          .Chunk("iTXt", compressed)
+                          .End();
+    const auto load = Load(file.bytes);
+    EXPECT_EQ(load->reader.Comment(), "Title\r\ncaf\xC3\xA9\r\n\r\nComment\r\n" + japanese +
+                                          "\r\n\r\nAuthor\r\n" + picture + "\r\n");
+    EXPECT_EQ(load->image.GetPixel(0, 0), 9u);
+}
+
+// Broken international text is passed over wherever it stands; the picture and the other text
+// load as if it were not there.
+TEST(KivPNGReader, MalformedInternationalTextDoesNotStopTheLoad) {
+    using namespace std::string_literals;
+    const TPixels p = RandomPixels(5, 4, 8, 12);
+    const std::vector<uint8_t> rows = RawRows(p, false);
+    const std::vector<std::string> malformed = {
+        "Comment"s,                       // no zero after the keyword
+        "Comment\0"s,                     // no flags
+        "Comment\0\0\0ja"s,               // the language tag runs to the end
+        "Comment\0\2\0\0\0text"s,         // unknown compression flag
+        "Comment\0\1\0\0\0not zlib"s,     // compressed flag, data that does not inflate
+        "Comment\0\1\0\0\0\x78\x9c\x01"s, // compressed data cut short
+        ""s,
+    };
+    for (const std::string& bad : malformed) {
+        SCOPED_TRACE(testing::PrintToString(bad));
+        for (const bool beforeData : {true, false}) {
+            TPngFile file;
+            file.Header(5, 4, 8, 0).Chunk("tEXt", TextBytes("Title\0kept"s));
+            if (beforeData) file.Chunk("iTXt", TextBytes(bad));
+            file.Data(rows);
+            if (!beforeData) file.Chunk("iTXt", TextBytes(bad));
+            const auto load = Load(file.End().bytes);
+            EXPECT_EQ(load->reader.Comment(), "Title\r\nkept\r\n");
+            for (int32_t y = 0; y < 4; ++y)
+                for (int32_t x = 0; x < 5; ++x)
+                    ASSERT_EQ(load->image.GetPixel(x, y), p.At(x, y)) << x << "," << y;
+        }
+    }
+    // A length that runs past the end of the file, after the image data: the picture stays.
+    TPngFile file;
+    file.Header(5, 4, 8, 0).Data(rows);
+    PutBE32(file.bytes, 1000);
+    const std::string rest = "iTXtComment\0\0\0\0\0"s;
+    file.bytes.insert(file.bytes.end(), rest.begin(), rest.end());
+    const auto load = Load(file.bytes);
+    EXPECT_EQ(load->reader.Comment(), "");
+    EXPECT_EQ(load->image.GetPixel(4, 3), p.At(4, 3));
+}
+
+// A header too short for its fields is refused as such, not blamed on the field that happened
+// to read as zero.
+TEST(KivPNGReader, ShortHeaderIsNamed) {
+    const std::vector<uint8_t> good = Grey8File(2, 2);
+    struct TestCase {
+        const char* name;
+        std::vector<uint8_t> file;
+        const char* message;
+    };
+    std::vector<TestCase> cases;
+    for (const size_t length : {0, 5, 12}) {
+        TPngFile file;
+        std::vector<uint8_t> header(good.begin() + 16, good.begin() + 29);
+        header.resize(length);
+        file.Chunk("IHDR", header).Data(std::vector<uint8_t>(6, 0)).End();
+        cases.push_back(
+            {"length field below 13", file.bytes, "Read Header(PNG): Header too short"});
+    }
+    for (const size_t cut : {16, 17, 22, 28}) // the file ends inside the header's 13 bytes
+        cases.push_back({"file cut inside the header",
+                         {good.begin(), good.begin() + long(cut)},
+                         "Read Header(PNG): Header truncated"});
+    for (const TestCase& c : cases)
+        EXPECT_EQ(LoadError(c.file), c.message) << c.name << ", " << c.file.size() << " bytes";
+    EXPECT_EQ(LoadError(ReadFileBytes(SourcePath("tests/crashers/png/truncated-ihdr.png"))),
+              "Read Header(PNG): Header truncated");
+}
+
+// A side chunk shorter than its fields is passed over whole: reading on into the CRC and the next
+// chunk would lose the chunk framing and with it the image.
+TEST(KivPNGReader, ShortSideChunksArePassedOver) {
+    struct TestCase {
+        const char* type;
+        uint8_t colorType;
+        std::vector<uint8_t> data;
+    };
+    const TestCase cases[] = {
+        {"gAMA", 0, {0, 1, 2}}, {"sBIT", 2, {5, 6}},          {"pHYs", 0, {0, 0, 0, 1, 0}},
+        {"bKGD", 0, {7}},       {"bKGD", 2, {0, 1, 0, 2, 0}}, {"bKGD", 3, {}},
+        {"tRNS", 0, {1}},       {"tRNS", 2, {0, 1, 0, 2}},    {"tpNg", 0, {'K', 'i', 'v'}},
+    };
+    for (const TestCase& c : cases) {
+        SCOPED_TRACE(std::string(c.type) + " of colour type " + std::to_string(c.colorType));
+        const int32_t bits = c.colorType == 2 ? 24 : 8;
+        const std::vector<uint8_t> rows = RawRows(RandomPixels(3, 2, bits, 13), false);
+        auto file = [&](bool withShortChunk) {
+            TPngFile f;
+            f.Header(3, 2, 8, c.colorType);
+            if (c.colorType == 3) f.Chunk("PLTE", PaletteChunk(256));
+            if (withShortChunk) f.Chunk(c.type, c.data);
+            return f.Data(rows).End().bytes;
+        };
+        const auto load = Load(file(true));
+        const auto reference = Load(file(false));
+        ASSERT_EQ(load->image.Height(), 2);
+        for (int32_t y = 0; y < 2; ++y)
+            EXPECT_EQ(RowBytes(load->image, y), RowBytes(reference->image, y)) << "row " << y;
+        EXPECT_EQ(load->reader.Gamma(), 0);
+        EXPECT_EQ(load->reader.SignificantBits(), 0);
+        EXPECT_EQ(load->reader.PixelsPerUnitX(), 0);
+        EXPECT_EQ(load->reader.BackgroundColor(), ColorNone);
+        EXPECT_EQ(load->reader.TransparentColor(), ColorNone);
+    }
+}
+
 TEST(KivPNGReader, ImageDataSplitOverChunks) {
     const TPixels p = RandomPixels(40, 30, 8, 6);
     const std::vector<uint8_t> rows = RawRows(p, false);

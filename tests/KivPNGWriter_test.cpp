@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <random>
 
 namespace {
@@ -394,6 +395,73 @@ TEST(KivPNGWriter, AncillaryChunks) {
     ExpectPngcheckClean(file);
 }
 
+// The text Pillow, an independent reader, finds under key in file, as UTF-8; nullopt when
+// Pillow is not installed.
+std::optional<std::string> PillowText(const std::vector<uint8_t>& file, const std::string& key) {
+    static const bool installed =
+        std::system("/usr/bin/python3 -c 'import PIL' >/dev/null 2>&1") == 0;
+    if (!installed) return std::nullopt;
+    static const std::string dir = MakeTempDir();
+    WriteFileBytes(dir + "/text.png", file);
+    const std::string script = "import sys; from PIL import Image; "
+                               "sys.stdout.buffer.write(Image.open(sys.argv[1]).text[sys.argv[2]]"
+                               ".encode('utf-8'))";
+    const std::string command = "/usr/bin/python3 -c \"" + script + "\" '" + dir + "/text.png' '" +
+                                key + "' > '" + dir + "/text.out'";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    const std::vector<uint8_t> text = ReadFileBytes(dir + "/text.out");
+    return std::string(text.begin(), text.end());
+}
+
+TEST(KivPNGWriter, CommentGoesOutAsLatin1TextOrElseAsInternationalText) {
+    using namespace std::string_literals;
+    struct TestCase {
+        std::string comment;
+        std::string type, data; // the chunk and its bytes after "Comment\0"
+    };
+    const std::string japanese = "\xE3\x83\x89\xE3\x83\x83\xE3\x83\x88\xE7\xB5\xB5"; // ドット絵
+    const TestCase cases[] = {
+        {"hello", "tEXt", "hello"},
+        {"caf\xC3\xA9 \xC3\x97 2", "tEXt", "caf\xE9 \xD7 2"}, // é and ×, in Latin-1
+        {japanese, "iTXt", "\0\0\0\0"s + japanese},
+        {"caf\xC3\xA9 \xE2\x82\xAC", "iTXt", "\0\0\0\0caf\xC3\xA9 \xE2\x82\xAC"s}, // with €
+    };
+    const TDIB image = TestImage(3, 3, 8);
+    for (const TestCase& c : cases) {
+        SCOPED_TRACE(c.comment);
+        const std::vector<uint8_t> file =
+            Encode(image, [&](TKivPNGWriteStream& w) { w.Comment = c.comment; });
+        const std::vector<TPngChunk> chunks = ParsePngChunks(file);
+        EXPECT_EQ(ChunkTypes(chunks),
+                  (std::vector<std::string>{"IHDR", c.type, "tpNg", "PLTE", "IDAT", "IEND"}));
+        const TPngChunk* text = FindChunk(chunks, c.type);
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(std::string(text->Data.begin(), text->Data.end()), "Comment\0"s + c.data);
+        ExpectPngcheckClean(file);
+        if (const std::optional<std::string> seen = PillowText(file, "Comment")) {
+            EXPECT_EQ(*seen, c.comment);
+        }
+        TCustomMemoryStream in(file.data(), int64_t(file.size()));
+        TKivPNGReadStream reader;
+        TDIB decoded;
+        reader.LoadFromStream(decoded, in, 0);
+        EXPECT_EQ(reader.Comment(), "Comment\r\n" + c.comment + "\r\n");
+    }
+}
+
+TEST(KivPNGWriter, CommentThatIsNotUtf8IsRefusedBeforeAnythingIsWritten) {
+    TKivPNGWriteStream writer;
+    writer.Comment = "caf\xE9"; // Latin-1, not UTF-8
+    TMemoryStream out;
+    try {
+        writer.SaveToStream(TestImage(2, 2, 8), out);
+        ADD_FAILURE() << "saved";
+    } catch (const EKivPNG& e) {
+        EXPECT_EQ(e.Message(), "Write PNG Param: Comment is not UTF-8");
+    }
+    EXPECT_EQ(out.Size(), 0);
+}
+
 TEST(KivPNGWriter, SignificantBitsFitTheSampleDepth) {
     struct TestCase {
         int32_t bits, value;
@@ -521,6 +589,26 @@ TEST(KivPNGWriter, EncodingHookRoundTripsWithTheDecodingHook) {
         TDIB decoded;
         reader.LoadFromStream(decoded, in, 0);
         ExpectSamePixels(decoded, image);
+    }
+}
+
+// An image without pixels, however it came to be, is refused as empty and nothing is written.
+TEST(KivPNGWriter, EmptyImagesAreRefusedAsEmpty) {
+    struct TestCase {
+        int32_t width, height, bits;
+    };
+    for (const TestCase c : {TestCase{0, 0, 8}, TestCase{5, 0, 8}, TestCase{0, 5, 24}}) {
+        TDIB image = TestImage(3, 3, 8);
+        image.Resize(c.width, c.height, c.bits);
+        TMemoryStream out;
+        TKivPNGWriteStream writer;
+        try {
+            writer.SaveToStream(image, out);
+            ADD_FAILURE() << "saved " << c.width << " x " << c.height;
+        } catch (const EKivPNG& e) {
+            EXPECT_EQ(e.Message(), "Write Image (PNG): Empty Image");
+        }
+        EXPECT_EQ(out.Size(), 0) << c.width << " x " << c.height;
     }
 }
 

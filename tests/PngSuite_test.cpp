@@ -47,6 +47,15 @@ TPeerImage DecodeWithPeer(const std::vector<uint8_t>& bytes) {
     return peer;
 }
 
+// Every tEXt (ASCII in the suite) and iTXt text that libpng finds is in the comment, in UTF-8.
+void CompareTextsWithPeer(const TLibpngImage& decoded, const std::string& comment) {
+    for (const TLibpngText& text : decoded.Texts) {
+        if (text.Compression == PNG_TEXT_COMPRESSION_zTXt) continue; // not read
+        EXPECT_NE(comment.find(text.Key + "\r\n" + text.Text + "\r\n"), std::string::npos)
+            << text.Key;
+    }
+}
+
 std::string Describe(const std::string& name, uint32_t x, uint32_t y) {
     return name + " at " + std::to_string(x) + "," + std::to_string(y);
 }
@@ -185,6 +194,7 @@ TEST(PngSuite, EveryFileDecodesLikeLibpngOrFailsAsExpected) {
         const TPeerImage peer = DecodeWithPeer(bytes);
         ASSERT_EQ(peer.decoded.Error, "") << "libpng refuses a file the suite calls valid";
         CompareWithPeer(name, peer, image, mask, reader);
+        CompareTextsWithPeer(peer.decoded, reader.Comment());
         ++compared;
     }
     EXPECT_EQ(compared, int(names.size() - CorruptFiles.size()));

@@ -111,13 +111,20 @@ inline std::vector<uint8_t> InflatedImageData(const std::vector<TPngChunk>& chun
     return out;
 }
 
+// A text chunk as libpng reads it: tEXt text in Latin-1, iTXt text in UTF-8.
+struct TLibpngText {
+    int Compression; // PNG_TEXT_COMPRESSION_NONE for tEXt, PNG_ITXT_COMPRESSION_* for iTXt, ...
+    std::string Key, Text;
+};
+
 // A PNG decoded by libpng with samples unpacked to one byte each (no other transformation).
 struct TLibpngImage {
     uint32_t Width = 0, Height = 0;
     int BitDepth = 0, ColorType = 0, Interlace = 0, Channels = 0;
     std::vector<std::vector<uint8_t>> Rows;
     std::vector<png_color> Palette;
-    std::string Error; // empty when libpng decoded the file without complaint
+    std::vector<TLibpngText> Texts; // before and after the image data
+    std::string Error;              // empty when libpng decoded the file without complaint
 };
 
 inline TLibpngImage DecodeWithLibpng(const std::vector<uint8_t>& file) {
@@ -164,7 +171,15 @@ inline TLibpngImage DecodeWithLibpng(const std::vector<uint8_t>& file) {
     for (auto& row : result.Rows)
         pointers.push_back(row.data());
     png_read_image(png, pointers.data());
-    png_read_end(png, nullptr);
+    png_read_end(png, info);
+    png_textp texts = nullptr;
+    const int textCount = png_get_text(png, info, &texts, nullptr);
+    for (int i = 0; i < textCount; ++i) {
+        const png_text& t = texts[i];
+        const bool international = t.compression >= PNG_ITXT_COMPRESSION_NONE;
+        result.Texts.push_back(
+            {t.compression, t.key, {t.text, international ? t.itxt_length : t.text_length}});
+    }
     png_destroy_read_struct(&png, &info, nullptr);
     return result;
 }

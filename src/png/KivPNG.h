@@ -19,8 +19,8 @@ public:
 
     // Writer options.
     int32_t IDATSize = TKivPNGWriteStream::DefaultIDATSize; // checked when saving
-    uint8_t CompressionLevel = 1;                           // 0 none, 1 default, 2 fastest, 3 best
-    uint8_t FilterType = 1; // 0 adaptive, 1 None, 2 Sub, 3 Up, 4 Average, 5 Paeth
+    uint8_t CompressionLevel = CompressionDefault;          // a TPngCompressionLevel
+    uint8_t FilterType = FilterChoiceNone;                  // a TPngFilterChoice
     // Writer options that a load sets from the file.
     uint8_t Interlace = 0;
     bool Grayscale = false;

@@ -30,10 +30,49 @@ inline constexpr uint32_t ChunkGAMA = ChunkType("gAMA");
 inline constexpr uint32_t ChunkSBIT = ChunkType("sBIT");
 inline constexpr uint32_t ChunkPHYS = ChunkType("pHYs");
 inline constexpr uint32_t ChunkTEXT = ChunkType("tEXt");
+inline constexpr uint32_t ChunkITXT = ChunkType("iTXt");
 // The codec's private chunk: magic, a flag byte (rows went through the encoding hook), zeros.
 inline constexpr uint32_t ChunkTPNG = ChunkType("tpNg");
 inline constexpr uint32_t PrivateChunkMagic = ChunkType("Kiv3");
 inline constexpr uint32_t PrivateChunkSize = 32;
+
+// IHDR colour types. Bit ColorTypeAlphaBit adds an alpha sample to grey and RGB.
+enum TPngColorType : uint8_t {
+    ColorTypeGrey = 0,
+    ColorTypeRgb = 2,
+    ColorTypePalette = 3,
+    ColorTypeGreyAlpha = 4,
+    ColorTypeRgba = 6,
+};
+inline constexpr uint8_t ColorTypeAlphaBit = 4;
+
+// The filter type byte in front of every row of image data.
+enum TPngRowFilter : uint8_t {
+    RowFilterNone,
+    RowFilterSub,
+    RowFilterUp,
+    RowFilterAverage,
+    RowFilterPaeth,
+};
+
+// The writer's filter option: one filter type for every row, or a choice per row. The option
+// fields stay integers because codes above FilterChoicePaeth are accepted and mean None.
+enum TPngFilterChoice : uint8_t {
+    FilterChoiceAdaptive,
+    FilterChoiceNone,
+    FilterChoiceSub,
+    FilterChoiceUp,
+    FilterChoiceAverage,
+    FilterChoicePaeth,
+};
+
+// The writer's compression option; any other code means CompressionDefault.
+enum TPngCompressionLevel : uint8_t {
+    CompressionNone,
+    CompressionDefault,
+    CompressionFastest,
+    CompressionBest,
+};
 
 // Colour values: 0x00BBGGRR, or a palette index or'ed with ColorPaletteIndex, or ColorNone.
 inline constexpr int32_t ColorNone = -1;

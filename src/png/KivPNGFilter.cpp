@@ -1,12 +1,12 @@
 #include "png/KivPNGFilter.h"
 
+#include "png/KivPNGCommon.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
-
-enum : uint8_t { FilterNone, FilterSub, FilterUp, FilterAverage, FilterPaeth };
 
 // A score that makes the adaptive choice take the candidate without looking further.
 constexpr int64_t TakeAtOnce = -1;
@@ -27,22 +27,22 @@ void ApplyFilter(uint8_t type, const uint8_t* raw, const uint8_t* above, size_t 
     uint8_t* o = out + 1;
     const size_t lead = std::min(distance, length);
     switch (type) {
-    case FilterSub:
+    case RowFilterSub:
         std::memcpy(o, raw, lead);
         for (size_t i = lead; i < length; ++i)
             o[i] = uint8_t(raw[i] - raw[i - distance]);
         break;
-    case FilterUp:
+    case RowFilterUp:
         for (size_t i = 0; i < length; ++i)
             o[i] = uint8_t(raw[i] - above[i]);
         break;
-    case FilterAverage:
+    case RowFilterAverage:
         for (size_t i = 0; i < lead; ++i)
             o[i] = uint8_t(raw[i] - (above[i] >> 1));
         for (size_t i = lead; i < length; ++i)
             o[i] = uint8_t(raw[i] - ((raw[i - distance] + above[i]) >> 1));
         break;
-    case FilterPaeth:
+    case RowFilterPaeth:
         for (size_t i = 0; i < lead; ++i)
             o[i] = uint8_t(raw[i] - above[i]);
         for (size_t i = lead; i < length; ++i)
@@ -83,13 +83,13 @@ int64_t Score(const uint8_t* candidate, size_t n, int32_t pngBitsPerPixel, uint3
 const uint8_t* ChooseAdaptive(uint8_t* row, const uint8_t* previous, size_t rowLength,
                               size_t distance, int32_t pngBitsPerPixel, int32_t sourceBitsPerPixel,
                               uint8_t* best, uint8_t* scratch, uint32_t* counters) {
-    row[0] = FilterNone;
+    row[0] = RowFilterNone;
     int64_t bestScore = Score(row, rowLength, pngBitsPerPixel, counters);
     if (bestScore == TakeAtOnce || sourceBitsPerPixel == 4) return row;
     if (sourceBitsPerPixel == 1 || sourceBitsPerPixel == 8) bestScore *= 2;
     const uint8_t* chosen = row;
     const size_t length = rowLength - 1;
-    for (uint8_t type : {FilterSub, FilterUp, FilterAverage, FilterPaeth}) {
+    for (uint8_t type : {RowFilterSub, RowFilterUp, RowFilterAverage, RowFilterPaeth}) {
         ApplyFilter(type, row + 1, previous + 1, length, distance, scratch);
         const int64_t score = Score(scratch, rowLength, pngBitsPerPixel, counters);
         if (score == TakeAtOnce) return scratch;
@@ -109,14 +109,15 @@ const uint8_t* ChooseFilter(uint8_t* row, const uint8_t* previous, size_t rowLen
                             int32_t filterChoice, uint8_t* best, uint8_t* scratch,
                             uint32_t* counters) {
     const size_t distance = size_t(std::max(pngBitsPerPixel + 7, 8) / 8);
-    if (filterChoice == 0)
+    if (filterChoice == FilterChoiceAdaptive)
         return ChooseAdaptive(row, previous, rowLength, distance, pngBitsPerPixel,
                               sourceBitsPerPixel, best, scratch, counters);
-    if (filterChoice < 2 || filterChoice > 5 || rowLength == 0) {
-        row[0] = FilterNone;
+    if (filterChoice < FilterChoiceSub || filterChoice > FilterChoicePaeth || rowLength == 0) {
+        row[0] = RowFilterNone;
         return row;
     }
-    const auto type = uint8_t(filterChoice - 1);
+    // Each single-filter choice is one above the filter type it writes.
+    const auto type = uint8_t(filterChoice - FilterChoiceSub + RowFilterSub);
     ApplyFilter(type, row + 1, previous + 1, rowLength - 1, distance, best);
     return best;
 }

@@ -6,12 +6,12 @@
 // pngBitsPerPixel: bits per pixel of the PNG row; byte distance (pngBitsPerPixel + 7) / 8.
 // sourceBitsPerPixel: bit count of the image being written (the adaptive choice treats 1, 4
 //            and 8 bits specially).
-// filterChoice: 0 adaptive, 1 None, 2 Sub, 3 Up, 4 Average, 5 Paeth; above 5 counts as None.
+// filterChoice: a TPngFilterChoice; codes above FilterChoicePaeth count as None.
 // best, scratch: candidate buffers of at least rowLength bytes each; counters: 256 counters
 //            for scoring candidates.
 //
 // Returns the chosen row, filter type in byte 0 and the filtered data after it: row itself
-// (with row[0] = 0) for None, else best or scratch. Only row[0] of row may be changed.
+// (with row[0] = RowFilterNone) for None, else best or scratch. Only row[0] of row may be changed.
 #pragma once
 
 #include <cstddef>

@@ -1,6 +1,8 @@
 #include "png/KivPNGReader.h"
 
+#include "base/ByteOrder.h"
 #include "image/DIB.h"
+#include "png/KivPNGText.h"
 
 #include <algorithm>
 #include <cstring>
@@ -17,6 +19,9 @@ namespace {
 constexpr uint32_t SeenIHDR = 1, ImageDone = 2, SeenIEND = 4, SeenPLTE = 8, SeenPrivate = 16;
 
 constexpr const char* ReadErrorText = "Read Image (PNG): Read Error";
+
+// IHDR data: width, height, bit depth, colour type, compression, filter and interlace method.
+constexpr int64_t HeaderSize = 13;
 
 // Deflate turns one compressed byte into at most 1032 bytes (a 258-byte match in two bits).
 constexpr int64_t MaxInflateRatio = 1032;
@@ -103,7 +108,7 @@ void ScatterPixels(const uint8_t* src, size_t count, int32_t bitsPerPixel, int32
 }
 
 int32_t ImageBitsFor(int32_t colorType, int32_t depth, bool alpha) {
-    if (colorType == 2) return 24;
+    if (colorType == ColorTypeRgb) return 24;
     if (alpha || depth == 16) return 8;
     return depth == 2 ? 4 : depth;
 }
@@ -160,51 +165,79 @@ void TKivPNGReadStream::ReadChunks() {
         chunkLeft_ = ReadLong();
         const uint32_t type = ReadLong();
         if (endOfData_ || aborted_) break;
-        const bool headerSeen = (chunkFlags_ & SeenIHDR) != 0;
-        const bool beforeData = headerSeen && (chunkFlags_ & ImageDone) == 0;
-        const bool beforePalette = beforeData && (chunkFlags_ & SeenPLTE) == 0;
-        switch (type) {
-        case ChunkIHDR:
-            ReadHeader();
-            break;
-        case ChunkPLTE:
-            if (beforePalette) ReadPalette();
-            break;
-        case ChunkTRNS:
-            if (beforeData && !alpha_) ReadTransparency();
-            break;
-        case ChunkBKGD:
-            if (beforeData) ReadBackground();
-            break;
-        case ChunkGAMA:
-            if (beforePalette) {
-                gamma_ = ReadLong() / 100000.0;
-                ChunkConsumed(4);
-            }
-            break;
-        case ChunkSBIT:
-            if (beforePalette && (colorType_ == 2 || colorType_ == 3)) ReadSignificantBits();
-            break;
-        case ChunkPHYS:
-            if (beforeData) ReadPhysicalSize();
-            break;
-        case ChunkTEXT:
-            ReadText();
-            break;
-        case ChunkTPNG:
-            if (beforeData && (chunkFlags_ & SeenPrivate) == 0) ReadPrivateChunk();
-            break;
-        case ChunkIDAT:
-            if ((chunkFlags_ & ImageDone) == 0) ReadImageData();
-            break;
-        case ChunkIEND:
-            chunkFlags_ |= SeenIEND;
-            break;
-        default:
-            break;
-        }
+        // A side chunk too short for its fields is passed over whole: reading on into its CRC
+        // and the next chunk would lose the chunk framing.
+        if (chunkLeft_ >= FieldBytes(type)) ReadChunk(type);
         if (chunkLeft_ > 0) SkipBytes(chunkLeft_);
         ReadLong(); // the CRC is not checked
+    }
+}
+
+int64_t TKivPNGReadStream::FieldBytes(uint32_t type) const {
+    const bool palette = colorType_ == ColorTypePalette;
+    const int64_t sampleColor = colorType_ == ColorTypeGrey ? 2 : 6;
+    switch (type) {
+    case ChunkTRNS: // palette alpha may have any length
+        return palette ? 0 : sampleColor;
+    case ChunkBKGD:
+        return palette ? 1 : sampleColor;
+    case ChunkGAMA:
+    case ChunkTPNG:
+        return 4;
+    case ChunkSBIT:
+        return alpha_ ? 4 : 3;
+    case ChunkPHYS:
+        return 9;
+    default:
+        return 0;
+    }
+}
+
+void TKivPNGReadStream::ReadChunk(uint32_t type) {
+    const bool headerSeen = (chunkFlags_ & SeenIHDR) != 0;
+    const bool beforeData = headerSeen && (chunkFlags_ & ImageDone) == 0;
+    const bool beforePalette = beforeData && (chunkFlags_ & SeenPLTE) == 0;
+    switch (type) {
+    case ChunkIHDR:
+        ReadHeader();
+        break;
+    case ChunkPLTE:
+        if (beforePalette) ReadPalette();
+        break;
+    case ChunkTRNS:
+        if (beforeData && !alpha_) ReadTransparency();
+        break;
+    case ChunkBKGD:
+        if (beforeData) ReadBackground();
+        break;
+    case ChunkGAMA:
+        if (beforePalette) {
+            gamma_ = ReadLong() / 100000.0;
+            ChunkConsumed(4);
+        }
+        break;
+    case ChunkSBIT:
+        if (beforePalette && (colorType_ == ColorTypeRgb || colorType_ == ColorTypePalette))
+            ReadSignificantBits();
+        break;
+    case ChunkPHYS:
+        if (beforeData) ReadPhysicalSize();
+        break;
+    case ChunkTEXT:
+    case ChunkITXT:
+        ReadText(type == ChunkITXT);
+        break;
+    case ChunkTPNG:
+        if (beforeData && (chunkFlags_ & SeenPrivate) == 0) ReadPrivateChunk();
+        break;
+    case ChunkIDAT:
+        if ((chunkFlags_ & ImageDone) == 0) ReadImageData();
+        break;
+    case ChunkIEND:
+        chunkFlags_ |= SeenIEND;
+        break;
+    default:
+        break;
     }
 }
 
@@ -215,6 +248,7 @@ void TKivPNGReadStream::ChunkConsumed(int64_t bytes) {
 
 void TKivPNGReadStream::ReadHeader() {
     if (chunkFlags_ & SeenIHDR) throw EKivPNG("Read Header(PNG): appear two IHDR");
+    if (chunkLeft_ < HeaderSize) throw EKivPNG("Read Header(PNG): Header too short");
     const uint32_t width = ReadLong();
     const uint32_t height = ReadLong();
     bitDepth_ = ReadByte();
@@ -222,18 +256,20 @@ void TKivPNGReadStream::ReadHeader() {
     const uint8_t compression = ReadByte();
     const uint8_t filter = ReadByte();
     const uint8_t interlace = ReadByte();
-    ChunkConsumed(13);
+    if (endOfData_) throw EKivPNG("Read Header(PNG): Header truncated");
+    ChunkConsumed(HeaderSize);
 
-    if (colorType == 1 || colorType == 5 || colorType == 7) {
+    if (colorType != ColorTypeGrey && colorType != ColorTypeRgb && colorType != ColorTypePalette &&
+        colorType != ColorTypeGreyAlpha && colorType != ColorTypeRgba) {
         throw EKivPNG("Read Header(PNG): Error ColorType");
     }
-    if (colorType & 4) {
+    if (colorType & ColorTypeAlphaBit) {
         alpha_ = true;
-        colorType &= 3;
+        colorType &= ~ColorTypeAlphaBit;
     }
     const int32_t depth = bitDepth_;
     switch (colorType) {
-    case 0:
+    case ColorTypeGrey:
         if (depth != 1 && depth != 2 && depth != 4 && depth != 8 && depth != 16) {
             throw EKivPNG("Read Header(PNG): Error Bitdepth");
         }
@@ -242,12 +278,12 @@ void TKivPNGReadStream::ReadHeader() {
         colorBits_ = depth;
         fileBitsPerPixel_ = alpha_ ? 2 * depth : depth;
         break;
-    case 2:
+    case ColorTypeRgb:
         if (depth != 8 && depth != 16) throw EKivPNG("Read Header(PNG): Error BitDepth");
         colorBits_ = 3 * depth;
         fileBitsPerPixel_ = alpha_ ? 4 * depth : 3 * depth;
         break;
-    default: // 3
+    default: // ColorTypePalette
         if (depth != 1 && depth != 2 && depth != 4 && depth != 8) {
             throw EKivPNG("Read Header(PNG): Error BitDepth");
         }
@@ -273,7 +309,7 @@ void TKivPNGReadStream::ReadHeader() {
     width_ = int32_t(width);
     height_ = int32_t(height);
 
-    if (colorType == 2) {
+    if (colorType == ColorTypeRgb) {
         rowFormat_ = depth == 8 ? (alpha_ ? TRowFormat::Rgba8 : TRowFormat::Rgb8)
                                 : (alpha_ ? TRowFormat::Rgba16 : TRowFormat::Rgb16);
     } else if (alpha_) {
@@ -309,7 +345,7 @@ uint32_t SampleByte(uint16_t sample, bool wide) {
 } // namespace
 
 int32_t TKivPNGReadStream::ReadSampleColor() {
-    if (colorType_ == 0) {
+    if (colorType_ == ColorTypeGrey) {
         const uint32_t grey = SampleByte(ReadWord(), colorBits_ > 8);
         ChunkConsumed(2);
         return int32_t(grey * 0x010101u);
@@ -323,7 +359,7 @@ int32_t TKivPNGReadStream::ReadSampleColor() {
 }
 
 void TKivPNGReadStream::ReadTransparency() {
-    if (colorType_ != 3) {
+    if (colorType_ != ColorTypePalette) {
         transparentColor_ = ReadSampleColor();
     } else if (chunkFlags_ & SeenPLTE) {
         // An empty read (empty chunk, no palette entries) raises the abort flag: loading stops.
@@ -335,7 +371,7 @@ void TKivPNGReadStream::ReadTransparency() {
 }
 
 void TKivPNGReadStream::ReadBackground() {
-    if (colorType_ != 3) {
+    if (colorType_ != ColorTypePalette) {
         backgroundColor_ = ReadSampleColor();
     } else {
         backgroundColor_ = ColorPaletteIndex | ReadByte();
@@ -357,7 +393,7 @@ void TKivPNGReadStream::ReadPhysicalSize() {
     ChunkConsumed(9);
 }
 
-void TKivPNGReadStream::ReadText() {
+void TKivPNGReadStream::ReadText(bool international) {
     std::string bytes;
     const int64_t length = std::max<int64_t>(chunkLeft_, 0);
     if (length > Remaining()) { // a length the data cannot hold: no buffer for it
@@ -369,12 +405,13 @@ void TKivPNGReadStream::ReadText() {
         ReadBlock(bytes.data(), length);
         if (endOfData_ || aborted_) return;
     }
-    const size_t zero = bytes.find('\0');
-    const std::string keyword = bytes.substr(0, zero);
-    const std::string text = zero == std::string::npos ? std::string() : bytes.substr(zero + 1);
-    if (!comment_.empty()) comment_ += "\r\n";
-    comment_ += keyword + "\r\n" + text + "\r\n";
     ChunkConsumed(length);
+    // Malformed international text is passed over; it never stops the load.
+    const std::optional<TPngText> text =
+        international ? ParseInternationalText(bytes) : ParseLatin1Text(bytes);
+    if (!text) return;
+    if (!comment_.empty()) comment_ += "\r\n";
+    comment_ += text->Keyword + "\r\n" + text->Text + "\r\n";
 }
 
 void TKivPNGReadStream::ReadPrivateChunk() {
@@ -399,10 +436,8 @@ bool TKivPNGReadStream::NextDataChunk() {
 bool TKivPNGReadStream::NextDataChunkAtHand() {
     const uint8_t* next = Peek(12); // CRC, length, type
     if (next == nullptr) return false;
-    const uint32_t length =
-        uint32_t(next[4]) << 24 | uint32_t(next[5]) << 16 | uint32_t(next[6]) << 8 | next[7];
-    const uint32_t type =
-        uint32_t(next[8]) << 24 | uint32_t(next[9]) << 16 | uint32_t(next[10]) << 8 | next[11];
+    const uint32_t length = LoadBE32(next + 4);
+    const uint32_t type = LoadBE32(next + 8);
     if (type != ChunkIDAT || length == 0) return false;
     SkipBytes(12);
     chunkLeft_ = length;
@@ -437,7 +472,7 @@ int TKivPNGReadStream::FillInput() {
 }
 
 void TKivPNGReadStream::PrepareImage() {
-    if (colorType_ == 0 && imageBitsPerPixel_ <= 8 && paletteCount_ == 0) {
+    if (colorType_ == ColorTypeGrey && imageBitsPerPixel_ <= 8 && paletteCount_ == 0) {
         const int32_t depth = std::min(bitDepth_, 8);
         const int32_t entries = 1 << depth;
         const int32_t step = 255 / (entries - 1);

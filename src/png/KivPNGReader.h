@@ -65,6 +65,9 @@ private:
     };
 
     void ReadChunks();
+    // Data bytes that a chunk of type needs for its fields (0: any length will do).
+    int64_t FieldBytes(uint32_t type) const;
+    void ReadChunk(uint32_t type);
     void ReadHeader();
     void ReadPalette();
     void ReadTransparency();
@@ -73,7 +76,8 @@ private:
     int32_t ReadSampleColor();
     void ReadSignificantBits();
     void ReadPhysicalSize();
-    void ReadText();
+    // tEXt, or iTXt when international; appends keyword and text (UTF-8) to the comment.
+    void ReadText(bool international);
     void ReadPrivateChunk();
     void ReadImageData();
     void ReadPass(const TPngPass& pass, int32_t passWidth, int32_t passHeight, int32_t& rowNumber);
@@ -87,7 +91,7 @@ private:
     bool NextDataChunkAtHand();
     void ChunkConsumed(int64_t bytes);
 
-    int32_t colorType_ = -1;
+    int32_t colorType_ = -1; // a TPngColorType without the alpha bit; -1 before IHDR
     int32_t bitDepth_ = 0;
     bool alpha_ = false;
     bool grey_ = false;

@@ -1,5 +1,6 @@
 #include "png/KivPNGWriter.h"
 
+#include "base/ByteOrder.h"
 #include "image/DIB.h"
 
 #include <zlib.h>
@@ -13,30 +14,17 @@
 
 namespace {
 
-constexpr int32_t ColorTypeGrey = 0, ColorTypeRgb = 2, ColorTypePalette = 3, ColorTypeGreyAlpha = 4,
-                  ColorTypeRgba = 6;
-
 int ZlibLevel(int32_t compressionLevel) {
     switch (compressionLevel) {
-    case 0:
+    case CompressionNone:
         return Z_NO_COMPRESSION;
-    case 2:
+    case CompressionFastest:
         return Z_BEST_SPEED;
-    case 3:
+    case CompressionBest:
         return Z_BEST_COMPRESSION;
     default:
         return Z_DEFAULT_COMPRESSION;
     }
-}
-
-void PutBE16(uint8_t* out, uint32_t v) {
-    out[0] = uint8_t(v >> 8);
-    out[1] = uint8_t(v);
-}
-
-void PutBE32(uint8_t* out, uint32_t v) {
-    PutBE16(out, v >> 16);
-    PutBE16(out + 2, v);
 }
 
 struct TRgb {
@@ -88,7 +76,7 @@ void TKivPNGWriteStream::SetIDATSize(int32_t size) {
 
 void TKivPNGWriteStream::WriteChunk(uint32_t type, const uint8_t* data, uint32_t length) {
     uint8_t typeBytes[4];
-    PutBE32(typeBytes, type);
+    StoreBE32(typeBytes, type);
     uLong crc = crc32(crc32(0, nullptr, 0), typeBytes, 4);
     WriteLong(length);
     WriteLong(type);
@@ -104,7 +92,8 @@ void TKivPNGWriteStream::ChooseFormat() {
     sourceBits_ = image.BitCount();
     const bool supported = sourceBits_ == 1 || sourceBits_ == 4 || sourceBits_ == 8 ||
                            sourceBits_ == 24 || sourceBits_ == 32;
-    if (image.IsEmpty() || !supported)
+    if (image.IsEmpty()) throw EKivPNG("Write Image (PNG): Empty Image");
+    if (!supported)
         throw EKivPNG("Write Image (PNG): Not Supported Image (" + std::to_string(sourceBits_) +
                       " bits, " + std::to_string(image.Width()) + " x " +
                       std::to_string(image.Height()) + ")");
@@ -138,8 +127,8 @@ void TKivPNGWriteStream::ChooseFormat() {
 
 void TKivPNGWriteStream::WriteHeader() {
     uint8_t data[13];
-    PutBE32(data, uint32_t(sourceDib_->Width()));
-    PutBE32(data + 4, uint32_t(sourceDib_->Height()));
+    StoreBE32(data, uint32_t(sourceDib_->Width()));
+    StoreBE32(data + 4, uint32_t(sourceDib_->Height()));
     data[8] = uint8_t(bitDepth_);
     data[9] = uint8_t(colorType_);
     data[10] = 0; // deflate
@@ -148,17 +137,21 @@ void TKivPNGWriteStream::WriteHeader() {
     WriteChunk(ChunkIHDR, data, sizeof data);
 }
 
-void TKivPNGWriteStream::WriteText() {
+void TKivPNGWriteStream::PrepareText() {
+    textChunk_.reset();
     if (Comment.empty()) return;
-    static constexpr char keyword[] = "Comment"; // with its terminating zero byte
-    std::vector<uint8_t> data(keyword, keyword + sizeof keyword);
-    data.insert(data.end(), Comment.begin(), Comment.end());
-    WriteChunk(ChunkTEXT, data.data(), uint32_t(data.size()));
+    textChunk_ = TextChunkFor("Comment", Comment);
+    if (!textChunk_) throw EKivPNG("Write PNG Param: Comment is not UTF-8");
+}
+
+void TKivPNGWriteStream::WriteText() {
+    if (textChunk_)
+        WriteChunk(textChunk_->Type, textChunk_->Data.data(), uint32_t(textChunk_->Data.size()));
 }
 
 void TKivPNGWriteStream::WritePrivateChunk() {
     uint8_t data[PrivateChunkSize] = {};
-    PutBE32(data, PrivateChunkMagic);
+    StoreBE32(data, PrivateChunkMagic);
     data[4] = EncodeHookActive() ? 1 : 0;
     WriteChunk(ChunkTPNG, data, sizeof data);
 }
@@ -167,7 +160,7 @@ void TKivPNGWriteStream::WriteGamma() {
     if (!(Gamma > 0)) return;
     uint8_t data[4];
     const double scaled = std::min(Gamma * 100000, double(std::numeric_limits<uint32_t>::max()));
-    PutBE32(data, uint32_t(scaled));
+    StoreBE32(data, uint32_t(scaled));
     WriteChunk(ChunkGAMA, data, sizeof data);
 }
 
@@ -203,13 +196,13 @@ void TKivPNGWriteStream::WriteBackground() {
     const uint32_t index = uint32_t(BackgroundColor) & 0xFF;
     if (filePaletteCount_ == 0) {
         const TRgb c = ColorOf(BackgroundColor, palette);
-        PutBE16(data, c.Red);
-        PutBE16(data + 2, c.Green);
-        PutBE16(data + 4, c.Blue);
+        StoreBE16(data, c.Red);
+        StoreBE16(data + 2, c.Green);
+        StoreBE16(data + 4, c.Blue);
         WriteChunk(ChunkBKGD, data, 6);
     } else if (grey_) {
-        PutBE16(data,
-                NearestIndex(ColorOf(BackgroundColor, palette), filePalette_, filePaletteCount_));
+        StoreBE16(data,
+                  NearestIndex(ColorOf(BackgroundColor, palette), filePalette_, filePaletteCount_));
         WriteChunk(ChunkBKGD, data, 2);
     } else {
         // An entry named by index stays that entry, even when another one has its colour.
@@ -231,8 +224,8 @@ void TKivPNGWriteStream::WritePhysicalSize() {
         unit = 1;
     }
     uint8_t data[9];
-    PutBE32(data, x);
-    PutBE32(data + 4, y);
+    StoreBE32(data, x);
+    StoreBE32(data + 4, y);
     data[8] = unit;
     WriteChunk(ChunkPHYS, data, sizeof data);
 }
@@ -334,7 +327,9 @@ void TKivPNGWriteStream::WriteImageData() {
 }
 
 void TKivPNGWriteStream::EncodeImage() {
+    // Everything that can refuse the save does so before the first byte is written.
     ChooseFormat();
+    PrepareText();
     ProgressStart();
     ProgressPhase(1, 10, 30);
     WriteBlock(PngSignature.data(), PngSignature.size());

@@ -6,11 +6,13 @@
 
 #include "image/DIB.h"
 #include "png/KivPNGCommon.h"
+#include "png/KivPNGText.h"
 #include "png/KivStream.h"
 #include "png/KivZLIB.h"
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 class TDIB;
@@ -35,11 +37,11 @@ public:
     int32_t IDATSize() const { return idatSize_; }
 
     // Options, set before SaveToStream.
-    int32_t CompressionLevel = 1; // 0 none, 1 zlib's default, 2 fastest, 3 best
-    int32_t FilterType = 1;       // 0 adaptive, 1 None, 2 Sub, 3 Up, 4 Average, 5 Paeth
-    int32_t Interlace = 0;        // non-zero writes Adam7
-    bool Grayscale = false;       // 1-, 4- and 8-bit indices written as grey samples
-    std::string Comment;          // tEXt "Comment" when not empty
+    int32_t CompressionLevel = CompressionDefault; // a TPngCompressionLevel
+    int32_t FilterType = FilterChoiceNone;         // a TPngFilterChoice
+    int32_t Interlace = 0;                         // non-zero writes Adam7
+    bool Grayscale = false; // 1-, 4- and 8-bit indices written as grey samples
+    std::string Comment;    // UTF-8; "Comment" in tEXt (Latin-1) or else iTXt, when not empty
     int32_t BackgroundColor = ColorNone;
     double Gamma = 0;            // gAMA when above 0
     int32_t SignificantBits = 0; // sBIT bytes red, green, blue, alpha (low to high)
@@ -56,6 +58,7 @@ private:
     void ChooseFormat();
     void WriteChunk(uint32_t type, const uint8_t* data, uint32_t length);
     void WriteHeader();
+    void PrepareText();
     void WriteText();
     void WritePrivateChunk();
     void WriteGamma();
@@ -78,5 +81,6 @@ private:
     bool alpha_ = false; // an alpha channel is written from Mask
     TPalette filePalette_{};
     int32_t filePaletteCount_ = 0; // entries of filePalette_ that the file's samples can address
+    std::optional<TPngTextChunk> textChunk_; // the comment's chunk, when there is a comment
     DeflateAdapter deflate_;
 };

@@ -1,5 +1,6 @@
 #include "png/KivStream.h"
 
+#include "base/ByteOrder.h"
 #include "base/Exceptions.h"
 #include "base/ScopedValue.h"
 #include "base/Stream.h"
@@ -137,13 +138,13 @@ uint8_t TKivCustomReadStream::ReadByte() {
 uint16_t TKivCustomReadStream::ReadWord() {
     uint8_t bytes[2] = {};
     ReadBlock(bytes, 2);
-    return static_cast<uint16_t>(bytes[0] << 8 | bytes[1]);
+    return LoadBE16(bytes);
 }
 
 uint32_t TKivCustomReadStream::ReadLong() {
     uint8_t bytes[4] = {};
     ReadBlock(bytes, 4);
-    return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | bytes[3];
+    return LoadBE32(bytes);
 }
 
 void TKivCustomReadStream::ReadBlock(void* destination, int64_t count) {
@@ -286,11 +287,7 @@ void TKivCustomWriteStream::WriteBlock(const void* source, int64_t count) {
 
 void TKivCustomWriteStream::WriteLong(uint32_t value) {
     if (inBuffer_ + 4 > BufferSize - 1) FlushBuffer();
-    uint8_t* out = buffer_.data() + inBuffer_;
-    out[0] = static_cast<uint8_t>(value >> 24);
-    out[1] = static_cast<uint8_t>(value >> 16);
-    out[2] = static_cast<uint8_t>(value >> 8);
-    out[3] = static_cast<uint8_t>(value);
+    StoreBE32(buffer_.data() + inBuffer_, value);
     inBuffer_ += 4;
 }
 

@@ -1,5 +1,7 @@
 #include "png/KivUnfilter.h"
 
+#include "png/KivPNGCommon.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -153,19 +155,19 @@ using TFilters =
 template <size_t Bpp>
 bool UnfilterWith(uint8_t type, uint8_t* data, const uint8_t* above, size_t n) {
     switch (type) {
-    case 0:
+    case RowFilterNone:
         return true;
-    case 1:
+    case RowFilterSub:
         TFilters<Bpp>::Sub(data, n);
         return true;
-    case 2:
+    case RowFilterUp:
         for (size_t i = 0; i < n; ++i)
             data[i] = uint8_t(data[i] + above[i]);
         return true;
-    case 3:
+    case RowFilterAverage:
         TFilters<Bpp>::Average(data, above, n);
         return true;
-    case 4:
+    case RowFilterPaeth:
         TFilters<Bpp>::PaethRow(data, above, n);
         return true;
     default:

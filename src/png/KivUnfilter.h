@@ -6,5 +6,6 @@
 
 // Reverses filter type `type` on one row in place. data and above (the unfiltered row above,
 // all zero for a pass's first row) hold n bytes, a multiple of the byte distance bpp (1, 2, 3,
-// 4, 6 or 8). false for a filter type above 4 or a row that does not hold whole pixels.
+// 4, 6 or 8). false for a filter type above RowFilterPaeth or a row that does not hold whole
+// pixels.
 bool Unfilter(uint8_t type, uint8_t* data, const uint8_t* above, size_t n, size_t bpp);

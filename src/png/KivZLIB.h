@@ -4,6 +4,8 @@
 // follows. Results follow zlib: 0 or positive for success, negative for failure.
 #pragma once
 
+#include "png/KivPNGCommon.h"
+
 #include <zlib.h>
 
 #include <array>
@@ -56,7 +58,8 @@ public:
     // all zero. The rows are inflated in batches of many rows, which keeps zlib on its fast path.
     void BeginPass(int32_t rowCount);
     // Reads the pass's next row and unfilters it; Row() then points at it (byte 0 is the filter
-    // type). 0, or negative on failure (read error, filter type above 4, no rows left).
+    // type). 0, or negative on failure (read error, filter type above RowFilterPaeth, no rows
+    // left).
     int ReadRow();
     // The row ReadRow produced; valid until the next ReadRow or BeginPass.
     uint8_t* Row() const { return row_; }
@@ -108,11 +111,11 @@ public:
     void End();
 
     DrainCallback Drain;
-    int32_t RowLength = 0;          // filter byte included
-    int32_t BitsPerPixel = 0;       // of the PNG rows
-    int32_t FilterChoice = 1;       // 0 adaptive, 1 None, 2 Sub, 3 Up, 4 Average, 5 Paeth
-    int32_t SourceBitsPerPixel = 8; // of the image being written
-    TKivRowPair Rows;               // raw rows; byte 0 of each is room for the filter type
+    int32_t RowLength = 0;                   // filter byte included
+    int32_t BitsPerPixel = 0;                // of the PNG rows
+    int32_t FilterChoice = FilterChoiceNone; // a TPngFilterChoice
+    int32_t SourceBitsPerPixel = 8;          // of the image being written
+    TKivRowPair Rows;                        // raw rows; byte 0 of each is room for the filter type
     // Candidate rows for the filter choice, each at least RowLength bytes.
     std::vector<uint8_t> BestCandidate, ScratchCandidate;
     std::array<uint32_t, 256> Counters{};

@@ -49,9 +49,11 @@ void Load(TDIB& image, TStream& stream) {
 void Save(const TDIB& image, TStream& stream, const TOptions& options) {
     TKivPNG png;
     png.Assign(&image);
-    png.FilterType =
-        Choice(options, "filter", {"adaptive", "none", "sub", "up", "average", "paeth"}, 1);
-    png.CompressionLevel = Choice(options, "level", {"none", "default", "fastest", "best"}, 1);
+    // The names in the order of the codec's codes.
+    png.FilterType = Choice(
+        options, "filter", {"adaptive", "none", "sub", "up", "average", "paeth"}, FilterChoiceNone);
+    png.CompressionLevel =
+        Choice(options, "level", {"none", "default", "fastest", "best"}, CompressionDefault);
     png.Interlace = options.count("interlace") ? 1 : 0;
     png.Grayscale = options.count("grey") != 0;
     png.IDATSize = Number(options, "idat-size", png.IDATSize);
