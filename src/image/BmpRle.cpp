@@ -1,5 +1,7 @@
 #include "image/BmpRle.h"
 
+#include "image/PixelFormat.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -10,8 +12,7 @@ namespace {
 class TRleTarget {
 public:
     TRleTarget(int bitCount, uint8_t* pixels, int32_t width, int32_t height, int32_t stride)
-        : fourBit_(bitCount == 4), pixels_(pixels), width_(width), height_(height),
-          stride_(stride) {}
+        : bitCount_(bitCount), pixels_(pixels), width_(width), height_(height), stride_(stride) {}
 
     bool Finished() const { return y_ >= height_; }
     void NextLine() {
@@ -23,32 +24,18 @@ public:
         y_ += dy;
     }
     void Put(uint8_t index) {
-        if (x_ < width_ && y_ < height_) {
-            uint8_t* row = pixels_ + y_ * stride_;
-            if (!fourBit_) {
-                row[x_] = index;
-            } else if (x_ % 2 == 0) {
-                row[x_ / 2] = static_cast<uint8_t>((row[x_ / 2] & 0x0F) | (index << 4));
-            } else {
-                row[x_ / 2] = static_cast<uint8_t>((row[x_ / 2] & 0xF0) | (index & 0x0F));
-            }
-        }
+        if (x_ < width_ && y_ < height_)
+            SetPackedPixel(pixels_ + y_ * stride_, bitCount_, size_t(x_), index);
         ++x_;
     }
 
 private:
-    bool fourBit_;
+    int bitCount_;
     uint8_t* pixels_;
     int64_t width_, height_, stride_;
     // 64 bits: deltas of up to 255 per item cannot overflow for any data size that fits memory.
     int64_t x_ = 0, y_ = 0;
 };
-
-// Pixel i of packed bytes: a whole byte, or for 4 bits the high nibble first.
-uint8_t PixelOf(const uint8_t* bytes, size_t i, bool fourBit) {
-    if (!fourBit) return bytes[i];
-    return i % 2 == 0 ? bytes[i / 2] >> 4 : bytes[i / 2] & 0x0F;
-}
 
 } // namespace
 
@@ -64,7 +51,7 @@ void ExpandBmpRle(const uint8_t* data, size_t size, int bitCount, uint8_t* pixel
         if (first > 0) {
             // An encoded run; RLE4 alternates the two nibbles, high first.
             for (size_t i = 0; i < first; ++i)
-                target.Put(PixelOf(&second, fourBit ? i % 2 : 0, fourBit));
+                target.Put(uint8_t(PackedPixel(&second, bitCount, fourBit ? i % 2 : 0)));
         } else if (second == 0) {
             target.NextLine();
         } else if (second == 1) {
@@ -80,7 +67,7 @@ void ExpandBmpRle(const uint8_t* data, size_t size, int bitCount, uint8_t* pixel
             const size_t available = std::min(bytes, size - p);
             const size_t count = std::min<size_t>(second, fourBit ? available * 2 : available);
             for (size_t i = 0; i < count; ++i)
-                target.Put(PixelOf(data + p, i, fourBit));
+                target.Put(uint8_t(PackedPixel(data + p, bitCount, i)));
             p += bytes + (bytes & 1);
         }
     }

@@ -1,10 +1,12 @@
 // Reading and writing BMP files. The storage of a TDIB already holds the BMP header block and the
 // pixel rows in file order, so writing is two plain copies and reading fills a fresh storage that
 // the image adopts only once the whole file has been read.
+#include "base/ByteOrder.h"
 #include "base/Exceptions.h"
 #include "base/Stream.h"
 #include "image/BmpRle.h"
 #include "image/DIB.h"
+#include "image/PixelFormat.h"
 
 #include <bit>
 #include <cstdlib>
@@ -31,22 +33,6 @@ enum : uint32_t { kCompressNone = 0, kCompressRle8 = 1, kCompressRle4 = 2, kComp
 constexpr uint64_t kRleFreeExpansion = 64u << 20;
 constexpr uint64_t kRleMaxRatio = 1024;
 
-uint16_t Le16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-uint32_t Le32(const uint8_t* p) {
-    return Le16(p) | static_cast<uint32_t>(Le16(p + 2)) << 16;
-}
-
-void PutLe16(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-void PutLe32(uint8_t* p, uint32_t v) {
-    PutLe16(p, v);
-    PutLe16(p + 2, v >> 16);
-}
-
 // The fields of either info header that the reader uses.
 struct TBmpInfo {
     bool Os2 = false;
@@ -64,17 +50,17 @@ TBmpInfo ReadInfoHeader(TStream& stream, uint32_t headerSize) {
     if (headerSize == kCoreHeaderSize) {
         stream.ReadBuffer(h, 8);
         info.Os2 = true;
-        info.Width = Le16(h);
-        info.Height = Le16(h + 2);
-        info.BitCount = Le16(h + 6);
+        info.Width = LoadLE16(h);
+        info.Height = LoadLE16(h + 2);
+        info.BitCount = LoadLE16(h + 6);
     } else if (headerSize == kInfoHeaderSize) {
         stream.ReadBuffer(h, sizeof h);
-        info.Width = static_cast<int32_t>(Le32(h));
-        info.Height = static_cast<int32_t>(Le32(h + 4));
-        info.BitCount = Le16(h + 10);
-        info.Compression = Le32(h + 12);
-        info.ImageSize = Le32(h + 16);
-        info.ColorsUsed = Le32(h + 28);
+        info.Width = static_cast<int32_t>(LoadLE32(h));
+        info.Height = static_cast<int32_t>(LoadLE32(h + 4));
+        info.BitCount = LoadLE16(h + 10);
+        info.Compression = LoadLE32(h + 12);
+        info.ImageSize = LoadLE32(h + 16);
+        info.ColorsUsed = LoadLE32(h + 28);
     } else {
         throw EInvalidGraphic(kInvalidDib);
     }
@@ -83,7 +69,7 @@ TBmpInfo ReadInfoHeader(TStream& stream, uint32_t headerSize) {
         uint8_t m[12];
         stream.ReadBuffer(m, sizeof m);
         for (int i = 0; i < 3; ++i)
-            info.Masks[i] = Le32(m + 4 * i);
+            info.Masks[i] = LoadLE32(m + 4 * i);
     }
     return info;
 }
@@ -102,11 +88,6 @@ TPalette ReadColorTable(TStream& stream, const TBmpInfo& info) {
         table[i] = {e[0], e[1], e[2], info.Os2 ? uint8_t(0) : e[3]};
     }
     return table;
-}
-
-bool IsBitCountAllowed(int32_t bitCount) {
-    return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 ||
-           bitCount == 32;
 }
 
 // The width of a mask's one run of set bits, or -1 when its set bits are not one run.
@@ -178,7 +159,7 @@ void TDIB::LoadFromBmp(TStream& stream) {
     uint8_t header[kFileHeaderSize];
     const int64_t got = stream.Read(header, sizeof header);
     if (got == 0) return;
-    if (got != static_cast<int64_t>(sizeof header) || Le16(header) != kBmpType)
+    if (got != static_cast<int64_t>(sizeof header) || LoadLE16(header) != kBmpType)
         throw EInvalidGraphic(kInvalidDib);
     // The file size and the pixel data offset are not used: the pixels follow the colour table.
     LoadBmpBody(stream);
@@ -192,7 +173,7 @@ void TDIB::LoadBmpBody(TStream& stream) {
         return;
     }
     if (got != static_cast<int64_t>(sizeof sizeBytes)) throw EInvalidGraphic(kInvalidDib);
-    const TBmpInfo info = ReadInfoHeader(stream, Le32(sizeBytes));
+    const TBmpInfo info = ReadInfoHeader(stream, LoadLE32(sizeBytes));
     const TPalette colorTable = ReadColorTable(stream, info);
     const TChannelLayout layout = CheckedLayout(info);
 
@@ -233,9 +214,9 @@ void TDIB::SaveAsBmp(TStream& stream) const {
     if (IsEmpty()) return;
     const uint32_t offset = kFileHeaderSize + static_cast<uint32_t>(HeaderSize());
     uint8_t header[kFileHeaderSize] = {};
-    PutLe16(header, kBmpType);
-    PutLe32(header + 2, offset + Size());
-    PutLe32(header + 10, offset);
+    StoreLE16(header, kBmpType);
+    StoreLE32(header + 2, offset + Size());
+    StoreLE32(header + 10, offset);
     stream.WriteBuffer(header, sizeof header);
     SaveBmpBody(stream);
 }
