@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,16 @@ TDIB KnownImage() {
 void ExpectKnownImage(const TDIB& image, const std::string& context) {
     EXPECT_EQ(Pixels(image), (std::vector<std::vector<uint32_t>>{{1, 2, 3}, {11, 12, 13}}))
         << context;
+}
+
+// Loading file into image must fail for want of pixels.
+void ExpectNoImageData(TDIB& image, const std::vector<uint8_t>& file, const std::string& context) {
+    try {
+        Load(image, file);
+        ADD_FAILURE() << context << ": nothing raised";
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_EQ(e.Message(), kNoImageData) << context;
+    }
 }
 
 uint32_t Le32At(const std::vector<uint8_t>& b, size_t at) {
@@ -220,12 +231,7 @@ TEST(DIBBmp, FilesWithoutPixelsAreRefused) {
     };
     for (const auto& [name, file] : cases) {
         TDIB image = KnownImage();
-        try {
-            Load(image, file);
-            ADD_FAILURE() << name << ": nothing raised";
-        } catch (const EInvalidGraphic& e) {
-            EXPECT_EQ(e.Message(), kNoImageData) << name;
-        }
+        ExpectNoImageData(image, file, name);
         ExpectKnownImage(image, name);
     }
 
@@ -374,16 +380,10 @@ TEST(DIBBmp, TruncatedFiles) {
             const std::string context = std::string(name) + " cut at " + std::to_string(length);
             TDIB image = KnownImage();
             const std::vector<uint8_t> cut(whole.begin(), whole.begin() + length);
-            if (length < tableStart || length > pixelStart) {
+            if (length < tableStart || length > pixelStart)
                 EXPECT_THROW(Load(image, cut), EReadError) << context;
-            } else {
-                try {
-                    Load(image, cut);
-                    ADD_FAILURE() << context << ": nothing raised";
-                } catch (const EInvalidGraphic& e) {
-                    EXPECT_EQ(e.Message(), kNoImageData) << context;
-                }
-            }
+            else
+                ExpectNoImageData(image, cut, context);
             ExpectKnownImage(image, context);
         }
     }
@@ -442,14 +442,18 @@ TEST(DIBBmp, ColorsUsedSetsTheTableLength) {
     EXPECT_EQ(image.HeaderSize(), 40);
 }
 
+// Masks after the 40-byte header, inside the longer headers, and with an alpha mask.
 TEST(DIBBmp, BitFieldsAreReadIntoTheAllowedLayout) {
     struct Case {
         const char* name;
         uint16_t bits;
-        std::vector<uint32_t> masks; // empty: no bit fields
-        uint32_t stored;             // the pixel as in the file
-        uint32_t expected;           // GetPixel: the pixel in the image's layout
-        uint32_t red, green, blue;   // the masks of the image's layout
+        std::vector<uint32_t> masks = {}; // after the info header; empty: no bit fields
+        uint32_t stored;                  // the pixel as in the file
+        uint32_t expected;                // GetPixel: the pixel in the image's layout
+        uint32_t red, green, blue;        // the masks of the image's layout
+        uint32_t headerSize = 40;
+        std::vector<uint32_t> headerMasks = {};   // inside a longer header
+        std::optional<uint32_t> compression = {}; // default: 3 with masks, else 0
     } cases[] = {
         {"16 bits, none", 16, {}, 0x7FFF, 0x7FFF, 0x7C00, 0x3E0, 0x1F},
         {"5-5-5", 16, {0x7C00, 0x3E0, 0x1F}, 0x1234, 0x1234, 0x7C00, 0x3E0, 0x1F},
@@ -465,11 +469,80 @@ TEST(DIBBmp, BitFieldsAreReadIntoTheAllowedLayout) {
          0xFF00,
          0xFF},
         {"5-6-5 reordered", 16, {0x1F, 0x7E0, 0xF800}, 0x0843, 0x1841, 0xF800, 0x7E0, 0x1F},
+        {.name = "124-byte header, 5-6-5",
+         .bits = 16,
+         .stored = 0xFC01,
+         .expected = 0xFC01,
+         .red = 0xF800,
+         .green = 0x7E0,
+         .blue = 0x1F,
+         .headerSize = 124,
+         .headerMasks = {0xF800, 0x7E0, 0x1F, 0}},
+        {.name = "108-byte header, masks unused without bit fields",
+         .bits = 16,
+         .stored = 0x7FFF,
+         .expected = 0x7FFF,
+         .red = 0x7C00,
+         .green = 0x3E0,
+         .blue = 0x1F,
+         .headerSize = 108,
+         .headerMasks = {0xF800, 0x7E0, 0x1F, 0},
+         .compression = 0},
+        {.name = "52-byte header, reordered",
+         .bits = 32,
+         .stored = 0x11330220,
+         .expected = 0x112233,
+         .red = 0xFF0000,
+         .green = 0xFF00,
+         .blue = 0xFF,
+         .headerSize = 52,
+         .headerMasks = {0xFF000000, 0xFF0, 0xFF0000}},
+        {.name = "124-byte header, alpha lowest",
+         .bits = 32,
+         .stored = 0x33221180,
+         .expected = 0x112233,
+         .red = 0xFF0000,
+         .green = 0xFF00,
+         .blue = 0xFF,
+         .headerSize = 124,
+         .headerMasks = {0xFF00, 0xFF0000, 0xFF000000, 0xFF}},
+        {.name = "56-byte header, an alpha mask of all bits is none",
+         .bits = 16,
+         .stored = 0x1234,
+         .expected = 0x1234,
+         .red = 0x7C00,
+         .green = 0x3E0,
+         .blue = 0x1F,
+         .headerSize = 56,
+         .headerMasks = {0x7C00, 0x3E0, 0x1F, 0xFFFFFFFF}},
+        // Alpha bit fields carry a fourth mask; a header that lacks some is followed by them.
+        {.name = "40-byte header, alpha bit fields",
+         .bits = 32,
+         .masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000},
+         .stored = 0xAA112233,
+         .expected = 0xAA112233,
+         .red = 0xFF0000,
+         .green = 0xFF00,
+         .blue = 0xFF,
+         .compression = 6},
+        {.name = "52-byte header, alpha bit fields",
+         .bits = 32,
+         .masks = {0xFF000000},
+         .stored = 0xAA112233,
+         .expected = 0x332211,
+         .red = 0xFF0000,
+         .green = 0xFF00,
+         .blue = 0xFF,
+         .headerSize = 52,
+         .headerMasks = {0xFF, 0xFF00, 0xFF0000},
+         .compression = 6},
     };
     for (const Case& c : cases) {
         TBmpFixture f;
+        f.HeaderSize = c.headerSize;
         f.BitCount = c.bits;
-        f.Compression = c.masks.empty() ? 0 : 3;
+        f.Compression = c.compression.value_or(c.masks.empty() && c.headerMasks.empty() ? 0 : 3);
+        f.HeaderMasks = c.headerMasks;
         f.Masks = c.masks;
         PutLE32(f.Pixels, c.stored);
         f.Pixels.resize(4);
@@ -551,90 +624,6 @@ TEST(DIBBmp, LongerAndShorterHeadersReadLikeTheWindowsHeader) {
         Load(image, MakeBmp(f));
         EXPECT_EQ(Pixels(image), Pixels(reference)) << size;
         EXPECT_EQ(image.PaletteBlock, reference.PaletteBlock) << size;
-    }
-}
-
-// Masks inside the longer headers, and the alpha mask, as bit-field files use them.
-TEST(DIBBmp, MasksOfLongerHeaders) {
-    struct Case {
-        const char* name;
-        uint32_t headerSize;
-        uint16_t bits;
-        uint32_t compression;
-        std::vector<uint32_t> headerMasks, masks; // inside the header, after it
-        uint32_t stored, expected;                // the pixel in the file, GetPixel
-        uint32_t redMask;                         // of the image's layout
-    } cases[] = {
-        {"124 bytes, 5-6-5", 124, 16, 3, {0xF800, 0x7E0, 0x1F, 0}, {}, 0xFC01, 0xFC01, 0xF800},
-        {"108 bytes, masks unused without bit fields",
-         108,
-         16,
-         0,
-         {0xF800, 0x7E0, 0x1F, 0},
-         {},
-         0x7FFF,
-         0x7FFF,
-         0x7C00},
-        {"52 bytes, reordered",
-         52,
-         32,
-         3,
-         {0xFF000000, 0xFF0, 0xFF0000},
-         {},
-         0x11330220,
-         0x112233,
-         0xFF0000},
-        {"124 bytes, alpha lowest",
-         124,
-         32,
-         3,
-         {0xFF00, 0xFF0000, 0xFF000000, 0xFF},
-         {},
-         0x33221180,
-         0x112233,
-         0xFF0000},
-        {"56 bytes, alpha mask of all bits is none",
-         56,
-         16,
-         3,
-         {0x7C00, 0x3E0, 0x1F, 0xFFFFFFFF},
-         {},
-         0x1234,
-         0x1234,
-         0x7C00},
-        // Alpha bit fields carry a fourth mask; the shorter headers are followed by what they lack.
-        {"40 bytes, alpha bit fields",
-         40,
-         32,
-         6,
-         {},
-         {0xFF0000, 0xFF00, 0xFF, 0xFF000000},
-         0xAA112233,
-         0xAA112233,
-         0xFF0000},
-        {"52 bytes, alpha bit fields",
-         52,
-         32,
-         6,
-         {0xFF, 0xFF00, 0xFF0000},
-         {0xFF000000},
-         0xAA112233,
-         0x332211,
-         0xFF0000},
-    };
-    for (const Case& c : cases) {
-        TBmpFixture f;
-        f.HeaderSize = c.headerSize;
-        f.BitCount = c.bits;
-        f.Compression = c.compression;
-        f.HeaderMasks = c.headerMasks;
-        f.Masks = c.masks;
-        PutLE32(f.Pixels, c.stored);
-        f.Pixels.resize(4);
-        TDIB image;
-        Load(image, MakeBmp(f));
-        EXPECT_EQ(image.GetPixel(0, 0), c.expected) << c.name;
-        EXPECT_EQ(image.CurrentLayout().RedMask, c.redMask) << c.name;
     }
 }
 
