@@ -11,10 +11,8 @@
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <memory>
-#include <string>
 #include <vector>
 
 namespace {
