@@ -14,7 +14,7 @@ def bmp(width, height, bits, pixels, compression=0, palette=b"", masks=(), os2=F
     if os2:
         info = struct.pack("<IHHHH", 12, width, height, 1, bits)
     else:
-        size = len(pixels) if compression in (1, 2) else 0
+        size = len(pixels) if compression in (1, 2, 4) else 0
         info = struct.pack("<IiiHHIIiiII", header_size, width, height, 1, bits, compression, size,
                            0, 0, 0, 0)
         info += b"".join(struct.pack("<I", m) for m in header_masks)
@@ -45,6 +45,8 @@ SEEDS = {
     "alpha-bitfields.bmp": bmp(1, 1, 32, bytes([1, 2, 3, 4]), 6,
                                masks=(0xFF00, 0xFF0000, 0xFF000000, 0xFF)),
     "os2v2-16.bmp": bmp(2, 1, 8, bytes([1, 0, 0, 0]), palette=palette(256), header_size=16),
+    "os2v2-rle24.bmp": bmp(3, 2, 24, bytes([2, 1, 2, 3, 0, 0, 0, 3]) + bytes(range(9)) +
+                           bytes([0, 0, 2, 0, 1, 0, 1]), 4, header_size=64),
     "offset-gap.bmp": bmp(2, 1, 8, bytes([1, 0, 0, 0]), palette=palette(300), gap=bytes(10)),
 }
 

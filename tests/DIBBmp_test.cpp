@@ -302,7 +302,7 @@ TEST(DIBBmp, RefusedFilesLeaveTheImageUnchanged) {
         {"JPEG inside", compressed(4), false, "JPEG を格納した BMP は対応していません"},
         {"PNG inside", compressed(5), false, "PNG を格納した BMP は対応していません"},
         {"OS/2 Huffman", os2v2(3, 1), false, "ハフマン圧縮の BMP は対応していません"},
-        {"OS/2 RLE24", os2v2(4, 24), false, "RLE24 圧縮の BMP は対応していません"},
+        {"OS/2 RLE24 at 8 bits", os2v2(4, 8), false, invalidDib},
         {"OS/2 compression 6", os2v2(6, 32), false, invalidDib},
         {"RLE8 at 4 bits", with([](TBmpFixture& f) {
              f.Compression = 1;
@@ -660,14 +660,24 @@ TEST(DIBBmp, RleExpansion) {
         {"data ending inside a delta", 8, 2, 1, {1, 3, 0, 2, 1}, {{3, 0}}},
         {"data ending inside an item", 8, 2, 1, {1, 3, 1}, {{3, 0}}},
         {"no end of bitmap", 8, 2, 1, {2, 8}, {{8, 8}}},
+        // RLE24 values are blue, green, red; GetPixel reads them as 0xBBGGRR.
+        {"RLE24 run and absolute run",
+         24,
+         3,
+         2,
+         {2, 1, 2, 3, 0, 0, 0, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0, 0, 1},
+         {{0x040506, 0x070809, 0x0A0B0C}, {0x010203, 0x010203, 0}}},
+        {"RLE24 delta and data ending inside a value", 24, 2, 1, {0, 2, 1, 0, 1, 9, 8}, {{0, 0}}},
     };
     for (const Case& c : cases) {
         TBmpFixture f;
         f.Width = c.width;
         f.Height = c.height;
         f.BitCount = c.bits;
-        f.Compression = c.bits == 8 ? 1 : 2;
-        f.Palette = RampPalette(1 << c.bits);
+        // RLE24 comes in OS/2 2.x files only.
+        f.HeaderSize = c.bits == 24 ? 64 : 40;
+        f.Compression = c.bits == 8 ? 1 : c.bits == 4 ? 2 : 4;
+        if (c.bits <= 8) f.Palette = RampPalette(1 << c.bits);
         f.Pixels = c.data;
         f.ImageSize = uint32_t(c.data.size());
         f.Pixels.insert(f.Pixels.end(), 64, 0xEE); // bytes after the data must stay unread

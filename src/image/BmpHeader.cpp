@@ -42,8 +42,9 @@ int ReadCompression(uint32_t value, bool os2, TBmpCompression& compression) {
         compression = TBmpCompression::BitFields;
         return 3;
     case 4:
-        throw EInvalidGraphic(os2 ? "RLE24 圧縮の BMP は対応していません"
-                                  : "JPEG を格納した BMP は対応していません");
+        if (!os2) throw EInvalidGraphic("JPEG を格納した BMP は対応していません");
+        compression = TBmpCompression::Rle24;
+        return 0;
     case 5:
         if (!os2) throw EInvalidGraphic("PNG を格納した BMP は対応していません");
         break;
@@ -115,8 +116,9 @@ TChannelLayout BmpStorageLayout(const TBmpInfo& info) {
     if (!IsBitCountAllowed(info.BitCount))
         throw EInvalidGraphicOperation("不正なビット数です (" + std::to_string(info.BitCount) +
                                        ")");
-    const bool depthFits = info.Compression == TBmpCompression::Rle8   ? info.BitCount == 8
-                           : info.Compression == TBmpCompression::Rle4 ? info.BitCount == 4
+    const bool depthFits = info.Compression == TBmpCompression::Rle8    ? info.BitCount == 8
+                           : info.Compression == TBmpCompression::Rle4  ? info.BitCount == 4
+                           : info.Compression == TBmpCompression::Rle24 ? info.BitCount == 24
                            : info.Compression == TBmpCompression::BitFields
                                ? info.BitCount == 16 || info.BitCount == 32
                                : true;

@@ -9,7 +9,7 @@
 
 class TStream;
 
-enum class TBmpCompression { None, Rle8, Rle4, BitFields };
+enum class TBmpCompression { None, Rle8, Rle4, Rle24, BitFields };
 
 struct TBmpInfo {
     bool CoreHeader = false;       // colour table entries of 3 bytes instead of 4

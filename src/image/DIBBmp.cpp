@@ -126,8 +126,9 @@ TDIBSharedImage* ReadBmpBody(TStream& stream, int64_t pixelOffset) {
     constexpr int64_t limit = std::numeric_limits<int32_t>::max();
     if (stride > limit || stride * height > limit) throw EOutOfMemory();
     const int64_t size = stride * height;
-    const bool rle =
-        info.Compression == TBmpCompression::Rle8 || info.Compression == TBmpCompression::Rle4;
+    const bool rle = info.Compression == TBmpCompression::Rle8 ||
+                     info.Compression == TBmpCompression::Rle4 ||
+                     info.Compression == TBmpCompression::Rle24;
     const int64_t needed = rle ? info.ImageSize : size;
     const int64_t left = BytesLeft(stream);
     if (left <= 0) throw EInvalidGraphic(kNoImageData);
