@@ -1,5 +1,6 @@
 // libFuzzer target for the BMP reader: any byte sequence must either load or be refused with one
-// of the core's exceptions; a loaded image must be readable row by row and writable again.
+// of the core's exceptions; a loaded image must hold pixels, be readable row by row and writable
+// again.
 #include "base/Exceptions.h"
 #include "base/Stream.h"
 #include "image/DIB.h"
@@ -20,6 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const Exception&) {
         return 0;
     }
+    // A read that succeeds always yields a picture.
+    if (image.IsEmpty()) __builtin_trap();
     // A few bytes of RLE may expand to tens of megabytes; for such images only the end rows are
     // touched, so that the fuzzer spends its time on decoding rather than on copying.
     if (image.Size() > kFullCheckLimit) {

@@ -1,5 +1,7 @@
 #include "image/BmpRle.h"
 
+#include "image/PixelFormat.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -10,8 +12,7 @@ namespace {
 class TRleTarget {
 public:
     TRleTarget(int bitCount, uint8_t* pixels, int32_t width, int32_t height, int32_t stride)
-        : fourBit_(bitCount == 4), pixels_(pixels), width_(width), height_(height),
-          stride_(stride) {}
+        : bitCount_(bitCount), pixels_(pixels), width_(width), height_(height), stride_(stride) {}
 
     bool Finished() const { return y_ >= height_; }
     void NextLine() {
@@ -22,33 +23,25 @@ public:
         x_ += dx;
         y_ += dy;
     }
-    void Put(uint8_t index) {
+    // Puts pixel i of source, whose pixels are packed as in a row of the image.
+    void Put(const uint8_t* source, size_t i) {
         if (x_ < width_ && y_ < height_) {
             uint8_t* row = pixels_ + y_ * stride_;
-            if (!fourBit_) {
-                row[x_] = index;
-            } else if (x_ % 2 == 0) {
-                row[x_ / 2] = static_cast<uint8_t>((row[x_ / 2] & 0x0F) | (index << 4));
-            } else {
-                row[x_ / 2] = static_cast<uint8_t>((row[x_ / 2] & 0xF0) | (index & 0x0F));
-            }
+            if (bitCount_ == 24)
+                std::memcpy(row + 3 * x_, source + 3 * i, 3);
+            else
+                SetPackedPixel(row, bitCount_, size_t(x_), PackedPixel(source, bitCount_, i));
         }
         ++x_;
     }
 
 private:
-    bool fourBit_;
+    int bitCount_;
     uint8_t* pixels_;
     int64_t width_, height_, stride_;
     // 64 bits: deltas of up to 255 per item cannot overflow for any data size that fits memory.
     int64_t x_ = 0, y_ = 0;
 };
-
-// Pixel i of packed bytes: a whole byte, or for 4 bits the high nibble first.
-uint8_t PixelOf(const uint8_t* bytes, size_t i, bool fourBit) {
-    if (!fourBit) return bytes[i];
-    return i % 2 == 0 ? bytes[i / 2] >> 4 : bytes[i / 2] & 0x0F;
-}
 
 } // namespace
 
@@ -57,15 +50,22 @@ void ExpandBmpRle(const uint8_t* data, size_t size, int bitCount, uint8_t* pixel
     std::memset(pixels, 0, static_cast<size_t>(stride) * static_cast<size_t>(height));
     TRleTarget target(bitCount, pixels, width, height, stride);
     const bool fourBit = bitCount == 4;
+    // Bytes of one pixel value: RLE24 gives blue, green and red.
+    const size_t valueBytes = bitCount == 24 ? 3 : 1;
     size_t p = 0;
-    while (p + 2 <= size && !target.Finished()) {
-        const uint8_t first = data[p], second = data[p + 1];
-        p += 2;
+    while (p + 1 + valueBytes <= size && !target.Finished()) {
+        const uint8_t first = data[p];
         if (first > 0) {
             // An encoded run; RLE4 alternates the two nibbles, high first.
+            const uint8_t* value = data + p + 1;
+            p += 1 + valueBytes;
             for (size_t i = 0; i < first; ++i)
-                target.Put(PixelOf(&second, fourBit ? i % 2 : 0, fourBit));
-        } else if (second == 0) {
+                target.Put(value, fourBit ? i % 2 : 0);
+            continue;
+        }
+        const uint8_t second = data[p + 1];
+        p += 2;
+        if (second == 0) {
             target.NextLine();
         } else if (second == 1) {
             return;
@@ -75,12 +75,13 @@ void ExpandBmpRle(const uint8_t* data, size_t size, int bitCount, uint8_t* pixel
             p += 2;
         } else {
             // An absolute run of `second` pixels, padded to an even number of bytes.
-            const size_t bytes = fourBit ? (second + 1u) / 2 : second;
+            const size_t bytes = fourBit ? (second + 1u) / 2 : second * valueBytes;
             // Data that ends inside the run gives only the pixels it holds.
             const size_t available = std::min(bytes, size - p);
-            const size_t count = std::min<size_t>(second, fourBit ? available * 2 : available);
+            const size_t count =
+                std::min<size_t>(second, fourBit ? available * 2 : available / valueBytes);
             for (size_t i = 0; i < count; ++i)
-                target.Put(PixelOf(data + p, i, fourBit));
+                target.Put(data + p, i);
             p += bytes + (bytes & 1);
         }
     }

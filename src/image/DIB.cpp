@@ -1,6 +1,8 @@
 #include "image/DIB.h"
 
+#include "base/ByteOrder.h"
 #include "base/Exceptions.h"
+#include "image/PixelFormat.h"
 
 #include <algorithm>
 #include <cstring>
@@ -39,11 +41,6 @@ void Release(TDIBSharedImage* storage) {
     if (--storage->RefCount == 0) delete storage;
 }
 
-void PutLE(std::vector<uint8_t>& out, size_t offset, uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out[offset + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
 } // namespace
 
 TDIBSharedImage::~TDIBSharedImage() {
@@ -52,17 +49,8 @@ TDIBSharedImage::~TDIBSharedImage() {
 
 TDIBSharedImage* TDIBSharedImage::Build(int32_t width, int32_t height, int32_t bitCount,
                                         const TChannelLayout& layout, const TPalette& colorTable) {
-    switch (bitCount) {
-    case 1:
-    case 4:
-    case 8:
-    case 16:
-    case 24:
-    case 32:
-        break;
-    default:
+    if (!IsBitCountAllowed(bitCount))
         throw EInvalidGraphicOperation("不正なビット数です (" + std::to_string(bitCount) + ")");
-    }
     if (!IsLayoutAllowed(bitCount, layout))
         throw EInvalidGraphicOperation("不正なピクセルフォーマットです");
     // The size field of the header is 32 bits; nothing larger can be stored or written.
@@ -94,18 +82,19 @@ TDIBSharedImage* TDIBSharedImage::Build(int32_t width, int32_t height, int32_t b
 void TDIBSharedImage::RebuildHeader() {
     const bool masks = BitCount == 16 || BitCount == 32;
     Header.assign(40 + (masks ? 12 : 0) + 4 * PaletteCount, 0);
-    PutLE(Header, 0, 40, 4);
-    PutLE(Header, 4, static_cast<uint32_t>(Width), 4);
-    PutLE(Header, 8, static_cast<uint32_t>(Height), 4);
-    PutLE(Header, 12, 1, 2);
-    PutLE(Header, 14, static_cast<uint32_t>(BitCount), 2);
-    PutLE(Header, 16, masks ? 3 : 0, 4);
-    PutLE(Header, 20, Size, 4);
+    uint8_t* h = Header.data();
+    StoreLE32(h, 40);
+    StoreLE32(h + 4, static_cast<uint32_t>(Width));
+    StoreLE32(h + 8, static_cast<uint32_t>(Height));
+    StoreLE16(h + 12, 1);
+    StoreLE16(h + 14, static_cast<uint32_t>(BitCount));
+    StoreLE32(h + 16, masks ? 3 : 0);
+    StoreLE32(h + 20, Size);
     size_t at = 40;
     if (masks) {
-        PutLE(Header, 40, Layout.RedMask, 4);
-        PutLE(Header, 44, Layout.GreenMask, 4);
-        PutLE(Header, 48, Layout.BlueMask, 4);
+        StoreLE32(h + 40, Layout.RedMask);
+        StoreLE32(h + 44, Layout.GreenMask);
+        StoreLE32(h + 48, Layout.BlueMask);
         at = 52;
     }
     std::memcpy(Header.data() + at, ColorTable.data(), 4 * size_t(PaletteCount));
@@ -213,21 +202,17 @@ uint32_t TDIB::GetPixel(int32_t x, int32_t y) const {
     const uint8_t* row = RowForRead(y);
     switch (BitCount()) {
     case 1:
-        return (row[x / 8] >> (7 - x % 8)) & 1;
     case 4:
-        return x % 2 == 0 ? row[x / 2] >> 4 : row[x / 2] & 15;
     case 8:
-        return row[x];
+        return PackedPixel(row, BitCount(), size_t(x));
     case 16:
-        return row[2 * x] | row[2 * x + 1] << 8;
+        return LoadLE16(row + 2 * x);
     case 24: {
         const uint8_t* p = row + 3 * x;
         return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
     }
-    default: {
-        const uint8_t* p = row + 4 * x;
-        return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24;
-    }
+    default:
+        return LoadLE32(row + 4 * x);
     }
 }
 
@@ -235,21 +220,13 @@ void TDIB::SetPixel(int32_t x, int32_t y, uint32_t v) {
     if (x < 0 || x >= Width() || y < 0 || y >= Height()) return;
     uint8_t* row = RowForWrite(y);
     switch (BitCount()) {
-    case 1: {
-        const auto bit = static_cast<uint8_t>(0x80 >> (x % 8));
-        row[x / 8] = static_cast<uint8_t>((v & 1) ? row[x / 8] | bit : row[x / 8] & ~bit);
-        break;
-    }
+    case 1:
     case 4:
-        row[x / 2] = x % 2 == 0 ? static_cast<uint8_t>((row[x / 2] & 0x0F) | (v & 15) << 4)
-                                : static_cast<uint8_t>((row[x / 2] & 0xF0) | (v & 15));
-        break;
     case 8:
-        row[x] = static_cast<uint8_t>(v);
+        SetPackedPixel(row, BitCount(), size_t(x), v);
         break;
     case 16:
-        row[2 * x] = static_cast<uint8_t>(v);
-        row[2 * x + 1] = static_cast<uint8_t>(v >> 8);
+        StoreLE16(row + 2 * x, v);
         break;
     case 24:
         row[3 * x] = static_cast<uint8_t>(v >> 16);
@@ -257,13 +234,19 @@ void TDIB::SetPixel(int32_t x, int32_t y, uint32_t v) {
         row[3 * x + 2] = static_cast<uint8_t>(v);
         break;
     default:
-        for (int i = 0; i < 4; ++i)
-            row[4 * x + i] = static_cast<uint8_t>(v >> (8 * i));
+        StoreLE32(row + 4 * x, v);
     }
 }
 
 static uint32_t EntryColor(const TPaletteEntry& e) {
     return uint32_t(e.Red) << 16 | uint32_t(e.Green) << 8 | e.Blue;
+}
+
+template <int Bits>
+static void IndexedRowToColors(const uint8_t* row, const TPalette& table, int32_t width,
+                               uint32_t* out) {
+    for (int32_t x = 0; x < width; ++x)
+        out[x] = EntryColor(table[PackedPixel<Bits>(row, size_t(x))]);
 }
 
 void TDIB::RowToColors(int32_t y, uint32_t* out) const {
@@ -273,16 +256,13 @@ void TDIB::RowToColors(int32_t y, uint32_t* out) const {
     const int32_t w = Width();
     switch (BitCount()) {
     case 1:
-        for (int32_t x = 0; x < w; ++x)
-            out[x] = EntryColor(table[(row[x / 8] >> (7 - x % 8)) & 1]);
+        IndexedRowToColors<1>(row, table, w, out);
         break;
     case 4:
-        for (int32_t x = 0; x < w; ++x)
-            out[x] = EntryColor(table[x % 2 == 0 ? row[x / 2] >> 4 : row[x / 2] & 15]);
+        IndexedRowToColors<4>(row, table, w, out);
         break;
     case 8:
-        for (int32_t x = 0; x < w; ++x)
-            out[x] = EntryColor(table[row[x]]);
+        IndexedRowToColors<8>(row, table, w, out);
         break;
     case 24:
         for (int32_t x = 0; x < w; ++x, row += 3)
@@ -291,8 +271,7 @@ void TDIB::RowToColors(int32_t y, uint32_t* out) const {
     default: {
         const int bytes = BitCount() / 8;
         for (int32_t x = 0; x < w; ++x, row += bytes) {
-            uint32_t value = row[0] | row[1] << 8;
-            if (bytes == 4) value |= uint32_t(row[2]) << 16 | uint32_t(row[3]) << 24;
+            const uint32_t value = bytes == 4 ? LoadLE32(row) : LoadLE16(row);
             uint8_t r, g, b;
             UnpackPixel(layout, value, r, g, b);
             out[x] = uint32_t(r) << 16 | uint32_t(g) << 8 | b;
@@ -312,7 +291,7 @@ void TDIB::ChangeBitCount(int32_t bitCount) {
     }
     const TDIB source(*this);
     const int32_t sourceBits = source.BitCount();
-    const bool widensIndices = bitCount == 8 && (sourceBits == 1 || sourceBits == 4);
+    const bool widensIndices = bitCount == 8 && sourceBits < 8 && IsIndexedBitCount(sourceBits);
     if (bitCount < 16 && !widensIndices && bitCount != sourceBits)
         throw EInvalidGraphicOperation("不正なピクセルフォーマットです");
     Resize(Width(), Height(), bitCount);
@@ -340,8 +319,11 @@ void TDIB::ChangeBitCount(int32_t bitCount) {
                 continue;
             }
             const uint32_t v = PackPixel(layout, r, g, b);
-            for (int i = 0; i < bitCount / 8; ++i)
-                *row++ = static_cast<uint8_t>(v >> (8 * i));
+            if (bitCount == 32)
+                StoreLE32(row, v);
+            else
+                StoreLE16(row, v);
+            row += bitCount / 8;
         }
     }
 }

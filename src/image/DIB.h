@@ -114,7 +114,8 @@ public:
     // rows and columns repeated or dropped, never blended. Clipped to the target.
     void DrawTo(TSurface& target, const TRect& rect) const;
 
-    // BMP files.
+    // BMP files. A file without pixels, and an empty image to write, raise EInvalidGraphic
+    // ("画像データがありません"); a failed read leaves the image as it was.
     void LoadFromBmp(TStream& stream);
     void LoadBmpBody(TStream& stream);
     void SaveAsBmp(TStream& stream) const;

@@ -1,29 +1,28 @@
 // Reading and writing BMP files. The storage of a TDIB already holds the BMP header block and the
 // pixel rows in file order, so writing is two plain copies and reading fills a fresh storage that
 // the image adopts only once the whole file has been read.
+#include "base/ByteOrder.h"
 #include "base/Exceptions.h"
 #include "base/Stream.h"
+#include "image/BmpHeader.h"
 #include "image/BmpRle.h"
 #include "image/DIB.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <memory>
-#include <string>
 #include <vector>
 
 namespace {
 
 const char* const kInvalidDib = "不正な DIB です";
+// A file that ends before its first pixel holds no picture.
+const char* const kNoImageData = "画像データがありません";
 
 constexpr uint32_t kFileHeaderSize = 14;
-constexpr uint32_t kCoreHeaderSize = 12;
-constexpr uint32_t kInfoHeaderSize = 40;
 constexpr uint16_t kBmpType = 0x4D42; // "BM"
-
-enum : uint32_t { kCompressNone = 0, kCompressRle8 = 1, kCompressRle4 = 2, kCompressBitFields = 3 };
 
 // RLE expands fast (a delta skips 255 rows in four bytes), so a tiny file may ask for a huge image.
 // Expansion beyond this many bytes must be backed by at least 1/kRleMaxRatio of it in compressed
@@ -31,114 +30,47 @@ enum : uint32_t { kCompressNone = 0, kCompressRle8 = 1, kCompressRle4 = 2, kComp
 constexpr uint64_t kRleFreeExpansion = 64u << 20;
 constexpr uint64_t kRleMaxRatio = 1024;
 
-uint16_t Le16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-uint32_t Le32(const uint8_t* p) {
-    return Le16(p) | static_cast<uint32_t>(Le16(p + 2)) << 16;
+// Bytes between the stream's position and its end.
+int64_t BytesLeft(TStream& stream) {
+    return stream.Size() - stream.Position();
 }
 
-void PutLe16(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-void PutLe32(uint8_t* p, uint32_t v) {
-    PutLe16(p, v);
-    PutLe16(p + 2, v >> 16);
-}
-
-// The fields of either info header that the reader uses.
-struct TBmpInfo {
-    bool Os2 = false;
-    int64_t Width = 0, Height = 0; // Height < 0: rows stored top-down
-    int32_t BitCount = 0;
-    uint32_t Compression = kCompressNone;
-    uint32_t ImageSize = 0;
-    uint32_t ColorsUsed = 0;
-    uint32_t Masks[3] = {0, 0, 0}; // red, green, blue; compression 3 only
-};
-
-TBmpInfo ReadInfoHeader(TStream& stream, uint32_t headerSize) {
-    TBmpInfo info;
-    uint8_t h[kInfoHeaderSize - 4];
-    if (headerSize == kCoreHeaderSize) {
-        stream.ReadBuffer(h, 8);
-        info.Os2 = true;
-        info.Width = Le16(h);
-        info.Height = Le16(h + 2);
-        info.BitCount = Le16(h + 6);
-    } else if (headerSize == kInfoHeaderSize) {
-        stream.ReadBuffer(h, sizeof h);
-        info.Width = static_cast<int32_t>(Le32(h));
-        info.Height = static_cast<int32_t>(Le32(h + 4));
-        info.BitCount = Le16(h + 10);
-        info.Compression = Le32(h + 12);
-        info.ImageSize = Le32(h + 16);
-        info.ColorsUsed = Le32(h + 28);
-    } else {
-        throw EInvalidGraphic(kInvalidDib);
+// Reads past count bytes, so that streams that cannot seek are served too. False when the stream
+// ends first.
+bool SkipBytes(TStream& stream, int64_t count) {
+    uint8_t scrap[4096];
+    while (count > 0) {
+        const int64_t chunk = std::min<int64_t>(count, sizeof scrap);
+        if (stream.Read(scrap, chunk) != chunk) return false;
+        count -= chunk;
     }
-    if (info.Compression > kCompressBitFields) throw EInvalidGraphic(kInvalidDib);
-    if (info.Compression == kCompressBitFields) {
-        uint8_t m[12];
-        stream.ReadBuffer(m, sizeof m);
-        for (int i = 0; i < 3; ++i)
-            info.Masks[i] = Le32(m + 4 * i);
-    }
-    return info;
+    return true;
 }
 
-// The colour table of the file: the first entries as the header counts them, the rest black.
-TPalette ReadColorTable(TStream& stream, const TBmpInfo& info) {
-    uint32_t count = info.ColorsUsed;
-    if (count == 0 && info.BitCount <= 8) count = 1u << info.BitCount;
-    if (count > 256) count = 256;
-    const size_t entrySize = info.Os2 ? 3 : 4;
+// Reads the colour table, which starts at the stream's position, and moves on to the first pixel.
+// pixelGap is how many bytes the file puts between the two, or -1 when it does not say, so that
+// the pixels follow the table as long as the header declares it. Beyond the first 256 entries
+// the table is passed over; entries the file lacks stay black.
+TPalette ReadColorTable(TStream& stream, const TBmpInfo& info, int64_t pixelGap) {
+    int64_t count = info.ColorsUsed;
+    if (count == 0 && info.BitCount <= 8) count = int64_t(1) << info.BitCount;
+    const int64_t entrySize = info.CoreHeader ? 3 : 4;
+    // A file whose pixels start sooner has that many entries only.
+    if (pixelGap >= 0) count = std::min(count, pixelGap / entrySize);
+    const int64_t tableBytes = count * entrySize;
+    const int64_t skip = pixelGap >= 0 ? pixelGap : tableBytes;
+    if (skip > BytesLeft(stream)) throw EInvalidGraphic(kNoImageData);
+    const int64_t kept = std::min<int64_t>(count, 256);
     uint8_t bytes[256 * 4];
-    stream.ReadBuffer(bytes, count * entrySize);
+    if (stream.Read(bytes, kept * entrySize) != kept * entrySize ||
+        !SkipBytes(stream, skip - kept * entrySize))
+        throw EInvalidGraphic(kNoImageData);
     TPalette table{};
-    for (uint32_t i = 0; i < count; ++i) {
+    for (int64_t i = 0; i < kept; ++i) {
         const uint8_t* e = bytes + i * entrySize;
-        table[i] = {e[0], e[1], e[2], info.Os2 ? uint8_t(0) : e[3]};
+        table[i] = {e[0], e[1], e[2], info.CoreHeader ? uint8_t(0) : e[3]};
     }
     return table;
-}
-
-bool IsBitCountAllowed(int32_t bitCount) {
-    return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 ||
-           bitCount == 32;
-}
-
-// The width of a mask's one run of set bits, or -1 when its set bits are not one run.
-int RunWidth(uint32_t mask) {
-    if (mask == 0) return 0;
-    const uint32_t run = mask >> std::countr_zero(mask);
-    return (run & (run + 1)) == 0 ? std::popcount(run) : -1;
-}
-
-// Refuses headers the reader cannot turn into storage and returns the channel layout of the
-// storage. Bit-field masks are accepted when they are three separate runs of bits as wide as the
-// channels of an allowed layout; masks that merely start with such runs would scramble colours.
-TChannelLayout CheckedLayout(const TBmpInfo& info) {
-    if (info.Width <= 0 || info.Height == 0) throw EInvalidGraphic(kInvalidDib);
-    if (!IsBitCountAllowed(info.BitCount))
-        throw EInvalidGraphicOperation("不正なビット数です (" + std::to_string(info.BitCount) +
-                                       ")");
-    const bool depthFits = info.Compression == kCompressRle8   ? info.BitCount == 8
-                           : info.Compression == kCompressRle4 ? info.BitCount == 4
-                           : info.Compression == kCompressBitFields
-                               ? info.BitCount == 16 || info.BitCount == 32
-                               : true;
-    if (!depthFits) throw EInvalidGraphic(kInvalidDib);
-    if (info.Compression != kCompressBitFields)
-        return info.BitCount == 16 ? MakeLayout(5, 5, 5) : MakeLayout(8, 8, 8);
-    const auto [red, green, blue] = info.Masks;
-    const int r = RunWidth(red), g = RunWidth(green), b = RunWidth(blue);
-    const bool separate = (red & green) == 0 && (red & blue) == 0 && (green & blue) == 0;
-    if (!separate || r < 0 || g < 0 || b < 0 ||
-        !IsLayoutAllowed(info.BitCount, MakeLayout(r, g, b)))
-        throw EInvalidGraphicOperation("不正なピクセルフォーマットです");
-    return MakeLayout(r, g, b);
 }
 
 // Moves the channels of 16- or 32-bit pixels from the file's masks to the positions of layout,
@@ -156,13 +88,14 @@ void RepackChannels(TDIBSharedImage& storage, const uint32_t (&masks)[3]) {
     for (int32_t y = 0; y < storage.Height; ++y) {
         uint8_t* p = storage.Storage + int64_t(y) * storage.Stride;
         for (int32_t x = 0; x < storage.Width; ++x, p += bytes) {
-            uint32_t value = 0, packed = 0;
-            for (int i = 0; i < bytes; ++i)
-                value |= uint32_t(p[i]) << (8 * i);
+            const uint32_t value = bytes == 4 ? LoadLE32(p) : LoadLE16(p);
+            uint32_t packed = 0;
             for (int c = 0; c < 3; ++c)
                 packed |= ((value & masks[c]) >> from[c]) << shiftTo[c];
-            for (int i = 0; i < bytes; ++i)
-                p[i] = static_cast<uint8_t>(packed >> (8 * i));
+            if (bytes == 4)
+                StoreLE32(p, packed);
+            else
+                StoreLE16(p, packed);
         }
     }
 }
@@ -172,29 +105,19 @@ struct TStorageDeleter {
 };
 using TStorageHolder = std::unique_ptr<TDIBSharedImage, TStorageDeleter>;
 
-} // namespace
-
-void TDIB::LoadFromBmp(TStream& stream) {
-    uint8_t header[kFileHeaderSize];
-    const int64_t got = stream.Read(header, sizeof header);
-    if (got == 0) return;
-    if (got != static_cast<int64_t>(sizeof header) || Le16(header) != kBmpType)
-        throw EInvalidGraphic(kInvalidDib);
-    // The file size and the pixel data offset are not used: the pixels follow the colour table.
-    LoadBmpBody(stream);
-}
-
-void TDIB::LoadBmpBody(TStream& stream) {
+// Reads the info header on and builds the storage. pixelOffset is where the file header says
+// the pixels start, counted from the start of the info header; it is used when it lies past the
+// headers and inside the file (-1: no file header).
+TDIBSharedImage* ReadBmpBody(TStream& stream, int64_t pixelOffset) {
     uint8_t sizeBytes[4];
     const int64_t got = stream.Read(sizeBytes, sizeof sizeBytes);
-    if (got == 0) {
-        MakeEmpty();
-        return;
-    }
+    if (got == 0) throw EInvalidGraphic(kNoImageData);
     if (got != static_cast<int64_t>(sizeof sizeBytes)) throw EInvalidGraphic(kInvalidDib);
-    const TBmpInfo info = ReadInfoHeader(stream, Le32(sizeBytes));
-    const TPalette colorTable = ReadColorTable(stream, info);
-    const TChannelLayout layout = CheckedLayout(info);
+    const TBmpInfo info = ReadBmpInfoHeader(stream, LoadLE32(sizeBytes));
+    const TChannelLayout layout = BmpStorageLayout(info);
+    const int64_t gap = pixelOffset - info.Length;
+    const TPalette colorTable =
+        ReadColorTable(stream, info, gap >= 0 && gap <= BytesLeft(stream) ? gap : -1);
 
     // Sizes from the file are checked in 64 bits before anything is allocated.
     const int64_t height = std::abs(info.Height);
@@ -203,9 +126,13 @@ void TDIB::LoadBmpBody(TStream& stream) {
     constexpr int64_t limit = std::numeric_limits<int32_t>::max();
     if (stride > limit || stride * height > limit) throw EOutOfMemory();
     const int64_t size = stride * height;
-    const bool rle = info.Compression == kCompressRle8 || info.Compression == kCompressRle4;
+    const bool rle = info.Compression == TBmpCompression::Rle8 ||
+                     info.Compression == TBmpCompression::Rle4 ||
+                     info.Compression == TBmpCompression::Rle24;
     const int64_t needed = rle ? info.ImageSize : size;
-    if (stream.Size() - stream.Position() < needed) throw EReadError();
+    const int64_t left = BytesLeft(stream);
+    if (left <= 0) throw EInvalidGraphic(kNoImageData);
+    if (left < needed) throw EReadError();
     if (rle && static_cast<uint64_t>(size) > kRleFreeExpansion &&
         static_cast<uint64_t>(size) > kRleMaxRatio * info.ImageSize)
         throw EInvalidGraphic(kInvalidDib);
@@ -225,23 +152,39 @@ void TDIB::LoadBmpBody(TStream& stream) {
         for (int32_t y = 0; y < storage->Height; ++y)
             stream.ReadBuffer(storage->TopRow + int64_t(y) * storage->RowStep, stride);
     }
-    if (info.Compression == kCompressBitFields) RepackChannels(*storage, info.Masks);
-    Adopt(storage.release());
+    if (info.Compression == TBmpCompression::BitFields) RepackChannels(*storage, info.Masks);
+    return storage.release();
+}
+
+} // namespace
+
+void TDIB::LoadFromBmp(TStream& stream) {
+    uint8_t header[kFileHeaderSize];
+    const int64_t got = stream.Read(header, sizeof header);
+    if (got == 0) throw EInvalidGraphic(kNoImageData);
+    if (got != static_cast<int64_t>(sizeof header) || LoadLE16(header) != kBmpType)
+        throw EInvalidGraphic(kInvalidDib);
+    // The file size is not used: files that state it wrongly are common.
+    Adopt(ReadBmpBody(stream, int64_t(LoadLE32(header + 10)) - kFileHeaderSize));
+}
+
+void TDIB::LoadBmpBody(TStream& stream) {
+    Adopt(ReadBmpBody(stream, -1));
 }
 
 void TDIB::SaveAsBmp(TStream& stream) const {
-    if (IsEmpty()) return;
+    if (IsEmpty()) throw EInvalidGraphic(kNoImageData);
     const uint32_t offset = kFileHeaderSize + static_cast<uint32_t>(HeaderSize());
     uint8_t header[kFileHeaderSize] = {};
-    PutLe16(header, kBmpType);
-    PutLe32(header + 2, offset + Size());
-    PutLe32(header + 10, offset);
+    StoreLE16(header, kBmpType);
+    StoreLE32(header + 2, offset + Size());
+    StoreLE32(header + 10, offset);
     stream.WriteBuffer(header, sizeof header);
     SaveBmpBody(stream);
 }
 
 void TDIB::SaveBmpBody(TStream& stream) const {
-    if (IsEmpty()) return;
+    if (IsEmpty()) throw EInvalidGraphic(kNoImageData);
     stream.WriteBuffer(HeaderBlock(), HeaderSize());
     stream.WriteBuffer(StorageForRead(), Size());
 }

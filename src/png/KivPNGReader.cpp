@@ -2,6 +2,7 @@
 
 #include "base/ByteOrder.h"
 #include "image/DIB.h"
+#include "image/PixelFormat.h"
 #include "png/KivPNGText.h"
 
 #include <algorithm>
@@ -70,10 +71,8 @@ void SwapRedBlue(const uint8_t* src, size_t count, uint8_t* dst) {
 
 // 2-bit samples widened to 4-bit indices of the same value; bytes are the output's length.
 void Widen2To4(const uint8_t* src, size_t bytes, uint8_t* dst) {
-    for (size_t j = 0; j < bytes; ++j) {
-        const unsigned b = src[j >> 1] >> ((j & 1) ? 0 : 4);
-        dst[j] = uint8_t((b >> 2 & 3) << 4 | (b & 3));
-    }
+    for (size_t j = 0; j < bytes; ++j)
+        dst[j] = uint8_t(PackedPixel<2>(src, 2 * j) << 4 | PackedPixel<2>(src, 2 * j + 1));
 }
 
 // Puts count pixels of src (packed at bitsPerPixel) at x = start + i * step of row.
@@ -82,18 +81,12 @@ void ScatterPixels(const uint8_t* src, size_t count, int32_t bitsPerPixel, int32
     size_t x = size_t(start);
     switch (bitsPerPixel) {
     case 1:
-        for (size_t i = 0; i < count; ++i, x += size_t(step)) {
-            const unsigned bit = src[i >> 3] >> (7 - (i & 7)) & 1;
-            const unsigned shift = 7 - (x & 7);
-            row[x >> 3] = uint8_t((row[x >> 3] & ~(1u << shift)) | bit << shift);
-        }
+        for (size_t i = 0; i < count; ++i, x += size_t(step))
+            SetPackedPixel<1>(row, x, PackedPixel<1>(src, i));
         break;
     case 4:
-        for (size_t i = 0; i < count; ++i, x += size_t(step)) {
-            const unsigned nibble = (i & 1) ? src[i >> 1] & 15 : src[i >> 1] >> 4;
-            uint8_t& b = row[x >> 1];
-            b = (x & 1) ? uint8_t((b & 0xF0) | nibble) : uint8_t((b & 0x0F) | nibble << 4);
-        }
+        for (size_t i = 0; i < count; ++i, x += size_t(step))
+            SetPackedPixel<4>(row, x, PackedPixel<4>(src, i));
         break;
     case 8:
         for (size_t i = 0; i < count; ++i, x += size_t(step))
@@ -639,15 +632,12 @@ void TKivPNGReadStream::BuildMaskFromPaletteAlpha() {
     const int32_t width = std::min(targetDib_->Width(), Mask->Width());
     const int32_t height = std::min(targetDib_->Height(), Mask->Height());
     const int32_t bits = targetDib_->BitCount();
-    if (bits != 1 && bits != 4 && bits != 8) return;
+    if (!IsIndexedBitCount(bits)) return;
     for (int32_t y = 0; y < height; ++y) {
         const uint8_t* row = targetDib_->RowForRead(y);
         uint8_t* maskRow = Mask->RowForWrite(y);
         for (int32_t x = 0; x < width; ++x) {
-            const unsigned index = bits == 8   ? row[x]
-                                   : bits == 4 ? (x & 1 ? row[x >> 1] & 15 : row[x >> 1] >> 4)
-                                               : row[x >> 3] >> (7 - (x & 7)) & 1;
-            maskRow[x] = uint8_t(255 - paletteAlpha_[index]);
+            maskRow[x] = uint8_t(255 - paletteAlpha_[PackedPixel(row, bits, size_t(x))]);
         }
     }
 }

@@ -2,6 +2,7 @@
 
 #include "base/ByteOrder.h"
 #include "image/DIB.h"
+#include "image/PixelFormat.h"
 
 #include <zlib.h>
 
@@ -53,12 +54,6 @@ uint8_t NearestIndex(TRgb c, const TPalette& palette, int32_t count) {
     return uint8_t(best);
 }
 
-// Pixel x of a 1- or 4-bit row.
-uint8_t IndexAt(const uint8_t* row, int32_t bits, int32_t x) {
-    if (bits == 1) return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    return (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
-}
-
 } // namespace
 
 TKivPNGWriteStream::TKivPNGWriteStream() {
@@ -90,8 +85,7 @@ void TKivPNGWriteStream::WriteChunk(uint32_t type, const uint8_t* data, uint32_t
 void TKivPNGWriteStream::ChooseFormat() {
     const TDIB& image = *sourceDib_;
     sourceBits_ = image.BitCount();
-    const bool supported = sourceBits_ == 1 || sourceBits_ == 4 || sourceBits_ == 8 ||
-                           sourceBits_ == 24 || sourceBits_ == 32;
+    const bool supported = IsBitCountAllowed(sourceBits_) && sourceBits_ != 16;
     if (image.IsEmpty()) throw EKivPNG("Write Image (PNG): Empty Image");
     if (!supported)
         throw EKivPNG("Write Image (PNG): Not Supported Image (" + std::to_string(sourceBits_) +
@@ -245,11 +239,9 @@ void TKivPNGWriteStream::BuildRow(int32_t y, const TPngPass& pass, int32_t count
     }
     if (sourceBits_ < 8) {
         std::memset(out, 0, size_t(PngRowBytes(count, sourceBits_)));
-        for (int32_t i = 0; i < count; ++i) {
-            const int64_t bit = int64_t(i) * sourceBits_;
-            out[bit >> 3] |=
-                uint8_t(IndexAt(src, sourceBits_, x0 + i * step) << (8 - sourceBits_ - (bit & 7)));
-        }
+        for (int32_t i = 0; i < count; ++i)
+            SetPackedPixel(out, sourceBits_, size_t(i),
+                           PackedPixel(src, sourceBits_, size_t(x0 + i * step)));
         return;
     }
     const int32_t srcBytes = sourceBits_ / 8;

@@ -5,6 +5,7 @@
 #include "base/ScopedValue.h"
 #include "base/Stream.h"
 #include "image/DIB.h"
+#include "image/PixelFormat.h"
 
 #include <algorithm>
 #include <cstring>
@@ -114,7 +115,7 @@ void TKivCustomReadStream::PrepareImage() {
     // want the 16-bit layout of a picture it held before.
     targetDib_->WantedLayout = TChannelLayout{};
     targetDib_->Resize(width_, height_, imageBitsPerPixel_);
-    if (imageBitsPerPixel_ == 1 || imageBitsPerPixel_ == 4 || imageBitsPerPixel_ == 8) {
+    if (IsIndexedBitCount(imageBitsPerPixel_)) {
         std::memcpy(targetDib_->PaletteBlock.data(), palette_.data(), 256 * 4);
     }
     targetDib_->ApplyPalette();
