@@ -1,6 +1,7 @@
 // The document view: rendering the document, the frames over it and placing the view
 // rectangles with the mouse.
 #include "app/copy.h"
+#include "app/displaybitmap.h"
 #include "app/main.h"
 #include "app/state.h"
 #include "base/Exceptions.h"
@@ -31,7 +32,7 @@ void Tmainform::UpdateDocView() {
 void Tmainform::RenderDocBitmap() {
     const int32_t width = ScreenExtent(DocWidth), height = ScreenExtent(DocHeight);
     if (DocBitmap.width() != width || DocBitmap.height() != height) {
-        DocBitmap = QImage(width, height, QImage::Format_RGB32);
+        DocBitmap = NewDisplayBitmap(width, height);
         if (DocBitmap.isNull() && width > 0 && height > 0)
             throw EOutOfResources("表示用ビットマップ");
     }
