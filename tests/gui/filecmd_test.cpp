@@ -442,56 +442,29 @@ TEST_F(EditorTest, FileDialogsBeginWhereTheUserLastWorked) {
     SaveBmp(Picture(), first + "/picture.bmp");
 
     NewDocument("4", "4");
-    // Each step runs one command; start is where its dialog was asked to begin.
+    // Each step runs Save As or Open, the user choosing name (null: Cancel); start is where the
+    // dialog was asked to begin.
     const struct {
         const char* step;
-        std::function<void()> command;
-        const std::vector<QString>& starts;
-        QString start;
+        bool open;
+        QString name, start;
+        bool newFirst = false;
     } steps[] = {
-        {"save as, nothing used yet",
-         [&] {
-             dialogs->SaveNames = {QString()};
-             mainform->acSaveAs->trigger();
-         },
-         dialogs->SaveStarts, QString()},
-        {"save as into a folder",
-         [&] {
-             dialogs->SaveNames = {second + "/drawn.png"};
-             mainform->acSaveAs->trigger();
-         },
-         dialogs->SaveStarts, QString()},
-        {"save as again: the document's file",
-         [&] {
-             dialogs->SaveNames = {QString()};
-             mainform->acSaveAs->trigger();
-         },
-         dialogs->SaveStarts, second + "/drawn.png"},
-        {"open: the last folder",
-         [&] {
-             dialogs->OpenNames = {first + "/picture.bmp"};
-             mainform->asOpen->trigger();
-         },
-         dialogs->OpenStarts, second},
-        {"save as an opened file",
-         [&] {
-             dialogs->SaveNames = {QString()};
-             mainform->acSaveAs->trigger();
-         },
-         dialogs->SaveStarts, first + "/picture.bmp"},
-        {"save as a new document: the last folder",
-         [&] {
-             NewDocument("4", "4");
-             dialogs->SaveNames = {QString()};
-             mainform->acSaveAs->trigger();
-         },
-         dialogs->SaveStarts, first},
+        {"save as, nothing used yet", false, QString(), QString()},
+        {"save as into a folder", false, second + "/drawn.png", QString()},
+        {"save as again: the document's file", false, QString(), second + "/drawn.png"},
+        {"open: the last folder", true, first + "/picture.bmp", second},
+        {"save as an opened file", false, QString(), first + "/picture.bmp"},
+        {"save as a new document: the last folder", false, QString(), first, true},
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.step);
-        s.command();
-        ASSERT_FALSE(s.starts.empty());
-        EXPECT_EQ(s.starts.back(), s.start);
+        if (s.newFirst) NewDocument("4", "4");
+        (s.open ? dialogs->OpenNames : dialogs->SaveNames) = {s.name};
+        (s.open ? mainform->asOpen : mainform->acSaveAs)->trigger();
+        const std::vector<QString>& starts = s.open ? dialogs->OpenStarts : dialogs->SaveStarts;
+        ASSERT_FALSE(starts.empty());
+        EXPECT_EQ(starts.back(), s.start);
     }
 }
 
