@@ -38,6 +38,7 @@ protected:
         CentreOnScreen(*this);
     }
 };
+
 void ShowWarning(const QString& text, QWidget* owner) {
     TScreenBox box(QMessageBox::Warning, "警告", text, owner);
     box.addButton("OK", QMessageBox::AcceptRole);
