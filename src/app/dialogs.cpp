@@ -5,11 +5,18 @@
 #include "app/new.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace {
+QString& Title() {
+    static QString title;
+    return title;
+}
+
 std::unique_ptr<TDialogs>& Installed() {
     static std::unique_ptr<TDialogs> dialogs = std::make_unique<TQtDialogs>();
     return dialogs;
@@ -22,8 +29,8 @@ QWidget* Owner() {
 
 class TScreenBox : public QMessageBox {
 public:
-    TScreenBox(Icon icon, const QString& caption, const QString& text)
-        : QMessageBox(icon, caption, text, NoButton, Owner()) {}
+    TScreenBox(Icon icon, const QString& caption, const QString& text, QWidget* owner = Owner())
+        : QMessageBox(icon, caption, text, NoButton, owner) {}
 
 protected:
     void showEvent(QShowEvent* event) override {
@@ -31,7 +38,67 @@ protected:
         CentreOnScreen(*this);
     }
 };
+
+void ShowWarning(const QString& text, QWidget* owner) {
+    TScreenBox box(QMessageBox::Warning, "警告", text, owner);
+    box.addButton("OK", QMessageBox::AcceptRole);
+    box.exec();
+}
+
+// The save dialog: the chosen filter gives the extension, and a path whose folder is missing is
+// refused here rather than failing once the dialog is gone.
+class TSaveDialog : public QFileDialog {
+public:
+    TSaveDialog(const QString& filter, const QString& defaultSuffix, const QString& start)
+        : QFileDialog(Owner(), QString(), start, filter), fallbackSuffix_(defaultSuffix) {
+        setAcceptMode(AcceptSave);
+        setFileMode(AnyFile);
+        UseFilter(selectedNameFilter());
+        connect(this, &QFileDialog::filterSelected, this, &TSaveDialog::UseFilter);
+    }
+
+    void accept() override {
+        const QStringList files = selectedFiles();
+        const QString warning = files.isEmpty() ? QString() : MissingFolderWarning(files.front());
+        if (!warning.isEmpty()) {
+            ShowWarning(warning, this);
+            return;
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    void UseFilter(const QString& nameFilter) {
+        const QString suffix = SuffixOfFilter(nameFilter);
+        setDefaultSuffix(suffix.isEmpty() ? fallbackSuffix_ : suffix);
+    }
+
+    QString fallbackSuffix_;
+};
 } // namespace
+
+QString SuffixOfFilter(const QString& nameFilter) {
+    const qsizetype open = nameFilter.lastIndexOf('(');
+    const QString patterns = nameFilter.mid(open + 1).section(')', 0, 0);
+    const QString first = patterns.section(' ', 0, 0, QString::SectionSkipEmpty);
+    if (!first.startsWith("*.")) return {};
+    const QString suffix = first.mid(2);
+    return suffix.contains('*') || suffix.contains('?') ? QString() : suffix;
+}
+
+QString MissingFolderWarning(const QString& path) {
+    const QFileInfo folder(QFileInfo(path).absolutePath());
+    if (folder.isDir()) return {};
+    return QString("フォルダがありません\n%1").arg(QDir::toNativeSeparators(folder.filePath()));
+}
+
+const QString& ApplicationTitle() {
+    return Title();
+}
+
+void SetApplicationTitle(const QString& title) {
+    Title() = title;
+}
 
 TDialogs& Dialogs() {
     return *Installed();
@@ -42,13 +109,11 @@ void SetDialogs(std::unique_ptr<TDialogs> dialogs) {
 }
 
 void TQtDialogs::Warning(const QString& text) {
-    TScreenBox box(QMessageBox::Warning, "警告", text);
-    box.addButton("OK", QMessageBox::AcceptRole);
-    box.exec();
+    ShowWarning(text, Owner());
 }
 
 void TQtDialogs::Error(const QString& text) {
-    TScreenBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text);
+    TScreenBox box(QMessageBox::Critical, ApplicationTitle(), text);
     box.addButton("OK", QMessageBox::AcceptRole);
     box.exec();
 }
@@ -66,8 +131,8 @@ TPromptAnswer TQtDialogs::Confirm(const QString& text) {
     return TPromptAnswer::Cancel;
 }
 
-std::optional<QString> TQtDialogs::OpenFileName(const QString& filter) {
-    QFileDialog dialog(Owner(), QString(), QString(), filter);
+std::optional<QString> TQtDialogs::OpenFileName(const QString& filter, const QString& start) {
+    QFileDialog dialog(Owner(), QString(), start, filter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // A name that does not exist is accepted here and answered with the editor's own warning.
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -75,12 +140,9 @@ std::optional<QString> TQtDialogs::OpenFileName(const QString& filter) {
     return dialog.selectedFiles().front();
 }
 
-std::optional<QString> TQtDialogs::SaveFileName(const QString& filter,
-                                                const QString& defaultSuffix) {
-    QFileDialog dialog(Owner(), QString(), QString(), filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(defaultSuffix);
+std::optional<QString> TQtDialogs::SaveFileName(const QString& filter, const QString& defaultSuffix,
+                                                const QString& start) {
+    TSaveDialog dialog(filter, defaultSuffix, start);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().front();
 }

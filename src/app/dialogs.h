@@ -17,15 +17,31 @@ public:
     virtual void Error(const QString& text) = 0;
     // A "確認" box with Yes, No and Cancel; dismissing it counts as Cancel.
     virtual TPromptAnswer Confirm(const QString& text) = 0;
-    // The chosen path, or nothing when the user cancelled. filter is in Qt's "Name (*.x)" form.
-    virtual std::optional<QString> OpenFileName(const QString& filter) = 0;
-    // As OpenFileName; the dialog appends defaultSuffix to a name typed without one and asks
-    // before an existing file is overwritten.
-    virtual std::optional<QString> SaveFileName(const QString& filter,
-                                                const QString& defaultSuffix) = 0;
+    // The chosen path, or nothing when the user cancelled. filter is in Qt's "Name (*.x)" form,
+    // its first entry chosen; start is the folder, or the file, the dialog shows first (empty:
+    // the working folder).
+    virtual std::optional<QString> OpenFileName(const QString& filter, const QString& start) = 0;
+    // As OpenFileName. A name typed without an extension gets the one of the chosen filter, or
+    // defaultSuffix under a filter that names none. The dialog asks before an existing file is
+    // overwritten and keeps the user while the path's folder does not exist.
+    virtual std::optional<QString> SaveFileName(const QString& filter, const QString& defaultSuffix,
+                                                const QString& start) = 0;
     // Shows the new-image dialog modally; returns when it is closed.
     virtual void RunNewForm() = 0;
 };
+
+// The extension, without its dot, that a name filter such as "BMPファイル (*.bmp)" gives to a
+// name typed without one; empty when its first pattern names none ("(*)").
+QString SuffixOfFilter(const QString& nameFilter);
+// The warning that keeps the user in the save dialog when path's folder does not exist; empty
+// when it does.
+QString MissingFolderWarning(const QString& path);
+
+// The application's title, the caption of the error box. Kept apart from Qt's application names:
+// Qt appends a display name to every window title on X11, and the application name becomes the
+// X11 window class.
+const QString& ApplicationTitle();
+void SetApplicationTitle(const QString& title);
 
 // The installed dialogs; the Qt ones unless a test installed others.
 TDialogs& Dialogs();
@@ -37,8 +53,8 @@ public:
     void Warning(const QString& text) override;
     void Error(const QString& text) override;
     TPromptAnswer Confirm(const QString& text) override;
-    std::optional<QString> OpenFileName(const QString& filter) override;
-    std::optional<QString> SaveFileName(const QString& filter,
-                                        const QString& defaultSuffix) override;
+    std::optional<QString> OpenFileName(const QString& filter, const QString& start) override;
+    std::optional<QString> SaveFileName(const QString& filter, const QString& defaultSuffix,
+                                        const QString& start) override;
     void RunNewForm() override;
 };

@@ -1,5 +1,6 @@
 // The document view: rendering the document, the frames over it and placing the view
 // rectangles with the mouse.
+#include "app/displaybitmap.h"
 #include "app/frame.h"
 #include "app/main.h"
 #include "app/state.h"
@@ -10,6 +11,7 @@
 
 #include <QAction>
 #include <QPainter>
+#include <QScrollArea>
 #include <QToolButton>
 #include <algorithm>
 
@@ -31,7 +33,7 @@ void Tmainform::UpdateDocView() {
 void Tmainform::RenderDocBitmap() {
     const int32_t width = ScreenExtent(DocWidth), height = ScreenExtent(DocHeight);
     if (DocBitmap.width() != width || DocBitmap.height() != height) {
-        DocBitmap = QImage(width, height, QImage::Format_RGB32);
+        DocBitmap = NewDisplayBitmap(width, height);
         if (DocBitmap.isNull() && width > 0 && height > 0)
             throw EOutOfResources("表示用ビットマップ");
     }
@@ -83,6 +85,14 @@ void FillHatched(QPainter& canvas, int32_t zoom, Qt::BrushStyle hatch) {
                     QBrush(Qt::white, hatch));
     canvas.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
+
+// Scrolls the document view as little as needed to show the whole frame, or its top-left part
+// when the frame is larger than the view.
+void KeepInSight(QScrollArea& area, const TRect& frame) {
+    const int32_t halfWidth = frame.Width() / 2, halfHeight = frame.Height() / 2;
+    area.ensureVisible(frame.Left + halfWidth, frame.Top + halfHeight, halfWidth + 1,
+                       halfHeight + 1);
+}
 } // namespace
 
 void Tmainform::PaintBox2Paint(QPainter& canvas) {
@@ -131,6 +141,8 @@ void Tmainform::PaintBox2MouseMove(int32_t x, int32_t y) {
         UpdateViewSizes();
         if (DragEditArea || LayerActive) LupeForm->UpdateLupe();
         PaintBox2->update();
+        // A drag past the visible part of a large picture brings the frame along.
+        KeepInSight(*ScrollBox, ViewFrame(i, z, 3));
     }
     // The selection follows the mouse between clicks, button held or not.
     if (Selecting) DragSelection(x / z, y / z);

@@ -67,7 +67,7 @@ void Tmainform::InstallDocument(std::unique_ptr<TDIB> image, const QString& file
 
 void Tmainform::asOpenExecute() {
     if (!CloseDocument()) return;
-    const std::optional<QString> path = Dialogs().OpenFileName(kOpenFilter);
+    const std::optional<QString> path = Dialogs().OpenFileName(kOpenFilter, LastFolder);
     if (path) LoadDocument(*path);
 }
 
@@ -76,6 +76,8 @@ void Tmainform::OpenPath(const QString& path) {
 }
 
 void Tmainform::LoadDocument(const QString& path) {
+    // The folder the user pointed at, whether or not the file turns out readable.
+    RememberFolder(path);
     const QFileInfo info(path);
     if (!info.exists() || info.isDir()) {
         Dialogs().Warning("ファイルがありません(T.T)");
@@ -99,11 +101,16 @@ bool Tmainform::SaveDocument() {
 
 bool Tmainform::SaveDocumentAs() {
     if (!DocImage) return false;
-    const std::optional<QString> chosen = Dialogs().SaveFileName(kSaveFilter, "png");
-    if (!chosen) return false;
-    // A name typed without an extension is saved as PNG.
-    const QString path = FileExtension(chosen->toStdString()).empty() ? *chosen + ".png" : *chosen;
-    return WriteDocument(path);
+    // The document's own file, so that saving a changed copy beside it takes one edit.
+    const QString start = FileName.isEmpty() ? LastFolder : FileName;
+    const std::optional<QString> path = Dialogs().SaveFileName(kSaveFilter, "png", start);
+    if (!path) return false;
+    RememberFolder(*path);
+    return WriteDocument(*path);
+}
+
+void Tmainform::RememberFolder(const QString& path) {
+    LastFolder = QFileInfo(path).absolutePath();
 }
 
 bool Tmainform::WriteDocument(const QString& path) {

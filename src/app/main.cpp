@@ -1,5 +1,6 @@
 #include "app/main.h"
 
+#include "app/dialogs.h"
 #include "app/errors.h"
 #include "app/imagefile.h"
 #include "app/state.h"
@@ -36,7 +37,7 @@ QAction* AddItem(QMenu* menu, const QString& caption, const QKeySequence& shortc
 
 Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle("Varnet計画");
-    QApplication::setApplicationDisplayName(windowTitle());
+    SetApplicationTitle(windowTitle());
     resize(483, 429);
     setAcceptDrops(true);
 

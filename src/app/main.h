@@ -20,6 +20,9 @@ public:
 
     // Path of the open document; empty when it came from New and was never saved.
     QString FileName;
+    // Folder of the file last opened or chosen in a file dialog; where the dialogs begin when
+    // there is no document file to begin with. Empty until then.
+    QString LastFolder;
     // Screen pixels per image pixel in this window: 1, 2 or 4.
     int32_t ZoomFactor = 1;
     // The document drawn at ZoomFactor, in screen pixels of PaintBox.
@@ -86,6 +89,7 @@ private:
     // Makes image the document and brings every window up to date.
     void InstallDocument(std::unique_ptr<TDIB> image, const QString& fileName);
     void LoadDocument(const QString& path);
+    void RememberFolder(const QString& path);
     bool WriteDocument(const QString& path);
 };
 

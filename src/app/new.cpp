@@ -52,4 +52,7 @@ void TNewForm::Button1Click() {
 void TNewForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     CentreOnScreen(*this);
+    // Each New begins at the width, ready to be typed over, whichever field was used last.
+    XEdit->setFocus(Qt::OtherFocusReason);
+    XEdit->selectAll();
 }

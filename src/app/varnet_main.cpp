@@ -1,5 +1,6 @@
 // The editor: start-up, an optional file to open, the event loop until the document window
 // closes.
+#include "app/dialogs.h"
 #include "app/errors.h"
 #include "app/main.h"
 #include "app/startup.h"
@@ -11,7 +12,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName("Varnet");
+    SetApplicationTitle("Varnet");
     // The installed desktop entry and icon (data/) name the program to the desktop.
     QGuiApplication::setDesktopFileName("varnet");
     QApplication::setWindowIcon(QIcon::fromTheme("varnet"));

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QToolButton>
 
 namespace {
@@ -117,6 +119,40 @@ TEST_F(EditorTest, DragsLeavingTheSurfaceStopAtTheImageEdges) {
     // Without a press, moves place nothing.
     mainform->PaintBox2MouseMove(80, 50);
     EXPECT_EQ(ViewLeft[0], 0);
+}
+
+TEST_F(EditorTest, DraggedFramesStayInSightOfALargePicture) {
+    NewDocument("2000", "2000");
+    QScrollArea* area = mainform->ScrollBox;
+    ASSERT_LT(area->viewport()->width(), 1000);
+    // The part of the picture the view shows, in its screen pixels.
+    const auto shown = [area] {
+        return QRect(
+            QPoint(area->horizontalScrollBar()->value(), area->verticalScrollBar()->value()),
+            area->viewport()->size());
+    };
+    const struct {
+        TMouseButton button;
+        int x, y;
+    } drags[] = {
+        {TMouseButton::Left, 1500, 1200}, {TMouseButton::Left, 5000, 5000},
+        {TMouseButton::Left, 700, 1900},  {TMouseButton::Left, 0, 0},
+        {TMouseButton::Right, 1999, 64},  {TMouseButton::Right, 40, 30},
+    };
+    for (const auto& d : drags) {
+        SCOPED_TRACE(testing::Message() << d.x << ", " << d.y);
+        mainform->PaintBox2MouseDown(d.button, false, 10, 10);
+        mainform->PaintBox2MouseMove(d.x, d.y);
+        mainform->PaintBox2MouseUp();
+        const int i = d.button == TMouseButton::Left ? 0 : 1;
+        // The outer frame line, cut at the picture's edges.
+        const QRect frame =
+            QRect(ViewLeft[i] - 3, ViewTop[i] - 3, ViewWidth[i] + 6, ViewHeight[i] + 6)
+                .intersected(QRect(0, 0, 2000, 2000));
+        EXPECT_TRUE(shown().contains(frame))
+            << "frame (" << frame.x() << ", " << frame.y() << ") outside the view at ("
+            << shown().x() << ", " << shown().y() << ")";
+    }
 }
 
 TEST_F(EditorTest, OtherButtonsPlaceTheLayerArea) {

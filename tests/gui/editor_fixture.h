@@ -10,12 +10,18 @@
 #include "helpers.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <deque>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
+
+// Failure messages show texts as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 // Answers every dialog from queues the test fills and records every text shown. A dialog the
 // test did not expect fails the test and is treated as cancelled.
@@ -25,7 +31,9 @@ public:
     std::deque<TPromptAnswer> Answers;
     // A null QString stands for the user cancelling the dialog.
     std::deque<QString> OpenNames, SaveNames;
-    std::vector<QString> OpenFilters, SaveFilters, SaveSuffixes;
+    std::vector<QString> OpenFilters, SaveFilters, SaveSuffixes, OpenStarts, SaveStarts;
+    // The filter picked in each save dialog; when none is left, the first entry stays chosen.
+    std::deque<QString> SaveChosenFilters;
     std::function<void()> OnNewForm;
 
     void Warning(const QString& text) override { Warnings.push_back(text); }
@@ -40,15 +48,34 @@ public:
         Answers.pop_front();
         return answer;
     }
-    std::optional<QString> OpenFileName(const QString& filter) override {
+    std::optional<QString> OpenFileName(const QString& filter, const QString& start) override {
         OpenFilters.push_back(filter);
+        OpenStarts.push_back(start);
         return Next(OpenNames, "open");
     }
-    std::optional<QString> SaveFileName(const QString& filter,
-                                        const QString& defaultSuffix) override {
+    // Keeps the save dialog's promises: a name scripted without an extension gets the chosen
+    // filter's, and a name in a missing folder is refused with the dialog's warning, the next
+    // scripted name standing for what the user types then.
+    std::optional<QString> SaveFileName(const QString& filter, const QString& defaultSuffix,
+                                        const QString& start) override {
         SaveFilters.push_back(filter);
         SaveSuffixes.push_back(defaultSuffix);
-        return Next(SaveNames, "save");
+        SaveStarts.push_back(start);
+        QString chosen = filter.section(";;", 0, 0);
+        if (!SaveChosenFilters.empty()) {
+            chosen = SaveChosenFilters.front();
+            SaveChosenFilters.pop_front();
+        }
+        const QString suffix =
+            SuffixOfFilter(chosen).isEmpty() ? defaultSuffix : SuffixOfFilter(chosen);
+        for (;;) {
+            std::optional<QString> name = Next(SaveNames, "save");
+            if (!name) return name;
+            if (!QFileInfo(*name).fileName().contains('.')) *name += "." + suffix;
+            const QString warning = MissingFolderWarning(*name);
+            if (warning.isEmpty()) return name;
+            Warnings.push_back(warning);
+        }
     }
     void RunNewForm() override {
         if (OnNewForm)

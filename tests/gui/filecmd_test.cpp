@@ -66,6 +66,19 @@ std::vector<std::string> EntryNamesIn(const std::string& dir) {
     std::sort(names.begin(), names.end());
     return names;
 }
+// Runs command while files may grow only to 100 bytes: a write stops part way, as on a full disk.
+// Root ignores permissions, not this limit.
+void OnAFullDisk(const std::function<void()>& command) {
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 100;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    command();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+}
 } // namespace
 
 TEST_F(EditorTest, NewOneByOneIsABlankGreyRampImage) {
@@ -400,6 +413,13 @@ TEST_F(EditorTest, SaveAsChoosesTheFormatByExtension) {
     ASSERT_NE(DocImage, nullptr);
     ExpectSamePicture(*DocImage, Picture());
 
+    // ... unless the BMP filter was chosen: then it is a BMP.
+    dialogs->SaveChosenFilters = {"BMPファイル (*.bmp)"};
+    dialogs->SaveNames = {TempPath("chosen")};
+    mainform->acSaveAs->trigger();
+    EXPECT_EQ(mainform->FileName, TempPath("chosen.bmp"));
+    ExpectSamePicture(LoadBmp(TempPath("chosen.bmp")), Picture());
+
     // An unknown extension writes nothing and says so.
     Saved = false;
     dialogs->SaveNames = {TempPath("photo.jpg")};
@@ -407,12 +427,45 @@ TEST_F(EditorTest, SaveAsChoosesTheFormatByExtension) {
     EXPECT_EQ(dialogs->Warnings, std::vector<QString>{kUnknownSaveExtension});
     EXPECT_FALSE(FileExists(TempPath("photo.jpg").toStdString()));
     EXPECT_FALSE(Saved);
-    EXPECT_EQ(mainform->FileName, TempPath("plain.png"));
+    EXPECT_EQ(mainform->FileName, TempPath("chosen.bmp"));
     // ... so closing still asks.
     dialogs->Answers = {TPromptAnswer::No};
     mainform->acClose->trigger();
     EXPECT_EQ(dialogs->Prompts.size(), 1u);
     EXPECT_EQ(DocImage, nullptr);
+}
+
+TEST_F(EditorTest, FileDialogsBeginWhereTheUserLastWorked) {
+    const QString first = QFileInfo(TempPath("x")).absolutePath();
+    const QString second = first + "/second";
+    std::filesystem::create_directory(second.toStdString());
+    SaveBmp(Picture(), first + "/picture.bmp");
+
+    NewDocument("4", "4");
+    // Each step runs Save As or Open, the user choosing name (null: Cancel); start is where the
+    // dialog was asked to begin.
+    const struct {
+        const char* step;
+        bool open;
+        QString name, start;
+        bool newFirst = false;
+    } steps[] = {
+        {"save as, nothing used yet", false, QString(), QString()},
+        {"save as into a folder", false, second + "/drawn.png", QString()},
+        {"save as again: the document's file", false, QString(), second + "/drawn.png"},
+        {"open: the last folder", true, first + "/picture.bmp", second},
+        {"save as an opened file", false, QString(), first + "/picture.bmp"},
+        {"save as a new document: the last folder", false, QString(), first, true},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.step);
+        if (s.newFirst) NewDocument("4", "4");
+        (s.open ? dialogs->OpenNames : dialogs->SaveNames) = {s.name};
+        (s.open ? mainform->asOpen : mainform->acSaveAs)->trigger();
+        const std::vector<QString>& starts = s.open ? dialogs->OpenStarts : dialogs->SaveStarts;
+        ASSERT_FALSE(starts.empty());
+        EXPECT_EQ(starts.back(), s.start);
+    }
 }
 
 TEST_F(EditorTest, CommandsWithoutDocumentDoNothing) {
@@ -427,9 +480,8 @@ TEST_F(EditorTest, CommandsWithoutDocumentDoNothing) {
 TEST_F(EditorTest, FailedSaveReportsTheErrorAndChangesNothing) {
     NewDocument("6", "4");
     Saved = false;
-    const QString path = TempPath("no-such-folder/x.bmp");
-    dialogs->SaveNames = {path};
-    mainform->acSaveAs->trigger();
+    dialogs->SaveNames = {TempPath("x.bmp")};
+    OnAFullDisk([] { mainform->acSaveAs->trigger(); });
     EXPECT_EQ(dialogs->Errors.size(), 1u);
     EXPECT_FALSE(Saved);
     EXPECT_TRUE(mainform->FileName.isEmpty());
@@ -447,22 +499,13 @@ TEST_F(EditorTest, FailedSaveLeavesTheOldFileAsItWas) {
         DocImage->RowForWrite(y)[0] = 0xEE;
     Saved = false;
 
-    // Files may grow only to 100 bytes: the write stops part way, as on a full disk. Root
-    // ignores permissions, not this limit.
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 100;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    mainform->acSave->trigger();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    OnAFullDisk([] { mainform->acSave->trigger(); });
 
     EXPECT_EQ(dialogs->Errors.size(), 1u);
     EXPECT_FALSE(Saved);
     EXPECT_EQ(ReadFileBytes(path.toStdString()), before);
-    EXPECT_EQ(EntryNamesIn(dir), std::vector<std::string>{"keep.bmp"}) << "a temporary file was left";
+    EXPECT_EQ(EntryNamesIn(dir), std::vector<std::string>{"keep.bmp"})
+        << "a temporary file was left";
 }
 
 TEST_F(EditorTest, ClosePromptPaths) {

@@ -4,6 +4,7 @@
 #include "editor/undo.h"
 #include "editor_fixture.h"
 #include "palette/pallet.h"
+#include "window_system.h"
 
 #include <QAction>
 #include <QToolButton>
@@ -31,7 +32,7 @@ TEST_F(EditorTest, StartsWithEmptyEditorState) {
     EXPECT_TRUE(mainform->DocBitmap.isNull());
     EXPECT_EQ(LupeForm->Power, 10);
     EXPECT_EQ(LupeForm->GridColor, 0x808080u);
-    EXPECT_EQ(QApplication::applicationDisplayName(), QString("Varnet計画"));
+    EXPECT_EQ(ApplicationTitle(), QString("Varnet計画"));
 }
 
 TEST_F(EditorTest, CreatesTheFiveWindowsWithTheirCaptionsAndFrames) {
@@ -65,6 +66,16 @@ TEST_F(EditorTest, CreatesTheFiveWindowsWithTheirCaptionsAndFrames) {
     EXPECT_FALSE(NewForm->isVisible());
     EXPECT_EQ(NewForm->XEdit->text(), QString("256"));
     EXPECT_EQ(NewForm->YEdit->text(), QString("256"));
+}
+
+TEST_F(EditorTest, CaptionsReachTheWindowSystemUnchanged) {
+    const std::pair<QWidget*, const char*> windows[] = {{mainform, "Varnet計画"},
+                                                        {toolform, "ツール"},
+                                                        {palletform, "パレット"},
+                                                        {NewForm, "新規作成"},
+                                                        {LupeForm, "ルーペ"}};
+    for (const auto& [window, caption] : windows)
+        EXPECT_EQ(PlatformTitle(window->windowTitle()), QString(caption));
 }
 
 TEST_F(EditorTest, DocumentWindowControlsStartUpAsDescribed) {

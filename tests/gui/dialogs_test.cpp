@@ -1,0 +1,188 @@
+// The dialogs as the user meets them: the Qt implementations behind the dialog seam, driven
+// through their own widgets, and the captions the window system shows.
+#include "editor_fixture.h"
+#include "window_system.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <filesystem>
+
+namespace {
+const QString kSaveFilter = "PNGファイル (*.png);;BMPファイル (*.bmp);;すべてのファイル (*)";
+
+// The file-name field and the filter list of Qt's own file dialog.
+QLineEdit* NameField(QFileDialog& dialog) {
+    return dialog.findChild<QLineEdit*>("fileNameEdit");
+}
+
+// Picks a filter as the user does, stepping through the dialog's list with the arrow keys.
+void ChooseFilter(QFileDialog& dialog, const QString& filter) {
+    auto* list = dialog.findChild<QComboBox*>("fileTypeCombo");
+    ASSERT_NE(list, nullptr);
+    const int index = list->findText(filter);
+    ASSERT_GE(index, 0) << filter.toStdString();
+    while (list->currentIndex() != index) {
+        QKeyEvent press(QEvent::KeyPress, list->currentIndex() < index ? Qt::Key_Down : Qt::Key_Up,
+                        Qt::NoModifier);
+        const int before = list->currentIndex();
+        QCoreApplication::sendEvent(list, &press);
+        ASSERT_NE(list->currentIndex(), before) << "the list did not move";
+    }
+}
+
+// Types name into the dialog's name field and presses Save.
+void TypeAndSave(QFileDialog& dialog, const QString& name) {
+    QLineEdit* field = NameField(dialog);
+    ASSERT_NE(field, nullptr);
+    field->setText(name);
+    auto* buttons = dialog.findChild<QDialogButtonBox*>("buttonBox");
+    ASSERT_NE(buttons, nullptr);
+    buttons->button(QDialogButtonBox::Save)->click();
+}
+
+class QtDialogsTest : public EditorTest {
+protected:
+    // Runs the Qt save dialog, started in this test's folder, against the script.
+    std::optional<QString> Save(TModalScript& script, const QString& start) {
+        std::optional<QString> chosen;
+        script.Play([&] { chosen = TQtDialogs().SaveFileName(kSaveFilter, "png", start); });
+        return chosen;
+    }
+};
+} // namespace
+
+TEST(SuffixOfFilter, TakesTheFirstPatternsExtension) {
+    const struct {
+        const char* filter;
+        const char* suffix;
+    } cases[] = {
+        {"PNGファイル (*.png)", "png"},
+        {"BMPファイル (*.bmp)", "bmp"},
+        {"標準サポートファイル (*.png *.bmp)", "png"},
+        {"すべてのファイル (*)", ""},
+        {"Some (*.b?p)", ""},
+        {"no patterns", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SuffixOfFilter(c.filter), QString(c.suffix)) << c.filter;
+}
+
+TEST_F(QtDialogsTest, SaveGivesATypedNameTheChosenFiltersExtension) {
+    const struct {
+        const char* filter;
+        const char* typed;
+        const char* written;
+    } cases[] = {
+        {"BMPファイル (*.bmp)", "plain", "plain.bmp"},
+        {"PNGファイル (*.png)", "plain", "plain.png"},
+        {"すべてのファイル (*)", "plain", "plain.png"},
+        {"PNGファイル (*.png)", "typed.bmp", "typed.bmp"},
+        // Back and forth: the last choice counts.
+        {"BMPファイル (*.bmp);;PNGファイル (*.png)", "again", "again.png"},
+    };
+    const QString folder = QFileInfo(TempPath("x")).absolutePath();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        TModalScript script;
+        script.On<QFileDialog>([&](QFileDialog& dialog) {
+            for (const QString& filter : QString(c.filter).split(";;"))
+                ChooseFilter(dialog, filter);
+            TypeAndSave(dialog, c.typed);
+        });
+        EXPECT_EQ(Save(script, folder), folder + "/" + c.written);
+    }
+}
+
+TEST_F(QtDialogsTest, SaveStartsInTheGivenFolderWithTheGivenName) {
+    const QString folder = QFileInfo(TempPath("x")).absolutePath();
+    const struct {
+        QString start, name;
+    } cases[] = {{folder + "/doc.bmp", "doc.bmp"}, {folder, ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.start.toStdString());
+        QString shownFolder, shownName;
+        TModalScript script;
+        script.On<QFileDialog>([&](QFileDialog& dialog) {
+            shownFolder = dialog.directory().absolutePath();
+            shownName = NameField(dialog)->text();
+            dialog.reject();
+        });
+        EXPECT_EQ(Save(script, c.start), std::nullopt);
+        EXPECT_EQ(shownFolder, folder);
+        EXPECT_EQ(shownName, c.name);
+    }
+}
+
+TEST_F(QtDialogsTest, SaveKeepsTheUserWhileTheFolderIsMissing) {
+    const QString folder = QFileInfo(TempPath("x")).absolutePath();
+    const QString missing = folder + "/missing/picture.png";
+    QString warning, caption;
+    bool stayed = false;
+    TModalScript script;
+    script
+        .On<QFileDialog>([&](QFileDialog& dialog) {
+            TypeAndSave(dialog, missing);
+            stayed = dialog.isVisible();
+        })
+        .On<QMessageBox>([&](QMessageBox& box) {
+            caption = box.windowTitle();
+            warning = box.text();
+            box.buttons().front()->click();
+        })
+        .On<QFileDialog>([&](QFileDialog& dialog) { TypeAndSave(dialog, "found.png"); });
+    EXPECT_EQ(Save(script, folder), folder + "/found.png");
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(caption, QString("警告"));
+    EXPECT_EQ(warning, MissingFolderWarning(missing));
+    EXPECT_TRUE(warning.contains(folder + "/missing")) << warning.toStdString();
+    EXPECT_FALSE(std::filesystem::exists((folder + "/missing").toStdString()));
+}
+
+TEST_F(QtDialogsTest, NewDialogReopensAtTheWidthReadyToBeTypedOver) {
+    // First use: the user types into the height and leaves with Cancel.
+    TModalScript first;
+    first.On<TNewForm>([](TNewForm& form) {
+        form.YEdit->setFocus(Qt::MouseFocusReason);
+        form.YEdit->deselect();
+        form.Button2->click();
+    });
+    first.Play([] { TQtDialogs().RunNewForm(); });
+
+    // Second use: what the user types at once replaces the width.
+    QString width, height;
+    TModalScript second;
+    second.On<TNewForm>([&](TNewForm& form) {
+        TypeInto(QApplication::focusWidget(), "100");
+        width = form.XEdit->text();
+        height = form.YEdit->text();
+        form.Button2->click();
+    });
+    second.Play([] { TQtDialogs().RunNewForm(); });
+    EXPECT_EQ(width, QString("100"));
+    EXPECT_EQ(height, QString("256"));
+}
+
+TEST_F(QtDialogsTest, BoxCaptionsReachTheWindowSystemUnchanged) {
+    const struct {
+        const char* caption;
+        std::function<void()> open;
+    } cases[] = {
+        {"警告", [] { TQtDialogs().Warning("w"); }},
+        {"確認", [] { TQtDialogs().Confirm("c"); }},
+        {"Varnet計画", [] { TQtDialogs().Error("e"); }},
+    };
+    for (const auto& c : cases) {
+        QString title;
+        TModalScript script;
+        script.On<QMessageBox>([&](QMessageBox& box) {
+            title = PlatformTitle(box.windowTitle());
+            box.buttons().front()->click();
+        });
+        script.Play(c.open);
+        EXPECT_EQ(title, QString(c.caption));
+    }
+}
