@@ -2,6 +2,7 @@
 // shown to the user as it stands.
 #pragma once
 
+#include <cerrno>
 #include <exception>
 #include <string>
 
@@ -44,16 +45,64 @@ public:
     EWriteError() : EStreamError("ストリームへの書き込みエラー") {}
 };
 
-class EFOpenError : public EStreamError {
+// A seek on a stream that cannot move (a pipe, a terminal).
+class ESeekError : public EStreamError {
 public:
-    explicit EFOpenError(const std::string& path)
-        : EStreamError("ファイル " + path + " は開けません") {}
+    ESeekError() : EStreamError("ストリームの位置を移動できません") {}
 };
 
+// A file that cannot be opened for reading. With the system's error number the message says why,
+// where the reason is one the user can act on.
+class EFOpenError : public EStreamError {
+public:
+    explicit EFOpenError(const std::string& path, int error = 0)
+        : EStreamError(MessageFor(path, error)) {}
+
+private:
+    static std::string MessageFor(const std::string& path, int error) {
+        switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return "ファイル " + path + " がありません";
+        case EISDIR:
+            return path + " はフォルダなので開けません";
+        case EACCES:
+        case EPERM:
+            return "ファイル " + path + " を読む権限がありません";
+        default:
+            return "ファイル " + path + " は開けません";
+        }
+    }
+};
+
+// A file that cannot be created or written, by the same rule.
 class EFCreateError : public EStreamError {
 public:
-    explicit EFCreateError(const std::string& path)
-        : EStreamError("ファイル " + path + " を作成できません") {}
+    explicit EFCreateError(const std::string& path, int error = 0)
+        : EStreamError(MessageFor(path, error)) {}
+
+private:
+    static std::string MessageFor(const std::string& path, int error) {
+        switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return "ファイル " + path + " を保存するフォルダがありません";
+        case EISDIR:
+            return path + " はフォルダなので保存できません";
+        case EACCES:
+        case EPERM:
+            return "ファイル " + path + " に書き込む権限がありません";
+        case EROFS:
+            return "ファイル " + path + " は読み取り専用の場所にあるので保存できません";
+        case ENOSPC:
+        case EDQUOT:
+            return "ディスクに空きがないので ファイル " + path + " を保存できません";
+        case ENAMETOOLONG:
+            return "ファイル名 " + path + " が長すぎます";
+        default:
+            return "ファイル " + path + " を作成できません";
+        }
+    }
 };
 
 class EOutOfMemory : public Exception {
