@@ -79,14 +79,6 @@ std::string MessageOf(const std::function<void()>& action) {
     return "";
 }
 
-std::vector<std::string> NamesIn(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 void WriteText(const std::string& path, const std::string& text) {
     WriteFileAtomically(path,
                         [&](TStream& s) { s.WriteBuffer(text.data(), int64_t(text.size())); });
@@ -221,7 +213,7 @@ TEST(Stream, AtomicWriteFollowsLinksToTheirTarget) {
         EXPECT_TRUE(std::filesystem::is_symlink(dir + "/" + c.link)) << c.link;
         EXPECT_EQ(ReadText(dir + "/" + c.written), "via " + c.link) << c.link;
     }
-    EXPECT_EQ(NamesIn(dir + "/sub"), (std::vector<std::string>{"abs.png", "deep.png", "up.png"}));
+    EXPECT_EQ(EntriesIn(dir + "/sub"), (std::vector<std::string>{"abs.png", "deep.png", "up.png"}));
 }
 
 // A device or FIFO is written into, never replaced by a regular file.
@@ -250,7 +242,7 @@ TEST(Stream, AtomicWriteWritesIntoFilesThatAreNotRegular) {
     EXPECT_EQ(MessageOf([&] { WriteText(dir + "/full.png", "bytes"); }),
               "ディスクに空きがないので ファイル " + dir + "/full.png を保存できません");
     EXPECT_TRUE(std::filesystem::is_symlink(dir + "/full.png"));
-    EXPECT_EQ(NamesIn(dir), (std::vector<std::string>{"fifo.png", "full.png", "null.png"}));
+    EXPECT_EQ(EntriesIn(dir), (std::vector<std::string>{"fifo.png", "full.png", "null.png"}));
 }
 
 TEST(Stream, AtomicWriteKeepsTheModeAndGivesNewFilesTheUmasksMode) {
@@ -317,7 +309,7 @@ TEST(Stream, AtomicWriteHonoursPermissions) {
     ::stat(shared.c_str(), &after);
     EXPECT_EQ(after.st_ino, before.st_ino) << "written in place, not replaced";
     EXPECT_EQ(after.st_mode & 07777, 0666u);
-    EXPECT_EQ(NamesIn(locked), std::vector<std::string>{"shared.png"});
+    EXPECT_EQ(EntriesIn(locked), std::vector<std::string>{"shared.png"});
 }
 
 // The temporary file must not need a longer name than the file itself.
@@ -330,7 +322,7 @@ TEST(Stream, AtomicWriteSavesNamesUpToTheSystemLimit) {
         WriteText(dir + "/" + name, "again");
         EXPECT_EQ(ReadText(dir + "/" + name), "again") << length;
     }
-    EXPECT_EQ(NamesIn(dir).size(), 3u);
+    EXPECT_EQ(EntriesIn(dir).size(), 3u);
     const std::string tooLong = dir + "/" + std::string(256, 'n');
     EXPECT_EQ(MessageOf([&] { WriteText(tooLong, "x"); }),
               "ファイル名 " + tooLong + " が長すぎます");
@@ -351,7 +343,7 @@ TEST(Stream, SignalDuringAWriteRemovesTheTemporaryFile) {
                 });
             },
             testing::KilledBySignal(signal), "");
-        EXPECT_EQ(NamesIn(dir), std::vector<std::string>{"picture.png"}) << signal;
+        EXPECT_EQ(EntriesIn(dir), std::vector<std::string>{"picture.png"}) << signal;
         EXPECT_EQ(ReadText(path), "old");
     }
 }

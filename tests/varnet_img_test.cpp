@@ -159,14 +159,6 @@ std::vector<uint8_t> Converted(const std::string& dir, const std::string& in,
     return ReadFileBytes(out);
 }
 
-std::vector<std::string> NamesIn(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 } // namespace
 
 // A file that yields no picture, or is of the wrong type, is an error and leaves OUT as it was.
@@ -303,7 +295,7 @@ TEST(VarnetImg, OutputTargets) {
     EXPECT_TRUE(std::filesystem::is_symlink(dir + "/null.png"));
     EXPECT_TRUE(std::filesystem::is_symlink(dir + "/link.bmp"));
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
-    EXPECT_EQ(NamesIn(dir).size(), 8u) << "a temporary file was left";
+    EXPECT_EQ(EntriesIn(dir).size(), 8u) << "a temporary file was left";
 }
 
 // Ctrl+C or a kill in the middle of a conversion leaves no temporary file and the old OUT.
@@ -337,7 +329,7 @@ TEST(VarnetImg, InterruptedConversionLeavesNoTemporaryFile) {
         // Wait for the temporary file, then interrupt.
         bool seen = false;
         for (int tries = 0; tries < 20000 && !seen; ++tries) {
-            for (const std::string& name : NamesIn(dir))
+            for (const std::string& name : EntriesIn(dir))
                 seen = seen || name.rfind(".varnet-", 0) == 0;
             if (!seen) ::usleep(500);
         }
@@ -346,7 +338,7 @@ TEST(VarnetImg, InterruptedConversionLeavesNoTemporaryFile) {
         int status = 0;
         ::waitpid(child, &status, 0);
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal;
-        EXPECT_EQ(NamesIn(dir), (std::vector<std::string>{"in.bmp", "out.png"})) << signal;
+        EXPECT_EQ(EntriesIn(dir), (std::vector<std::string>{"in.bmp", "out.png"})) << signal;
         EXPECT_EQ(ReadFileBytes(dir + "/out.png"), (std::vector<uint8_t>{'o', 'l', 'd'}));
     }
 }

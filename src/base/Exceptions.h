@@ -51,58 +51,41 @@ public:
     ESeekError() : EStreamError("ストリームの位置を移動できません") {}
 };
 
-// A file that cannot be opened for reading. With the system's error number the message says why,
-// where the reason is one the user can act on.
+// The message for a file that cannot be opened for reading, or (writing) created or written. With
+// the system's error number it says why, where the reason is one the user can act on.
+inline std::string FileErrorMessage(const std::string& path, int error, bool writing) {
+    const std::string file = "ファイル " + path;
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return file + (writing ? " を保存するフォルダがありません" : " がありません");
+    case EISDIR:
+        return path + (writing ? " はフォルダなので保存できません" : " はフォルダなので開けません");
+    case EACCES:
+    case EPERM:
+        return file + (writing ? " に書き込む権限がありません" : " を読む権限がありません");
+    case EROFS:
+        return file + " は読み取り専用の場所にあるので保存できません";
+    case ENOSPC:
+    case EDQUOT:
+        return "ディスクに空きがないので " + file + " を保存できません";
+    case ENAMETOOLONG:
+        return "ファイル名 " + path + " が長すぎます";
+    default:
+        return file + (writing ? " を作成できません" : " は開けません");
+    }
+}
+
 class EFOpenError : public EStreamError {
 public:
     explicit EFOpenError(const std::string& path, int error = 0)
-        : EStreamError(MessageFor(path, error)) {}
-
-private:
-    static std::string MessageFor(const std::string& path, int error) {
-        switch (error) {
-        case ENOENT:
-        case ENOTDIR:
-            return "ファイル " + path + " がありません";
-        case EISDIR:
-            return path + " はフォルダなので開けません";
-        case EACCES:
-        case EPERM:
-            return "ファイル " + path + " を読む権限がありません";
-        default:
-            return "ファイル " + path + " は開けません";
-        }
-    }
+        : EStreamError(FileErrorMessage(path, error, false)) {}
 };
 
-// A file that cannot be created or written, by the same rule.
 class EFCreateError : public EStreamError {
 public:
     explicit EFCreateError(const std::string& path, int error = 0)
-        : EStreamError(MessageFor(path, error)) {}
-
-private:
-    static std::string MessageFor(const std::string& path, int error) {
-        switch (error) {
-        case ENOENT:
-        case ENOTDIR:
-            return "ファイル " + path + " を保存するフォルダがありません";
-        case EISDIR:
-            return path + " はフォルダなので保存できません";
-        case EACCES:
-        case EPERM:
-            return "ファイル " + path + " に書き込む権限がありません";
-        case EROFS:
-            return "ファイル " + path + " は読み取り専用の場所にあるので保存できません";
-        case ENOSPC:
-        case EDQUOT:
-            return "ディスクに空きがないので ファイル " + path + " を保存できません";
-        case ENAMETOOLONG:
-            return "ファイル名 " + path + " が長すぎます";
-        default:
-            return "ファイル " + path + " を作成できません";
-        }
-    }
+        : EStreamError(FileErrorMessage(path, error, true)) {}
 };
 
 class EOutOfMemory : public Exception {
