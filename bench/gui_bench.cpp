@@ -63,7 +63,7 @@ BENCH_CASE(gui_open_png_4096) {
     StartEditor();
     const std::string path =
         (std::filesystem::temp_directory_path() / "varnet-bench-4096.png").string();
-    WriteDocumentImage(path, TImageFormat::Png, Picture());
+    WriteDocumentImage(path, *FormatNamed("png"), Picture());
     const QString qpath = QString::fromStdString(path);
     const double ours = Measure([&] { mainform->OpenPath(qpath); });
     const double peer = Measure([&] {

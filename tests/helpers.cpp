@@ -27,6 +27,14 @@ std::vector<std::string> FilesIn(const std::string& folder) {
     return files;
 }
 
+std::vector<std::string> EntriesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 bool FileExists(const std::string& path) {
     return std::filesystem::exists(path);
 }

@@ -12,6 +12,8 @@ std::string SourcePath(const std::string& relative);
 // The regular files in folder (hidden ones left out), sorted. Raises std::runtime_error when the
 // folder is missing or holds none, so a replay test cannot pass by finding nothing.
 std::vector<std::string> FilesIn(const std::string& folder);
+// Every name in folder, hidden ones included, sorted.
+std::vector<std::string> EntriesIn(const std::string& folder);
 bool FileExists(const std::string& path);
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -19,8 +21,9 @@ struct TToolRun {
     std::string Output; // stdout and stderr together
 };
 
-TToolRun Tool(const std::vector<std::string>& args) {
-    std::string command = VARNET_IMG;
+// Runs the converter with args, from folder when one is given.
+TToolRun Tool(const std::vector<std::string>& args, const std::string& folder = "") {
+    std::string command = (folder.empty() ? "" : "cd '" + folder + "' && ") + VARNET_IMG;
     for (const std::string& a : args)
         command += " '" + a + "'"; // test paths hold no quotes
     command += " 2>&1";
@@ -183,9 +186,9 @@ TEST(VarnetImgPng, BadOptionsAndInputsFailWithoutOutput) {
         {{"--filter=fast"}, 2, "--filter takes adaptive|none|sub|up|average|paeth"},
         {{"--level=9"}, 2, "--level takes none|default|fastest|best"},
         {{"--idat-size=lots"}, 2, "--idat-size takes a number"},
-        {{"--idat-size=100"}, 1, "Write PNG Param: Err IDAT Size(min:256  max:100000)"},
-        {{"--idat-size=100001"}, 1, "Write PNG Param: Err IDAT Size(min:256  max:100000)"},
-        {{"--colour=red"}, 2, "option --colour is not known for .png"},
+        {{"--idat-size=100"}, 2, "--idat-size takes 256 to 100000, not 100"},
+        {{"--idat-size=100001"}, 2, "--idat-size takes 256 to 100000, not 100001"},
+        {{"--colour=red"}, 2, "option --colour is not known"},
         {{"--comment"}, 2, "option --comment needs a value"},
         {{"--grey=yes"}, 2, "option --grey takes no value"},
     };
@@ -197,13 +200,100 @@ TEST(VarnetImgPng, BadOptionsAndInputsFailWithoutOutput) {
         EXPECT_NE(run.Output.find(c.message), std::string::npos) << run.Output;
         EXPECT_FALSE(FileExists(dir + "/out.png")) << c.args[0];
     }
+    // Options are checked before the input is read: a missing IN is not what is reported.
+    for (const std::string option : {"--idat-size=255", "--level=9", "--filter=fast"}) {
+        const TToolRun run = Tool({"convert", option, dir + "/missing.bmp", dir + "/out.png"});
+        EXPECT_EQ(run.Status, 2) << option << ": " << run.Output;
+        EXPECT_EQ(run.Output.find("missing.bmp"), std::string::npos) << run.Output;
+    }
+    // --grey is for indexed pictures; others are refused, not written in colour.
+    for (const int32_t bits : {16, 24, 32}) {
+        TDIB image = TestImage(4, 4, 8);
+        if (bits == 16) image.WantedLayout = MakeLayout(5, 5, 5);
+        image.ChangeBitCount(bits);
+        WriteBmp(dir + "/colour.bmp", image);
+        const TToolRun run = Tool({"convert", dir + "/colour.bmp", dir + "/out.png", "--grey"});
+        EXPECT_EQ(run.Status, 2) << bits << ": " << run.Output;
+        EXPECT_NE(run.Output.find("--grey needs a picture of 1, 4 or 8 bits per pixel, not " +
+                                  std::to_string(bits)),
+                  std::string::npos)
+            << run.Output;
+        EXPECT_FALSE(FileExists(dir + "/out.png")) << bits;
+    }
     for (const std::string command : {"convert", "info"}) {
         std::vector<std::string> args = {command, dir + "/empty.png"};
         if (command == "convert") args.push_back(dir + "/out.bmp");
         const TToolRun run = Tool(args);
         EXPECT_EQ(run.Status, 1) << command << ": " << run.Output;
-        EXPECT_NE(run.Output.find("holds no image data"), std::string::npos) << run.Output;
+        EXPECT_NE(run.Output.find("画像データがありません"), std::string::npos) << run.Output;
         EXPECT_FALSE(FileExists(dir + "/out.bmp"));
+    }
+}
+
+// Options stand before, between or after the files; -- ends them.
+TEST(VarnetImgPng, OptionsGoAnywhereOnTheLine) {
+    const std::string dir = MakeTempDir();
+    WriteBmp(dir + "/in.bmp", TestImage(40, 30, 8));
+    WriteBmp(dir + "/--odd.bmp", TestImage(40, 30, 8));
+    const std::string in = dir + "/in.bmp", out = dir + "/out.png";
+    const std::vector<std::vector<std::string>> lines = {
+        {"convert", "--filter", "up", "--interlace", in, out},
+        {"--filter=up", "convert", in, "--interlace", out},
+        {"convert", in, "--filter", "up", out, "--interlace"},
+        {"convert", in, out, "--interlace", "--filter", "up"},
+        {"convert", "--filter=up", "--interlace", "--", "--odd.bmp", out},
+    };
+    for (const auto& line : lines) {
+        SCOPED_TRACE(line[1] + " " + line[2]);
+        std::filesystem::remove(out);
+        // From inside dir, so that the file named like an option is given as it stands.
+        const TToolRun run = Tool(line, dir);
+        ASSERT_EQ(run.Status, 0) << run.Output;
+        const std::vector<TPngChunk> chunks = ParsePngChunks(ReadFileBytes(out));
+        EXPECT_EQ(chunks[0].Data[12], 1) << "interlace";
+        // The first pass of an interlaced 40 x 30 image has rows of 5 pixels.
+        EXPECT_EQ(InflatedImageData(chunks)[0], 2) << "filter";
+    }
+    for (const auto& help : std::vector<std::vector<std::string>>{{"--help"}, {"convert", "-h"}}) {
+        const TToolRun run = Tool(help);
+        EXPECT_EQ(run.Status, 0) << help[0];
+        EXPECT_EQ(run.Output.rfind("usage: varnet-img convert [options] IN OUT\n", 0), 0u)
+            << run.Output;
+    }
+}
+
+// Without --filter, the filter follows the picture as libpng chooses it: none for indexed
+// pictures and samples under 8 bits, adaptive for 8-bit grey and for colour.
+TEST(VarnetImgPng, DefaultFilterFollowsThePicture) {
+    const std::string dir = MakeTempDir();
+    struct TestCase {
+        int32_t bits;
+        bool grey;
+        bool adaptive;
+    } cases[] = {{1, false, false}, {4, false, false}, {8, false, false}, {4, true, false},
+                 {8, true, true},   {24, false, true}, {32, false, true}};
+    for (const TestCase& c : cases) {
+        SCOPED_TRACE(std::to_string(c.bits) + (c.grey ? " grey" : ""));
+        // A smooth ramp: any filter but None wins on most rows.
+        TDIB image;
+        image.Resize(64, 16, c.bits);
+        for (int32_t y = 0; y < 16; ++y)
+            for (int32_t x = 0; x < 64; ++x)
+                image.SetPixel(x, y,
+                               c.bits > 8 ? uint32_t(x * 4 * 0x010101)
+                                          : uint32_t(x + y) % (1u << std::min(c.bits, 8)));
+        WriteBmp(dir + "/in.bmp", image);
+        std::vector<std::string> args = {"convert", dir + "/in.bmp", dir + "/out.png"};
+        if (c.grey) args.push_back("--grey");
+        const TToolRun run = Tool(args);
+        ASSERT_EQ(run.Status, 0) << run.Output;
+        const std::vector<TPngChunk> chunks = ParsePngChunks(ReadFileBytes(dir + "/out.png"));
+        const std::vector<uint8_t> data = InflatedImageData(chunks);
+        const size_t stride = data.size() / 16;
+        int filtered = 0;
+        for (size_t at = 0; at < data.size(); at += stride)
+            filtered += data[at] != 0;
+        EXPECT_EQ(filtered > 0, c.adaptive) << filtered << " rows filtered";
     }
 }
 

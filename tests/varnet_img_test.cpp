@@ -5,9 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
+#include <spawn.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -29,8 +35,12 @@ std::string ReadText(const std::string& path) {
     return {bytes.begin(), bytes.end()};
 }
 
-TRunResult RunTool(const std::string& dir, const std::vector<std::string>& args) {
-    std::string command = Quoted(VARNET_IMG);
+// Runs the converter with a time limit (status 124 when it hangs); stdin, when given, is a shell
+// command whose output is piped in.
+TRunResult RunTool(const std::string& dir, const std::vector<std::string>& args,
+                   const std::string& stdinCommand = "") {
+    std::string command =
+        (stdinCommand.empty() ? "" : stdinCommand + " | ") + "timeout 30 " + Quoted(VARNET_IMG);
     for (const std::string& a : args)
         command += " " + Quoted(a);
     command += " >" + Quoted(dir + "/stdout") + " 2>" + Quoted(dir + "/stderr");
@@ -83,6 +93,8 @@ TEST(VarnetImg, FailuresExitWithStatusAndMessageAndLeaveNoOutput) {
     truncated.resize(truncated.size() - 1);
     WriteFileBytes(dir + "/short.bmp", truncated);
     WriteFileBytes(dir + "/in.bmp", EightBitBmp());
+    WriteFileBytes(dir + "/junk.gif", {'G', 'I', 'F', '8', '9', 'a'});
+    std::filesystem::create_directory(dir + "/folder.bmp");
     const std::string out = dir + "/out.bmp";
     struct Case {
         std::vector<std::string> args;
@@ -92,11 +104,24 @@ TEST(VarnetImg, FailuresExitWithStatusAndMessageAndLeaveNoOutput) {
         {{"convert", dir + "/short.bmp", out}, 1, "ストリームからの読み込みエラー"},
         {{"convert", dir + "/missing.bmp", out},
          1,
-         "ファイル " + dir + "/missing.bmp は開けません"},
+         "ファイル " + dir + "/missing.bmp がありません"},
+        {{"convert", dir, out}, 1, dir + " はフォルダなので開けません"},
+        {{"convert", dir + "/in.bmp", dir + "/folder.bmp"},
+         1,
+         dir + "/folder.bmp はフォルダなので保存できません"},
         {{"convert", dir + "/in.bmp", dir + "/out.xyz"}, 1, "unknown image format"},
         {{"convert", dir + "/in.bmp", dir + "/out"}, 1, "unknown image format"},
-        {{"info", dir + "/in.gif"}, 1, "unknown image format"},
-        {{"convert", dir + "/in.bmp", dir + "/no-such-dir/out.bmp"}, 1, "を作成できません"},
+        {{"info", dir + "/junk.gif"}, 1, "ファイル " + dir + "/junk.gif は対応していない形式です"},
+        {{"convert", dir + "/in.bmp", dir + "/no-such-dir/out.bmp"},
+         1,
+         "を保存するフォルダがありません"},
+        {{"convert", dir + "/in.bmp", "-"}, 2, "writing to standard output needs --format"},
+        {{"convert", dir + "/in.bmp", "-", "--format=gif"}, 2, "--format takes png|bmp"},
+        {{"convert", dir + "/in.bmp", out, "--filter=up"},
+         2,
+         "option --filter is not known for .bmp"},
+        {{"info", dir + "/in.bmp", "--level=best"}, 2, "info takes no options"},
+        {{"convert", "-x", dir + "/in.bmp", out}, 2, "unknown option -x"},
         {{}, 2, "usage:"},
         {{"convert", dir + "/in.bmp"}, 2, "usage:"},
         {{"info"}, 2, "usage:"},
@@ -123,4 +148,197 @@ TEST(VarnetImg, FailedConvertKeepsAnExistingOutput) {
     WriteFileBytes(dir + "/out.bmp", {'o', 'l', 'd'});
     EXPECT_EQ(RunTool(dir, {"convert", dir + "/short.bmp", dir + "/out.bmp"}).Status, 1);
     EXPECT_EQ(ReadFileBytes(dir + "/out.bmp"), (std::vector<uint8_t>{'o', 'l', 'd'}));
+}
+
+namespace {
+
+std::vector<uint8_t> Converted(const std::string& dir, const std::string& in,
+                               const std::string& out) {
+    const TRunResult r = RunTool(dir, {"convert", in, out});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    return ReadFileBytes(out);
+}
+
+} // namespace
+
+// A file that yields no picture, or is of the wrong type, is an error and leaves OUT as it was.
+TEST(VarnetImg, InputWithoutAPictureKeepsTheOutput) {
+    const std::string dir = MakeTempDir();
+    const std::vector<uint8_t> bmp = EightBitBmp();
+    WriteFileBytes(dir + "/empty.bmp", {});
+    WriteFileBytes(dir + "/empty.png", {});
+    WriteFileBytes(dir + "/header-only.bmp", {bmp.begin(), bmp.begin() + 14});
+    WriteFileBytes(dir + "/text.png", {'h', 'e', 'l', 'l', 'o', '\n'});
+    WriteFileBytes(dir + "/text.bmp", {'h', 'e', 'l', 'l', 'o', '\n'});
+    const struct {
+        const char* in;
+        std::string message;
+    } cases[] = {
+        {"empty.bmp", "画像データがありません"},
+        {"empty.png", "画像データがありません"},
+        {"header-only.bmp", "画像データがありません"},
+        {"text.png", "PNG LoadStream: Not PNG Format"},
+        {"text.bmp", "不正な DIB です"},
+    };
+    for (const auto& c : cases) {
+        for (const char* out : {"keep.bmp", "keep.png"}) {
+            WriteFileBytes(dir + "/" + out, {'k', 'e', 'e', 'p'});
+            const TRunResult r = RunTool(dir, {"convert", dir + "/" + c.in, dir + "/" + out});
+            EXPECT_EQ(r.Status, 1) << c.in;
+            EXPECT_NE(r.Err.find(c.message), std::string::npos) << c.in << " -> " << r.Err;
+            EXPECT_EQ(ReadFileBytes(dir + "/" + out), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}))
+                << c.in << " wiped " << out;
+        }
+    }
+}
+
+// The reader follows the file's signature, the writer the name of OUT or --format.
+TEST(VarnetImg, ReaderBySignatureWriterByExtensionOrFormat) {
+    const std::string dir = MakeTempDir();
+    const std::vector<uint8_t> bmp = EightBitBmp();
+    WriteFileBytes(dir + "/in.bmp", bmp);
+    const std::vector<uint8_t> png = Converted(dir, dir + "/in.bmp", dir + "/in.png");
+    // The row padding does not survive PNG: compare with the same path through the right name.
+    const std::vector<uint8_t> fromPng = Converted(dir, dir + "/in.png", dir + "/from-png.bmp");
+    ASSERT_FALSE(png.empty());
+    WriteFileBytes(dir + "/png-named.bmp", png);
+    WriteFileBytes(dir + "/bmp-named.png", bmp);
+    WriteFileBytes(dir + "/bmp-named.dat", bmp);
+    EXPECT_EQ(Converted(dir, dir + "/png-named.bmp", dir + "/a.bmp"), fromPng);
+    EXPECT_EQ(Converted(dir, dir + "/bmp-named.png", dir + "/b.bmp"), bmp);
+    EXPECT_EQ(Converted(dir, dir + "/bmp-named.dat", dir + "/c.png"), png);
+    const TRunResult r =
+        RunTool(dir, {"convert", "--format", "bmp", dir + "/in.png", dir + "/bmp-inside.png"});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(ReadFileBytes(dir + "/bmp-inside.png"), fromPng);
+}
+
+// Input that cannot seek is read, not retried for ever; endless data without a signature is
+// refused at once.
+TEST(VarnetImg, PipesFifosAndDevicesAsInput) {
+    const std::string dir = MakeTempDir();
+    const std::vector<uint8_t> bmp = EightBitBmp();
+    WriteFileBytes(dir + "/in.bmp", bmp);
+    Converted(dir, dir + "/in.bmp", dir + "/in.png");
+    // The row padding does not survive PNG: compare with the same path from a file.
+    const std::vector<uint8_t> fromPng = Converted(dir, dir + "/in.png", dir + "/from-png.bmp");
+    ASSERT_EQ(::symlink("/dev/stdin", (dir + "/stdin.png").c_str()), 0);
+    ASSERT_EQ(::mkfifo((dir + "/fifo.png").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/zero", (dir + "/zero.bmp").c_str()), 0);
+    ASSERT_EQ(::symlink("/dev/urandom", (dir + "/random.png").c_str()), 0);
+    const std::string catPng = "cat " + Quoted(dir + "/in.png");
+    const struct {
+        std::string in, stdinCommand;
+        int status;
+        std::string message;
+        std::vector<uint8_t> expected;
+    } cases[] = {
+        {"-", catPng, 0, "", fromPng},
+        {dir + "/stdin.png", catPng, 0, "", fromPng},
+        {dir + "/fifo.png", catPng + " >" + Quoted(dir + "/fifo.png"), 0, "", fromPng},
+        {"-", "cat " + Quoted(dir + "/in.bmp"), 0, "", bmp},
+        {"-", "true", 1, "画像データがありません", {}},
+        {"-", "echo text", 1, "ファイル - は対応していない形式です", {}},
+        {dir + "/zero.bmp", "", 1, "不正な DIB です", {}},
+        {dir + "/random.png", "", 1, "PNG LoadStream: Not PNG Format", {}},
+        {"/dev/zero", "", 1, "ファイル /dev/zero は対応していない形式です", {}},
+    };
+    for (const auto& c : cases) {
+        const std::string out = dir + "/out.bmp";
+        std::filesystem::remove(out);
+        const TRunResult r = RunTool(dir, {"convert", c.in, out}, c.stdinCommand);
+        EXPECT_EQ(r.Status, c.status) << c.in << " <- " << c.stdinCommand << ": " << r.Err;
+        if (c.status == 0) {
+            EXPECT_EQ(ReadFileBytes(out), c.expected) << c.in;
+        } else {
+            EXPECT_NE(r.Err.find(c.message), std::string::npos) << c.in << " -> " << r.Err;
+            EXPECT_FALSE(FileExists(out)) << c.in;
+        }
+    }
+    // And info reads standard input once for the geometry and the PNG lines.
+    const TRunResult r = RunTool(dir, {"info", "-"}, catPng);
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out.substr(0, r.Out.find("colour_bits")),
+              "width: 5\nheight: 3\nbits: 8\npalette_count: 256\n");
+    EXPECT_NE(r.Out.find("comment: \n"), std::string::npos) << r.Out;
+}
+
+TEST(VarnetImg, OutputTargets) {
+    const std::string dir = MakeTempDir();
+    const std::vector<uint8_t> bmp = EightBitBmp();
+    WriteFileBytes(dir + "/in.bmp", bmp);
+    ASSERT_EQ(::symlink("/dev/full", (dir + "/full.png").c_str()), 0);
+    ASSERT_EQ(::symlink("/dev/null", (dir + "/null.png").c_str()), 0);
+    ASSERT_EQ(::symlink("real.bmp", (dir + "/link.bmp").c_str()), 0);
+    const std::string longName = dir + "/" + std::string(250, 'n') + ".bmp";
+
+    // Standard output, with the format named.
+    TRunResult r = RunTool(dir, {"convert", dir + "/in.bmp", "-", "--format", "bmp"});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(std::vector<uint8_t>(r.Out.begin(), r.Out.end()), bmp);
+
+    r = RunTool(dir, {"convert", dir + "/in.bmp", dir + "/full.png"});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_NE(r.Err.find("ディスクに空きがないので ファイル " + dir + "/full.png を保存できません"),
+              std::string::npos)
+        << r.Err;
+    r = RunTool(dir, {"convert", dir + "/in.bmp", dir + "/null.png"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    r = RunTool(dir, {"convert", dir + "/in.bmp", dir + "/link.bmp"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(ReadFileBytes(dir + "/real.bmp"), bmp);
+    r = RunTool(dir, {"convert", dir + "/in.bmp", longName});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(ReadFileBytes(longName), bmp);
+
+    EXPECT_TRUE(std::filesystem::is_symlink(dir + "/full.png"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir + "/null.png"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir + "/link.bmp"));
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    EXPECT_EQ(EntriesIn(dir).size(), 8u) << "a temporary file was left";
+}
+
+// Ctrl+C or a kill in the middle of a conversion leaves no temporary file and the old OUT.
+TEST(VarnetImg, InterruptedConversionLeavesNoTemporaryFile) {
+    const std::string dir = MakeTempDir();
+    // Noise compresses slowly at the best level: time enough to interrupt the write.
+    TDIB image;
+    image.Resize(2000, 2000, 24);
+    uint32_t seed = 1;
+    for (int32_t y = 0; y < image.Height(); ++y) {
+        uint8_t* row = image.RowForWrite(y);
+        for (int32_t x = 0; x < image.Stride(); ++x) {
+            seed = seed * 1103515245 + 12345;
+            row[x] = uint8_t(seed >> 16);
+        }
+    }
+    TMemoryStream stream;
+    image.SaveAsBmp(stream);
+    WriteFileBytes(dir + "/in.bmp", stream.Bytes());
+    for (const int signal : {SIGINT, SIGTERM}) {
+        WriteFileBytes(dir + "/out.png", {'o', 'l', 'd'});
+        const std::vector<std::string> args = {"varnet-img",    "convert",
+                                               "--level=best",  "--filter=adaptive",
+                                               dir + "/in.bmp", dir + "/out.png"};
+        std::vector<char*> argv;
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        pid_t child = 0;
+        ASSERT_EQ(posix_spawn(&child, VARNET_IMG, nullptr, nullptr, argv.data(), environ), 0);
+        // Wait for the temporary file, then interrupt.
+        bool seen = false;
+        for (int tries = 0; tries < 20000 && !seen; ++tries) {
+            for (const std::string& name : EntriesIn(dir))
+                seen = seen || name.rfind(".varnet-", 0) == 0;
+            if (!seen) ::usleep(500);
+        }
+        EXPECT_TRUE(seen) << "no temporary file appeared";
+        ::kill(child, signal);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal;
+        EXPECT_EQ(EntriesIn(dir), (std::vector<std::string>{"in.bmp", "out.png"})) << signal;
+        EXPECT_EQ(ReadFileBytes(dir + "/out.png"), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    }
 }

@@ -83,12 +83,11 @@ void Tmainform::LoadDocument(const QString& path) {
         Dialogs().Warning("ファイルがありません(T.T)");
         return;
     }
-    const TImageFormat format = FormatOfPath(path.toStdString());
-    if (format == TImageFormat::Unknown) {
+    if (FormatOfPath(path.toStdString()) == nullptr) {
         Dialogs().Warning(kUnknownFormat);
         return;
     }
-    TReadImage read = ReadDocumentImage(LocalPath(path), format);
+    TReadImage read = ReadDocumentImage(LocalPath(path));
     InstallDocument(std::move(read.Image), path);
     if (read.Reduced) Dialogs().Warning("色数が256を超えているため、256色に減色しました");
 }
@@ -126,9 +125,9 @@ bool Tmainform::WriteDocument(const QString& path) {
 }
 
 bool Tmainform::WriteImageFile(const QString& path, const TDIB& image) {
-    const TImageFormat format = FormatOfPath(path.toStdString());
-    if (format == TImageFormat::Unknown) return false;
-    WriteDocumentImage(LocalPath(path), format, image);
+    const TImageFormat* format = FormatOfPath(path.toStdString());
+    if (format == nullptr) return false;
+    WriteDocumentImage(LocalPath(path), *format, image);
     Saved = true;
     FileName = path;
     return true;

@@ -158,7 +158,7 @@ QString DroppedImagePath(const QMimeData* data) {
     const QUrl url = data->urls().front();
     if (!url.isLocalFile()) return {};
     const QString path = url.toLocalFile();
-    return FormatOfPath(path.toStdString()) == TImageFormat::Unknown ? QString() : path;
+    return FormatOfPath(path.toStdString()) == nullptr ? QString() : path;
 }
 } // namespace
 

@@ -30,21 +30,31 @@ public:
 class TFileStream : public TStream {
 public:
     enum Mode { fmOpenRead, fmCreate };
-    // Raises EFOpenError (fmOpenRead) or EFCreateError (fmCreate, which truncates).
+    // Raises EFOpenError (fmOpenRead) or EFCreateError (fmCreate, which truncates), saying why.
     TFileStream(const std::string& path, Mode mode);
+    // A stream over a descriptor that is already open (standard input or output, a fresh
+    // temporary file); it is closed with the stream only when owned.
+    TFileStream(int handle, bool owned);
     ~TFileStream() override;
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;
 
     int64_t Read(void* buffer, int64_t count) override;
     int64_t Write(const void* buffer, int64_t count) override;
+    // Raises ESeekError on a stream that cannot seek (a pipe, a FIFO, a terminal).
     int64_t Seek(int64_t offset, TSeekOrigin origin) override;
 
+    // A regular file: it can seek and has a size. Pipes, devices and terminals are not.
+    bool IsRegular() const;
+    // The system's error number of the last Read or Write that moved fewer bytes than asked.
+    int LastError() const { return error_; }
     // Flushes to the disk; raises EWriteError when the system refuses.
     void Sync();
 
 private:
     int fd_;
+    bool owned_ = true;
+    int error_ = 0;
 };
 
 // A stream over memory that readers may address directly through Memory().
@@ -85,7 +95,15 @@ private:
     std::vector<uint8_t> bytes_;
 };
 
-// Writes a file so that a failure never harms the one already there: the bytes go to a temporary
-// file in the same folder, which replaces path only after the whole write succeeded. On failure
-// the temporary file is removed and the error propagates.
+// Writes a file so that a failure never harms the one already there. A symbolic link is followed
+// and its target written. A regular file is replaced by a temporary file written beside it, which
+// takes the old file's mode (a new file gets 0666 less the umask) and is renamed over it only
+// after the whole write succeeded. A file without write permission is refused. Where no temporary
+// file can be made but the file itself is writable, and for targets that are no regular file (a
+// device, a FIFO), the bytes are produced in memory first and then written into the file itself.
+// Errors raise EFCreateError naming path, or whatever write raises; no temporary file stays.
 void WriteFileAtomically(const std::string& path, const std::function<void(TStream&)>& write);
+
+// Makes SIGINT, SIGTERM and SIGHUP remove the temporary file of a save in progress before the
+// process ends as the signal would end it.
+void RemoveTemporaryFileOnSignals();

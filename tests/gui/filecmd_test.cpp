@@ -225,7 +225,7 @@ TEST_F(EditorTest, OpenReadsBmpAndPngWhateverTheExtensionsCase) {
     const QString bmp = TempPath("a.Bmp");
     SaveBmp(picture, bmp);
     const QString png = TempPath("b.PNG");
-    WriteDocumentImage(png.toStdString(), TImageFormat::Png, picture);
+    WriteDocumentImage(png.toStdString(), *FormatNamed("png"), picture);
     for (const QString& path : {bmp, png, TempPath("a.Bmp")}) {
         SCOPED_TRACE(path.toStdString());
         dialogs->OpenNames = {path};

@@ -1,5 +1,5 @@
-// Reading document images: the format by extension, and every picture of the conformance
-// suites arriving as an 8-bit document with its colours.
+// Reading document images: every picture of the conformance suites arriving as an 8-bit document
+// with its colours.
 #include "app/imagefile.h"
 #include "base/Exceptions.h"
 #include "base/Stream.h"
@@ -11,25 +11,6 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <vector>
-
-TEST(ImageFile, FormatComesFromTheExtensionInAnyCase) {
-    struct Case {
-        const char* path;
-        const char* extension;
-        TImageFormat format;
-    };
-    const Case cases[] = {
-        {"a.png", ".png", TImageFormat::Png},       {"dir/a.PNG", ".PNG", TImageFormat::Png},
-        {"a.Bmp", ".Bmp", TImageFormat::Bmp},       {"a.tar.bmp", ".bmp", TImageFormat::Bmp},
-        {"a.gif", ".gif", TImageFormat::Unknown},   {"noext", "", TImageFormat::Unknown},
-        {"d.png/noext", "", TImageFormat::Unknown}, {"a.png.jpg", ".jpg", TImageFormat::Unknown},
-        {"dir/.png", ".png", TImageFormat::Png},    {"a.", ".", TImageFormat::Unknown},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(FileExtension(c.path), c.extension) << c.path;
-        EXPECT_EQ(FormatOfPath(c.path), c.format) << c.path;
-    }
-}
 
 namespace {
 std::vector<std::filesystem::path> FilesWithExtension(const std::string& dir,
@@ -70,19 +51,18 @@ namespace {
 // Files the codec refuses, or decodes to nothing, are refused as documents; the others arrive
 // with their colours.
 template <typename Decode>
-void ExpectOpensLikeTheCodec(const std::filesystem::path& file, TImageFormat format,
-                             Decode decode) {
+void ExpectOpensLikeTheCodec(const std::filesystem::path& file, Decode decode) {
     TDIB decoded;
     try {
         decoded = decode(file.string());
     } catch (const Exception&) {
-        EXPECT_THROW(ReadDocumentImage(file.string(), format), Exception);
+        EXPECT_THROW(ReadDocumentImage(file.string()), Exception);
         return;
     }
     if (decoded.IsEmpty()) {
         // A file with no picture in it (PngSuite's missing IDAT) is refused, not opened blank.
         try {
-            ReadDocumentImage(file.string(), format);
+            ReadDocumentImage(file.string());
             ADD_FAILURE() << "a file without a picture opened";
         } catch (const EInvalidGraphic& e) {
             EXPECT_EQ(e.Message(), "画像データがありません");
@@ -90,7 +70,7 @@ void ExpectOpensLikeTheCodec(const std::filesystem::path& file, TImageFormat for
         return;
     }
     TReadImage read;
-    ASSERT_NO_THROW(read = ReadDocumentImage(file.string(), format));
+    ASSERT_NO_THROW(read = ReadDocumentImage(file.string()));
     ExpectSameColours(decoded, read);
 }
 } // namespace
@@ -101,7 +81,7 @@ TEST(ImageFile, EveryPngSuitePictureOpensAsAnEightBitDocument) {
     int refused = 0;
     for (const auto& file : FilesWithExtension(dir, ".png")) {
         SCOPED_TRACE(file.filename().string());
-        ExpectOpensLikeTheCodec(file, TImageFormat::Png, [&](const std::string& path) {
+        ExpectOpensLikeTheCodec(file, [&](const std::string& path) {
             TKivPNG png;
             try {
                 png.LoadFromFile(path);
@@ -120,7 +100,7 @@ TEST(ImageFile, EveryGoodBmpSuitePictureOpensAsAnEightBitDocument) {
     if (!FileExists(dir)) GTEST_SKIP() << "bmpsuite not found at " << dir;
     for (const auto& file : FilesWithExtension(dir, ".bmp")) {
         SCOPED_TRACE(file.filename().string());
-        ExpectOpensLikeTheCodec(file, TImageFormat::Bmp, [](const std::string& path) {
+        ExpectOpensLikeTheCodec(file, [](const std::string& path) {
             TDIB decoded;
             TFileStream stream(path, TFileStream::fmOpenRead);
             decoded.LoadFromBmp(stream);

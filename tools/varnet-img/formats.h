@@ -1,7 +1,8 @@
-// The image formats the converter knows, chosen by file extension. A format is one table entry:
-// how to read it into a TDIB, how to write a TDIB as it, and which writer options it accepts.
+// What the converter adds to the shared image formats: the writer options each format takes on
+// the command line, and the extra lines of the info command.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -10,19 +11,22 @@
 
 class TDIB;
 class TStream;
+struct TImageFormat;
 
 // Writer options from the command line: --name=value or --name value for options that take a
 // value, a bare --name for flags (whose value is "").
 using TOptions = std::map<std::string, std::string>;
 // Format-specific "name: value" lines for the info command.
 using TInfoLines = std::vector<std::pair<std::string, std::string>>;
+// Writes one picture; raises TUsageError for options the picture cannot take.
+using TWriter = std::function<void(const TDIB& image, TStream& stream)>;
 
-struct TImageFormat {
-    const char* Extension; // lower case, with the dot
-    void (*Load)(TDIB& image, TStream& stream);
-    void (*Save)(const TDIB& image, TStream& stream, const TOptions& options);
-    std::vector<std::string> OptionNames;              // writer options that take a value
-    std::vector<std::string> FlagNames;                // writer options that stand alone
+struct TFormatOptions {
+    const char* Name;                     // the shared format's name
+    std::vector<std::string> OptionNames; // writer options that take a value
+    std::vector<std::string> FlagNames;   // writer options that stand alone
+    // Checks the options, before any input is read, and gives the writer that applies them.
+    TWriter (*MakeWriter)(const TOptions& options);
     TInfoLines (*Describe)(TStream& stream) = nullptr; // extra info lines, if the format has any
 };
 
@@ -32,6 +36,5 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The format for path by its extension, ignoring case. Raises std::runtime_error naming the known
-// extensions when there is none.
-const TImageFormat& FormatForPath(const std::string& path);
+const std::vector<TFormatOptions>& AllFormatOptions();
+const TFormatOptions& OptionsOf(const TImageFormat& format);

@@ -1,98 +1,129 @@
 // varnet-img: converts and describes image files with the editor's own codecs.
-//   varnet-img convert IN OUT [--option value | --option=value | --flag ...]
+//   varnet-img convert [options] IN OUT
 //   varnet-img info IN
 // Exit status: 0 done, 1 the files could not be read or written, 2 bad command line.
+#include "cmdline.h"
 #include "formats.h"
 
+#include "base/Exceptions.h"
 #include "base/Stream.h"
 #include "image/DIB.h"
+#include "image/ImageFormat.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
 
-const char* const kUsage = "usage: varnet-img convert IN OUT [--option value | --flag ...]\n"
-                           "       varnet-img info IN\n";
+const char* const kStandardOutput = "(標準出力)";
 
-TDIB LoadImage(const std::string& path) {
-    const TImageFormat& format = FormatForPath(path);
-    TDIB image;
-    TFileStream stream(path, TFileStream::fmOpenRead);
-    format.Load(image, stream);
-    return image;
+TImageInput OpenInput(const std::string& path) {
+    if (path == "-") return OpenImage(std::make_unique<TFileStream>(STDIN_FILENO, false), path);
+    return OpenImage(path);
 }
 
-TOptions ParseOptions(const std::vector<std::string>& args, const TImageFormat& format) {
-    const auto isIn = [](const std::vector<std::string>& names, const std::string& name) {
-        return std::find(names.begin(), names.end(), name) != names.end();
-    };
-    TOptions options;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg.rfind("--", 0) != 0) throw TUsageError("unexpected argument " + arg);
-        const size_t equals = arg.find('=');
-        const std::string name = arg.substr(2, equals == std::string::npos ? equals : equals - 2);
-        if (isIn(format.FlagNames, name)) {
-            if (equals != std::string::npos)
-                throw TUsageError("option --" + name + " takes no value");
-            options[name] = "";
-        } else if (!isIn(format.OptionNames, name)) {
-            throw TUsageError("option --" + name + " is not known for " + format.Extension);
-        } else if (equals != std::string::npos) {
-            options[name] = arg.substr(equals + 1);
-        } else if (i + 1 < args.size()) {
-            options[name] = args[++i];
-        } else {
-            throw TUsageError("option --" + name + " needs a value");
-        }
+const TImageFormat& OutputFormat(const std::string& out, const TOptions& options) {
+    if (const auto named = options.find("format"); named != options.end()) {
+        if (const TImageFormat* format = FormatNamed(named->second)) return *format;
+        std::string known;
+        for (const TImageFormat& format : ImageFormats())
+            known += (known.empty() ? "" : "|") + std::string(format.Name);
+        throw TUsageError("--format takes " + known + ", not '" + named->second + "'");
     }
-    return options;
+    if (out == "-") throw TUsageError("writing to standard output needs --format");
+    if (const TImageFormat* format = FormatForExtension(out)) return *format;
+    std::string known;
+    for (const TImageFormat& format : ImageFormats())
+        known += (known.empty() ? "" : ", ") + std::string(format.Extension);
+    throw std::runtime_error("unknown image format for " + out + " (known: " + known +
+                             "); name one with --format");
 }
 
-int Convert(const std::vector<std::string>& args) {
-    if (args.size() < 2) throw TUsageError("convert needs IN and OUT");
-    const std::string& out = args[1];
-    const TImageFormat& outFormat = FormatForPath(out);
-    const TOptions options = ParseOptions({args.begin() + 2, args.end()}, outFormat);
-    const TDIB image = LoadImage(args[0]);
-    // A failed write leaves no output file behind (nor harms one that was there).
-    WriteFileAtomically(out, [&](TStream& stream) { outFormat.Save(image, stream, options); });
+void CheckOptionsApply(const TOptions& options, const TImageFormat& format) {
+    const TFormatOptions& known = OptionsOf(format);
+    for (const auto& [name, value] : options) {
+        const auto in = [&name](const std::vector<std::string>& names) {
+            return std::find(names.begin(), names.end(), name) != names.end();
+        };
+        if (name != "format" && !in(known.OptionNames) && !in(known.FlagNames))
+            throw TUsageError("option --" + name + " is not known for " + format.Extension);
+    }
+}
+
+// The writers seek, which a pipe cannot: the file is made in memory and then written out.
+void WriteToStandardOutput(const TDIB& image, const std::function<void(TStream&)>& save) {
+    RequirePicture(image);
+    TMemoryStream bytes;
+    save(bytes);
+    TFileStream out(STDOUT_FILENO, false);
+    try {
+        out.WriteBuffer(bytes.Memory(), bytes.Size());
+    } catch (const EWriteError&) {
+        throw EFCreateError(kStandardOutput, out.LastError());
+    }
+}
+
+int Convert(const TCommandLine& line) {
+    if (line.Words.size() != 3) throw TUsageError("convert needs IN and OUT");
+    const std::string& in = line.Words[1];
+    const std::string& out = line.Words[2];
+    const TImageFormat& format = OutputFormat(out, line.Options);
+    CheckOptionsApply(line.Options, format);
+    const TWriter writer = OptionsOf(format).MakeWriter(line.Options);
+    if (out == "-" && ::isatty(STDOUT_FILENO))
+        throw std::runtime_error("image data is not written to a terminal");
+    const TDIB image = ReadImage(OpenInput(in));
+    const auto save = [&](TStream& stream) { writer(image, stream); };
+    if (out == "-")
+        WriteToStandardOutput(image, save);
+    else
+        WriteImageFile(out, image, save);
     return 0;
 }
 
-int Info(const std::vector<std::string>& args) {
-    if (args.size() != 1) throw TUsageError("info needs exactly one file");
-    const TDIB image = LoadImage(args[0]);
+int Info(const TCommandLine& line) {
+    if (line.Words.size() != 2) throw TUsageError("info needs exactly one file");
+    if (!line.Options.empty()) throw TUsageError("info takes no options");
+    const TImageInput input = OpenInput(line.Words[1]);
+    const TDIB image = ReadImage(input);
     std::printf("width: %d\nheight: %d\nbits: %d\npalette_count: %d\n", image.Width(),
                 image.Height(), image.BitCount(), image.PaletteCount());
-    if (const auto describe = FormatForPath(args[0]).Describe) {
-        TFileStream stream(args[0], TFileStream::fmOpenRead);
-        for (const auto& [name, value] : describe(stream))
+    if (const auto describe = OptionsOf(*input.Format).Describe) {
+        input.Stream->SetPosition(input.Start);
+        for (const auto& [name, value] : describe(*input.Stream))
             std::printf("%s: %s\n", name.c_str(), value.c_str());
     }
     return 0;
 }
 
 int Run(const std::vector<std::string>& args) {
-    if (args.empty()) throw TUsageError("no command given");
-    const std::vector<std::string> rest(args.begin() + 1, args.end());
-    if (args[0] == "convert") return Convert(rest);
-    if (args[0] == "info") return Info(rest);
-    throw TUsageError("unknown command " + args[0]);
+    const TCommandLine line = ParseCommandLine(args);
+    if (line.Help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (line.Words.empty()) throw TUsageError("no command given");
+    if (line.Words[0] == "convert") return Convert(line);
+    if (line.Words[0] == "info") return Info(line);
+    throw TUsageError("unknown command " + line.Words[0]);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    // An interrupted conversion leaves no temporary file behind.
+    RemoveTemporaryFileOnSignals();
     try {
         return Run({argv + 1, argv + argc});
     } catch (const TUsageError& e) {
         std::fprintf(stderr, "varnet-img: %s\n%s", e.what(), kUsage);
         return 2;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "varnet-img: %s\n", EOutOfMemory().what());
+        return 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "varnet-img: %s\n", e.what());
         return 1;

@@ -5,7 +5,7 @@
 
 #include <charconv>
 #include <cstdio>
-#include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -33,33 +33,60 @@ int32_t Number(const TOptions& options, const std::string& option, int32_t fallb
     return value;
 }
 
-// Reads the file's picture and side information; a file without image data is an error, not an
-// empty picture.
-void LoadPng(TKivPNG& png, TStream& stream) {
-    png.LoadFromStream(stream);
-    if (png.Empty()) throw std::runtime_error("the PNG file holds no image data");
+// No --filter given: the filter follows the picture.
+constexpr uint8_t kFilterByPicture = 0xFF;
+
+// As libpng chooses: no filter for palette pictures and samples under 8 bits, where filters
+// seldom pay, adaptive filtering for the rest.
+uint8_t FilterFor(const TDIB& image, bool grey) {
+    const bool palette = image.BitCount() <= 8 && !grey;
+    return palette || image.BitCount() < 8 ? FilterChoiceNone : FilterChoiceAdaptive;
 }
 
-void Load(TDIB& image, TStream& stream) {
-    TKivPNG png;
-    LoadPng(png, stream);
-    png.AssignTo(image);
-}
+// The writer options of TKivPNG that the command line sets.
+struct TPngSettings {
+    uint8_t FilterType = kFilterByPicture;
+    uint8_t CompressionLevel = CompressionDefault;
+    uint8_t Interlace = 0;
+    bool Grayscale = false;
+    int32_t IDATSize = TKivPNGWriteStream::DefaultIDATSize;
+    std::string Comment;
+};
 
-void Save(const TDIB& image, TStream& stream, const TOptions& options) {
+void Save(const TPngSettings& settings, const TDIB& image, TStream& stream) {
+    if (settings.Grayscale && image.BitCount() > 8)
+        throw TUsageError("--grey needs a picture of 1, 4 or 8 bits per pixel, not " +
+                          std::to_string(image.BitCount()));
     TKivPNG png;
     png.Assign(&image);
+    png.FilterType = settings.FilterType == kFilterByPicture ? FilterFor(image, settings.Grayscale)
+                                                             : settings.FilterType;
+    png.CompressionLevel = settings.CompressionLevel;
+    png.Interlace = settings.Interlace;
+    png.Grayscale = settings.Grayscale;
+    png.IDATSize = settings.IDATSize;
+    png.Comment = settings.Comment;
+    png.SaveToStream(stream);
+}
+
+TWriter MakeWriter(const TOptions& options) {
+    TPngSettings png;
     // The names in the order of the codec's codes.
     png.FilterType = Choice(
-        options, "filter", {"adaptive", "none", "sub", "up", "average", "paeth"}, FilterChoiceNone);
+        options, "filter", {"adaptive", "none", "sub", "up", "average", "paeth"}, kFilterByPicture);
     png.CompressionLevel =
         Choice(options, "level", {"none", "default", "fastest", "best"}, CompressionDefault);
     png.Interlace = options.count("interlace") ? 1 : 0;
     png.Grayscale = options.count("grey") != 0;
     png.IDATSize = Number(options, "idat-size", png.IDATSize);
+    if (png.IDATSize < TKivPNGWriteStream::MinIDATSize ||
+        png.IDATSize > TKivPNGWriteStream::MaxIDATSize)
+        throw TUsageError("--idat-size takes " + std::to_string(TKivPNGWriteStream::MinIDATSize) +
+                          " to " + std::to_string(TKivPNGWriteStream::MaxIDATSize) + ", not " +
+                          options.at("idat-size"));
     if (const auto comment = options.find("comment"); comment != options.end())
         png.Comment = comment->second;
-    png.SaveToStream(stream);
+    return [png](const TDIB& image, TStream& stream) { Save(png, image, stream); };
 }
 
 // Colour values as the codec keeps them: 0x00BBGGRR, 0x01000000 + a palette index, or none.
@@ -91,7 +118,7 @@ std::string OneLine(const std::string& text) {
 
 TInfoLines Describe(TStream& stream) {
     TKivPNG png;
-    LoadPng(png, stream);
+    png.LoadFromStream(stream);
     char gamma[32];
     std::snprintf(gamma, sizeof gamma, "%g", png.Gamma);
     return {{"colour_bits", std::to_string(png.BitDepth)},
@@ -106,7 +133,10 @@ TInfoLines Describe(TStream& stream) {
 
 } // namespace
 
-TImageFormat PngImageFormat() {
-    return {".png",  Load, Save, {"filter", "level", "idat-size", "comment"}, {"interlace", "grey"},
+TFormatOptions PngFormatOptions() {
+    return {"png",
+            {"filter", "level", "idat-size", "comment"},
+            {"interlace", "grey"},
+            MakeWriter,
             Describe};
 }

@@ -1,6 +1,6 @@
-// The converter's PNG entry: reading and writing through TKivPNG, with the writer's options.
+// The converter's PNG writer options and info lines, over TKivPNG.
 #pragma once
 
 #include "formats.h"
 
-TImageFormat PngImageFormat();
+TFormatOptions PngFormatOptions();

@@ -1,0 +1,64 @@
+// The image file formats that the editor and the converter share. A file is read by the reader
+// its first bytes name, whatever its extension; it is written in the format of its extension.
+#pragma once
+
+#include "image/DIB.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TStream;
+class TFileStream;
+
+struct TImageFormat {
+    const char* Name;      // "png", "bmp"
+    const char* Extension; // lower case, with the dot
+    // Whether head, the first bytes of a file (up to 136 of them), starts a file of this format.
+    bool (*HasSignature)(const uint8_t* head, size_t size);
+    void (*Load)(TDIB& image, TStream& stream);
+    // Writes with the format's standard settings, the editor's.
+    void (*Save)(const TDIB& image, TStream& stream);
+};
+
+const std::vector<TImageFormat>& ImageFormats();
+
+// The extension with its dot ("" when the last path component has none).
+std::string FileExtension(const std::string& path);
+// The format of path's extension in any letter case, or null.
+const TImageFormat* FormatForExtension(const std::string& path);
+// The format called name ("png", "bmp"), or null.
+const TImageFormat* FormatNamed(const std::string& name);
+
+// An image file opened for reading: a stream that can seek, positioned at Start where the file
+// begins, and the format to read it with.
+struct TImageInput {
+    std::unique_ptr<TStream> Stream;
+    const TImageFormat* Format = nullptr;
+    int64_t Start = 0;
+};
+
+// Opens file (named path in messages) for reading. The format is the one whose signature the data
+// carries; data with none goes to the reader of path's extension, which then gives its own error,
+// and without such a reader it is refused as a format not supported. Input that cannot seek (a
+// pipe, a FIFO, a device) is read into memory: to its end when it carries a signature, else no
+// further than the signature would have been, so endless data is refused at once.
+TImageInput OpenImage(std::unique_ptr<TFileStream> file, const std::string& path);
+TImageInput OpenImage(const std::string& path);
+
+// Reads the picture. A file that yields none (empty, or headers only) raises EInvalidGraphic.
+TDIB ReadImage(const TImageInput& input);
+TDIB ReadImageFile(const std::string& path);
+
+// Raises EInvalidGraphic "画像データがありません" for a picture without pixels, which no one
+// reads as a picture or writes as a file.
+void RequirePicture(const TDIB& image);
+
+// Writes image to path through save (the format's standard Save when not given), with
+// WriteFileAtomically; a picture without pixels is refused before the file is touched.
+void WriteImageFile(const std::string& path, const TDIB& image,
+                    const std::function<void(TStream&)>& save);
+void WriteImageFile(const std::string& path, const TImageFormat& format, const TDIB& image);
