@@ -12,9 +12,9 @@ struct BenchCase {
 };
 int RegisterBench(const char* name, void (*run)());
 
-#define BENCH_CASE(name)                                                                          \
-    static void name();                                                                           \
-    static const int name##_registered = RegisterBench(#name, name);                              \
+#define BENCH_CASE(name)                                                                           \
+    static void name();                                                                            \
+    static const int name##_registered = RegisterBench(#name, name);                               \
     static void name()
 
 // Best (lowest) seconds per call of fn over repeated timed batches lasting about `seconds`.

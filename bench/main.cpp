@@ -26,18 +26,20 @@ double Measure(const std::function<void()>& fn, double seconds) {
         const double t = std::chrono::duration<double>(Clock::now() - t0).count();
         best = std::min(best, t);
         ++rounds;
-    } while (rounds < 3 ||
-             (std::chrono::duration<double>(Clock::now() - start).count() < seconds && rounds < 1000));
+    } while (rounds < 3 || (std::chrono::duration<double>(Clock::now() - start).count() < seconds &&
+                            rounds < 1000));
     return best;
 }
 
 void Report(const std::string& label, double ours, const std::string& peerName, double peer) {
-    std::printf("%-52s ours %9.3f ms   %-14s %9.3f ms   ratio %6.2f\n", label.c_str(),
-                ours * 1e3, peerName.c_str(), peer * 1e3, ours / peer);
+    std::printf("%-52s ours %9.3f ms   %-14s %9.3f ms   ratio %6.2f\n", label.c_str(), ours * 1e3,
+                peerName.c_str(), peer * 1e3, ours / peer);
     std::fflush(stdout);
 }
 
-void KeepAlive(const void* p) { asm volatile("" : : "g"(p) : "memory"); }
+void KeepAlive(const void* p) {
+    asm volatile("" : : "g"(p) : "memory");
+}
 
 int main(int argc, char** argv) {
     const std::string filter = argc > 1 ? argv[1] : "";

@@ -4,6 +4,7 @@
 #include "app/errors.h"
 #include "app/main.h"
 #include "app/startup.h"
+#include "base/Stream.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -12,6 +13,8 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // Ctrl+C in the terminal during a save must not leave the temporary file beside the target.
+    RemoveTemporaryFileOnSignals();
     SetApplicationTitle("Varnet");
     // The installed desktop entry and icon (data/) name the program to the desktop.
     QGuiApplication::setDesktopFileName("varnet");

@@ -59,13 +59,6 @@ TDIB LoadBmp(const QString& path) {
     return image;
 }
 
-std::vector<std::string> EntryNamesIn(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 // Runs command while files may grow only to 100 bytes: a write stops part way, as on a full disk.
 // Root ignores permissions, not this limit.
 void OnAFullDisk(const std::function<void()>& command) {
@@ -504,7 +497,7 @@ TEST_F(EditorTest, FailedSaveLeavesTheOldFileAsItWas) {
     EXPECT_EQ(dialogs->Errors.size(), 1u);
     EXPECT_FALSE(Saved);
     EXPECT_EQ(ReadFileBytes(path.toStdString()), before);
-    EXPECT_EQ(EntryNamesIn(dir), std::vector<std::string>{"keep.bmp"})
+    EXPECT_EQ(EntriesIn(dir), std::vector<std::string>{"keep.bmp"})
         << "a temporary file was left";
 }
 
