@@ -497,8 +497,7 @@ TEST_F(EditorTest, FailedSaveLeavesTheOldFileAsItWas) {
     EXPECT_EQ(dialogs->Errors.size(), 1u);
     EXPECT_FALSE(Saved);
     EXPECT_EQ(ReadFileBytes(path.toStdString()), before);
-    EXPECT_EQ(EntriesIn(dir), std::vector<std::string>{"keep.bmp"})
-        << "a temporary file was left";
+    EXPECT_EQ(EntriesIn(dir), std::vector<std::string>{"keep.bmp"}) << "a temporary file was left";
 }
 
 TEST_F(EditorTest, ClosePromptPaths) {
