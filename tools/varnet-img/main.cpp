@@ -44,7 +44,8 @@ const TImageFormat& OutputFormat(const std::string& out, const TOptions& options
 
 void CheckOptionsApply(const TOptions& options, const TImageFormat& format) {
     const TFormatOptions& known = OptionsOf(format);
-    for (const auto& [name, value] : options) {
+    for (const auto& option : options) {
+        const std::string& name = option.first;
         const auto in = [&name](const std::vector<std::string>& names) {
             return std::find(names.begin(), names.end(), name) != names.end();
         };
