@@ -8,6 +8,8 @@
 #include <QImage>
 #include <cstdint>
 
+class QToolButton;
+
 class TLupeForm : public TToolWindow {
 public:
     explicit TLupeForm(QWidget* owner);
@@ -25,6 +27,9 @@ public:
     TDIB LupeImage;
     // What the magnifier shows, in display pixels.
     QImage LupeBitmap;
+    // The tool bar's Undo and Redo buttons; the undo history sets their captions and states.
+    QToolButton* btUndo = nullptr;
+    QToolButton* btRedo = nullptr;
 };
 
 extern TLupeForm* LupeForm;

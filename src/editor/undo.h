@@ -13,6 +13,16 @@ void InitUndo(uint32_t n);
 // Releases the history of n slots when the document is closed; afterwards no slot exists, so the
 // capacity is 0.
 void FreeUndo(uint32_t n);
+// Set by the tool window around its shift's PushUndo, and by the palette window around a bar
+// press's PushUndo, so that a run of either records one step.
+extern bool ShiftPushing, PalettePushing;
+
+// Records a step before a change: the document rectangle (right and bottom exclusive) that the
+// change may touch, and whether the change is a palette edit.
+void PushUndo(int32_t left, int32_t top, int32_t right, int32_t bottom, bool paletteFlag);
+// The magnifier's Undo and Redo buttons.
+void btUndoClick();
+void btRedoClick();
 // Shows in the magnifier's Undo and Redo buttons what can be undone and redone.
 void UpdateUndoButtons();
 // Puts the history back to its start-up state: released. Called by ResetEditorState.
