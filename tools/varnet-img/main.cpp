@@ -25,20 +25,26 @@ TImageInput OpenInput(const std::string& path) {
     return OpenImage(path);
 }
 
+// The known formats' names or extensions, joined by separator.
+std::string KnownFormats(const char* TImageFormat::*field, const char* separator) {
+    std::string known;
+    for (const TImageFormat& format : ImageFormats()) {
+        if (!known.empty()) known += separator;
+        known += format.*field;
+    }
+    return known;
+}
+
 const TImageFormat& OutputFormat(const std::string& out, const TOptions& options) {
     if (const auto named = options.find("format"); named != options.end()) {
         if (const TImageFormat* format = FormatNamed(named->second)) return *format;
-        std::string known;
-        for (const TImageFormat& format : ImageFormats())
-            known += (known.empty() ? "" : "|") + std::string(format.Name);
-        throw TUsageError("--format takes " + known + ", not '" + named->second + "'");
+        throw TUsageError("--format takes " + KnownFormats(&TImageFormat::Name, "|") + ", not '" +
+                          named->second + "'");
     }
     if (out == "-") throw TUsageError("writing to standard output needs --format");
     if (const TImageFormat* format = FormatForExtension(out)) return *format;
-    std::string known;
-    for (const TImageFormat& format : ImageFormats())
-        known += (known.empty() ? "" : ", ") + std::string(format.Extension);
-    throw std::runtime_error("unknown image format for " + out + " (known: " + known +
+    throw std::runtime_error("unknown image format for " + out +
+                             " (known: " + KnownFormats(&TImageFormat::Extension, ", ") +
                              "); name one with --format");
 }
 
