@@ -1,6 +1,7 @@
 // The magnifier and its pixel tools, driven through the handlers. After every stroke and fill the
 // incrementally updated pictures are compared with full re-renders of each.
 #include "editor/lupe.h"
+#include "editor/undo.h"
 #include "editor/updown.h"
 #include "editor_fixture.h"
 #include "image/LupeRender.h"
@@ -336,4 +337,33 @@ TEST_F(LupeTest, SelectionOverlayIsHatchedOverThePicture) {
     EXPECT_GT(hatched, 0);
     EXPECT_LT(hatched, 4 * p * p) << "the gaps stay transparent";
     Selecting = false;
+}
+
+// Every press of the pen or the fill records one step of the whole edit area, even when nothing
+// changes; a whole stroke is one step, and undoing it brings every view back.
+TEST_F(LupeTest, EachPenOrFillPressRecordsOneStep) {
+    Open(24, 24, 0, 8, 8);
+    const QImage before = LupeForm->LupeBitmap.copy();
+    DrawIndex = 0; // the pixel already holds it
+    Press(TMouseButton::Left, Centre(1), Centre(1));
+    Release();
+    EXPECT_EQ(UndoCount, 1u);
+    DrawIndex = 4;
+    Press(TMouseButton::Left, Centre(0), Centre(0));
+    for (int32_t i = 1; i < 12; ++i)
+        Move(Centre(i), Centre(i / 2));
+    Release();
+    EXPECT_EQ(UndoCount, 2u);
+    CurrentTool = TTool::Fill;
+    Press(TMouseButton::Left, Centre(0), Centre(0)); // already index 4
+    EXPECT_EQ(UndoCount, 3u);
+    Press(TMouseButton::Right, Centre(3), Centre(3));
+    Release();
+    EXPECT_EQ(UndoCount, 3u) << "picking records nothing";
+    LupeForm->btUndo->click();
+    LupeForm->btUndo->click();
+    EXPECT_EQ(Pixel(8, 8), 0);
+    EXPECT_EQ(Pixel(18, 13), 0);
+    EXPECT_TRUE(LupeForm->LupeBitmap == before);
+    ExpectViewsRerendered();
 }
