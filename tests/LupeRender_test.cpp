@@ -157,6 +157,15 @@ template <class Fn> void ForEveryView(Fn&& fn) {
                 fn(v);
             }
 }
+// The special grid over an edit area without a layer.
+TLupeView SpecialGridView(const TRect& edit, int32_t power) {
+    TLupeView v;
+    v.Edit = edit;
+    v.Layer = edit;
+    v.Power = power;
+    v.GridMode = 2;
+    return v;
+}
 } // namespace
 
 TEST(LupeRender, ComposesTheEditAreaOverTheLayer) {
@@ -194,11 +203,7 @@ TEST(LupeRender, SpecialGridCornerAndViewEdges) {
     TDIB doc = RandomDocument(random, 6, 6, 1);
     doc.SetPixel(1, 1, 2); // up-left of (2, 2)
     doc.SetPixel(0, 3, 2); // left of the view's first column
-    TLupeView v;
-    v.Edit = {1, 1, 5, 5};
-    v.Layer = v.Edit;
-    v.Power = 6;
-    v.GridMode = 2;
+    const TLupeView v = SpecialGridView(TRect{1, 1, 5, 5}, 6);
     TDIB lupe;
     Picture p = Render(doc, lupe, v);
     // Cell (1, 1) is document pixel (2, 2).
@@ -248,11 +253,7 @@ TEST(LupeRender, CellRedrawsFollowTheRepairRules) {
 TEST(LupeRender, SpecialGridLinesComeAndGoWithOneCell) {
     std::mt19937 random(6);
     TDIB doc = RandomDocument(random, 5, 5, 1);
-    TLupeView v;
-    v.Edit = {0, 0, 5, 5};
-    v.Layer = v.Edit;
-    v.Power = 8;
-    v.GridMode = 2;
+    const TLupeView v = SpecialGridView(TRect{0, 0, 5, 5}, 8);
     TDIB lupe;
     const Picture plain = Render(doc, lupe, v);
     Picture p = plain;

@@ -70,6 +70,12 @@ public:
         mainform->RenderDocBitmap();
         LupeForm->UpdateLupe();
     }
+    // The up-down controls set to x and y, then released.
+    void SetViewSize(int32_t x, int32_t y) {
+        LupeForm->xUpDown->SetPosition(x);
+        LupeForm->yUpDown->SetPosition(y);
+        LupeForm->xUpDownMouseUp();
+    }
     void Press(TMouseButton button, int32_t x, int32_t y) {
         LupeForm->LupeBox2MouseDown(button, x, y);
     }
@@ -185,9 +191,7 @@ TEST_F(LupeTest, PenStrokeDrawsTheLineAndKeepsEveryViewConsistent) {
 
 TEST_F(LupeTest, StrokeLeavingTheViewResumesOnReentry) {
     Open(64, 64, 0, 8, 8);
-    LupeForm->xUpDown->SetPosition(8);
-    LupeForm->yUpDown->SetPosition(8);
-    LupeForm->xUpDownMouseUp();
+    SetViewSize(8, 8);
     ASSERT_EQ(ViewWidth[0], 8);
     const int32_t p = LupeForm->Power;
     DrawIndex = 5;
@@ -213,9 +217,7 @@ TEST_F(LupeTest, StrokeLeavingTheViewResumesOnReentry) {
 
 TEST_F(LupeTest, FillStaysInsideTheEditAreaAndRefreshesEverything) {
     Open(20, 20, 0, 4, 4);
-    LupeForm->xUpDown->SetPosition(8);
-    LupeForm->yUpDown->SetPosition(8);
-    LupeForm->xUpDownMouseUp();
+    SetViewSize(8, 8);
     // A diagonal of index 1 through the edit area: the fill must not pass it.
     for (int32_t i = 0; i < 8; ++i)
         DocImage->SetPixel(4 + i, 4 + 7 - i, 1);
