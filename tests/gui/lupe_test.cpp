@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QScrollArea>
 #include <QToolButton>
 
 namespace {
@@ -149,6 +150,11 @@ TEST_F(LupeTest, ViewSizeTakesEffectOnRelease) {
     LupeForm->xUpDownMouseUp();
     EXPECT_EQ(ViewWidth[0], 8);
     EXPECT_EQ(LupeForm->LupeBitmap.size(), QSize(80, 640));
+    // The largest view: the scroll box scrolls what does not fit.
+    SetViewSize(64, 64);
+    LupeForm->PowerChange(LupeForm->N7);
+    EXPECT_EQ(LupeForm->LupeBitmap.size(), QSize(896, 896));
+    EXPECT_EQ(LupeForm->ScrollBox1->widget()->size(), QSize(896, 896));
 }
 
 // Pen strokes at every magnification and grid mode and both document zooms; the strong check
