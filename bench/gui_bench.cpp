@@ -3,6 +3,7 @@
 #ifdef VARNET_BENCH_GUI
 
 #include "bench.h"
+#include "gui_start.h"
 
 #include "app/imagefile.h"
 #include "app/main.h"
@@ -10,7 +11,6 @@
 #include "app/state.h"
 #include "png/KivPNG.h"
 
-#include <QApplication>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -18,19 +18,6 @@
 
 namespace {
 constexpr int32_t kSide = 4096;
-
-// The editor's windows over an offscreen display, made once for every case.
-void StartEditor() {
-    static QApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "varnet_bench";
-        static char* argv[] = {name, nullptr};
-        return new QApplication(argc, argv);
-    }();
-    (void)app;
-    if (!mainform) CreateWindows();
-}
 
 // A picture with some structure, so that the PNG compresses as real art does.
 TDIB Picture() {

@@ -4,6 +4,7 @@
 #include "app/new.h"
 #include "editor/lupe.h"
 #include "editor/tool.h"
+#include "editor/undo.h"
 #include "palette/pallet.h"
 
 void CreateWindows() {
@@ -13,6 +14,7 @@ void CreateWindows() {
     palletform = new Tpalletform(mainform);
     NewForm = new TNewForm(mainform);
     LupeForm = new TLupeForm(mainform);
+    InstallUndoShortcuts(mainform);
     mainform->show();
     toolform->show();
     palletform->show();

@@ -1,19 +1,223 @@
 #include "editor/lupe.h"
 
+#include "app/errors.h"
+#include "app/main.h"
 #include "app/state.h"
 #include "editor/undo.h"
+#include "editor/updown.h"
+
+#include <QActionGroup>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScrollArea>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 TLupeForm* LupeForm = nullptr;
+
+namespace {
+// The workspace colour of the scroll box, which the overlay's hatch lines also take.
+const QColor kWorkspace(0xAB, 0xAB, 0xAB);
+
+struct MenuItem {
+    QAction** item;
+    const char* caption;
+    int tag;
+};
+
+// A menu of radio items, each carrying its tag and sending itself to handler.
+void AddRadioMenu(TLupeForm* form, QMenu* menu, std::initializer_list<MenuItem> items,
+                  void (TLupeForm::*handler)(QAction*)) {
+    auto* group = new QActionGroup(menu);
+    for (const MenuItem& m : items) {
+        QAction* action = menu->addAction(m.caption);
+        action->setCheckable(true);
+        action->setData(m.tag);
+        group->addAction(action);
+        ConnectGuarded(action, [form, handler, action] { (form->*handler)(action); });
+        *m.item = action;
+    }
+}
+
+QLabel* AddLabel(QWidget* panel, const QString& text) {
+    auto* label = new QLabel(text, panel);
+    panel->layout()->addWidget(label);
+    return label;
+}
+
+QToolButton* AddButton(QWidget* panel, const QString& caption, void (*click)()) {
+    auto* button = new QToolButton(panel);
+    button->setText(caption);
+    panel->layout()->addWidget(button);
+    QObject::connect(button, &QToolButton::clicked, panel, [click] { RunGuarded(click); });
+    return button;
+}
+} // namespace
 
 TLupeForm::TLupeForm(QWidget* owner) : TToolWindow(owner, "ルーペ") {
     setGeometry(580, 350, 367, 358);
     LupeCellsX = 32;
     LupeCellsY = 32;
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    LupeMenu = new QMenuBar(this);
+    layout->setMenuBar(LupeMenu);
+    Panel1 = new QWidget(this);
+    Panel1->setFixedHeight(25);
+    layout->addWidget(Panel1);
+    ScrollBox1 = new QScrollArea(this);
+    QPalette workspace = ScrollBox1->palette();
+    workspace.setColor(QPalette::Window, kWorkspace);
+    ScrollBox1->setPalette(workspace);
+    ScrollBox1->setBackgroundRole(QPalette::Window);
+    layout->addWidget(ScrollBox1);
+
+    // Both boxes share one host at the scroll box's origin, the paint box on top.
+    auto* host = new QWidget;
+    host->resize(0, 0);
+    LupeBox = new TImageControl(LupeBitmap, host);
+    LupeBox2 = new TPaintSurface(host);
+    LupeBox2->OnPaint = [this](QPainter& canvas) { LupeBox2Paint(canvas); };
+    LupeBox2->OnMouseDown = [this](TMouseButton button, bool, int32_t x, int32_t y) {
+        LupeBox2MouseDown(button, x, y);
+    };
+    LupeBox2->OnMouseMove = [this](int32_t x, int32_t y) { LupeBox2MouseMove(x, y); };
+    LupeBox2->OnMouseUp = [this] { LupeBox2MouseUp(); };
+    ScrollBox1->setWidget(host);
+
+    CreateToolbar();
+    CreateMenus();
     UpdateUndoButtons();
 }
 
-// Composing and drawing the enlarged view arrive with the magnifier's own work; until then the
-// magnifier shows nothing.
-void TLupeForm::UpdateLupe() {}
+void TLupeForm::CreateMenus() {
+    AddRadioMenu(this, LupeMenu->addMenu("表示"),
+                 {{&N1, "等倍", 1},
+                  {&N2, "二倍", 2},
+                  {&N4, "四倍", 4},
+                  {&N6, "六倍", 6},
+                  {&N8, "八倍", 8},
+                  {&N3, "十倍", 10},
+                  {&N5, "十二倍", 12},
+                  {&N7, "十四倍", 14}},
+                 &TLupeForm::PowerChange);
+    N3->setChecked(true);
+    AddRadioMenu(this, LupeMenu->addMenu("グリッド"),
+                 {{&N10, "グリッド無し", 0}, {&N11, "グリッド有り", 1}, {&N12, "特殊グリッド", 2}},
+                 &TLupeForm::GridChange);
+    N10->setChecked(true);
+}
 
-void TLupeForm::RenderLupe() {}
+void TLupeForm::CreateToolbar() {
+    auto* row = new QHBoxLayout(Panel1);
+    row->setContentsMargins(2, 0, 2, 0);
+    row->setSpacing(2);
+    xLabel = AddLabel(Panel1, "32");
+    xUpDown = new TUpDown(8, 64, 8, 32, Panel1);
+    row->addWidget(xUpDown);
+    AddLabel(Panel1, "x");
+    yLabel = AddLabel(Panel1, "32");
+    yUpDown = new TUpDown(8, 64, 8, 32, Panel1);
+    row->addWidget(yUpDown);
+    for (QLabel* label : {xLabel, yLabel}) {
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setMinimumWidth(18);
+        QFont bold = label->font();
+        bold.setBold(true);
+        label->setFont(bold);
+    }
+    for (TUpDown* upDown : {xUpDown, yUpDown})
+        upDown->OnMouseUp = [this] { xUpDownMouseUp(); };
+    btUndo = AddButton(Panel1, "Undo", btUndoClick);
+    btRedo = AddButton(Panel1, "Redo", btRedoClick);
+    row->addStretch();
+}
+
+TLupeView TLupeForm::CurrentView() const {
+    TLupeView view;
+    view.Edit =
+        TRect{ViewLeft[kEditArea], ViewTop[kEditArea], ViewLeft[kEditArea] + ViewWidth[kEditArea],
+              ViewTop[kEditArea] + ViewHeight[kEditArea]};
+    view.Layer = TRect{ViewLeft[kLayerArea], ViewTop[kLayerArea],
+                       ViewLeft[kLayerArea] + ViewWidth[kLayerArea],
+                       ViewTop[kLayerArea] + ViewHeight[kLayerArea]};
+    view.LayerActive = LayerActive;
+    view.LayerView = LayerActive && mainform->mnLayerView->isChecked();
+    view.Transparent = static_cast<uint8_t>(TransparentIndex);
+    view.Power = Power;
+    view.GridMode = GridMode;
+    view.GridColor = GridColor;
+    return view;
+}
+
+TSurface TLupeForm::LupeSurface() {
+    return TSurface{LupeBitmap.bits(), LupeBitmap.bytesPerLine(), LupeBitmap.width(),
+                    LupeBitmap.height(), 32};
+}
+
+bool TLupeForm::InsideView(int32_t cx, int32_t cy) const {
+    return cx >= 0 && cx < ViewWidth[kEditArea] && cy >= 0 && cy < ViewHeight[kEditArea];
+}
+
+void TLupeForm::UpdateLupe() {
+    const QSize size(ViewWidth[kEditArea] * Power, ViewHeight[kEditArea] * Power);
+    ScrollBox1->widget()->resize(size);
+    LupeBox->resize(size);
+    LupeBox2->resize(size);
+    if (LupeBitmap.size() != size) LupeBitmap = QImage(size, QImage::Format_RGB32);
+    RenderLupe();
+}
+
+void TLupeForm::RenderLupe() {
+    // A view that changed size since the last UpdateLupe is resized rather than drawn past.
+    if (LupeBitmap.size() != QSize(ViewWidth[kEditArea] * Power, ViewHeight[kEditArea] * Power))
+        return UpdateLupe();
+    const TLupeView view = CurrentView();
+    ComposeLupe(LupeImage, *DocImage, view);
+    TSurface surface = LupeSurface();
+    RenderLupeSurface(surface, LupeImage, *DocImage, view);
+    LupeBox->update();
+}
+
+void TLupeForm::DrawCell(int32_t cx, int32_t cy, uint8_t index) {
+    if (!InsideView(cx, cy)) return;
+    TSurface surface = LupeSurface();
+    DrawCellSurface(surface, LupeImage, *DocImage, CurrentView(), cx, cy, index);
+    // The repair reaches the first row and column of the right and lower neighbours.
+    LupeBox->update(cx * Power, cy * Power, Power + 1, Power + 1);
+}
+
+void TLupeForm::LupeBox2Paint(QPainter& canvas) {
+    if (!DocImage) return;
+    const QRect rect((SelLeft - ViewLeft[kEditArea]) * Power, (SelTop - ViewTop[kEditArea]) * Power,
+                     SelWidth * Power, SelHeight * Power);
+    if (Selecting) canvas.fillRect(rect, QBrush(kWorkspace, Qt::CrossPattern));
+    if (Floating) canvas.fillRect(rect, QBrush(kWorkspace, Qt::DiagCrossPattern));
+}
+
+void TLupeForm::PowerChange(QAction* item) {
+    if (item->data().toInt() == Power) return;
+    Power = item->data().toInt();
+    item->setChecked(true);
+    if (DocImage) UpdateLupe();
+}
+
+void TLupeForm::GridChange(QAction* item) {
+    if (item->data().toInt() == GridMode) return;
+    GridMode = static_cast<uint8_t>(item->data().toInt());
+    item->setChecked(true);
+    if (DocImage) UpdateLupe();
+}
+
+void TLupeForm::xUpDownMouseUp() {
+    LupeCellsX = xUpDown->Position();
+    LupeCellsY = yUpDown->Position();
+    xLabel->setText(QString::number(LupeCellsX));
+    yLabel->setText(QString::number(LupeCellsY));
+    mainform->UpdateViewSizes();
+    mainform->PaintBox2->update();
+    if (DocImage) UpdateLupe();
+}

@@ -1,35 +1,92 @@
-// The magnifier: the edit area enlarged Power times, where the pixel tools draw.
+// The magnifier: the edit area enlarged Power times, where the pixel tools draw. The view
+// (lupe.cpp) composes and draws the picture; the tools (lupetools.cpp) take the mouse.
 #pragma once
 
+#include "app/paintbox.h"
 #include "app/toolwindow.h"
 #include "image/DIB.h"
 #include "image/DisplayColor.h"
+#include "image/LupeRender.h"
 
 #include <QImage>
 #include <cstdint>
 
+class QAction;
+class QLabel;
+class QMenuBar;
+class QPainter;
+class QScrollArea;
 class QToolButton;
+class TImageControl;
+class TPaintSurface;
+class TUpDown;
 
 class TLupeForm : public TToolWindow {
 public:
     explicit TLupeForm(QWidget* owner);
 
+    // View (lupe.cpp); each needs an open document.
     // Resizes the view to the edit area times Power and redraws it.
     void UpdateLupe();
     // Redraws the view at its current size.
     void RenderLupe();
+    // Redraws cell (cx, cy) of the edit area after its pixel became index.
+    void DrawCell(int32_t cx, int32_t cy, uint8_t index);
+    // The hatched selection or floating block over the picture.
+    void LupeBox2Paint(QPainter& canvas);
+    // Menu handlers; item is one of the menu's radio items, its data the new value.
+    void PowerChange(QAction* item);
+    void GridChange(QAction* item);
+    // Release of either up-down control: both take effect now.
+    void xUpDownMouseUp();
+
+    // Tools (lupetools.cpp). x, y in display pixels of LupeBox2; cells are of the edit area.
+    void LupeBox2MouseDown(TMouseButton button, int32_t x, int32_t y);
+    void LupeBox2MouseMove(int32_t x, int32_t y);
+    void LupeBox2MouseUp();
+    void PutPixel(int32_t cx, int32_t cy, uint8_t index);
+    // The pen's line from the last cell to (x1, y1), without the last cell itself.
+    void DrawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+    void FillArea(int32_t cx, int32_t cy, uint8_t index);
+    void PickColor(int32_t cx, int32_t cy);
 
     // Display pixels per image pixel: 1, 2, 4, 6, 8, 10, 12 or 14.
     int32_t Power = 10;
+    // 0 no grid, 1 grid, 2 special grid (lines only between differing pixels).
+    uint8_t GridMode = 0;
+    // A press is being followed until mouse-up; it was the left button.
+    bool MouseHeld = false, LeftHeld = false;
+    // The cell (of the edit area) where the pen stroke last drew or passed.
+    int32_t LastCellX = 0, LastCellY = 0;
     // Grid line colour, a display colour 0x00BBGGRR.
     uint32_t GridColor = DisplayColor::Grey;
     // The edit area composed with the layer beneath it: ViewWidth[0] x ViewHeight[0] indices.
     TDIB LupeImage;
     // What the magnifier shows, in display pixels.
     QImage LupeBitmap;
+
+    QMenuBar* LupeMenu;
+    // "表示": magnifications; "グリッド": grid modes.
+    QAction *N1, *N2, *N4, *N6, *N8, *N3, *N5, *N7;
+    QAction *N10, *N11, *N12;
+    QWidget* Panel1;
+    QLabel *xLabel, *yLabel;
+    TUpDown *xUpDown, *yUpDown;
     // The tool bar's Undo and Redo buttons; the undo history sets their captions and states.
     QToolButton* btUndo = nullptr;
     QToolButton* btRedo = nullptr;
+    QScrollArea* ScrollBox1;
+    // LupeBox shows LupeBitmap; LupeBox2 lies over it, takes the mouse and draws the overlay.
+    TImageControl* LupeBox;
+    TPaintSurface* LupeBox2;
+
+private:
+    void CreateMenus();
+    void CreateToolbar();
+    // The editor state as the picture routines take it.
+    TLupeView CurrentView() const;
+    TSurface LupeSurface();
+    bool InsideView(int32_t cx, int32_t cy) const;
 };
 
 extern TLupeForm* LupeForm;

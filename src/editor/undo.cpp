@@ -1,21 +1,106 @@
 #include "editor/undo.h"
 
-uint32_t UndoCapacity = 0, UndoCount = 0, RedoCount = 0;
+#include "app/docpalette.h"
+#include "app/errors.h"
+#include "app/main.h"
+#include "app/state.h"
+#include "editor/lupe.h"
 
-// Only the counts are kept so far: the snapshot slots and recording arrive with the undo work.
+#include <QAction>
+#include <QToolButton>
+#include <QWidget>
+
+uint32_t UndoCapacity = 0, UndoCount = 0, RedoCount = 0;
+bool ShiftPushing = false, PalettePushing = false;
+TUndoSlots UndoSlots;
+TPushMerge UndoMerge;
+
 void InitUndo(uint32_t n) {
+    UndoSlots.assign(n, TUndoSlot{});
     UndoCapacity = n;
     UndoCount = 0;
     RedoCount = 0;
 }
 
+// No slot exists afterwards, so the capacity is 0 rather than n.
 void FreeUndo(uint32_t) {
     InitUndo(0);
+    UndoSlots.shrink_to_fit();
 }
 
-// The magnifier has no Undo and Redo buttons yet; they arrive with the undo work.
-void UpdateUndoButtons() {}
+void PushUndo(int32_t left, int32_t top, int32_t right, int32_t bottom, bool paletteFlag) {
+    if (!DocImage) return;
+    Saved = false;
+    if (!UndoMerge.Admit(ShiftPushing, PalettePushing)) return;
+    RecordStep(UndoSlots, UndoCount, RedoCount, *DocImage, TRect{left, top, right, bottom},
+               paletteFlag);
+    UpdateUndoButtons();
+}
+
+namespace {
+// Shows a restored step: its palette only when it is a palette step (a pen or fill step leaves
+// the document's palette as it is), then both views.
+void ShowRestored(const TUndoSlot* step) {
+    if (!step) return;
+    if (step->PaletteFlag) SetDocumentPalette(step->Image.PaletteBlock);
+    UpdateUndoButtons();
+    mainform->UpdateDocView();
+    mainform->UpdateViewSizes();
+    LupeForm->UpdateLupe();
+}
+} // namespace
+
+void btUndoClick() {
+    if (!DocImage) return;
+    ShowRestored(UndoStep(UndoSlots, UndoCount, RedoCount, *DocImage));
+}
+
+void btRedoClick() {
+    if (!DocImage) return;
+    ShowRestored(RedoStep(UndoSlots, UndoCount, RedoCount, *DocImage));
+}
+
+bool CanUndo() {
+    return UndoCount != RedoCount && !Selecting && !Floating;
+}
+
+bool CanRedo() {
+    return RedoCount != 0 && !Selecting && !Floating;
+}
+
+void UpdateUndoButtons() {
+    if (!LupeForm) return;
+    if (QToolButton* button = LupeForm->btUndo) {
+        button->setEnabled(CanUndo());
+        button->setText("Undo " + QString::number(UndoCount - RedoCount));
+    }
+    if (QToolButton* button = LupeForm->btRedo) {
+        button->setEnabled(CanRedo());
+        button->setText("Redo " + QString::number(RedoCount));
+    }
+}
+
+void InstallUndoShortcuts(QWidget* owner) {
+    auto* undo = new QAction(owner);
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    undo->setShortcutContext(Qt::ApplicationShortcut);
+    ConnectGuarded(undo, [] {
+        if (CanUndo()) btUndoClick();
+    });
+    auto* redo = new QAction(owner);
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    redo->setShortcutContext(Qt::ApplicationShortcut);
+    ConnectGuarded(redo, [] {
+        if (CanRedo()) btRedoClick();
+    });
+    owner->addAction(undo);
+    owner->addAction(redo);
+}
 
 void ResetUndoState() {
     FreeUndo(UndoCapacity);
+    ShiftPushing = false;
+    PalettePushing = false;
+    UndoMerge = TPushMerge{};
 }

@@ -2,7 +2,11 @@
 // Redo.
 #pragma once
 
+#include "image/UndoSlots.h"
+
 #include <cstdint>
+
+class QWidget;
 
 // Number of slots (0 while no history is allocated), and the steps that can be undone and redone
 // now. While a history exists: 0 <= RedoCount <= UndoCount <= UndoCapacity - 1.
@@ -25,5 +29,18 @@ void btUndoClick();
 void btRedoClick();
 // Shows in the magnifier's Undo and Redo buttons what can be undone and redone.
 void UpdateUndoButtons();
+// The rule of the two buttons, used by the keyboard as well: something to undo (redo) and no
+// selection being made or floating.
+bool CanUndo();
+bool CanRedo();
+// Ctrl+Z undoes, Ctrl+Y and Ctrl+Shift+Z redo, wherever in the editor the keys are pressed, under
+// the same rule as the buttons. Called once the windows exist.
+void InstallUndoShortcuts(QWidget* owner);
+
+// The slots of the open document's history (empty while none is open), and the merging state of
+// shift and palette bar recordings, which only PushUndo changes.
+extern TUndoSlots UndoSlots;
+extern TPushMerge UndoMerge;
+
 // Puts the history back to its start-up state: released. Called by ResetEditorState.
 void ResetUndoState();

@@ -1,0 +1,60 @@
+// The magnifier's picture: composing the edit area over the layer area, and drawing it enlarged
+// Power times with its grid onto a 32-bit surface. Plain functions over images, so the windows
+// only route and repaint.
+#pragma once
+
+#include "base/Graphic.h"
+
+#include <array>
+#include <cstdint>
+
+class TDIB;
+
+// What the magnifier shows and how. Rectangles are in document pixels, already cut to the
+// document (right and bottom exclusive).
+struct TLupeView {
+    TRect Edit, Layer;
+    // The layer lies beneath the edit area.
+    bool LayerActive = false;
+    // LayerActive and the document window's layer-view item checked: transparent edit pixels and
+    // cells beyond the layer show stripes.
+    bool LayerView = false;
+    uint8_t Transparent = 0;
+    // Display pixels per document pixel.
+    int32_t Power = 10;
+    // 0 none, 1 grid, 2 special grid (lines only between differing pixels).
+    uint8_t GridMode = 0;
+    // Display colour 0x00BBGGRR.
+    uint32_t GridColor = 0x808080;
+};
+
+// The 32-bit surface values (0xFFRRGGBB, as RGB32 pixels hold them) of the 256 entries of a
+// palette, and of one display colour.
+using TSurfaceColors = std::array<uint32_t, 256>;
+TSurfaceColors SurfaceColorsOf(const TDIB& doc);
+uint32_t SurfaceValueOfDisplayColor(uint32_t displayColor);
+// Fills the size x size square at (left, top) of a 32-bit surface, cut to the surface.
+void FillSquare(TSurface& out, int32_t left, int32_t top, int32_t size, uint32_t value);
+
+// Builds lupe (Edit's size, 8 bits) from doc: the edit area, or with the layer active the layer
+// area with the edit area's non-transparent pixels over it. Cells that neither covers (a
+// transparent edit pixel beyond the layer) hold the transparent index.
+void ComposeLupe(TDIB& lupe, TDIB& doc, const TLupeView& view);
+// What lupe holds at cell (cx, cy) after the pen writes index into the edit area there: index,
+// or with the layer active and index transparent, the layer pixel beneath (the transparent index
+// beyond the layer).
+uint8_t ComposedPixel(const TDIB& doc, const TLupeView& view, int32_t cx, int32_t cy,
+                      uint8_t index);
+
+// Draws the whole view: every cell enlarged, stripes where the layer view asks, then the grid.
+// The surface must be at least Edit's size times Power.
+void RenderLupeSurface(TSurface& out, const TDIB& lupe, const TDIB& doc, const TLupeView& view);
+// Redraws cell (cx, cy) after its document pixel became index, repairing the special grid's lines
+// that the cell shares with its right and lower neighbours.
+void DrawCellSurface(TSurface& out, const TDIB& lupe, const TDIB& doc, const TLupeView& view,
+                     int32_t cx, int32_t cy, uint8_t index);
+// The grid lines of one cell; with refreshNeighbours the special grid also redraws the edges and
+// corners shared with the right and lower neighbours (in grid colour or the neighbour's colour).
+// No grid at Power 4 or less.
+void DrawCellGrid(TSurface& out, const TDIB& doc, const TLupeView& view, int32_t cx, int32_t cy,
+                  bool refreshNeighbours);

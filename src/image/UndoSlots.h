@@ -1,0 +1,55 @@
+// The slots of the undo history, without any window: one array of snapshots shared by Undo and
+// Redo, and the rules that move, fill, swap and merge them.
+//
+// While k = redoCount steps are undone, slots k + 1 .. undoCount hold steps that can be undone
+// (each with its rectangle from before its change), slot k the step undone last, and slots
+// 0 .. k - 1 steps that can be redone (each with its rectangle from after its change). Slot 0
+// never holds a recorded step, so at most slots.size() - 1 steps are kept.
+#pragma once
+
+#include "base/Graphic.h"
+#include "image/DIB.h"
+
+#include <cstdint>
+#include <vector>
+
+// One step: the pixels of a document rectangle (rectangle pixel (x, y) at image pixel
+// (x - Left, y - Top)) with the document's palette of that moment.
+struct TUndoSlot {
+    TDIB Image;
+    TRect Rect{};
+    bool PaletteFlag = false;
+};
+
+using TUndoSlots = std::vector<TUndoSlot>;
+
+// Moves count slots starting at from to start at to, whichever way they overlap. The one way
+// slots move: the image, the rectangle and the flag go together, and the image is shared with
+// the source slot, so no pixels are copied.
+void MoveSlots(TUndoSlots& slots, uint32_t from, uint32_t to, uint32_t count);
+
+// Makes slot a snapshot of rect of doc (pixels and palette). A slot image that shares its
+// storage with another slot gets storage of its own; an unshared one is reused in place.
+void TakeSnapshot(TUndoSlot& slot, const TDIB& doc, const TRect& rect, bool paletteFlag);
+
+// Records a step before a change of rect in doc: drops the redo steps, moves the others up one
+// slot (the oldest falls out when all slots are in use) and puts the snapshot in slot 1.
+void RecordStep(TUndoSlots& slots, uint32_t& undoCount, uint32_t& redoCount, const TDIB& doc,
+                const TRect& rect, bool paletteFlag);
+
+// Undoes or redoes one step: the present content of the step's rectangle goes to the slot on the
+// other side, and the step's stored pixels are copied into doc. doc's palette is not touched; the
+// caller applies the returned slot's palette when it is a palette step. Returns null, changing
+// nothing, when there is no step to undo (or redo).
+const TUndoSlot* UndoStep(TUndoSlots& slots, uint32_t undoCount, uint32_t& redoCount, TDIB& doc);
+const TUndoSlot* RedoStep(TUndoSlots& slots, uint32_t undoCount, uint32_t& redoCount, TDIB& doc);
+
+// Merging of repeated actions: a run of shifts, or a run of palette bar presses, with no other
+// recording between them is one step.
+struct TPushMerge {
+    bool LastPushShift = false;
+    bool LastPushPalette = false;
+    // Notes a recording by the shift and/or the palette bars; false when it merges into the
+    // step before and records nothing.
+    bool Admit(bool shiftPushing, bool palettePushing);
+};
