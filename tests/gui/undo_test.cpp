@@ -67,19 +67,21 @@ protected:
         NewDocument("16", "8");
         EnsureUndoButtons();
     }
-    // A pen step as the pen makes it: the edit area recorded, then one pixel drawn.
-    void Pen(int32_t x, int32_t y, uint8_t index) {
+    // What the pen and the shift record: the whole edit area.
+    static void PushEditArea() {
         PushUndo(ViewLeft[kEditArea], ViewTop[kEditArea],
                  ViewLeft[kEditArea] + ViewWidth[kEditArea],
                  ViewTop[kEditArea] + ViewHeight[kEditArea], false);
+    }
+    // A pen step as the pen makes it: the edit area recorded, then one pixel drawn.
+    void Pen(int32_t x, int32_t y, uint8_t index) {
+        PushEditArea();
         DocImage->SetPixel(x, y, index);
     }
     // The tool window's shift to the left, standing in until that window exists.
     void Shift() {
         ShiftPushing = true;
-        PushUndo(ViewLeft[kEditArea], ViewTop[kEditArea],
-                 ViewLeft[kEditArea] + ViewWidth[kEditArea],
-                 ViewTop[kEditArea] + ViewHeight[kEditArea], false);
+        PushEditArea();
         ShiftPushing = false;
         for (int32_t y = 0; y < ViewHeight[kEditArea]; ++y) {
             uint8_t* row = DocImage->RowForWrite(ViewTop[kEditArea] + y) + ViewLeft[kEditArea];
