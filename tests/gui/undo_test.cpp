@@ -342,3 +342,31 @@ TEST_F(UndoTest, KeysUndoAndRedo) {
     Selecting = false;
     EXPECT_EQ(DocImage->GetPixel(0, 0), 1u);
 }
+
+// After undo and redo the magnifier shows the restored edit area: its composition holds the
+// document's edit-area pixels (no layer) and its picture is what a full redraw gives.
+TEST_F(UndoTest, MagnifierShowsTheRestoredEditArea) {
+    if (LupeForm->LupeImage.IsEmpty())
+        GTEST_SKIP() << "this build's magnifier does not compose the edit area";
+    for (int i = 1; i <= 3; ++i)
+        Pen(i, i, uint8_t(i + 4));
+    for (const char action : std::string("uuru")) {
+        SCOPED_TRACE(action);
+        if (action == 'u')
+            btUndoClick();
+        else
+            btRedoClick();
+        const TDIB& lupe = LupeForm->LupeImage;
+        ASSERT_EQ(lupe.Width(), ViewWidth[kEditArea]);
+        ASSERT_EQ(lupe.Height(), ViewHeight[kEditArea]);
+        for (int32_t y = 0; y < lupe.Height(); ++y)
+            for (int32_t x = 0; x < lupe.Width(); ++x)
+                ASSERT_EQ(lupe.GetPixel(x, y),
+                          DocImage->GetPixel(ViewLeft[kEditArea] + x, ViewTop[kEditArea] + y))
+                    << x << ", " << y;
+        const QImage shown = LupeForm->LupeBitmap.copy();
+        LupeForm->UpdateLupe();
+        EXPECT_EQ(shown, LupeForm->LupeBitmap);
+        ExpectViewShowsDocument();
+    }
+}
