@@ -9,6 +9,7 @@
 #include "app/main.h"
 #include "app/startup.h"
 #include "app/state.h"
+#include "editor/undo.h"
 #include "png/KivPNG.h"
 
 #include <cstdio>
@@ -60,6 +61,30 @@ BENCH_CASE(gui_open_png_4096) {
     });
     Report("Open 4096x4096 8-bit PNG (decode, take over, render)", ours, "decode only", peer);
     std::filesystem::remove(path);
+}
+
+// Undo and redo of one 64 x 64 edit-area step: the slot swap is the same at any document size, so
+// what grows with the document is the re-render of its view that both end with.
+BENCH_CASE(editor_undo_redo) {
+    StartEditor();
+    auto undoRedo = [](int32_t side) {
+        mainform->CreateDocument(side, side);
+        LupeCellsX = LupeCellsY = 64;
+        mainform->UpdateViewSizes();
+        PushUndo(0, 0, 64, 64, false);
+        DocImage->SetPixel(3, 3, 9);
+        return Measure([] {
+            btUndoClick();
+            btRedoClick();
+        });
+    };
+    const double small = undoRedo(256);
+    const double large = undoRedo(8192);
+    Report("Undo + redo of a 64x64 step, 8192x8192 document", large, "on 256x256", small);
+    const double render = Measure([] { mainform->UpdateDocView(); });
+    Report("UpdateDocView 8192x8192 (twice per undo + redo)", 2 * render, "undo + redo", large);
+    // The next case opens a file, which must not stop to ask about these changes.
+    Saved = true;
 }
 
 #endif

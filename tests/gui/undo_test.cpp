@@ -1,0 +1,372 @@
+#include "app/docpalette.h"
+#include "editor/lupe.h"
+#include "editor/undo.h"
+#include "editor_fixture.h"
+#include "image/DIB.h"
+
+#include <QToolButton>
+#include <qpa/qwindowsysteminterface.h>
+
+namespace {
+// The Undo and Redo buttons belong to the magnifier's tool bar; where it does not make them,
+// stand-ins are put in their place so that the captions and states can be read.
+void EnsureUndoButtons() {
+    if (!LupeForm->btUndo) LupeForm->btUndo = new QToolButton(LupeForm);
+    if (!LupeForm->btRedo) LupeForm->btRedo = new QToolButton(LupeForm);
+    UpdateUndoButtons();
+}
+
+// The buttons as the user sees them: "Undo 3 on / Redo 0 off".
+std::string Buttons() {
+    auto show = [](QToolButton* button) {
+        return button->text().toStdString() + (button->isEnabled() ? " on" : " off");
+    };
+    return show(LupeForm->btUndo) + " / " + show(LupeForm->btRedo);
+}
+
+std::vector<uint8_t> DocPixels() {
+    std::vector<uint8_t> out;
+    for (int32_t y = 0; y < DocImage->Height(); ++y)
+        out.insert(out.end(), DocImage->RowForRead(y), DocImage->RowForRead(y) + DocImage->Width());
+    return out;
+}
+
+// The document view must show exactly the document's pixels through the palette its storage
+// holds, pixel by pixel at the zoom: rendered here from those two alone.
+void ExpectViewShowsDocument() {
+    const int z = mainform->ZoomFactor;
+    const TDIB stored(*DocImage); // a copy carries the storage's colour table
+    EXPECT_EQ(stored.PaletteBlock, DocImage->PaletteBlock) << "palette edit not applied";
+    QImage expected(DocImage->Width() * z, DocImage->Height() * z, QImage::Format_RGB32);
+    for (int y = 0; y < expected.height(); ++y)
+        for (int x = 0; x < expected.width(); ++x) {
+            const TPaletteEntry e = stored.PaletteBlock[DocImage->GetPixel(x / z, y / z)];
+            expected.setPixel(x, y, qRgb(e.Red, e.Green, e.Blue));
+        }
+    EXPECT_EQ(mainform->DocBitmap.convertToFormat(QImage::Format_RGB32), expected);
+}
+
+// A key press as the window system delivers it, shortcuts first.
+void PressKey(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::SynchronousDelivery>(
+        window->windowHandle(), QEvent::KeyPress, key, modifiers);
+    QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::SynchronousDelivery>(
+        window->windowHandle(), QEvent::KeyRelease, key, modifiers);
+}
+
+TPalette PaletteWith(uint8_t index, uint8_t red) {
+    TPalette palette = GreyRampPalette();
+    palette[index] = TPaletteEntry{0, 0, red, 0};
+    return palette;
+}
+
+class UndoTest : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        NewDocument("16", "8");
+        EnsureUndoButtons();
+    }
+    // What the pen and the shift record: the whole edit area.
+    static void PushEditArea() {
+        PushUndo(ViewLeft[kEditArea], ViewTop[kEditArea],
+                 ViewLeft[kEditArea] + ViewWidth[kEditArea],
+                 ViewTop[kEditArea] + ViewHeight[kEditArea], false);
+    }
+    // A pen step as the pen makes it: the edit area recorded, then one pixel drawn.
+    void Pen(int32_t x, int32_t y, uint8_t index) {
+        PushEditArea();
+        DocImage->SetPixel(x, y, index);
+    }
+    // The tool window's shift to the left, standing in until that window exists.
+    void Shift() {
+        ShiftPushing = true;
+        PushEditArea();
+        ShiftPushing = false;
+        for (int32_t y = 0; y < ViewHeight[kEditArea]; ++y) {
+            uint8_t* row = DocImage->RowForWrite(ViewTop[kEditArea] + y) + ViewLeft[kEditArea];
+            std::rotate(row, row + 1, row + ViewWidth[kEditArea]);
+        }
+    }
+    // A press on a palette colour bar, standing in until the palette window exists.
+    void PressBar(uint8_t index, uint8_t red) {
+        PalettePushing = true;
+        PushUndo(0, 0, 1, 1, true);
+        PalettePushing = false;
+        TPalette palette = DocImage->PaletteBlock;
+        palette[index].Red = red;
+        SetDocumentPalette(palette);
+    }
+};
+} // namespace
+
+// Three steps A, B, C, two undos, a redo, and D, as the user sees them.
+TEST_F(UndoTest, WorkedExampleThroughTheButtons) {
+    EXPECT_EQ(Buttons(), "Undo 0 off / Redo 0 off");
+    struct TStep {
+        char action; // A..D draw at pixel (action - 'A', 0), u undoes, r redoes
+        std::string buttons;
+        std::vector<uint8_t> firstRow;
+    };
+    const std::vector<TStep> steps = {
+        {'A', "Undo 1 on / Redo 0 off", {1, 0, 0, 0}},
+        {'B', "Undo 2 on / Redo 0 off", {1, 2, 0, 0}},
+        {'C', "Undo 3 on / Redo 0 off", {1, 2, 3, 0}},
+        {'u', "Undo 2 on / Redo 1 on", {1, 2, 0, 0}},
+        {'u', "Undo 1 on / Redo 2 on", {1, 0, 0, 0}},
+        {'r', "Undo 2 on / Redo 1 on", {1, 2, 0, 0}},
+        {'D', "Undo 3 on / Redo 0 off", {1, 2, 0, 4}},
+        {'u', "Undo 2 on / Redo 1 on", {1, 2, 0, 0}},
+        {'u', "Undo 1 on / Redo 2 on", {1, 0, 0, 0}},
+        {'u', "Undo 0 off / Redo 3 on", {0, 0, 0, 0}},
+        {'u', "Undo 0 off / Redo 3 on", {0, 0, 0, 0}},
+        {'r', "Undo 1 on / Redo 2 on", {1, 0, 0, 0}},
+    };
+    for (size_t i = 0; i < steps.size(); ++i) {
+        const TStep& step = steps[i];
+        SCOPED_TRACE(testing::Message() << "step " << i << " " << step.action);
+        if (step.action == 'u')
+            btUndoClick();
+        else if (step.action == 'r')
+            btRedoClick();
+        else
+            Pen(step.action - 'A', 0, uint8_t(step.action - 'A' + 1));
+        EXPECT_EQ(Buttons(), step.buttons);
+        EXPECT_EQ(std::vector<uint8_t>(DocImage->RowForRead(0), DocImage->RowForRead(0) + 4),
+                  step.firstRow);
+        if (step.action == 'u' || step.action == 'r') ExpectViewShowsDocument();
+    }
+}
+
+TEST_F(UndoTest, HistoryKeepsFortyNineSteps) {
+    for (int i = 1; i <= 49; ++i)
+        Pen(0, 0, uint8_t(i));
+    EXPECT_EQ(Buttons(), "Undo 49 on / Redo 0 off");
+    Pen(0, 0, 50);
+    EXPECT_EQ(Buttons(), "Undo 49 on / Redo 0 off");
+    for (int i = 0; i < 50; ++i)
+        btUndoClick();
+    EXPECT_EQ(Buttons(), "Undo 0 off / Redo 49 on");
+    EXPECT_EQ(DocImage->GetPixel(0, 0), 1u) << "only the first step is lost";
+}
+
+TEST_F(UndoTest, DrawingAfterUndoDropsTheRedoSteps) {
+    for (int i = 1; i <= 5; ++i)
+        Pen(i, 1, uint8_t(i));
+    btUndoClick();
+    btUndoClick();
+    Pen(7, 7, 9);
+    EXPECT_EQ(Buttons(), "Undo 4 on / Redo 0 off");
+    EXPECT_EQ(UndoCount, 4u);
+    btRedoClick();
+    EXPECT_EQ(DocImage->GetPixel(5, 1), 0u) << "a dropped step came back";
+}
+
+TEST_F(UndoTest, UndoThenRedoRestoresPixelsAndPaletteExactly) {
+    for (int i = 0; i < 4; ++i)
+        Pen(i, i, uint8_t(i + 1));
+    PressBar(3, 200);
+    Pen(9, 2, 3);
+    const std::vector<uint8_t> now = DocPixels();
+    const TPalette palette = DocImage->PaletteBlock;
+    for (int undos = 1; undos <= 6; ++undos) {
+        SCOPED_TRACE(undos);
+        for (int i = 0; i < undos; ++i)
+            btUndoClick();
+        const std::vector<uint8_t> undone = DocPixels();
+        const TPalette undonePalette = DocImage->PaletteBlock;
+        btRedoClick();
+        btUndoClick();
+        EXPECT_EQ(DocPixels(), undone);
+        EXPECT_EQ(DocImage->PaletteBlock, undonePalette);
+        for (int i = 0; i < undos; ++i)
+            btRedoClick();
+        EXPECT_EQ(DocPixels(), now);
+        EXPECT_EQ(DocImage->PaletteBlock, palette);
+        ExpectViewShowsDocument();
+    }
+}
+
+TEST_F(UndoTest, UndoRestoresWhereTheStepWasRecorded) {
+    DocImage->SetPixel(1, 1, 6);
+    Pen(1, 1, 5);
+    ViewLeft[kEditArea] = 8;
+    mainform->UpdateViewSizes();
+    btUndoClick();
+    EXPECT_EQ(DocImage->GetPixel(1, 1), 6u);
+    btRedoClick();
+    EXPECT_EQ(DocImage->GetPixel(1, 1), 5u);
+    EXPECT_EQ(ViewLeft[kEditArea], 8) << "the edit area stays where the user put it";
+}
+
+TEST_F(UndoTest, RecordingClearsSavedAndUndoLeavesIt) {
+    EXPECT_TRUE(Saved);
+    Pen(0, 0, 1);
+    EXPECT_FALSE(Saved);
+    Saved = true;
+    btUndoClick();
+    btRedoClick();
+    EXPECT_TRUE(Saved);
+}
+
+TEST_F(UndoTest, ShiftRunsMakeOneStep) {
+    for (int32_t x = 0; x < 16; ++x)
+        DocImage->SetPixel(x, 3, uint8_t(x));
+    const std::vector<uint8_t> start = DocPixels();
+    for (int i = 0; i < 5; ++i)
+        Shift();
+    EXPECT_EQ(Buttons(), "Undo 1 on / Redo 0 off");
+    btUndoClick();
+    EXPECT_EQ(DocPixels(), start) << "not the state before the first shift";
+
+    // A pen stroke between two shifts separates them.
+    Pen(5, 5, 1);
+    Shift();
+    const std::vector<uint8_t> shiftedOnce = DocPixels();
+    Pen(2, 2, 9);
+    Shift();
+    EXPECT_EQ(Buttons(), "Undo 4 on / Redo 0 off");
+    btUndoClick();
+    btUndoClick();
+    EXPECT_EQ(DocPixels(), shiftedOnce);
+}
+
+// The merge flag survives undo: a shift right after undoing a shift records nothing and keeps
+// the redo step, but still marks the document unsaved.
+TEST_F(UndoTest, ShiftAfterUndoingAShiftRecordsNothing) {
+    Shift();
+    btUndoClick();
+    Saved = true;
+    Shift();
+    EXPECT_FALSE(Saved);
+    EXPECT_EQ(Buttons(), "Undo 0 off / Redo 1 on");
+}
+
+TEST_F(UndoTest, PaletteBarRunsMakeOneStep) {
+    const TPalette start = DocImage->PaletteBlock;
+    PressBar(3, 40);
+    PressBar(3, 80);
+    PressBar(4, 120);
+    const TPalette pressed = DocImage->PaletteBlock;
+    EXPECT_EQ(Buttons(), "Undo 1 on / Redo 0 off");
+    btUndoClick();
+    EXPECT_EQ(DocImage->PaletteBlock, start);
+    ExpectViewShowsDocument();
+    btRedoClick();
+    EXPECT_EQ(DocImage->PaletteBlock, pressed);
+    ExpectViewShowsDocument();
+}
+
+// A palette change that records no step (the 15-bit cut) is not taken back by undoing a pen
+// step: the palette shown, the palette kept and the palette saved stay the same.
+TEST_F(UndoTest, PenStepLeavesThePaletteAsItIs) {
+    DocImage->SetPixel(2, 2, 7);
+    Pen(2, 2, 9);
+    const TPalette cut = PaletteWith(7, 0xF8);
+    SetDocumentPalette(cut);
+    btUndoClick();
+    EXPECT_EQ(DocImage->GetPixel(2, 2), 7u);
+    EXPECT_EQ(DocImage->PaletteBlock, cut);
+    ExpectViewShowsDocument();
+    btRedoClick();
+    EXPECT_EQ(DocImage->GetPixel(2, 2), 9u);
+    EXPECT_EQ(DocImage->PaletteBlock, cut);
+    ExpectViewShowsDocument();
+}
+
+TEST_F(UndoTest, ButtonsAreOffWhileSelectingOrFloating) {
+    Pen(0, 0, 1);
+    Pen(0, 0, 2);
+    btUndoClick();
+    for (bool* flag : {&Selecting, &Floating}) {
+        *flag = true;
+        UpdateUndoButtons();
+        EXPECT_EQ(Buttons(), "Undo 1 off / Redo 1 off");
+        EXPECT_FALSE(CanUndo());
+        EXPECT_FALSE(CanRedo());
+        *flag = false;
+        UpdateUndoButtons();
+        EXPECT_EQ(Buttons(), "Undo 1 on / Redo 1 on");
+    }
+}
+
+TEST_F(UndoTest, NewAndClosedDocumentsStartWithEmptyHistory) {
+    Pen(0, 0, 1);
+    Pen(0, 0, 2);
+    btUndoClick();
+    dialogs->Answers.push_back(TPromptAnswer::No);
+    NewDocument("8", "8");
+    EXPECT_EQ(Buttons(), "Undo 0 off / Redo 0 off");
+    EXPECT_EQ(UndoCount, 0u);
+    EXPECT_EQ(RedoCount, 0u);
+    Pen(0, 0, 1);
+    dialogs->Answers.push_back(TPromptAnswer::No);
+    ASSERT_TRUE(mainform->CloseDocument());
+    EXPECT_EQ(Buttons(), "Undo 0 off / Redo 0 off");
+    btUndoClick();
+    btRedoClick();
+    PushUndo(0, 0, 1, 1, false);
+    EXPECT_EQ(UndoCount, 0u);
+    EXPECT_EQ(EditorStateViolation(), "");
+}
+
+// The keys follow the buttons' rule: they act only where the button would be enabled.
+TEST_F(UndoTest, KeysUndoAndRedo) {
+    QApplication::setActiveWindow(mainform);
+    struct TKey {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        bool selecting;
+        uint32_t redoCount;
+    };
+    Pen(0, 0, 1);
+    Pen(0, 0, 2);
+    const std::vector<TKey> keys = {
+        {Qt::Key_Z, Qt::ControlModifier, false, 1},
+        {Qt::Key_Z, Qt::ControlModifier, false, 2},
+        {Qt::Key_Z, Qt::ControlModifier, false, 2},
+        {Qt::Key_Y, Qt::ControlModifier, false, 1},
+        {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, false, 0},
+        {Qt::Key_Y, Qt::ControlModifier, false, 0},
+        {Qt::Key_Z, Qt::ControlModifier, true, 0},
+        {Qt::Key_Z, Qt::ControlModifier, false, 1},
+        {Qt::Key_Y, Qt::ControlModifier, true, 1},
+        {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, true, 1},
+    };
+    for (size_t i = 0; i < keys.size(); ++i) {
+        SCOPED_TRACE(i);
+        Selecting = keys[i].selecting;
+        PressKey(LupeForm, keys[i].key, keys[i].modifiers);
+        EXPECT_EQ(RedoCount, keys[i].redoCount);
+    }
+    Selecting = false;
+    EXPECT_EQ(DocImage->GetPixel(0, 0), 1u);
+}
+
+// After undo and redo the magnifier shows the restored edit area: its composition holds the
+// document's edit-area pixels (no layer) and its picture is what a full redraw gives.
+TEST_F(UndoTest, MagnifierShowsTheRestoredEditArea) {
+    if (LupeForm->LupeImage.IsEmpty())
+        GTEST_SKIP() << "this build's magnifier does not compose the edit area";
+    for (int i = 1; i <= 3; ++i)
+        Pen(i, i, uint8_t(i + 4));
+    for (const char action : std::string("uuru")) {
+        SCOPED_TRACE(action);
+        if (action == 'u')
+            btUndoClick();
+        else
+            btRedoClick();
+        const TDIB& lupe = LupeForm->LupeImage;
+        ASSERT_EQ(lupe.Width(), ViewWidth[kEditArea]);
+        ASSERT_EQ(lupe.Height(), ViewHeight[kEditArea]);
+        for (int32_t y = 0; y < lupe.Height(); ++y)
+            for (int32_t x = 0; x < lupe.Width(); ++x)
+                ASSERT_EQ(lupe.GetPixel(x, y),
+                          DocImage->GetPixel(ViewLeft[kEditArea] + x, ViewTop[kEditArea] + y))
+                    << x << ", " << y;
+        const QImage shown = LupeForm->LupeBitmap.copy();
+        LupeForm->UpdateLupe();
+        EXPECT_EQ(shown, LupeForm->LupeBitmap);
+        ExpectViewShowsDocument();
+    }
+}
