@@ -70,6 +70,23 @@ TEST(CopyBlock, WritesOnlyTheDestinationsOwnPixels) {
     EXPECT_EQ(sharedWithDest.RowForRead(0)[0], 7) << "a copy sharing the pixels changed";
 }
 
+// A snapshot shares its pixels with the image it was taken from; copying out of it must not
+// unshare them, and copying within an image whose pixels are shared leaves the sharer as it was.
+TEST(CopyBlock, ReadingASharedSourceKeepsItShared) {
+    TDIB source = Numbered(4, 4, 0);
+    const TDIB sharer(source);
+    TDIB dest = Filled(4, 4, 7);
+    CopyBlock(dest, TRect{0, 0, 2, 2}, source, TRect{1, 1, 3, 3});
+    EXPECT_TRUE(source.SharesStorageWith(sharer));
+    EXPECT_EQ(dest.RowForRead(1)[1], 34);
+
+    CopyBlock(source, TRect{1, 0, 4, 4}, source, TRect{0, 0, 3, 4});
+    EXPECT_FALSE(source.SharesStorageWith(sharer));
+    EXPECT_EQ(source.RowForRead(1)[1], 16);
+    EXPECT_EQ(source.RowForRead(3)[3], 50);
+    EXPECT_EQ(sharer.RowForRead(1)[1], 17) << "the sharer changed";
+}
+
 TEST(CopyBlock, RowsOutsideAnImageRaise) {
     TDIB source = Numbered(4, 4, 0);
     TDIB dest = Filled(4, 4, 0);

@@ -4,13 +4,14 @@
 
 #include <cstring>
 
-void CopyBlock(TDIB& dest, const TRect& destRect, TDIB& source, const TRect& sourceRect) {
+void CopyBlock(TDIB& dest, const TRect& destRect, const TDIB& source, const TRect& sourceRect) {
     const int32_t w = destRect.Width(), h = destRect.Height();
     if (w <= 0 || h <= 0) return;
     for (int32_t i = 0; i < h; ++i) {
-        // The source may be the destination itself, so both rows are taken for writing and the
-        // bytes moved with a copy that tolerates overlap.
-        const uint8_t* from = source.RowForWrite(sourceRect.Top + i) + sourceRect.Left;
+        // Reading never unshares the source's pixels. When the source is the destination and
+        // writing unshares it, the row read still holds the same bytes in the storage left
+        // behind; otherwise both rows lie in one storage and the copy tolerates overlap.
+        const uint8_t* from = source.RowForRead(sourceRect.Top + i) + sourceRect.Left;
         uint8_t* to = dest.RowForWrite(destRect.Top + i) + destRect.Left;
         std::memmove(to, from, static_cast<size_t>(w));
     }
@@ -29,7 +30,7 @@ void CopyBlockTransparent(TDIB& dest, const TRect& destRect, const TDIB& source,
 }
 
 void CopyRectTo(int32_t sourceLeft, int32_t sourceTop, int32_t sourceRight, int32_t sourceBottom,
-                TDIB& source, int32_t destLeft, int32_t destTop, TDIB& dest) {
+                const TDIB& source, int32_t destLeft, int32_t destTop, TDIB& dest) {
     const TRect destRect{destLeft, destTop, destLeft + (sourceRight - sourceLeft),
                          destTop + (sourceBottom - sourceTop)};
     CopyBlock(dest, destRect, source, TRect{sourceLeft, sourceTop, sourceRight, sourceBottom});

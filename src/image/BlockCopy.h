@@ -10,10 +10,10 @@ class TDIB;
 
 // Copies the destination rectangle's extent from the source, starting at the source rectangle's
 // origin (its right and bottom are not used). Overlapping rows in one image are allowed.
-void CopyBlock(TDIB& dest, const TRect& destRect, TDIB& source, const TRect& sourceRect);
+void CopyBlock(TDIB& dest, const TRect& destRect, const TDIB& source, const TRect& sourceRect);
 // As CopyBlock, but source pixels equal to transparent leave the destination as it was.
 void CopyBlockTransparent(TDIB& dest, const TRect& destRect, const TDIB& source,
                           const TRect& sourceRect, uint8_t transparent);
 // Copies the source rectangle (edges given) to (destLeft, destTop) of dest.
 void CopyRectTo(int32_t sourceLeft, int32_t sourceTop, int32_t sourceRight, int32_t sourceBottom,
-                TDIB& source, int32_t destLeft, int32_t destTop, TDIB& dest);
+                const TDIB& source, int32_t destLeft, int32_t destTop, TDIB& dest);
