@@ -3,6 +3,7 @@
 #include "base/ByteOrder.h"
 #include "image/DIB.h"
 #include "image/PixelFormat.h"
+#include "png/KivBigBuffer.h"
 #include "png/KivPNGText.h"
 
 #include <algorithm>
@@ -553,8 +554,9 @@ void TKivPNGReadStream::ReadImageData() {
 
 bool TKivPNGReadStream::InflateWhole(int64_t rawBytes) {
     const int64_t start = consumed_, startChunkLeft = chunkLeft_;
-    std::vector<uint8_t> compressed;
-    compressed.reserve(size_t(Remaining()));
+    TBigBuffer compressed; // never more than the rest of the data
+    if (!compressed.Allocate(size_t(Remaining()))) return false;
+    size_t used = 0;
     // The chunks the streaming read takes: this one (which may be empty), then each non-empty
     // IDAT chunk right behind the one before. All of their data must be there.
     bool complete = true;
@@ -563,9 +565,8 @@ bool TKivPNGReadStream::InflateWhole(int64_t rawBytes) {
             complete = false;
             break;
         }
-        const size_t at = compressed.size();
-        compressed.resize(at + size_t(chunkLeft_));
-        if (chunkLeft_ > 0) ReadBlock(compressed.data() + at, chunkLeft_);
+        if (chunkLeft_ > 0) ReadBlock(compressed.Data() + used, chunkLeft_);
+        used += size_t(chunkLeft_);
         chunkLeft_ = 0;
         if (endOfData_ || aborted_) {
             complete = false;
@@ -581,10 +582,8 @@ bool TKivPNGReadStream::InflateWhole(int64_t rawBytes) {
         }
         chunkLeft_ = length;
     }
-    if (complete && !aborted_ &&
-        inflate_.InflateWhole(compressed.data(), compressed.size(), size_t(rawBytes))) {
+    if (complete && !aborted_ && inflate_.InflateWhole(compressed.Data(), used, size_t(rawBytes)))
         return true;
-    }
     Rewind(start);
     chunkLeft_ = startChunkLeft;
     return false;

@@ -88,26 +88,25 @@ bool InflateAdapter::InflateWhole(const uint8_t* data, size_t count, size_t size
     // A preset dictionary (FDICT) is refused here too, not only by libdeflate: Read treats it as
     // corrupt data.
     if (count < 2 || (data[1] & 0x20) != 0) return false;
-    std::unique_ptr<uint8_t[]> rows(new (std::nothrow) uint8_t[std::max<size_t>(size, 1)]);
+    TBigBuffer rows;
     libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
-    if (rows == nullptr || decompressor == nullptr) {
+    if (!rows.Allocate(size) || decompressor == nullptr) {
         libdeflate_free_decompressor(decompressor);
         return false;
     }
     size_t used = 0, produced = 0;
     const libdeflate_result result = libdeflate_zlib_decompress_ex(
-        decompressor, data, count, rows.get(), size, &used, &produced);
+        decompressor, data, count, rows.Data(), size, &used, &produced);
     libdeflate_free_decompressor(decompressor);
     if (result != LIBDEFLATE_SUCCESS || produced != size) return false;
     whole_ = std::move(rows);
-    wholeSize_ = size;
     wholeNext_ = 0;
     return true;
 }
 
 void InflateAdapter::BeginPass(int32_t rowCount) {
     const size_t length = size_t(std::max(RowLength, 1));
-    if (whole_ != nullptr) { // only the all-zero row above the pass's first row is needed
+    if (Whole()) { // only the all-zero row above the pass's first row is needed
         batch_.assign(length, 0);
         above_ = batch_.data();
         passRowsLeft_ = rowCount;
@@ -125,10 +124,10 @@ void InflateAdapter::BeginPass(int32_t rowCount) {
 int InflateAdapter::ReadRow() {
     if (RowLength <= 0 || passRowsLeft_ <= 0) return Z_STREAM_ERROR;
     const size_t length = size_t(RowLength);
-    if (whole_ != nullptr) {
-        if (length > wholeSize_ - wholeNext_) return Z_STREAM_ERROR;
+    if (Whole()) {
+        if (length > whole_.Size() - wholeNext_) return Z_STREAM_ERROR;
         if (row_ != nullptr) above_ = row_;
-        row_ = whole_.get() + wholeNext_;
+        row_ = whole_.Data() + wholeNext_;
         wholeNext_ += length;
     } else {
         if (batchNext_ == batchRows_) {
@@ -155,8 +154,8 @@ void InflateAdapter::FreeRows() {
     batchCapacity_ = batchRows_ = batchNext_ = passRowsLeft_ = 0;
     row_ = nullptr;
     above_ = nullptr;
-    whole_.reset();
-    wholeSize_ = wholeNext_ = 0;
+    whole_.Free();
+    wholeNext_ = 0;
 }
 
 void InflateAdapter::Reset() {
@@ -178,22 +177,19 @@ int DeflateAdapter::Start(int level, int32_t bufferSize, size_t expectedBytes) {
     level_ = level >= 0 && level <= MaxLevel ? level : DefaultLevel;
     pieceSize_ =
         size_t(bufferSize > 0 && bufferSize <= MaxBufferSize ? bufferSize : DefaultBufferSize);
-    try {
-        data_.reserve(expectedBytes);
-    } catch (const std::bad_alloc&) {
-        return -1;
-    }
+    if (!data_.Allocate(expectedBytes)) return -1;
     started_ = true;
     return 0;
 }
 
 int DeflateAdapter::Write(const uint8_t* source, size_t count) {
     if (!started_) return Z_STREAM_ERROR;
-    try {
-        data_.insert(data_.end(), source, source + count);
-    } catch (const std::bad_alloc&) {
+    if (count > data_.Size() - used_ &&
+        !data_.Grow(std::max(2 * data_.Size(), used_ + count), used_)) {
         return Z_MEM_ERROR;
     }
+    if (count > 0) std::memcpy(data_.Data() + used_, source, count);
+    used_ += count;
     return Z_OK;
 }
 
@@ -212,24 +208,24 @@ int DeflateAdapter::Finish() {
     if (!started_) return -1;
     libdeflate_compressor* compressor = libdeflate_alloc_compressor(level_);
     if (compressor == nullptr) return -1;
-    const size_t bound = libdeflate_zlib_compress_bound(compressor, data_.size());
-    // Not zeroed: only the bytes the compressor writes are read.
-    std::unique_ptr<uint8_t[]> out(new (std::nothrow) uint8_t[bound]);
-    const size_t size =
-        out ? libdeflate_zlib_compress(compressor, data_.data(), data_.size(), out.get(), bound)
-            : 0;
+    const size_t bound = libdeflate_zlib_compress_bound(compressor, used_);
+    TBigBuffer out;
+    const size_t size = out.Allocate(bound) ? libdeflate_zlib_compress(compressor, data_.Data(),
+                                                                       used_, out.Data(), bound)
+                                            : 0;
     libdeflate_free_compressor(compressor);
-    data_.clear();
+    used_ = 0;
     if (size == 0) return -1;
     for (size_t at = 0; at < size; at += pieceSize_) {
         const auto count = uint32_t(std::min(pieceSize_, size - at));
-        const int drained = Drain ? Drain(out.get() + at, count) : 0;
+        const int drained = Drain ? Drain(out.Data() + at, count) : 0;
         if (drained != 0) return drained;
     }
     return 0;
 }
 
 void DeflateAdapter::End() {
-    data_ = {};
+    data_.Free();
+    used_ = 0;
     started_ = false;
 }

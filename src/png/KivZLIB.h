@@ -5,6 +5,7 @@
 // success, negative for failure.
 #pragma once
 
+#include "png/KivBigBuffer.h"
 #include "png/KivPNGCommon.h"
 
 #include <zlib.h>
@@ -12,7 +13,6 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <vector>
 
 // Two row buffers of equal capacity that trade places after each row (the raw rows being
@@ -59,7 +59,7 @@ public:
     // are ignored, as Read ignores them.
     bool InflateWhole(const uint8_t* data, size_t count, size_t size);
     // Whether the rows come from InflateWhole's buffer.
-    bool Whole() const { return whole_ != nullptr; }
+    bool Whole() const { return whole_.Data() != nullptr; }
     // Fills exactly count bytes; the last zlib result (>= 0) on success. Negative when the
     // compressed data is corrupt or ends early; the fill callback's non-zero result when it
     // stops.
@@ -93,9 +93,8 @@ private:
     int32_t batchCapacity_ = 0, batchRows_ = 0, batchNext_ = 0, passRowsLeft_ = 0;
     uint8_t* row_ = nullptr;
     const uint8_t* above_ = nullptr; // the unfiltered row above row_
-    // InflateWhole's rows (not zeroed on allocation: the inflate writes every byte).
-    std::unique_ptr<uint8_t[]> whole_;
-    size_t wholeSize_ = 0, wholeNext_ = 0;
+    TBigBuffer whole_;               // InflateWhole's rows
+    size_t wholeNext_ = 0;
 };
 
 // Gathers a stream's data and deflates it whole in one call (libdeflate: faster than zlib at
@@ -139,5 +138,6 @@ private:
     bool started_ = false;
     int level_ = DefaultLevel;
     size_t pieceSize_ = DefaultBufferSize;
-    std::vector<uint8_t> data_;
+    TBigBuffer data_; // the stream's data, used bytes first
+    size_t used_ = 0;
 };
