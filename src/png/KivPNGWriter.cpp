@@ -22,7 +22,9 @@ int DeflateLevel(int32_t compressionLevel) {
     case CompressionFastest:
         return 1;
     case CompressionBest:
-        return DeflateAdapter::MaxLevel;
+        // Levels 10 to 12 make files a tenth smaller but take over three times as long as
+        // zlib's best; 9 keeps the time of zlib's best.
+        return 9;
     default:
         return DeflateAdapter::DefaultLevel;
     }
