@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Whole-process PNG timings: varnet-img against the libpng-based peer converter on the bench
 # corpus (PNG -> BMP for every file, BMP -> PNG for the large pixel art), median of several runs
-# with hyperfine, and the peak memory of decoding the large pixel art. Usage:
+# with hyperfine, and the peak memory of converting the large pixel art to BMP. Usage:
 #   scripts/png-process-bench.sh [BUILD_DIR]   (default build-bench, built with VARNET_BENCH=ON)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -33,9 +33,9 @@ printf '%-40s ours %9s B    peer %9s B\n' "  sizes" "$(stat -c %s "$work/ours.pn
 pngcheck -q "$work/ours.png" && echo "  pngcheck: ours.png OK"
 peak() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1; }
 image_kib=$((4096 * 4096 / 1024))
-ours_kib=$(peak "$img" info "$work/pixelart-4096.png")
-start_kib=$(peak "$img" info "$work/sprites-256x128.png")
-printf 'peak RSS decoding pixelart-4096 (varnet-img info): %s KiB; image %s KiB; ' \
-  "$ours_kib" "$image_kib"
-printf 'the small sprite sheet: %s KiB; growth / image %.2f\n' "$start_kib" \
-  "$(python3 -c "print(($ours_kib - $start_kib) / $image_kib)")"
+ours_kib=$(peak "$img" convert "$work/pixelart-4096.png" "$work/ours.bmp")
+start_kib=$(peak "$img" convert "$work/sprites-256x128.png" "$work/ours.bmp")
+printf 'peak RSS of varnet-img convert pixelart-4096.png: %s KiB (the sprite sheet: %s KiB); ' \
+  "$ours_kib" "$start_kib"
+printf 'growth %s KiB = %.2f x the %s KiB image\n' "$((ours_kib - start_kib))" \
+  "$(python3 -c "print(($ours_kib - $start_kib) / $image_kib)")" "$image_kib"
