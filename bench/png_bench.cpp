@@ -1,6 +1,7 @@
-// The PNG codec against libpng on the same files, all in memory, and against zlib alone: inflating
-// (or deflating) the same image data is the floor for any zlib-based codec. Also the peak memory
-// of a decode from a file stream, which must stay near the decoded image's size.
+// The PNG codec against libpng on the same files, all in memory, and against inflating (or
+// deflating) the same image data alone: with zlib, the floor of every zlib-based codec, and with
+// libdeflate, the floor of this one. Also the peak memory of a decode from a file stream, which
+// must stay near twice the decoded image's size, and the corpus for whole-process timings.
 #include "bench.h"
 
 #include "../tests/PngTestUtil.h"
@@ -8,11 +9,13 @@
 #include "image/DIB.h"
 #include "png/KivPNG.h"
 
+#include <libdeflate.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -74,11 +77,13 @@ TDIB Photo(int32_t width, int32_t height) {
     return image;
 }
 
-std::vector<uint8_t> EncodeOurs(const TDIB& image, uint8_t filter, uint8_t interlace) {
+std::vector<uint8_t> EncodeOurs(const TDIB& image, uint8_t filter, uint8_t interlace,
+                                uint8_t level = CompressionDefault) {
     TKivPNG png;
     png.Assign(&image);
     png.FilterType = filter;
     png.Interlace = interlace;
+    png.CompressionLevel = level;
     TMemoryStream out;
     png.SaveToStream(out);
     return out.Bytes();
@@ -115,6 +120,18 @@ double InflateFloor(const TImageData& data) {
     });
 }
 
+double LibdeflateInflateFloor(const TImageData& data) {
+    std::vector<uint8_t> out(data.rawSize);
+    libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
+    const double seconds = Measure([&] {
+        libdeflate_zlib_decompress(decompressor, data.compressed.data(), data.compressed.size(),
+                                   out.data(), out.size(), nullptr);
+        KeepAlive(out.data());
+    });
+    libdeflate_free_decompressor(decompressor);
+    return seconds;
+}
+
 void CompareDecoding(const std::string& label, const std::vector<uint8_t>& file) {
     const double ours = Measure([&] { DecodeOurs(file); });
     const double libpng = Measure([&] {
@@ -122,7 +139,9 @@ void CompareDecoding(const std::string& label, const std::vector<uint8_t>& file)
         KeepAlive(image.Rows.data());
     });
     Report("decode " + label, ours, "libpng", libpng);
-    Report("decode " + label, ours, "inflate floor", InflateFloor(ImageDataOf(file)));
+    const TImageData data = ImageDataOf(file);
+    Report("decode " + label, ours, "zlib inflate", InflateFloor(data));
+    Report("decode " + label, ours, "libdeflate", LibdeflateInflateFloor(data));
 }
 
 std::vector<uint8_t> EncodeLibpng(const TDIB& image) {
@@ -159,19 +178,47 @@ std::vector<uint8_t> EncodeLibpng(const TDIB& image) {
     return out;
 }
 
-// Deflating the rows with their filter bytes at the same level: the floor for the encoder.
-double DeflateFloor(const TDIB& image) {
+// The rows of an 8-bit image with their filter bytes (None), as the encoder deflates them.
+std::vector<uint8_t> UnfilteredRows(const TDIB& image) {
     std::vector<uint8_t> raw;
     for (int32_t y = 0; y < image.Height(); ++y) {
         raw.push_back(0);
         raw.insert(raw.end(), image.RowForRead(y), image.RowForRead(y) + image.Width());
     }
+    return raw;
+}
+
+struct TDeflated {
+    double seconds;
+    size_t size;
+};
+
+TDeflated ZlibDeflate(const std::vector<uint8_t>& raw, int level, double seconds = 1.0) {
     std::vector<uint8_t> out(compressBound(uLong(raw.size())));
-    return Measure([&] {
-        uLongf size = uLongf(out.size());
-        compress2(out.data(), &size, raw.data(), uLong(raw.size()), Z_DEFAULT_COMPRESSION);
-        KeepAlive(out.data());
-    });
+    uLongf size = 0;
+    const double t = Measure(
+        [&] {
+            size = uLongf(out.size());
+            compress2(out.data(), &size, raw.data(), uLong(raw.size()), level);
+            KeepAlive(out.data());
+        },
+        seconds);
+    return {t, size_t(size)};
+}
+
+TDeflated LibdeflateDeflate(const std::vector<uint8_t>& raw, int level, double seconds = 1.0) {
+    libdeflate_compressor* compressor = libdeflate_alloc_compressor(level);
+    std::vector<uint8_t> out(libdeflate_zlib_compress_bound(compressor, raw.size()));
+    size_t size = 0;
+    const double t = Measure(
+        [&] {
+            size = libdeflate_zlib_compress(compressor, raw.data(), raw.size(), out.data(),
+                                            out.size());
+            KeepAlive(out.data());
+        },
+        seconds);
+    libdeflate_free_compressor(compressor);
+    return {t, size};
 }
 
 int64_t PeakKilobytes() {
@@ -214,9 +261,61 @@ BENCH_CASE(png_encode_palette_4096) {
         },
         4.0);
     Report("encode 4096x4096 palette, filter None", ours, "libpng", libpng);
-    Report("encode 4096x4096 palette, filter None", ours, "deflate floor", DeflateFloor(image));
+    const std::vector<uint8_t> raw = UnfilteredRows(image);
+    Report("encode 4096x4096 palette, filter None", ours, "zlib deflate",
+           ZlibDeflate(raw, Z_DEFAULT_COMPRESSION).seconds);
+    Report("encode 4096x4096 palette, filter None", ours, "libdeflate",
+           LibdeflateDeflate(raw, 6).seconds);
     std::printf("  sizes: ours %zu bytes, libpng %zu bytes\n",
                 EncodeOurs(image, FilterChoiceNone, 0).size(), EncodeLibpng(image).size());
+}
+
+// Each compression level of the writer against zlib at the level the writer used before
+// (none 0, fastest 1, default 6, best 9), deflating the same rows: times and sizes.
+BENCH_CASE(png_encode_levels_4096) {
+    const TDIB image = PixelArt(4096, 4096);
+    const std::vector<uint8_t> raw = UnfilteredRows(image);
+    const struct {
+        const char* name;
+        uint8_t level;
+        int zlibLevel;
+    } levels[] = {{"none", CompressionNone, 0},
+                  {"fastest", CompressionFastest, 1},
+                  {"default", CompressionDefault, 6},
+                  {"best", CompressionBest, 9}};
+    for (const auto& l : levels) {
+        size_t size = 0;
+        const double ours = Measure(
+            [&] {
+                const std::vector<uint8_t> file = EncodeOurs(image, FilterChoiceNone, 0, l.level);
+                size = file.size();
+            },
+            3.0);
+        const TDeflated zlib = ZlibDeflate(raw, l.zlibLevel, 3.0);
+        Report(std::string("encode 4096x4096 palette, level ") + l.name, ours, "zlib deflate",
+               zlib.seconds);
+        std::printf("  sizes: ours %zu bytes (file), zlib %zu bytes (stream), ratio %.3f\n", size,
+                    zlib.size, double(size) / double(zlib.size));
+    }
+}
+
+// The files that scripts/png-process-bench.sh times whole conversions on, written to the folder
+// named by VARNET_PNG_CORPUS: large pixel art, a photo-like colour image, an Adam7 file and a
+// small sprite sheet.
+BENCH_CASE(png_corpus) {
+    const char* folder = std::getenv("VARNET_PNG_CORPUS");
+    if (folder == nullptr) {
+        std::printf("  set VARNET_PNG_CORPUS to a folder to write the corpus\n");
+        return;
+    }
+    const auto write = [&](const char* name, const std::vector<uint8_t>& file) {
+        TFileStream out(std::string(folder) + "/" + name, TFileStream::fmCreate);
+        out.WriteBuffer(file.data(), int64_t(file.size()));
+    };
+    write("pixelart-4096.png", EncodeOurs(PixelArt(4096, 4096), FilterChoiceNone, 0));
+    write("photo-2048.png", EncodeOurs(Photo(2048, 2048), FilterChoiceAdaptive, 0));
+    write("adam7-2048.png", EncodeOurs(PixelArt(2048, 2048), FilterChoiceNone, 1));
+    write("sprites-256x128.png", EncodeOurs(PixelArt(256, 128), FilterChoiceNone, 0));
 }
 
 // Measured in a fresh process (this program run again for this case alone), whose high-water

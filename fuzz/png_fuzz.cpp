@@ -1,5 +1,7 @@
 // libFuzzer target for the PNG codec. Any byte sequence must either load or be refused with one
 // of the core's exceptions, and every row of the image and the mask must be readable afterwards.
+// The load is repeated with the streaming inflate alone: the outcome must not depend on whether
+// the image data was inflated in one call (same message, same rows handed out, same picture).
 // A decoded picture is then saved as the editor saves it, an 8-bit indexed PNG (with writer
 // options taken from the input and the decoded comment), and read back: the pixels, the palette
 // and the comment must come back unchanged.
@@ -16,6 +18,8 @@
 #include <cstring>
 #include <string>
 
+#include <zlib.h>
+
 namespace {
 
 // Reducing a large colour image to 256 colours costs seconds; such inputs check the decode only.
@@ -30,6 +34,46 @@ bool SamePicture(const TDIB& a, const TDIB& b) {
     }
     for (int32_t y = 0; y < a.Height(); ++y)
         if (std::memcmp(a.RowForRead(y), b.RowForRead(y), size_t(a.Width())) != 0) return false;
+    return true;
+}
+
+// What a load leaves behind.
+struct TLoad {
+    TDIB image, mask;
+    std::string error, comment;
+    uint32_t rowsCrc = 0; // of the rows handed to the row hook, in order
+    int32_t rows = 0;
+    bool loaded = false, whole = false;
+};
+
+void Load(const uint8_t* data, size_t size, bool wholeInflate, TLoad& load) {
+    TCustomMemoryStream stream(data, static_cast<int64_t>(size));
+    TKivPNGReadStream reader;
+    reader.Mask = &load.mask;
+    reader.WholeInflate = wholeInflate;
+    reader.KeyText = "key";
+    reader.OnDecodeRow = [&load](TKivPNGReadStream&, uint8_t* row, const std::string&, int32_t,
+                                 int32_t length) {
+        load.rowsCrc = uint32_t(crc32(load.rowsCrc, row, uInt(length)));
+        ++load.rows;
+    };
+    try {
+        reader.LoadFromStream(load.image, stream, 0);
+        load.loaded = true;
+    } catch (const Exception& e) {
+        load.error = e.what();
+    }
+    load.comment = reader.Comment();
+    load.whole = reader.InflatedWhole();
+}
+
+// Pixels of two images, row by row (the padding at the end of a row excluded).
+bool SameRows(const TDIB& a, const TDIB& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height() || a.BitCount() != b.BitCount())
+        return false;
+    const size_t bytes = (size_t(a.Width()) * size_t(a.BitCount()) + 7) / 8;
+    for (int32_t y = 0; y < a.Height(); ++y)
+        if (std::memcmp(a.RowForRead(y), b.RowForRead(y), bytes) != 0) return false;
     return true;
 }
 
@@ -60,18 +104,19 @@ void RoundTrip(const TDIB& decoded, const std::string& comment, uint8_t choices)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (DeclaresHugePng(data, size)) return 0;
-    TCustomMemoryStream stream(data, static_cast<int64_t>(size));
-    TDIB image, mask;
-    TKivPNGReadStream reader;
-    reader.Mask = &mask;
-    try {
-        reader.LoadFromStream(image, stream, 0);
-    } catch (const Exception&) {
-        return 0;
-    }
+    TLoad load, streamed;
+    Load(data, size, true, load);
+    Load(data, size, false, streamed);
+    if (streamed.whole || load.error != streamed.error || load.rows != streamed.rows ||
+        load.rowsCrc != streamed.rowsCrc || load.comment != streamed.comment)
+        __builtin_trap();
+    if (!load.loaded) return 0;
+    if (!SameRows(load.image, streamed.image) || !SameRows(load.mask, streamed.mask))
+        __builtin_trap();
+    const TDIB &image = load.image, &mask = load.mask;
     volatile uint32_t sink = TouchRows(image) + TouchRows(mask);
     (void)sink;
     if (!image.IsEmpty() && int64_t(image.Width()) * image.Height() <= MaxRoundTripPixels)
-        RoundTrip(image, reader.Comment(), size > 0 ? data[size - 1] : 0);
+        RoundTrip(image, load.comment, size > 0 ? data[size - 1] : 0);
     return 0;
 }

@@ -846,3 +846,155 @@ TEST(KivPNGReader, ManySmallDataChunksFromAFileStream) {
         ASSERT_EQ(RowBytes(image, y), RowBytes(whole->image, y)) << y;
     EXPECT_EQ(stream.Position(), int64_t(png.size()));
 }
+
+namespace {
+
+// Everything a load leaves behind that the caller can see.
+struct TOutcome {
+    std::string error;
+    std::vector<std::vector<uint8_t>> rows; // as handed to the row hook, in order
+    std::string comment;
+    std::vector<int> progress;
+    int64_t position = 0;
+    bool whole = false;
+};
+
+TOutcome LoadOutcome(TStream& stream, bool wholeInflate) {
+    TOutcome outcome;
+    TDIB image;
+    image.OnProgress = [&](TGraphic&, TProgressStage, int percent, bool, const TRect&,
+                           const std::string&) { outcome.progress.push_back(percent); };
+    TKivPNGReadStream reader;
+    reader.WholeInflate = wholeInflate;
+    // Rows that a failing load did not reach stay undefined in the image: the hook shows which
+    // rows were delivered.
+    reader.KeyText = "key";
+    reader.OnDecodeRow = [&](TKivPNGReadStream&, uint8_t* data, const std::string&, int32_t,
+                             int32_t length) { outcome.rows.emplace_back(data, data + length); };
+    try {
+        reader.LoadFromStream(image, stream, 0);
+    } catch (const EKivPNG& e) {
+        outcome.error = e.Message();
+    }
+    outcome.comment = reader.Comment();
+    outcome.position = stream.Position();
+    outcome.whole = reader.InflatedWhole();
+    return outcome;
+}
+
+// A zlib stream of data that asks for a preset dictionary.
+std::vector<uint8_t> DeflateWithDictionary(const std::vector<uint8_t>& data) {
+    z_stream z{};
+    EXPECT_EQ(deflateInit(&z, 6), Z_OK);
+    const uint8_t dictionary[] = {1, 2, 3, 4};
+    EXPECT_EQ(deflateSetDictionary(&z, dictionary, sizeof dictionary), Z_OK);
+    std::vector<uint8_t> out(deflateBound(&z, uLong(data.size())));
+    z.next_in = const_cast<Bytef*>(data.data());
+    z.avail_in = uInt(data.size());
+    z.next_out = out.data();
+    z.avail_out = uInt(out.size());
+    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+} // namespace
+
+// Complete, intact image data is inflated in one call; anything else goes through the streaming
+// inflate. Either way the load ends exactly as the streaming inflate alone makes it end: the same
+// rows (a partial image included), message, comment, progress and stream position, from memory
+// and from a file.
+TEST(KivPNGReader, WholeInflateOnlyForCompleteDataAndTheSameOutcomeEitherWay) {
+    const TPixels p = RandomPixels(40, 30, 8, 12);
+    const std::vector<uint8_t> rows = RawRows(p, false);
+    const std::vector<uint8_t> z = Deflate(rows);
+    const std::vector<uint8_t> head(z.begin(), z.begin() + 50), tail(z.begin() + 50, z.end());
+    std::vector<uint8_t> askForKey;
+    PutBE32(askForKey, PrivateChunkMagic);
+    askForKey.push_back(1);
+    askForKey.resize(PrivateChunkSize, 0);
+    const auto grey = [&] { return TPngFile().Header(40, 30, 8, 0).Chunk("tpNg", askForKey); };
+    std::vector<uint8_t> badCheck = z;
+    badCheck.back() ^= 1;
+    std::vector<uint8_t> badBlock = z;
+    badBlock[2] |= 6; // block type 3, which does not exist
+    std::vector<uint8_t> longer = rows;
+    longer.insert(longer.end(), 41, 0);
+    const std::vector<uint8_t> fewer(rows.begin(), rows.end() - 41);
+    const std::vector<uint8_t> full = grey().Data(rows).End().bytes;
+    const TPixels small = RandomPixels(9, 9, 4, 13);
+    // Large enough for the streaming inflate to deliver rows before the cut.
+    const std::vector<uint8_t> large = TPngFile()
+                                           .Header(1000, 600, 8, 0)
+                                           .Chunk("tpNg", askForKey)
+                                           .Data(RawRows(RandomPixels(1000, 600, 8, 14), false))
+                                           .End()
+                                           .bytes;
+    std::vector<uint8_t> complete = grey().Chunk("IDAT", z).bytes;
+    complete.insert(complete.end(), {0, 0, 0, 200, 'I', 'D', 'A', 'T', 1, 2});
+
+    struct TCase {
+        const char* name;
+        std::vector<uint8_t> file;
+        bool whole;
+    };
+    const std::vector<TCase> cases = {
+        {"one chunk", full, true},
+        {"many chunks", grey().Data(rows, {100, 3, 200, 1}).End().bytes, true},
+        {"empty first chunk", grey().Data(rows, {0}).End().bytes, true},
+        {"Adam7, 4 bits",
+         TPngFile()
+             .Header(9, 9, 4, 3, 1)
+             .Chunk("tpNg", askForKey)
+             .Chunk("PLTE", PaletteChunk(16))
+             .Data(RawRows(small, true), {5})
+             .End()
+             .bytes,
+         true},
+        {"text after the data",
+         grey().Data(rows).Chunk("tEXt", TextBytes(std::string("k\0v", 3))).End().bytes, true},
+        {"empty chunk after the data", grey().Data(rows).Chunk("IDAT", {}).End().bytes, true},
+        {"no IEND", {full.begin(), full.end() - 12}, true},
+        {"no last CRC", {full.begin(), full.end() - 16}, true},
+        {"cut inside the data", {full.begin(), full.begin() + 90}, false},
+        {"cut inside a large image", {large.begin(), large.begin() + 400000}, false},
+        {"stream ends before the rows", grey().Data(fewer).End().bytes, false},
+        {"stream longer than the rows", grey().Data(longer).End().bytes, false},
+        {"wrong checksum", grey().Chunk("IDAT", badCheck).End().bytes, false},
+        {"corrupt block", grey().Chunk("IDAT", badBlock).End().bytes, false},
+        {"preset dictionary", grey().Chunk("IDAT", DeflateWithDictionary(rows)).End().bytes, false},
+        {"empty chunk inside the data",
+         grey().Chunk("IDAT", head).Chunk("IDAT", {}).Chunk("IDAT", tail).End().bytes, false},
+        {"other chunk inside the data",
+         grey().Chunk("IDAT", head).Chunk("tEXt", {'a'}).Chunk("IDAT", tail).End().bytes, false},
+        {"cut chunk after the stream's end", complete, false},
+    };
+    const std::string path = MakeTempDir() + "/case.png";
+    for (const TCase& c : cases) {
+        WriteFileBytes(path, c.file);
+        for (const bool fromFile : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (fromFile ? ", file" : ", memory"));
+            const auto load = [&](bool wholeInflate) {
+                if (!fromFile) {
+                    TCustomMemoryStream stream(c.file.data(), int64_t(c.file.size()));
+                    return LoadOutcome(stream, wholeInflate);
+                }
+                TFileStream stream(path, TFileStream::fmOpenRead);
+                return LoadOutcome(stream, wholeInflate);
+            };
+            const TOutcome streamed = load(false), chosen = load(true);
+            EXPECT_FALSE(streamed.whole);
+            EXPECT_EQ(chosen.whole, c.whole);
+            EXPECT_EQ(chosen.error, streamed.error);
+            EXPECT_TRUE(chosen.rows == streamed.rows)
+                << chosen.rows.size() << " / " << streamed.rows.size() << " rows";
+            if (std::string(c.name) == "cut inside a large image") {
+                EXPECT_GT(chosen.rows.size(), 0u) << "a partial image";
+            }
+            EXPECT_EQ(chosen.comment, streamed.comment);
+            EXPECT_EQ(chosen.progress, streamed.progress);
+            EXPECT_EQ(chosen.position, streamed.position);
+        }
+    }
+}

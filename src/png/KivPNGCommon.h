@@ -116,3 +116,23 @@ constexpr int64_t PngRowBytes(int64_t width, int32_t bitsPerPixel) {
 constexpr int64_t PngRowStride(int64_t width, int32_t bitsPerPixel) {
     return (PngRowBytes(width, bitsPerPixel) + 3) / 4 * 4;
 }
+
+// Bytes the image data inflates to: every pass's rows, each with its filter byte. A pass without
+// columns has no rows.
+constexpr int64_t PngImageDataBytes(int64_t width, int64_t height, int32_t bitsPerPixel,
+                                    bool interlaced) {
+    int64_t bytes = 0;
+    const auto add = [&](const TPngPass& pass) {
+        const int64_t passWidth = PassExtent(width, pass.xStart, pass.xStep);
+        if (passWidth > 0)
+            bytes += PassExtent(height, pass.yStart, pass.yStep) *
+                     (1 + PngRowBytes(passWidth, bitsPerPixel));
+    };
+    if (!interlaced) {
+        add(WholeImagePass);
+    } else {
+        for (const TPngPass& pass : Adam7Passes)
+            add(pass);
+    }
+    return bytes;
+}

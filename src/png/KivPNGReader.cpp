@@ -3,12 +3,12 @@
 #include "base/ByteOrder.h"
 #include "image/DIB.h"
 #include "image/PixelFormat.h"
+#include "png/KivBigBuffer.h"
 #include "png/KivPNGText.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
-#include <span>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -117,7 +117,7 @@ void TKivPNGReadStream::DecodeImage() {
     ProgressStart();
     ProgressPhase(0, 0, 30);
 
-    alpha_ = grey_ = maskFromPalette_ = false;
+    alpha_ = grey_ = maskFromPalette_ = inflatedWhole_ = false;
     interlace_ = 0;
     keyText_.clear();
     colorType_ = -1;
@@ -507,16 +507,16 @@ void TKivPNGReadStream::ReadImageData() {
     // Rows that the rest of the data cannot inflate to would fail on reading anyway; refusing
     // them now keeps a tiny file from making the image (and the mask) allocate and clear
     // gigabytes first.
-    int64_t rowBytes = 0;
-    for (const TPngPass& pass : interlace_ != 0 ? std::span<const TPngPass>(Adam7Passes)
-                                                : std::span<const TPngPass>(&WholeImagePass, 1)) {
-        const int64_t passWidth = PassExtent(width_, pass.xStart, pass.xStep);
-        if (passWidth > 0)
-            rowBytes += PassExtent(height_, pass.yStart, pass.yStep) *
-                        (1 + PngRowBytes(passWidth, fileBitsPerPixel_));
-    }
+    const int64_t rowBytes = PngImageDataBytes(width_, height_, fileBitsPerPixel_, interlace_ != 0);
     if (rowBytes > MaxInflateRatio * Remaining()) throw EKivPNG(ReadErrorText);
-    if (inflate_.Start() != 0) throw EKivPNG("PNG LoadStream: Error ZLIB");
+    // The one choice between the two inflates. Complete, intact image data goes through
+    // libdeflate in one call, several times faster than zlib. Everything else (data that ends
+    // early, a corrupt stream, a preset dictionary, a stream longer or shorter than the rows)
+    // is read again by zlib's streaming inflate, which delivers the rows before the fault and
+    // then fails with the reader's usual message. Inflating before the image is sized keeps the
+    // peak near twice the image.
+    inflatedWhole_ = WholeInflate && InflateWhole(rowBytes);
+    if (!inflatedWhole_ && inflate_.Start() != 0) throw EKivPNG("PNG LoadStream: Error ZLIB");
     PrepareImage();
 
     const int32_t width = targetDib_->Width();
@@ -550,6 +550,43 @@ void TKivPNGReadStream::ReadImageData() {
     alphaRow_ = {};
     hookRow_ = {};
     ProgressPhase(0, 0, 0);
+}
+
+bool TKivPNGReadStream::InflateWhole(int64_t rawBytes) {
+    const int64_t start = consumed_, startChunkLeft = chunkLeft_;
+    TBigBuffer compressed; // never more than the rest of the data
+    if (!compressed.Allocate(size_t(Remaining()))) return false;
+    size_t used = 0;
+    // The chunks the streaming read takes: this one (which may be empty), then each non-empty
+    // IDAT chunk right behind the one before. All of their data must be there.
+    bool complete = true;
+    for (;;) {
+        if (chunkLeft_ > Remaining()) {
+            complete = false;
+            break;
+        }
+        if (chunkLeft_ > 0) ReadBlock(compressed.Data() + used, chunkLeft_);
+        used += size_t(chunkLeft_);
+        chunkLeft_ = 0;
+        if (endOfData_ || aborted_) {
+            complete = false;
+            break;
+        }
+        const int64_t end = consumed_;
+        ReadLong(); // CRC
+        const uint32_t length = ReadLong();
+        const uint32_t type = ReadLong();
+        if (endOfData_ || aborted_ || type != ChunkIDAT || length == 0) {
+            Rewind(end);
+            break;
+        }
+        chunkLeft_ = length;
+    }
+    if (complete && !aborted_ && inflate_.InflateWhole(compressed.Data(), used, size_t(rawBytes)))
+        return true;
+    Rewind(start);
+    chunkLeft_ = startChunkLeft;
+    return false;
 }
 
 void TKivPNGReadStream::ReadPass(const TPngPass& pass, int32_t passWidth, int32_t passHeight,

@@ -34,6 +34,8 @@ public:
     std::string KeyText;  // offered to files that ask for a key
     TKivKeyRequestEvent OnKeyRequest;
     TKivDecodeRowEvent OnDecodeRow;
+    // Complete image data is inflated in one call; off, every file takes the streaming inflate.
+    bool WholeInflate = true;
 
     // Results, valid after LoadFromStream.
     bool HasAlpha() const { return alpha_; }
@@ -45,6 +47,8 @@ public:
     int32_t SignificantBits() const { return significantBits_; }
     // Bits per pixel of the colour samples alone (alpha excluded).
     int32_t ColorBits() const { return colorBits_; }
+    // Whether the image data was inflated in one call rather than streamed.
+    bool InflatedWhole() const { return inflatedWhole_; }
 
 protected:
     void DecodeImage() override;
@@ -80,6 +84,9 @@ private:
     void ReadText(bool international);
     void ReadPrivateChunk();
     void ReadImageData();
+    // Reads the image data of this and the IDAT chunks right behind it and inflates it whole
+    // into rawBytes bytes; false, with the stream back where it was, unless all of that works.
+    bool InflateWhole(int64_t rawBytes);
     void ReadPass(const TPngPass& pass, int32_t passWidth, int32_t passHeight, int32_t& rowNumber);
     void StoreRow(const uint8_t* data, const TPngPass& pass, int32_t passWidth, int32_t y);
     void BuildMaskFromPaletteAlpha();
@@ -106,6 +113,7 @@ private:
     int64_t chunkLeft_ = 0; // data bytes of the current chunk not yet consumed
     bool maskUsable_ = false;
     bool maskFromPalette_ = false;
+    bool inflatedWhole_ = false;
     std::string keyText_; // in effect for this file; empty unless the file asks for a key
     std::array<uint8_t, 256> paletteAlpha_{};
     InflateAdapter inflate_;

@@ -15,16 +15,18 @@
 
 namespace {
 
-int ZlibLevel(int32_t compressionLevel) {
+int DeflateLevel(int32_t compressionLevel) {
     switch (compressionLevel) {
     case CompressionNone:
-        return Z_NO_COMPRESSION;
+        return 0;
     case CompressionFastest:
-        return Z_BEST_SPEED;
+        return 1;
     case CompressionBest:
-        return Z_BEST_COMPRESSION;
+        // Levels 10 to 12 make files a tenth smaller but take over three times as long as
+        // zlib's best; 9 keeps the time of zlib's best.
+        return 9;
     default:
-        return Z_DEFAULT_COMPRESSION;
+        return DeflateAdapter::DefaultLevel;
     }
 }
 
@@ -293,7 +295,9 @@ void TKivPNGWriteStream::WriteImageData() {
     deflate_.BitsPerPixel = pngBits_;
     deflate_.SourceBitsPerPixel = sourceBits_;
     deflate_.FilterChoice = FilterType;
-    if (deflate_.Start(ZlibLevel(CompressionLevel), idatSize_) != 0)
+    const int32_t width = sourceDib_->Width(), height = sourceDib_->Height();
+    const auto dataBytes = size_t(PngImageDataBytes(width, height, pngBits_, Interlace != 0));
+    if (deflate_.Start(DeflateLevel(CompressionLevel), idatSize_, dataBytes) != 0)
         throw EKivPNG("Write Image (PNG): Write Error");
     ProgressPhase(1, PngRowCount(sourceDib_->Height(), Interlace != 0), 100);
     auto release = [this] {

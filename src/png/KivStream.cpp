@@ -81,7 +81,7 @@ void TKivCustomReadStream::LoadFromStream(TGraphic& target, TStream& stream, int
         TKivCustomReadStream& self;
         ~TCleanup() {
             self.buffer_ = {};
-            self.cursor_ = nullptr;
+            self.cursor_ = self.memoryStart_ = nullptr;
             self.available_ = 0;
             self.palette_ = {};
             self.source_->SetPosition(self.startPosition_ + self.consumed_);
@@ -91,7 +91,7 @@ void TKivCustomReadStream::LoadFromStream(TGraphic& target, TStream& stream, int
     if (auto* memory = dynamic_cast<TCustomMemoryStream*>(&stream)) {
         // In place: the memory holds the data; never look past its end.
         total_ = std::min(total_, std::max<int64_t>(streamRest, 0));
-        cursor_ = memory->Memory() + startPosition_;
+        cursor_ = memoryStart_ = memory->Memory() + startPosition_;
         available_ = total_;
     } else {
         buffer_.resize(BufferSize);
@@ -202,6 +202,18 @@ const uint8_t* TKivCustomReadStream::ReadInPlace(int64_t count) {
     available_ -= count;
     consumed_ += count;
     return bytes;
+}
+
+void TKivCustomReadStream::Rewind(int64_t position) {
+    endOfData_ = false;
+    consumed_ = position;
+    if (memoryStart_ != nullptr) {
+        cursor_ = memoryStart_ + position;
+        available_ = total_ - position;
+        return;
+    }
+    source_->SetPosition(startPosition_ + position);
+    available_ = 0;
 }
 
 void TKivCustomReadStream::SkipBytes(int64_t count) {

@@ -83,6 +83,9 @@ protected:
     }
     // Bytes of the data not yet consumed.
     int64_t Remaining() const { return total_ - consumed_; }
+    // Goes back to an earlier position (a former consumed_), clearing the end-of-data flag, so
+    // that the bytes from there can be read again another way.
+    void Rewind(int64_t position);
 
     void ProgressStart();
     void ProgressPhase(int32_t mode, int64_t divisor, int32_t percent);
@@ -111,6 +114,7 @@ private:
     void Refill();
 
     std::vector<uint8_t> buffer_;
+    const uint8_t* memoryStart_ = nullptr; // a memory stream's data, read in place
 };
 
 class TKivCustomWriteStream {

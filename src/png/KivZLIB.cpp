@@ -3,6 +3,8 @@
 #include "png/KivPNGFilter.h"
 #include "png/KivUnfilter.h"
 
+#include <libdeflate.h>
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -82,8 +84,35 @@ int InflateAdapter::Read(uint8_t* destination, size_t count) {
     return result;
 }
 
+bool InflateAdapter::InflateWhole(const uint8_t* data, size_t count, size_t size) {
+    // A preset dictionary (FDICT) is refused here too, not only by libdeflate: Read treats it as
+    // corrupt data.
+    if (count < 2 || (data[1] & 0x20) != 0) return false;
+    TBigBuffer rows;
+    libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
+    if (!rows.Allocate(size) || decompressor == nullptr) {
+        libdeflate_free_decompressor(decompressor);
+        return false;
+    }
+    size_t used = 0, produced = 0;
+    const libdeflate_result result = libdeflate_zlib_decompress_ex(
+        decompressor, data, count, rows.Data(), size, &used, &produced);
+    libdeflate_free_decompressor(decompressor);
+    if (result != LIBDEFLATE_SUCCESS || produced != size) return false;
+    whole_ = std::move(rows);
+    wholeNext_ = 0;
+    return true;
+}
+
 void InflateAdapter::BeginPass(int32_t rowCount) {
     const size_t length = size_t(std::max(RowLength, 1));
+    if (Whole()) { // only the all-zero row above the pass's first row is needed
+        batch_.assign(length, 0);
+        above_ = batch_.data();
+        passRowsLeft_ = rowCount;
+        row_ = nullptr;
+        return;
+    }
     batchCapacity_ =
         int32_t(std::clamp<size_t>(BatchBytes / length, 1, size_t(std::max(rowCount, 1))));
     batch_.assign(length * size_t(batchCapacity_ + 1), 0);
@@ -95,26 +124,38 @@ void InflateAdapter::BeginPass(int32_t rowCount) {
 int InflateAdapter::ReadRow() {
     if (RowLength <= 0 || passRowsLeft_ <= 0) return Z_STREAM_ERROR;
     const size_t length = size_t(RowLength);
-    if (batchNext_ == batchRows_) {
-        // The last row of the batch becomes the row above the next batch's first.
-        if (batchRows_ > 0) std::memcpy(batch_.data(), batch_.data() + batchRows_ * length, length);
-        batchRows_ = std::min(batchCapacity_, passRowsLeft_);
-        batchNext_ = 0;
-        const int result = Read(batch_.data() + length, size_t(batchRows_) * length);
-        if (result < 0) return result;
-        if (result > 0 && result != Z_STREAM_END) return -1; // a fill that asked to stop
+    if (Whole()) {
+        if (length > whole_.Size() - wholeNext_) return Z_STREAM_ERROR;
+        if (row_ != nullptr) above_ = row_;
+        row_ = whole_.Data() + wholeNext_;
+        wholeNext_ += length;
+    } else {
+        if (batchNext_ == batchRows_) {
+            // The last row of the batch becomes the row above the next batch's first.
+            if (batchRows_ > 0)
+                std::memcpy(batch_.data(), batch_.data() + batchRows_ * length, length);
+            batchRows_ = std::min(batchCapacity_, passRowsLeft_);
+            batchNext_ = 0;
+            const int result = Read(batch_.data() + length, size_t(batchRows_) * length);
+            if (result < 0) return result;
+            if (result > 0 && result != Z_STREAM_END) return -1; // a fill that asked to stop
+        }
+        row_ = batch_.data() + size_t(batchNext_ + 1) * length;
+        above_ = row_ - length;
+        ++batchNext_;
     }
-    row_ = batch_.data() + size_t(batchNext_ + 1) * length;
-    ++batchNext_;
     --passRowsLeft_;
     const size_t distance = size_t(BitsPerPixel + 7) / 8;
-    return Unfilter(row_[0], row_ + 1, row_ + 1 - length, length - 1, distance) ? 0 : -1;
+    return Unfilter(row_[0], row_ + 1, above_ + 1, length - 1, distance) ? 0 : -1;
 }
 
 void InflateAdapter::FreeRows() {
     batch_ = {};
     batchCapacity_ = batchRows_ = batchNext_ = passRowsLeft_ = 0;
     row_ = nullptr;
+    above_ = nullptr;
+    whole_.Free();
+    wholeNext_ = 0;
 }
 
 void InflateAdapter::Reset() {
@@ -131,53 +172,25 @@ void InflateAdapter::End() {
 
 // ---- deflate
 
-DeflateAdapter::DeflateAdapter() = default;
-DeflateAdapter::~DeflateAdapter() {
+int DeflateAdapter::Start(int level, int32_t bufferSize, size_t expectedBytes) {
     End();
-}
-
-int DeflateAdapter::Start(int level, int32_t bufferSize) {
-    if (bufferSize <= 0 || bufferSize > MaxBufferSize) bufferSize = DefaultBufferSize;
-    End();
-    try {
-        output_.resize(size_t(bufferSize));
-    } catch (const std::bad_alloc&) {
-        return -1;
-    }
-    stream_ = {};
-    if (deflateInit(&stream_, level) != Z_OK) return -1;
+    level_ = level >= 0 && level <= MaxLevel ? level : DefaultLevel;
+    pieceSize_ =
+        size_t(bufferSize > 0 && bufferSize <= MaxBufferSize ? bufferSize : DefaultBufferSize);
+    if (!data_.Allocate(expectedBytes)) return -1;
     started_ = true;
-    stream_.next_out = output_.data();
-    stream_.avail_out = static_cast<uInt>(output_.size());
     return 0;
-}
-
-int DeflateAdapter::DrainFull() {
-    const int drained = Drain ? Drain(output_.data(), static_cast<uint32_t>(output_.size())) : 0;
-    stream_.next_out = output_.data();
-    stream_.avail_out = static_cast<uInt>(output_.size());
-    return drained;
 }
 
 int DeflateAdapter::Write(const uint8_t* source, size_t count) {
     if (!started_) return Z_STREAM_ERROR;
-    int result = Z_OK;
-    while (count > 0) {
-        const size_t piece = std::min(count, ZlibPiece);
-        stream_.next_in = const_cast<Bytef*>(source); // zlib never writes through next_in
-        stream_.avail_in = static_cast<uInt>(piece);
-        while (stream_.avail_in > 0) {
-            result = deflate(&stream_, Z_NO_FLUSH);
-            if (result < 0) return result;
-            if (stream_.avail_out == 0) {
-                const int drained = DrainFull();
-                if (drained != 0) return drained;
-            }
-        }
-        source += piece;
-        count -= piece;
+    if (count > data_.Size() - used_ &&
+        !data_.Grow(std::max(2 * data_.Size(), used_ + count), used_)) {
+        return Z_MEM_ERROR;
     }
-    return result;
+    if (count > 0) std::memcpy(data_.Data() + used_, source, count);
+    used_ += count;
+    return Z_OK;
 }
 
 int DeflateAdapter::WriteRow() {
@@ -193,27 +206,26 @@ int DeflateAdapter::WriteRow() {
 
 int DeflateAdapter::Finish() {
     if (!started_) return -1;
-    for (;;) {
-        const int result = deflate(&stream_, Z_FINISH);
-        if (result < 0) return -1;
-        if (result == Z_STREAM_END) break;
-        if (stream_.avail_out == 0) {
-            const int drained = DrainFull();
-            if (drained != 0) return drained;
-        }
+    libdeflate_compressor* compressor = libdeflate_alloc_compressor(level_);
+    if (compressor == nullptr) return -1;
+    const size_t bound = libdeflate_zlib_compress_bound(compressor, used_);
+    TBigBuffer out;
+    const size_t size = out.Allocate(bound) ? libdeflate_zlib_compress(compressor, data_.Data(),
+                                                                       used_, out.Data(), bound)
+                                            : 0;
+    libdeflate_free_compressor(compressor);
+    used_ = 0;
+    if (size == 0) return -1;
+    for (size_t at = 0; at < size; at += pieceSize_) {
+        const auto count = uint32_t(std::min(pieceSize_, size - at));
+        const int drained = Drain ? Drain(out.Data() + at, count) : 0;
+        if (drained != 0) return drained;
     }
-    const size_t held = output_.size() - stream_.avail_out;
-    int drained = 0;
-    if (held > 0 && Drain) drained = Drain(output_.data(), static_cast<uint32_t>(held));
-    stream_.next_out = output_.data();
-    stream_.avail_out = static_cast<uInt>(output_.size());
-    deflateReset(&stream_);
-    return drained;
+    return 0;
 }
 
 void DeflateAdapter::End() {
-    output_ = {};
-    if (started_) deflateEnd(&stream_);
+    data_.Free();
+    used_ = 0;
     started_ = false;
-    stream_ = {};
 }

@@ -1,9 +1,11 @@
-// Adapters over zlib's stream interface for the PNG codec. Each owns one side's buffer and a
-// callback that refills or drains it, and carries the row buffers through which the codec
-// passes image rows. Rows are laid out as in the file: byte 0 is the filter type, the pixel data
-// follows. Results follow zlib: 0 or positive for success, negative for failure.
+// Adapters between the PNG codec and the deflate libraries (zlib's stream interface, libdeflate's
+// whole-buffer calls). Each owns one side's buffer and a callback that refills or drains it, and
+// carries the row buffers through which the codec passes image rows. Rows are laid out as in the
+// file: byte 0 is the filter type, the pixel data follows. Results follow zlib: 0 or positive for
+// success, negative for failure.
 #pragma once
 
+#include "png/KivBigBuffer.h"
 #include "png/KivPNGCommon.h"
 
 #include <zlib.h>
@@ -50,6 +52,14 @@ public:
 
     // 0, or -1 when the buffer or zlib cannot be had.
     int Start();
+    // Inflates count bytes of a complete zlib stream in one call (libdeflate, several times
+    // faster than zlib's inflate) and makes the following passes hand out its rows instead of
+    // reading through Fill. true only when the stream is intact, has no preset dictionary and
+    // inflates to exactly size bytes; otherwise nothing changes. Bytes after the stream's end
+    // are ignored, as Read ignores them.
+    bool InflateWhole(const uint8_t* data, size_t count, size_t size);
+    // Whether the rows come from InflateWhole's buffer.
+    bool Whole() const { return whole_.Data() != nullptr; }
     // Fills exactly count bytes; the last zlib result (>= 0) on success. Negative when the
     // compressed data is corrupt or ends early; the fill callback's non-zero result when it
     // stops.
@@ -57,9 +67,9 @@ public:
     // Starts a pass of rowCount rows of RowLength bytes; the row above its first row counts as
     // all zero. The rows are inflated in batches of many rows, which keeps zlib on its fast path.
     void BeginPass(int32_t rowCount);
-    // Reads the pass's next row and unfilters it; Row() then points at it (byte 0 is the filter
-    // type). 0, or negative on failure (read error, filter type above RowFilterPaeth, no rows
-    // left).
+    // Reads the pass's next row (or takes it from InflateWhole's buffer) and unfilters it; Row()
+    // then points at it (byte 0 is the filter type). 0, or negative on failure (read error, filter
+    // type above RowFilterPaeth, no rows left).
     int ReadRow();
     // The row ReadRow produced; valid until the next ReadRow or BeginPass.
     uint8_t* Row() const { return row_; }
@@ -82,31 +92,35 @@ private:
     std::vector<uint8_t> batch_;
     int32_t batchCapacity_ = 0, batchRows_ = 0, batchNext_ = 0, passRowsLeft_ = 0;
     uint8_t* row_ = nullptr;
+    const uint8_t* above_ = nullptr; // the unfiltered row above row_
+    TBigBuffer whole_;               // InflateWhole's rows
+    size_t wholeNext_ = 0;
 };
 
+// Gathers a stream's data and deflates it whole in one call (libdeflate: faster than zlib at
+// every level and with smaller output at its strongest), then hands the zlib stream out in pieces.
 class DeflateAdapter {
 public:
     static constexpr int32_t DefaultBufferSize = 24576;
     static constexpr int32_t MaxBufferSize = 262143;
+    static constexpr int DefaultLevel = 6;
+    static constexpr int MaxLevel = 12;
 
-    // Receives compressed bytes: every full buffer, then the rest at the end. 0 for success.
+    // Receives compressed bytes: pieces of the buffer size, the last one shorter. 0 for success.
     using DrainCallback = std::function<int(const uint8_t* data, uint32_t count)>;
 
-    DeflateAdapter();
-    ~DeflateAdapter();
-    DeflateAdapter(const DeflateAdapter&) = delete;
-    DeflateAdapter& operator=(const DeflateAdapter&) = delete;
-
-    // level: zlib's compression level; bufferSize outside 1..MaxBufferSize means the default.
-    // 0, or -1 when the buffer or zlib cannot be had.
-    int Start(int level, int32_t bufferSize);
-    // 0 (or zlib's non-negative result), negative on a zlib failure, or the drain's result.
+    // level: 0 (stored) to MaxLevel, anything else means DefaultLevel; bufferSize outside
+    // 1..MaxBufferSize means the default. expectedBytes: the data to come, when known, so that
+    // it is gathered without copying. 0, or -1 when memory cannot be had.
+    int Start(int level, int32_t bufferSize, size_t expectedBytes = 0);
+    // Adds count bytes to the stream's data. 0, or negative when not started or out of memory.
     int Write(const uint8_t* source, size_t count);
     // Filters Rows.Row() against Rows.PreviousRow() as FilterChoice says (ChooseFilter in
     // KivPNGFilter.h) and writes the RowLength bytes of the chosen row. Negative on failure.
     int WriteRow();
-    // Flushes the stream's end through the drain and readies zlib for another stream.
-    // 0, -1 on a zlib failure, or the drain's result.
+    // Deflates the data written since Start, passes the stream through the drain and readies
+    // the adapter for another stream. 0, -1 on a failure to compress, or the drain's result
+    // (no further pieces are drained after a non-zero one).
     int Finish();
     void End();
 
@@ -121,9 +135,9 @@ public:
     std::array<uint32_t, 256> Counters{};
 
 private:
-    int DrainFull();
-
-    z_stream stream_{};
     bool started_ = false;
-    std::vector<uint8_t> output_;
+    int level_ = DefaultLevel;
+    size_t pieceSize_ = DefaultBufferSize;
+    TBigBuffer data_; // the stream's data, used bytes first
+    size_t used_ = 0;
 };

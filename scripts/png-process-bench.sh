@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Whole-process PNG timings: varnet-img against the libpng-based peer converter on the bench
+# corpus (PNG -> BMP for every file, BMP -> PNG for the large pixel art), median of several runs
+# with hyperfine, and the peak memory of converting the large pixel art to BMP. Usage:
+#   scripts/png-process-bench.sh [BUILD_DIR]   (default build-bench, built with VARNET_BENCH=ON)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build-bench}
+img=$build/varnet-img
+peer=$build/varnet_png_peer
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+VARNET_PNG_CORPUS=$work "$build/varnet_bench" png_corpus >/dev/null
+# Median of each command's runs, in milliseconds.
+median() { python3 -c 'import json,sys; print("%.2f" % (json.load(open(sys.argv[1]))["results"][int(sys.argv[2])]["median"]*1e3))' "$@"; }
+compare() { # label, our command, peer command
+  hyperfine -N --warmup 3 --runs "${RUNS:-15}" --export-json "$work/t.json" "$2" "$3" >/dev/null
+  local ours peer
+  ours=$(median "$work/t.json" 0)
+  peer=$(median "$work/t.json" 1)
+  printf '%-40s ours %9s ms   peer %9s ms   ratio %5.2f\n' "$1" "$ours" "$peer" \
+    "$(python3 -c "print($ours / $peer)")"
+}
+for f in "$work"/*.png; do
+  name=$(basename "$f" .png)
+  compare "$name PNG -> BMP" "$img convert $f $work/ours.bmp" "$peer tobmp $f $work/peer.bmp"
+done
+"$img" convert "$work/pixelart-4096.png" "$work/pixelart-4096.bmp"
+compare "pixelart-4096 BMP -> PNG" "$img convert $work/pixelart-4096.bmp $work/ours.png" \
+  "$peer topng $work/pixelart-4096.bmp $work/peer.png"
+printf '%-40s ours %9s B    peer %9s B\n' "  sizes" "$(stat -c %s "$work/ours.png")" \
+  "$(stat -c %s "$work/peer.png")"
+pngcheck -q "$work/ours.png" && echo "  pngcheck: ours.png OK"
+peak() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1; }
+image_kib=$((4096 * 4096 / 1024))
+ours_kib=$(peak "$img" convert "$work/pixelart-4096.png" "$work/ours.bmp")
+start_kib=$(peak "$img" convert "$work/sprites-256x128.png" "$work/ours.bmp")
+printf 'peak RSS of varnet-img convert pixelart-4096.png: %s KiB (the sprite sheet: %s KiB); ' \
+  "$ours_kib" "$start_kib"
+printf 'growth %s KiB = %.2f x the %s KiB image\n' "$((ours_kib - start_kib))" \
+  "$(python3 -c "print(($ours_kib - $start_kib) / $image_kib)")" "$image_kib"
