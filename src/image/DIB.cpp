@@ -2,9 +2,11 @@
 
 #include "base/ByteOrder.h"
 #include "base/Exceptions.h"
+#include "base/LargeAlloc.h"
 #include "image/PixelFormat.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -44,7 +46,7 @@ void Release(TDIBSharedImage* storage) {
 } // namespace
 
 TDIBSharedImage::~TDIBSharedImage() {
-    delete[] Storage;
+    std::free(Storage);
 }
 
 TDIBSharedImage* TDIBSharedImage::Build(int32_t width, int32_t height, int32_t bitCount,
@@ -60,7 +62,7 @@ TDIBSharedImage* TDIBSharedImage::Build(int32_t width, int32_t height, int32_t b
     if (stride > limit || stride * height > limit) throw EOutOfMemory();
     const int64_t size = stride * height;
     auto* s = new TDIBSharedImage;
-    s->Storage = new (std::nothrow) uint8_t[static_cast<size_t>(size)];
+    s->Storage = static_cast<uint8_t*>(AllocateLarge(static_cast<size_t>(size)));
     if (!s->Storage) {
         delete s;
         throw EOutOfMemory();

@@ -1,6 +1,5 @@
-// Scratch buffers for a whole image's data, uninitialised. Large ones ask for transparent huge
-// pages: touching a fresh 4 KiB page costs more than inflating its bytes, so 16 MiB of small pages
-// would cost more than the inflate itself.
+// Scratch buffers for a whole image's data, uninitialised, from AllocateLarge (huge pages for
+// large ones).
 #pragma once
 
 #include <cstddef>
