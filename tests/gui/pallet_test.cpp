@@ -308,6 +308,7 @@ TEST_F(PalletTest, TheCutTruncatesEveryEntryMarksTheDocumentAndShowsTheNewColour
 }
 
 TEST_F(PalletTest, WithoutADocumentOnlyTheMarkersChange) {
+    Saved = true;
     ClickBar(palletform->RBar, 150);
     EXPECT_FALSE(palletform->BarDragging);
     EXPECT_EQ(Bars(), "0 0 0");
