@@ -6,9 +6,6 @@
 #include "bench.h"
 #include "gui_start.h"
 
-#include "app/state.h"
-#include "editor/lupe.h"
-#include "editor/updown.h"
 #include "palette/pallet.h"
 
 #include <cstring>
@@ -16,21 +13,14 @@
 
 BENCH_CASE(editor_palette_bar_drag) {
     constexpr int32_t side = 4096;
-    StartEditor();
-    Saved = true;
-    // The magnifier at its largest: 64 x 64 cells at 14x.
-    LupeForm->xUpDown->SetPosition(64);
-    LupeForm->yUpDown->SetPosition(64);
-    LupeForm->xUpDownMouseUp();
-    LupeForm->PowerChange(LupeForm->N7);
-    mainform->CreateDocument(side, side);
+    OpenDocument(side);
     for (int32_t y = 0; y < side; ++y) {
         uint8_t* row = DocImage->RowForWrite(y);
         for (int32_t x = 0; x < side; ++x)
             row[x] = static_cast<uint8_t>((x >> 3) ^ (y >> 2));
     }
     mainform->UpdateDocView();
-    LupeForm->UpdateLupe();
+    LupeForm->RenderLupe();
 
     TColorBar* bar = palletform->GBar;
     palletform->RBarMouseDown(bar, 0);
