@@ -1,8 +1,12 @@
-// The editor's windows over an offscreen display, for the benchmarks that drive them.
+// The editor's windows over an offscreen display, and a document shown in them, for the benchmarks
+// that drive them.
 #pragma once
 
 #include "app/main.h"
 #include "app/startup.h"
+#include "app/state.h"
+#include "editor/lupe.h"
+#include "editor/updown.h"
 
 #include <QApplication>
 
@@ -17,4 +21,19 @@ inline void StartEditor() {
     }();
     (void)app;
     if (!mainform) CreateWindows();
+}
+
+// A new document of side x side with a 64 x 64 edit area in its middle, shown at 14x: the
+// magnifier at its largest.
+inline void OpenDocument(int32_t side) {
+    StartEditor();
+    Saved = true;
+    LupeForm->xUpDown->SetPosition(64);
+    LupeForm->yUpDown->SetPosition(64);
+    LupeForm->xUpDownMouseUp();
+    LupeForm->PowerChange(LupeForm->N7);
+    mainform->CreateDocument(side, side);
+    ViewLeft[kEditArea] = ViewTop[kEditArea] = side / 2 - 32;
+    mainform->UpdateViewSizes();
+    LupeForm->UpdateLupe();
 }

@@ -7,27 +7,12 @@
 
 #include "app/state.h"
 #include "editor/lupe.h"
-#include "editor/updown.h"
 
 #include <QAction>
 #include <cstring>
 #include <vector>
 
 namespace {
-// A document of side x side with a 64 x 64 edit area in its middle, shown at 14x.
-void OpenDocument(int32_t side) {
-    StartEditor();
-    Saved = true;
-    LupeForm->xUpDown->SetPosition(64);
-    LupeForm->yUpDown->SetPosition(64);
-    LupeForm->xUpDownMouseUp();
-    LupeForm->PowerChange(LupeForm->N7);
-    mainform->CreateDocument(side, side);
-    ViewLeft[kEditArea] = ViewTop[kEditArea] = side / 2 - 32;
-    mainform->UpdateViewSizes();
-    LupeForm->UpdateLupe();
-}
-
 // Press, 999 moves into neighbouring cells along rows of the view, release: 1000 pixels drawn.
 void Stroke() {
     const int32_t p = LupeForm->Power;

@@ -1,19 +1,78 @@
 // The palette window: the 256 swatches of the document's palette, the drawing and transparent
-// indices, and the colour bars.
+// indices chosen on them, and the three 32-step bars that edit the drawing index's colour.
 #pragma once
 
+#include "app/paintbox.h"
 #include "app/toolwindow.h"
 
+#include <QImage>
+#include <QProgressBar>
 #include <cstdint>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QMenuBar;
+
+// A colour bar that reports presses, moves while pressed, and releases in its own pixels, and
+// carries the label that shows its position.
+class TColorBar : public QProgressBar {
+public:
+    TColorBar(QLabel* tag, QWidget* parent);
+
+    QLabel* const Tag;
+    std::function<void(TColorBar*bar, int32_t x)> OnMouseDown, OnMouseMove;
+    std::function<void()> OnMouseUp;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
 
 class Tpalletform : public TToolWindow {
 public:
     explicit Tpalletform(QWidget* owner);
 
-    // Redraws the swatches, markers and bars from DocImage's palette.
+    // Redraws every swatch from DocImage's palette (black without a document) with white
+    // outlines, then the transparent marker in red and the drawing marker in blue, and shows the
+    // drawing index's entry on the bars.
     void RebuildPaletteImage();
-    // Makes index the drawing index (left) or the transparent index (not left).
+    // Draws the outline of index's cell in colour (0x00BBGGRR).
+    void FrameSwatch(int32_t index, uint32_t colour);
+    // Fills index's whole cell, outline included, with colour.
+    void FillSwatch(int32_t index, uint32_t colour);
+    // Makes index the drawing index (left) or the transparent index (not left), moving its marker.
     void SelectSwatch(int32_t index, bool left);
+    // Shows the document's entry index on the bars and their labels; nothing without a document.
+    void ShowEntryOnBars(int32_t index);
+
+    // Mouse handlers; x, y in pixels of the swatch grid or of the bar pressed.
+    void palletImageMouseDown(TMouseButton button, int32_t x, int32_t y);
+    void palletImageMouseMove(int32_t x, int32_t y);
+    void palletImageMouseUp();
+    void RBarMouseDown(TColorBar* bar, int32_t x);
+    void RBarMouseMove(TColorBar* bar, int32_t x);
+    void RBarMouseUp();
+    // The 15-bit cut of the menu. The lock item mnPalletChange needs no handler: its check mark,
+    // read by the bar presses, is the lock.
+    void mnCut15BitClick();
+
+    // The swatch grid, 256 x 256.
+    QImage PalletBitmap;
+    TPaintSurface* palletImage = nullptr;
+    TColorBar *RBar = nullptr, *GBar = nullptr, *BBar = nullptr;
+    QLabel *RLab = nullptr, *GLab = nullptr, *BLab = nullptr;
+    QMenuBar* PalletMenu = nullptr;
+    QAction *mnPalletChange = nullptr, *mnCut15Bit = nullptr;
+    // A press on a bar, or on the swatch grid (and with which button), is being followed.
+    bool BarDragging = false, SwatchDragging = false, SwatchLeftButton = false;
+
+private:
+    void CreateMenus();
+    void CreateBars(QWidget* client);
+    // Redraws the document view and the magnifier after the palette's colours changed.
+    void RenderViews();
 };
 
 extern Tpalletform* palletform;

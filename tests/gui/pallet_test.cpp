@@ -1,0 +1,342 @@
+// The palette window through its handlers: choosing the two indices on the swatch grid, editing
+// the drawing index's colour with the bars, the lock and the 15-bit cut.
+#include "app/docpalette.h"
+#include "editor/lupe.h"
+#include "editor/undo.h"
+#include "editor_fixture.h"
+#include "image/DIB.h"
+#include "image/DisplayColor.h"
+#include "palette/pallet.h"
+
+#include <QLabel>
+#include <QMenuBar>
+#include <QMouseEvent>
+
+namespace {
+// The pixel colour of a display colour (0x00BBGGRR) in the swatch picture.
+QRgb Rgb(uint32_t colour) {
+    return qRgb(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+QRgb Rgb(const TPaletteEntry& e) {
+    return qRgb(e.Red, e.Green, e.Blue);
+}
+
+QRgb At(int32_t x, int32_t y) {
+    return palletform->PalletBitmap.pixel(x, y);
+}
+
+// The colour of index's outline, after checking all 60 outline pixels share it.
+QRgb Outline(int32_t index) {
+    const int32_t x = index % 16 * 16, y = index / 16 * 16;
+    const QRgb colour = At(x, y);
+    for (int32_t k = 0; k < 16; ++k) {
+        for (QRgb c : {At(x + k, y), At(x + k, y + 15), At(x, y + k), At(x + 15, y + k)})
+            EXPECT_EQ(c, colour) << "outline of " << index << " is not one colour";
+    }
+    return colour;
+}
+
+// The colour of index's interior, after checking it is one colour.
+QRgb Interior(int32_t index) {
+    const int32_t x = index % 16 * 16, y = index / 16 * 16;
+    const QRgb colour = At(x + 1, y + 1);
+    for (int32_t dy = 1; dy < 15; ++dy)
+        for (int32_t dx = 1; dx < 15; ++dx)
+            EXPECT_EQ(At(x + dx, y + dy), colour) << "interior of " << index;
+    return colour;
+}
+
+// What the bars and their labels show, as "R G B".
+std::string Bars() {
+    std::string out;
+    for (TColorBar* bar : {palletform->RBar, palletform->GBar, palletform->BBar}) {
+        EXPECT_EQ(bar->Tag->text(), QString::number(bar->value()));
+        out += (out.empty() ? "" : " ") + std::to_string(bar->value());
+    }
+    return out;
+}
+
+void Click(TMouseButton button, int32_t x, int32_t y) {
+    palletform->palletImageMouseDown(button, x, y);
+    palletform->palletImageMouseUp();
+}
+
+void ClickBar(TColorBar* bar, int32_t x) {
+    palletform->RBarMouseDown(bar, x);
+    palletform->RBarMouseUp();
+}
+
+// A mouse event as Qt delivers it to a widget.
+void SendMouse(QWidget* widget, QEvent::Type type, Qt::MouseButton button, QPoint at) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
+    QMouseEvent event(type, at, widget->mapToGlobal(at), button, held, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+class PalletTest : public EditorTest {
+protected:
+    // An open 8 x 8 document whose pixel x + 8y is that index, with the grey ramp palette.
+    void OpenDocument() {
+        Saved = true; // replaces the last one without asking
+        NewDocument("8", "8");
+        for (int32_t y = 0; y < 8; ++y)
+            for (int32_t x = 0; x < 8; ++x)
+                DocImage->SetPixel(x, y, uint8_t(x + 8 * y));
+        SetDocumentPalette(GreyRampPalette());
+        mainform->UpdateDocView();
+        Saved = true;
+    }
+    // Sets entry index of the open document's palette.
+    void SetEntry(int32_t index, uint8_t red, uint8_t green, uint8_t blue) {
+        TPalette palette = DocImage->PaletteBlock;
+        palette[index] = TPaletteEntry{blue, green, red, 0};
+        SetDocumentPalette(palette);
+    }
+    // The document view's pixel of document pixel index (the document's pixel x + 8y is index).
+    QRgb DocViewColourOf(int32_t index) {
+        const int z = mainform->ZoomFactor;
+        return mainform->DocBitmap.pixel(index % 8 * z, index / 8 * z) | 0xFF000000u;
+    }
+};
+} // namespace
+
+TEST_F(PalletTest, StartsWithBlackSwatchesBothMarkersOnIndexZeroAndTheMenus) {
+    EXPECT_EQ(palletform->windowTitle(), "パレット");
+    EXPECT_EQ(palletform->PalletBitmap.size(), QSize(256, 256));
+    EXPECT_EQ(Outline(0), Rgb(DisplayColor::Blue));
+    for (int32_t i : {1, 15, 98, 255}) {
+        EXPECT_EQ(Outline(i), Rgb(DisplayColor::White)) << i;
+        EXPECT_EQ(Interior(i), Rgb(DisplayColor::Black)) << i;
+    }
+    EXPECT_EQ(Bars(), "0 0 0");
+    EXPECT_EQ(palletform->palletImage->geometry(), QRect(0, 4, 256, 256));
+    EXPECT_EQ(palletform->GBar->geometry(), QRect(20, 284, 160, 16));
+    EXPECT_EQ(palletform->BLab->geometry(), QRect(208, 304, 48, 16));
+
+    // Caption and whether the user can choose it, item by item, submenus included.
+    std::vector<std::string> items;
+    for (QAction* top : palletform->PalletMenu->actions()) {
+        items.push_back(top->text().toStdString() + (top->isEnabled() ? "" : " (off)"));
+        for (QAction* a : top->menu()->actions())
+            items.push_back("  " + (a->isSeparator() ? "-" : a->text().toStdString()) +
+                            (a->isEnabled() ? "" : " (off)"));
+    }
+    const std::vector<std::string> expected = {
+        "パレットファイル (off)",    "  パレット読み込み (off)",
+        "  パレット保存 (off)",      "パレット編集",
+        "  パレットを変更しない",    "  -",
+        "  精度を15Bitに切り捨てる", "  選択色と透明色を入れ替える (off)",
+    };
+    EXPECT_EQ(items, expected);
+    EXPECT_TRUE(palletform->mnPalletChange->isCheckable());
+    EXPECT_FALSE(palletform->mnPalletChange->isChecked());
+}
+
+TEST_F(PalletTest, SwatchChoicesMoveTheMarkersAndTheirOutlines) {
+    // The index under the point; the old drawing marker was also the transparent one, so it
+    // stays red.
+    Click(TMouseButton::Left, 37, 100);
+    EXPECT_EQ(DrawIndex, 98);
+    EXPECT_EQ(TransparentIndex, 0);
+    EXPECT_EQ(Outline(98), Rgb(DisplayColor::Blue));
+    EXPECT_EQ(Outline(0), Rgb(DisplayColor::Red));
+
+    // Right on the drawing index turns its outline red; a left choice elsewhere then leaves it
+    // red, not white.
+    Click(TMouseButton::Right, 40, 100);
+    EXPECT_EQ(TransparentIndex, 98);
+    EXPECT_EQ(Outline(98), Rgb(DisplayColor::Red));
+    EXPECT_EQ(Outline(0), Rgb(DisplayColor::White));
+    Click(TMouseButton::Left, 0, 0);
+    EXPECT_EQ(Outline(98), Rgb(DisplayColor::Red));
+    EXPECT_EQ(Outline(0), Rgb(DisplayColor::Blue));
+    // The transparent marker leaving the drawing index gives the cell back its blue.
+    Click(TMouseButton::Middle, 0, 0);
+    Click(TMouseButton::Middle, 255, 255);
+    EXPECT_EQ(TransparentIndex, 255);
+    EXPECT_EQ(Outline(0), Rgb(DisplayColor::Blue));
+    EXPECT_EQ(Outline(98), Rgb(DisplayColor::White));
+    EXPECT_EQ(Outline(255), Rgb(DisplayColor::Red));
+}
+
+TEST_F(PalletTest, DraggingFollowsThePointerClampedToTheGridUntilRelease) {
+    struct Step {
+        int32_t x, y, index;
+    };
+    const Step steps[] = {
+        {37, 100, 98}, {-30, 100, 96}, {37, 400, 242}, {-5, -5, 0}, {999, 130, 143}};
+    palletform->palletImageMouseDown(TMouseButton::Left, steps[0].x, steps[0].y);
+    for (const Step& s : steps) {
+        palletform->palletImageMouseMove(s.x, s.y);
+        EXPECT_EQ(DrawIndex, s.index) << s.x << "," << s.y;
+        EXPECT_EQ(Outline(s.index), Rgb(DisplayColor::Blue));
+    }
+    palletform->palletImageMouseUp();
+    palletform->palletImageMouseMove(0, 0);
+    EXPECT_EQ(DrawIndex, 143) << "moves after the release choose nothing";
+    EXPECT_EQ(TransparentIndex, 0);
+}
+
+TEST_F(PalletTest, MouseEventsReachTheGridAndTheBars) {
+    OpenDocument();
+    SendMouse(palletform->palletImage, QEvent::MouseButtonPress, Qt::RightButton, {20, 3});
+    SendMouse(palletform->palletImage, QEvent::MouseMove, Qt::RightButton, {40, 3});
+    SendMouse(palletform->palletImage, QEvent::MouseButtonRelease, Qt::RightButton, {40, 3});
+    EXPECT_EQ(TransparentIndex, 2);
+    EXPECT_EQ(DrawIndex, 0);
+    SendMouse(palletform->palletImage, QEvent::MouseButtonPress, Qt::LeftButton, {20, 20});
+    SendMouse(palletform->palletImage, QEvent::MouseButtonRelease, Qt::LeftButton, {20, 20});
+    EXPECT_EQ(DrawIndex, 17);
+    EXPECT_EQ(Bars(), "2 2 2");
+
+    SendMouse(palletform->BBar, QEvent::MouseButtonPress, Qt::LeftButton, {50, 8});
+    SendMouse(palletform->BBar, QEvent::MouseMove, Qt::LeftButton, {100, 8});
+    SendMouse(palletform->BBar, QEvent::MouseButtonRelease, Qt::LeftButton, {100, 8});
+    EXPECT_FALSE(palletform->BarDragging);
+    EXPECT_EQ(Bars(), "2 2 20");
+    EXPECT_EQ(DocImage->PaletteBlock[17], (TPaletteEntry{165, 16, 16, 0}));
+}
+
+TEST_F(PalletTest, BarPressesRewriteTheDrawingEntryFromAllThreeBars) {
+    struct Case {
+        int32_t x, position;
+        uint8_t green;
+    };
+    const Case cases[] = {{-10, 0, 0}, {4, 0, 0}, {200, 31, 255}, {125, 25, 206}};
+    for (const Case& c : cases) {
+        OpenDocument();
+        Click(TMouseButton::Left, 5 * 16 + 3, 3);
+        ASSERT_EQ(DrawIndex, 5);
+        SetEntry(5, 200, 100, 50);
+        palletform->ShowEntryOnBars(5);
+        ClickBar(palletform->GBar, c.x);
+        EXPECT_EQ(palletform->GBar->value(), c.position) << c.x;
+        EXPECT_EQ(palletform->GLab->text(), QString::number(c.position));
+        // Red and blue are requantised from their bar positions 25 and 6.
+        const TPaletteEntry want{49, c.green, 206, 0};
+        EXPECT_EQ(DocImage->PaletteBlock[5], want) << c.x;
+        EXPECT_EQ(TDIB(*DocImage).PaletteBlock[5], want) << "not applied to the storage";
+        EXPECT_EQ(DocViewColourOf(5), Rgb(want)) << "document view not re-rendered";
+        // The edited cell is one solid square of the new colour, outline included.
+        EXPECT_EQ(Outline(5), Rgb(want));
+        EXPECT_EQ(Interior(5), Rgb(want));
+        EXPECT_FALSE(Saved);
+    }
+}
+
+TEST_F(PalletTest, RequantisingShowsTheDocumentExampleOnTheBars) {
+    OpenDocument();
+    SetEntry(0, 200, 100, 50);
+    palletform->ShowEntryOnBars(0);
+    EXPECT_EQ(Bars(), "25 12 6");
+    ClickBar(palletform->RBar, 125);
+    EXPECT_EQ(DocImage->PaletteBlock[0], (TPaletteEntry{49, 99, 206, 0}));
+    EXPECT_EQ(Bars(), "25 12 6");
+}
+
+TEST_F(PalletTest, TheMagnifierShowsTheEditedColour) {
+    OpenDocument();
+    ClickBar(palletform->RBar, 159);
+    // Document pixel (0, 0) is index 0, now pure red; the magnifier's first cell shows it.
+    EXPECT_EQ(LupeForm->LupeBitmap.pixel(LupeForm->Power / 2, LupeForm->Power / 2) | 0xFF000000u,
+              qRgb(255, 0, 0));
+}
+
+TEST_F(PalletTest, BarRunsRecordOneUndoStepThatRestoresTheEntry) {
+    OpenDocument();
+    Click(TMouseButton::Left, 3 * 16, 0);
+    const TPaletteEntry before = DocImage->PaletteBlock[3];
+    palletform->RBarMouseDown(palletform->RBar, 10);
+    for (int32_t x = 10; x < 160; x += 7)
+        palletform->RBarMouseMove(palletform->RBar, x);
+    palletform->RBarMouseUp();
+    ClickBar(palletform->GBar, 80);
+    ClickBar(palletform->BBar, 155);
+    EXPECT_EQ(UndoCount, 1u);
+    EXPECT_EQ(DocImage->PaletteBlock[3], (TPaletteEntry{255, 132, 255, 0}));
+
+    btUndoClick();
+    EXPECT_EQ(DocImage->PaletteBlock[3], before);
+    EXPECT_EQ(TDIB(*DocImage).PaletteBlock[3], before);
+    EXPECT_EQ(Interior(3), Rgb(before));
+    EXPECT_EQ(Outline(3), Rgb(DisplayColor::Blue)) << "undo rebuilds the swatch picture";
+    EXPECT_EQ(Bars(), "0 0 0");
+    EXPECT_EQ(DocViewColourOf(3), Rgb(before));
+}
+
+TEST_F(PalletTest, TheLockRefusesBarEditsButTheReleaseStillMarksTheDocument) {
+    OpenDocument();
+    palletform->mnPalletChange->trigger();
+    EXPECT_TRUE(palletform->mnPalletChange->isChecked());
+    const TPalette before = DocImage->PaletteBlock;
+    ClickBar(palletform->RBar, 150);
+    EXPECT_EQ(DocImage->PaletteBlock, before);
+    EXPECT_EQ(UndoCount, 0u);
+    EXPECT_EQ(Bars(), "0 0 0");
+    EXPECT_FALSE(Saved);
+
+    palletform->mnPalletChange->trigger();
+    EXPECT_FALSE(palletform->mnPalletChange->isChecked());
+    ClickBar(palletform->RBar, 159);
+    EXPECT_EQ(DocImage->PaletteBlock[0].Red, 255);
+}
+
+TEST_F(PalletTest, TheCutTruncatesEveryEntryMarksTheDocumentAndShowsTheNewColours) {
+    OpenDocument();
+    SetEntry(0, 255, 255, 255);
+    SetEntry(200, 13, 100, 255);
+    palletform->ShowEntryOnBars(0);
+    EXPECT_EQ(Bars(), "31 31 31");
+    Saved = true;
+    palletform->mnCut15Bit->trigger();
+    for (int32_t i = 0; i < 256; ++i) {
+        const TPaletteEntry& e = DocImage->PaletteBlock[i];
+        EXPECT_EQ((e.Red | e.Green | e.Blue) & 7, 0) << i;
+    }
+    EXPECT_EQ(DocImage->PaletteBlock[0], (TPaletteEntry{248, 248, 248, 0}));
+    EXPECT_EQ(DocImage->PaletteBlock[200], (TPaletteEntry{248, 96, 8, 0}));
+    EXPECT_EQ(TDIB(*DocImage).PaletteBlock[200], DocImage->PaletteBlock[200]);
+    EXPECT_FALSE(Saved) << "closing now would lose the cut without asking";
+    EXPECT_EQ(Interior(200), Rgb(DocImage->PaletteBlock[200])) << "swatch shows the old colour";
+    EXPECT_EQ(Interior(0), qRgb(248, 248, 248));
+    EXPECT_EQ(DocViewColourOf(0), qRgb(248, 248, 248));
+    EXPECT_EQ(UndoCount, 0u);
+    EXPECT_EQ(Bars(), "31 31 31");
+
+    ClickBar(palletform->BBar, 159);
+    EXPECT_EQ(DocImage->PaletteBlock[0], (TPaletteEntry{255, 255, 255, 0}));
+}
+
+TEST_F(PalletTest, WithoutADocumentOnlyTheMarkersChange) {
+    Saved = true;
+    ClickBar(palletform->RBar, 150);
+    EXPECT_FALSE(palletform->BarDragging);
+    EXPECT_EQ(Bars(), "0 0 0");
+    palletform->mnCut15Bit->trigger();
+    Click(TMouseButton::Right, 255, 0);
+    EXPECT_EQ(TransparentIndex, 15);
+    EXPECT_EQ(Outline(15), Rgb(DisplayColor::Red));
+    EXPECT_TRUE(Saved);
+}
+
+TEST_F(PalletTest, NewDocumentsKeepTheIndicesAndShowTheirPalette) {
+    Click(TMouseButton::Left, 37, 100);
+    Click(TMouseButton::Right, 0, 20);
+    OpenDocument();
+    EXPECT_EQ(DrawIndex, 98);
+    EXPECT_EQ(TransparentIndex, 16);
+    EXPECT_EQ(Outline(98), Rgb(DisplayColor::Blue));
+    EXPECT_EQ(Outline(16), Rgb(DisplayColor::Red));
+    EXPECT_EQ(Interior(98), qRgb(98, 98, 98));
+    EXPECT_EQ(Bars(), "12 12 12");
+}
+
+TEST_F(PalletTest, TheEyedropperChoosesTheDrawingIndex) {
+    OpenDocument();
+    CurrentTool = TTool::Pen;
+    LupeForm->PickColor(3, 2);
+    EXPECT_EQ(DrawIndex, 19);
+    EXPECT_EQ(Outline(19), Rgb(DisplayColor::Blue));
+    EXPECT_EQ(Outline(0), Rgb(DisplayColor::Red));
+    EXPECT_EQ(Bars(), "2 2 2");
+}
