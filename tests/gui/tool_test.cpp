@@ -23,7 +23,9 @@ protected:
     // top), cut at the document's edges. A document left open before is closed unasked.
     void OpenPatterned(const QString& width, const QString& height, int32_t left, int32_t top) {
         Saved = true;
-        if (DocImage) ASSERT_TRUE(mainform->CloseDocument());
+        if (DocImage) {
+            ASSERT_TRUE(mainform->CloseDocument());
+        }
         NewDocument(width, height);
         for (int32_t y = 0; y < DocHeight; ++y)
             for (int32_t x = 0; x < DocWidth; ++x)
@@ -95,89 +97,93 @@ TEST_F(ToolTest, ArrowsWithoutADocumentDoNothing) {
     EXPECT_EQ(UndoCount, 0u);
 }
 
+// The undo history's merging state carries over from one document to the next, so each
+// direction starts in a fresh editor.
+class ToolArrowTest : public ToolTest, public testing::WithParamInterface<int> {};
+
 // Each arrow turns the edit area (here cut to 6 x 5 at the document's right and bottom edges)
 // by one pixel; the rest of the document, the layer area included, stays; both views show it.
-TEST_F(ToolTest, ArrowsTurnTheEditAreaAndShowIt) {
-    struct Case {
-        int tag;
-        int32_t dx, dy; // where a pixel moves
-    };
-    const Case cases[] = {{0, 0, -1}, {1, 1, 0}, {2, 0, 1}, {3, -1, 0}};
-    for (const Case& c : cases) {
-        OpenPatterned("38", "37", 32, 32);
-        ASSERT_EQ(ViewWidth[kEditArea], 6);
-        ASSERT_EQ(ViewHeight[kEditArea], 5);
-        const TDIB before(*DocImage);
-        Arrow(c.tag)->click();
-        for (int32_t y = 0; y < DocHeight; ++y)
-            for (int32_t x = 0; x < DocWidth; ++x) {
-                int32_t sx = x, sy = y;
-                if (x >= 32 && y >= 32) {
-                    sx = 32 + (x - 32 - c.dx + 6) % 6;
-                    sy = 32 + (y - 32 - c.dy + 5) % 5;
-                }
-                ASSERT_EQ(DocImage->GetPixel(x, y), before.GetPixel(sx, sy))
-                    << "tag " << c.tag << " pixel " << x << "," << y;
+TEST_P(ToolArrowTest, TurnsTheEditAreaAndShowsIt) {
+    const int tag = GetParam();
+    const int32_t dx[] = {0, 1, 0, -1}, dy[] = {-1, 0, 1, 0}; // where a pixel moves
+    OpenPatterned("38", "37", 32, 32);
+    ViewLeft[kLayerArea] = ViewTop[kLayerArea] = 30;
+    mainform->UpdateViewSizes();
+    ASSERT_EQ(ViewWidth[kEditArea], 6);
+    ASSERT_EQ(ViewHeight[kEditArea], 5);
+    const TDIB before(*DocImage);
+    Arrow(tag)->click();
+    for (int32_t y = 0; y < DocHeight; ++y)
+        for (int32_t x = 0; x < DocWidth; ++x) {
+            int32_t sx = x, sy = y;
+            if (x >= 32 && y >= 32) {
+                sx = 32 + (x - 32 - dx[tag] + 6) % 6;
+                sy = 32 + (y - 32 - dy[tag] + 5) % 5;
             }
-        EXPECT_FALSE(Saved) << "tag " << c.tag;
-        EXPECT_EQ(UndoCount, 1u) << "tag " << c.tag;
-        // The grey ramp shows index i as grey i, at each zoomed pixel's top-left corner.
-        const int z = mainform->ZoomFactor;
-        for (const auto [x, y] : {std::pair{32, 32}, std::pair{37, 36}, std::pair{35, 33}}) {
-            const int i = int(DocImage->GetPixel(x, y));
-            EXPECT_EQ(mainform->DocBitmap.pixel(x * z, y * z), qRgb(i, i, i))
-                << "document view, tag " << c.tag << " pixel " << x << "," << y;
-            if (!LupeForm->LupeImage.IsEmpty())
-                EXPECT_EQ(LupeForm->LupeImage.GetPixel(x - 32, y - 32), uint32_t(i))
-                    << "magnifier, tag " << c.tag << " pixel " << x << "," << y;
+            ASSERT_EQ(DocImage->GetPixel(x, y), before.GetPixel(sx, sy)) << x << "," << y;
         }
+    EXPECT_FALSE(Saved);
+    EXPECT_EQ(UndoCount, 1u);
+    // The grey ramp shows index i as grey i, at each zoomed pixel's top-left corner.
+    const int z = mainform->ZoomFactor;
+    for (const auto& [x, y] : {std::pair{32, 32}, std::pair{37, 36}, std::pair{35, 33}}) {
+        const int i = int(DocImage->GetPixel(x, y));
+        EXPECT_EQ(mainform->DocBitmap.pixel(x * z, y * z), qRgb(i, i, i))
+            << "document view at " << x << "," << y;
+        EXPECT_EQ(LupeForm->LupeImage.GetPixel(x - 32, y - 32), uint32_t(i))
+            << "magnifier at " << x << "," << y;
     }
+    btUndoClick();
+    for (int32_t y = 0; y < DocHeight; ++y)
+        for (int32_t x = 0; x < DocWidth; ++x)
+            ASSERT_EQ(DocImage->GetPixel(x, y), before.GetPixel(x, y))
+                << "undone, " << x << "," << y;
 }
 
-// Across the direction of the shift the area is one pixel: it keeps its content, yet the shift
-// is a step to undo and an unsaved change.
-TEST_F(ToolTest, OnePixelAcrossKeepsContentButCounts) {
-    struct Case {
-        const char* width;
-        const char* height;
-        int tag;
-    };
-    const Case cases[] = {{"33", "8", 1}, {"33", "8", 3}, {"8", "33", 0}, {"8", "33", 2}};
-    for (const Case& c : cases) {
-        OpenPatterned(c.width, c.height, c.tag % 2 ? 32 : 0, c.tag % 2 ? 0 : 32);
-        const std::vector<uint8_t> before = DocPixels();
-        Arrow(c.tag)->click();
-        EXPECT_EQ(DocPixels(), before) << "tag " << c.tag;
-        EXPECT_FALSE(Saved) << "tag " << c.tag;
-        EXPECT_EQ(UndoCount, 1u) << "tag " << c.tag;
-    }
+// Across the direction of the shift the area is one pixel (at the document's right or bottom
+// edge): it keeps its content, yet the shift is a step to undo and an unsaved change.
+TEST_P(ToolArrowTest, OnePixelAcrossKeepsContentButCounts) {
+    const int tag = GetParam();
+    const bool sideways = tag % 2 == 1;
+    OpenPatterned(sideways ? "33" : "8", sideways ? "8" : "33", sideways ? 32 : 0,
+                  sideways ? 0 : 32);
+    ASSERT_EQ(sideways ? ViewWidth[kEditArea] : ViewHeight[kEditArea], 1);
+    const std::vector<uint8_t> before = DocPixels();
+    Arrow(tag)->click();
+    EXPECT_EQ(DocPixels(), before);
+    EXPECT_FALSE(Saved);
+    EXPECT_EQ(UndoCount, 1u);
 }
 
-// A run of shifts is one step to undo; a pen dot between two shifts splits the run.
+INSTANTIATE_TEST_SUITE_P(UpRightDownLeft, ToolArrowTest, testing::Values(0, 1, 2, 3));
+
+// Three shifts are one step to undo; a pen dot between shifts splits the run.
 TEST_F(ToolTest, ShiftRunsAreOneUndoStep) {
     OpenPatterned("16", "12", 0, 0);
     const std::vector<uint8_t> start = DocPixels();
-    for (int i = 0; i < 3; ++i)
-        Arrow(1)->click();
+    Arrow(1)->click();
+    Arrow(1)->click();
+    Arrow(2)->click();
     EXPECT_NE(DocPixels(), start);
     EXPECT_EQ(UndoCount, 1u);
     btUndoClick();
     EXPECT_EQ(DocPixels(), start) << "one Undo after three shifts";
 
-    Arrow(1)->click();
-    const std::vector<uint8_t> shifted = DocPixels();
     PenDot(3, 3);
     const std::vector<uint8_t> dotted = DocPixels();
-    ASSERT_NE(dotted, shifted);
     Arrow(1)->click();
-    Arrow(2)->click();
-    EXPECT_EQ(UndoCount, 3u);
-    btUndoClick();
-    EXPECT_EQ(DocPixels(), dotted) << "the shifts after the dot are one step";
-    btUndoClick();
-    EXPECT_EQ(DocPixels(), shifted) << "the dot is a step of its own";
-    btUndoClick();
-    EXPECT_EQ(DocPixels(), start);
+    const std::vector<uint8_t> shifted = DocPixels();
+    PenDot(5, 7);
+    const std::vector<uint8_t> dottedAgain = DocPixels();
+    ASSERT_NE(dottedAgain, shifted);
+    Arrow(0)->click();
+    Arrow(3)->click();
+    EXPECT_EQ(UndoCount, 4u);
+    const std::vector<uint8_t> expected[] = {dottedAgain, shifted, dotted, start};
+    for (const std::vector<uint8_t>& state : expected) {
+        btUndoClick();
+        EXPECT_EQ(DocPixels(), state) << "undo with " << UndoCount - RedoCount << " left";
+    }
 }
 
 // The floating block lives in WorkImage; a shift must leave it to be placed as lifted.
