@@ -1,4 +1,5 @@
 // The one-pixel wrap-around shift of a rectangle.
+#include "ImageRows.h"
 #include "image/DIB.h"
 #include "image/Shift.h"
 
@@ -8,23 +9,6 @@
 #include <vector>
 
 namespace {
-// An image from rows of characters, one pixel each (the character's code is the index).
-TDIB FromRows(const std::vector<std::string>& rows) {
-    TDIB image;
-    image.Resize(int32_t(rows[0].size()), int32_t(rows.size()), 8);
-    for (size_t y = 0; y < rows.size(); ++y)
-        for (size_t x = 0; x < rows[y].size(); ++x)
-            image.RowForWrite(int32_t(y))[x] = uint8_t(rows[y][x]);
-    return image;
-}
-
-std::vector<std::string> ToRows(const TDIB& image) {
-    std::vector<std::string> rows;
-    for (int32_t y = 0; y < image.Height(); ++y)
-        rows.emplace_back(reinterpret_cast<const char*>(image.RowForRead(y)), image.Width());
-    return rows;
-}
-
 const char* Name(TShiftDirection direction) {
     static const char* const names[] = {"up", "right", "down", "left"};
     return names[int(direction)];

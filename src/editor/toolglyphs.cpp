@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QPolygonF>
 #include <functional>
 
 namespace {
@@ -32,19 +33,9 @@ QIcon PencilGlyph() {
         p.setBrush(QColor(240, 140, 160)); // the eraser
         p.drawRect(QRectF(10, -4, 4, 8));
         p.setBrush(QColor(240, 210, 160)); // the sharpened wood
-        QPainterPath cone;
-        cone.moveTo(-6, -4);
-        cone.lineTo(-14, 0);
-        cone.lineTo(-6, 4);
-        cone.closeSubpath();
-        p.drawPath(cone);
+        p.drawPolygon(QPolygonF{{-6, -4}, {-14, 0}, {-6, 4}});
         p.setBrush(Qt::black); // the lead
-        QPainterPath lead;
-        lead.moveTo(-11, -1.5);
-        lead.lineTo(-14, 0);
-        lead.lineTo(-11, 1.5);
-        lead.closeSubpath();
-        p.drawPath(lead);
+        p.drawPolygon(QPolygonF{{-11, -1.5}, {-14, 0}, {-11, 1.5}});
     });
 }
 
@@ -94,15 +85,6 @@ QIcon ArrowGlyph(TShiftDirection direction) {
         p.rotate(90.0 * int(direction)); // the tags go clockwise from up
         p.setPen(Qt::NoPen);
         p.setBrush(Qt::black);
-        QPainterPath arrow;
-        arrow.moveTo(0, -5);
-        arrow.lineTo(5, 0);
-        arrow.lineTo(2, 0);
-        arrow.lineTo(2, 5);
-        arrow.lineTo(-2, 5);
-        arrow.lineTo(-2, 0);
-        arrow.lineTo(-5, 0);
-        arrow.closeSubpath();
-        p.drawPath(arrow);
+        p.drawPolygon(QPolygonF{{0, -5}, {5, 0}, {2, 0}, {2, 5}, {-2, 5}, {-2, 0}, {-5, 0}});
     });
 }
