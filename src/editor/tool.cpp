@@ -62,13 +62,9 @@ Ttoolform::Ttoolform(QWidget* owner) : TToolWindow(owner, "ツール") {
     }
 }
 
-QToolButton* Ttoolform::ToolButton(int32_t tag) const {
-    return static_cast<QToolButton*>(ToolGroup->button(tag));
-}
-
 void Ttoolform::SToolClick(int32_t tag) {
     CurrentTool = TTool(tag);
-    ToolButton(tag)->setChecked(true);
+    ToolGroup->button(tag)->setChecked(true);
 }
 
 void Ttoolform::ShiftButtonClick(int32_t tag) {

@@ -26,9 +26,6 @@ public:
     // The arrow cross: up, down, right, left.
     QToolButton *SpeedButton4, *SpeedButton5, *SpeedButton6, *SpeedButton7;
     QFrame* Bevel1;
-
-private:
-    QToolButton* ToolButton(int32_t tag) const;
 };
 
 extern Ttoolform* toolform;
