@@ -1,4 +1,5 @@
 // The fill tool's four-connected flood fill, confined to an area.
+#include "ImageRows.h"
 #include "image/DIB.h"
 #include "image/FloodFill.h"
 
@@ -8,27 +9,6 @@
 #include <vector>
 
 namespace {
-// An image from rows of digits, one pixel each.
-TDIB FromRows(const std::vector<std::string>& rows) {
-    TDIB image;
-    image.Resize(int32_t(rows[0].size()), int32_t(rows.size()), 8);
-    for (size_t y = 0; y < rows.size(); ++y)
-        for (size_t x = 0; x < rows[y].size(); ++x)
-            image.RowForWrite(int32_t(y))[x] = uint8_t(rows[y][x] - '0');
-    return image;
-}
-
-std::vector<std::string> ToRows(const TDIB& image) {
-    std::vector<std::string> rows;
-    for (int32_t y = 0; y < image.Height(); ++y) {
-        std::string row;
-        for (int32_t x = 0; x < image.Width(); ++x)
-            row += char('0' + image.RowForRead(y)[x]);
-        rows.push_back(row);
-    }
-    return rows;
-}
-
 // The same fill, one pixel at a time from a work list.
 void ReferenceFill(TDIB& image, const TRect& area, int32_t x, int32_t y, uint8_t colour) {
     const uint8_t seed = image.GetPixel(x, y);

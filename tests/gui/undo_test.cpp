@@ -1,5 +1,6 @@
 #include "app/docpalette.h"
 #include "editor/lupe.h"
+#include "editor/tool.h"
 #include "editor/undo.h"
 #include "editor_fixture.h"
 #include "image/DIB.h"
@@ -78,16 +79,8 @@ protected:
         PushEditArea();
         DocImage->SetPixel(x, y, index);
     }
-    // The tool window's shift to the left, standing in until that window exists.
-    void Shift() {
-        ShiftPushing = true;
-        PushEditArea();
-        ShiftPushing = false;
-        for (int32_t y = 0; y < ViewHeight[kEditArea]; ++y) {
-            uint8_t* row = DocImage->RowForWrite(ViewTop[kEditArea] + y) + ViewLeft[kEditArea];
-            std::rotate(row, row + 1, row + ViewWidth[kEditArea]);
-        }
-    }
+    // The tool window's shift to the left.
+    static void Shift() { toolform->ShiftButtonClick(3); }
     // A press on a palette colour bar, standing in until the palette window exists.
     void PressBar(uint8_t index, uint8_t red) {
         PalettePushing = true;
