@@ -16,11 +16,12 @@ TDIB Numbered(int32_t w, int32_t h, uint8_t base) {
             image.RowForWrite(y)[x] = uint8_t(base + y * 16 + x);
     return image;
 }
-
-std::ostream& operator<<(std::ostream& out, const TSelectionBox& b) {
-    return out << b.Left << "," << b.Top << " " << b.Width << "x" << b.Height;
-}
 } // namespace
+
+// Failure messages show boxes as numbers.
+void PrintTo(const TSelectionBox& b, std::ostream* out) {
+    *out << b.Left << "," << b.Top << " " << b.Width << "x" << b.Height;
+}
 
 TEST(Selection, AnchorSnapsDownFromTheImageOriginAndStaysInside) {
     struct Case {

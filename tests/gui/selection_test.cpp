@@ -219,7 +219,9 @@ TEST_F(SelectionTest, PlacedBlockIsCutAtTheEdges) {
             ExpectDocument(c.part, c.part.Left, c.part.Top);
             EXPECT_EQ(Saved, !written);
             EXPECT_EQ(UndoCount, written ? 1u : 0u);
-            if (written) EXPECT_EQ(UndoSlots[1].Rect, c.part);
+            if (written) {
+                EXPECT_EQ(UndoSlots[1].Rect, c.part);
+            }
         }
 }
 
