@@ -1,4 +1,5 @@
 // The region tool's rules: anchoring, sizing, moving, lifting and placing blocks.
+#include "helpers.h"
 #include "image/DIB.h"
 #include "image/Selection.h"
 
@@ -7,15 +8,12 @@
 #include <gtest/gtest.h>
 
 namespace {
-// An 8-bit image whose pixel (x, y) is base + y * 16 + x (mod 256).
-TDIB Numbered(int32_t w, int32_t h, uint8_t base) {
-    TDIB image;
-    image.Resize(w, h, 8);
-    for (int32_t y = 0; y < h; ++y)
-        for (int32_t x = 0; x < w; ++x)
-            image.RowForWrite(y)[x] = uint8_t(base + y * 16 + x);
-    return image;
-}
+// A pointer position and a step, and the top-left pixel they give.
+struct PositionCase {
+    int32_t x, y;
+    TSnapStep step;
+    int32_t left, top;
+};
 } // namespace
 
 // Failure messages show boxes as numbers.
@@ -24,18 +22,13 @@ void PrintTo(const TSelectionBox& b, std::ostream* out) {
 }
 
 TEST(Selection, AnchorSnapsDownFromTheImageOriginAndStaysInside) {
-    struct Case {
-        int32_t x, y;
-        TSnapStep step;
-        int32_t left, top;
-    };
-    const Case cases[] = {
+    const PositionCase cases[] = {
         {37, 70, {32, 32}, 32, 64}, {37, 70, {8, 8}, 32, 64},     {37, 70, {1, 1}, 37, 70},
         {37, 70, {16, 24}, 32, 48}, {0, 0, {32, 32}, 0, 0},       {31, 31, {32, 32}, 0, 0},
         {-5, -40, {8, 8}, 0, 0},    {250, 300, {32, 32}, 96, 96}, {250, 300, {1, 1}, 99, 99},
         {99, 99, {64, 64}, 64, 64},
     };
-    for (const Case& c : cases) {
+    for (const PositionCase& c : cases) {
         const TSelectionBox box = AnchorSelection(c.x, c.y, c.step, 100, 100);
         EXPECT_EQ(box, (TSelectionBox{c.left, c.top, 0, 0}))
             << "click " << c.x << "," << c.y << " step " << c.step.X << "x" << c.step.Y;
@@ -73,17 +66,12 @@ TEST(Selection, SizeCoversWholeStepsUpToThePointer) {
 }
 
 TEST(Selection, MovedBlockSnapsAndNeverGoesNegative) {
-    struct Case {
-        int32_t x, y;
-        TSnapStep step;
-        int32_t left, top;
-    };
-    const Case cases[] = {
+    const PositionCase cases[] = {
         {37, 70, {32, 32}, 32, 64},   {37, 70, {1, 1}, 37, 70}, {15, 17, {8, 8}, 8, 16},
         {-1, -1, {1, 1}, 0, 0},       {-9, 5, {8, 8}, 0, 0},    {5, -40, {32, 32}, 0, 0},
         {500, 300, {8, 8}, 496, 296},
     };
-    for (const Case& c : cases) {
+    for (const PositionCase& c : cases) {
         const TSelectionBox moved = MoveBlock(TSelectionBox{3, 4, 10, 20}, c.x, c.y, c.step);
         EXPECT_EQ(moved, (TSelectionBox{c.left, c.top, 10, 20})) << "pointer " << c.x << "," << c.y;
     }
