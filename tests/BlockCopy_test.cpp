@@ -1,5 +1,6 @@
 // Block copies between indexed images.
 #include "base/Exceptions.h"
+#include "helpers.h"
 #include "image/BlockCopy.h"
 #include "image/DIB.h"
 
@@ -7,16 +8,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-// An 8-bit image whose pixel (x, y) is base + y * 16 + x.
-TDIB Numbered(int32_t w, int32_t h, uint8_t base) {
-    TDIB image;
-    image.Resize(w, h, 8);
-    for (int32_t y = 0; y < h; ++y)
-        for (int32_t x = 0; x < w; ++x)
-            image.RowForWrite(y)[x] = uint8_t(base + y * 16 + x);
-    return image;
-}
-
 TDIB Filled(int32_t w, int32_t h, uint8_t value) {
     TDIB image;
     image.Resize(w, h, 8);

@@ -1,5 +1,7 @@
 #include "helpers.h"
 
+#include "image/DIB.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -87,4 +89,13 @@ void PutLE32(std::vector<uint8_t>& out, uint32_t v) {
 void PutBE32(std::vector<uint8_t>& out, uint32_t v) {
     for (int shift = 24; shift >= 0; shift -= 8)
         out.push_back(uint8_t(v >> shift));
+}
+
+TDIB Numbered(int32_t w, int32_t h, uint8_t base) {
+    TDIB image;
+    image.Resize(w, h, 8);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x)
+            image.RowForWrite(y)[x] = uint8_t(base + y * 16 + x);
+    return image;
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+class TDIB;
+
 // Path of a file in the public conformance suites beside the project (shared/testdata).
 std::string TestDataPath(const std::string& relative);
 // Path of a file in the project's own tree, e.g. "tests/crashers/png".
@@ -24,3 +26,7 @@ std::string MakeTempDir();
 void PutLE16(std::vector<uint8_t>& out, uint32_t v);
 void PutLE32(std::vector<uint8_t>& out, uint32_t v);
 void PutBE32(std::vector<uint8_t>& out, uint32_t v);
+
+// An 8-bit image whose pixel (x, y) is base + y * 16 + x (mod 256): every pixel of a small image
+// tells where it came from.
+TDIB Numbered(int32_t w, int32_t h, uint8_t base);

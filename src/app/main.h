@@ -30,7 +30,7 @@ public:
     // A view rectangle is being placed (press to release); the press was the left button, so
     // the edit area moves rather than the layer area.
     bool ViewDragging = false, DragEditArea = false;
-    // Scratch pixels for the floating region and the one-pixel shift.
+    // The pixels of the floating block, from LiftSelection to PlaceFloat or CancelSelection.
     TDIB WorkImage;
 
     QWidget* Panel1;
@@ -54,6 +54,9 @@ public:
     // Called after the button or menu item has toggled itself.
     void btLayerClick();
     void mnLayerViewClick();
+    // The snap step of the pressed grid button, in image pixels; read afresh by every placement
+    // and selection step.
+    void SnapStep(int32_t& sx, int32_t& sy) const;
 
     // File commands (filecmd.cpp).
     void acNewExecute();
@@ -82,8 +85,6 @@ private:
     void CreateToolbar();
     // Image pixels times ZoomFactor, in screen pixels; raises when no display bitmap is that big.
     int32_t ScreenExtent(int32_t pixels) const;
-    // The snap step of the pressed grid button, in image pixels.
-    void SnapStep(int32_t& sx, int32_t& sy) const;
     // Moves stored view origins that lie outside a newly installed document onto its last cell.
     void ClampViewOrigins();
     // Makes image the document and brings every window up to date.

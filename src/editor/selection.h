@@ -1,5 +1,6 @@
 // Region selection: choosing a rectangle of the document, lifting a copy of it and placing it
-// elsewhere. Positions are image pixels.
+// elsewhere. Positions are image pixels. The floating block lives in the document window's
+// WorkImage.
 #pragma once
 
 #include <cstdint>
