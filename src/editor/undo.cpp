@@ -17,6 +17,8 @@ TPushMerge UndoMerge;
 
 void InitUndo(uint32_t n) {
     UndoSlots.assign(n, TUndoSlot{});
+    // A run of shifts or bar presses never reaches into another document.
+    UndoMerge = TPushMerge{};
     UndoCapacity = n;
     UndoCount = 0;
     RedoCount = 0;
@@ -50,13 +52,17 @@ void ShowRestored(const TUndoSlot* step) {
 }
 } // namespace
 
+// Undo and redo end a run of shifts or bar presses: merging the next one into a step that was just
+// undone would leave the change it makes without a step of its own, so it could not be undone.
 void btUndoClick() {
     if (!DocImage) return;
+    UndoMerge = TPushMerge{};
     ShowRestored(UndoStep(UndoSlots, UndoCount, RedoCount, *DocImage));
 }
 
 void btRedoClick() {
     if (!DocImage) return;
+    UndoMerge = TPushMerge{};
     ShowRestored(RedoStep(UndoSlots, UndoCount, RedoCount, *DocImage));
 }
 

@@ -224,15 +224,29 @@ TEST_F(UndoTest, ShiftRunsMakeOneStep) {
     EXPECT_EQ(DocPixels(), shiftedOnce);
 }
 
-// The merge flag survives undo: a shift right after undoing a shift records nothing and keeps
-// the redo step, but still marks the document unsaved.
-TEST_F(UndoTest, ShiftAfterUndoingAShiftRecordsNothing) {
+// Undo, redo and a new document end a run of shifts: the next shift is a step of its own that
+// undo takes back, and it drops the redo side like any other recorded change.
+TEST_F(UndoTest, ShiftAfterUndoRedoOrNewDocumentIsAStepOfItsOwn) {
+    const std::vector<uint8_t> start = DocPixels();
     Shift();
     btUndoClick();
-    Saved = true;
     Shift();
-    EXPECT_FALSE(Saved);
-    EXPECT_EQ(Buttons(), "Undo 0 off / Redo 1 on");
+    EXPECT_EQ(Buttons(), "Undo 1 on / Redo 0 off");
+    btUndoClick();
+    EXPECT_EQ(DocPixels(), start);
+
+    btRedoClick();
+    const std::vector<uint8_t> redone = DocPixels();
+    Shift();
+    EXPECT_EQ(Buttons(), "Undo 2 on / Redo 0 off");
+    btUndoClick();
+    EXPECT_EQ(DocPixels(), redone);
+
+    Shift();
+    Saved = true; // no prompt about the shifted document
+    NewDocument("8", "8");
+    Shift();
+    EXPECT_EQ(Buttons(), "Undo 1 on / Redo 0 off");
 }
 
 TEST_F(UndoTest, PaletteBarRunsMakeOneStep) {
