@@ -2,10 +2,10 @@
 #include "app/dialogs.h"
 #include "app/imagefile.h"
 #include "app/main.h"
+#include "app/recovery.h"
 #include "app/state.h"
 #include "editor/lupe.h"
 #include "editor/undo.h"
-#include "image/BlockCopy.h"
 #include "palette/pallet.h"
 
 #include <QFile>
@@ -113,13 +113,7 @@ void Tmainform::RememberFolder(const QString& path) {
 }
 
 bool Tmainform::WriteDocument(const QString& path) {
-    TDIB copy;
-    copy.Resize(DocWidth, DocHeight, 8);
-    copy.PaletteBlock = DocImage->PaletteBlock;
-    copy.ApplyPalette();
-    const TRect whole{0, 0, DocWidth, DocHeight};
-    CopyBlock(copy, whole, *DocImage, whole);
-    if (WriteImageFile(path, copy)) return true;
+    if (WriteImageFile(path, WritableCopy(*DocImage, DocWidth, DocHeight))) return true;
     Dialogs().Warning("対応していない拡張子なので保存できませんでした");
     return false;
 }
@@ -130,6 +124,7 @@ bool Tmainform::WriteImageFile(const QString& path, const TDIB& image) {
     WriteDocumentImage(LocalPath(path), *format, image);
     Saved = true;
     FileName = path;
+    RemoveRecovery();
     return true;
 }
 
@@ -148,6 +143,7 @@ bool Tmainform::CloseDocument() {
         }
     }
     DocImage.reset();
+    RemoveRecovery();
     DocBitmap = QImage();
     LupeForm->LupeBitmap = QImage();
     FileName.clear();

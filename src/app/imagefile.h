@@ -25,3 +25,6 @@ TReadImage ReadDocumentImage(const std::string& path);
 // Writes an 8-bit image as BMP or PNG; an existing file is replaced only after the whole write
 // succeeded.
 void WriteDocumentImage(const std::string& path, const TImageFormat& format, const TDIB& image);
+// A copy of the document's width x height pixels whose colour table is its palette block, as the
+// writers take it: palette edits not yet applied to the document reach the file.
+TDIB WritableCopy(const TDIB& document, int32_t width, int32_t height);

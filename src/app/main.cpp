@@ -69,6 +69,7 @@ Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
     ScrollBox->setWidget(host);
 
     CreateToolbar();
+    StartRecoveryTimer();
     CreateMenus();
 }
 

@@ -75,6 +75,12 @@ public:
     // Creates the document of the new-image dialog and shows it. Called by TNewForm.
     void CreateDocument(int32_t width, int32_t height);
 
+    // Recovery file (recovery.cpp). Writes the copy while the document has unsaved changes.
+    void WriteRecovery();
+    // At start: a copy left by a run that ended without saving is offered and, when the user
+    // takes it, opened as an unsaved document.
+    void OfferRecovery();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -83,6 +89,8 @@ protected:
 private:
     void CreateMenus();
     void CreateToolbar();
+    // Has WriteRecovery run every minute.
+    void StartRecoveryTimer();
     // Image pixels times ZoomFactor, in screen pixels; raises when no display bitmap is that big.
     int32_t ScreenExtent(int32_t pixels) const;
     // Moves stored view origins that lie outside a newly installed document onto its last cell.

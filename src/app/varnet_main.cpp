@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
     if (qtTexts.load("qtbase_ja", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
     CreateWindows();
+    RunGuarded([] { mainform->OfferRecovery(); });
     const QStringList arguments = QApplication::arguments();
     // A file named on the command line opens as if chosen in the open dialog.
     if (arguments.size() > 1) RunGuarded([&] { mainform->OpenPath(arguments.at(1)); });

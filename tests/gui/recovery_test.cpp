@@ -1,0 +1,122 @@
+// The recovery file: written while changes are unsaved, removed by save and close, offered at the
+// next start after a run that ended without either.
+#include "app/recovery.h"
+#include "editor_fixture.h"
+#include "image/DIB.h"
+
+#include <QFile>
+#include <functional>
+
+namespace {
+const QString kOffer = "前回保存されなかったデータがあります。\r\n復元しますか？";
+constexpr TPaletteEntry kChangedEntry{10, 20, 30, 0};
+
+class RecoveryTest : public EditorTest {
+protected:
+    void SetUp() override {
+        RemoveRecovery();
+        EditorTest::SetUp();
+    }
+    void TearDown() override {
+        EditorTest::TearDown();
+        RemoveRecovery();
+    }
+    // A 3 x 2 document with one changed pixel and one changed palette entry, not yet saved.
+    void EditedDocument() {
+        NewDocument("3", "2");
+        DocImage->SetPixel(2, 1, 7);
+        DocImage->PaletteBlock[7] = kChangedEntry;
+        Saved = false;
+    }
+    // The process ends without closing the document, then the editor starts again.
+    void CrashAndRestart() {
+        DestroyWindows();
+        ResetEditorState();
+        CreateWindows();
+    }
+};
+} // namespace
+
+TEST_F(RecoveryTest, CopyOfUnsavedWorkIsRestoredAfterACrash) {
+    EditedDocument();
+    mainform->WriteRecovery();
+    ASSERT_TRUE(QFile::exists(RecoveryPath()));
+
+    CrashAndRestart();
+    EXPECT_EQ(DocImage, nullptr);
+    dialogs->Answers = {TPromptAnswer::Yes};
+    mainform->OfferRecovery();
+
+    EXPECT_EQ(dialogs->Prompts, std::vector<QString>{kOffer});
+    ASSERT_NE(DocImage, nullptr);
+    EXPECT_EQ(DocWidth, 3);
+    EXPECT_EQ(DocHeight, 2);
+    for (int32_t y = 0; y < 2; ++y)
+        for (int32_t x = 0; x < 3; ++x)
+            EXPECT_EQ(DocImage->GetPixel(x, y), (x == 2 && y == 1) ? 7u : 0u) << x << "," << y;
+    EXPECT_EQ(DocImage->PaletteBlock[7], kChangedEntry);
+    EXPECT_FALSE(Saved) << "the restored work was never saved";
+    EXPECT_TRUE(mainform->FileName.isEmpty());
+    EXPECT_TRUE(QFile::exists(RecoveryPath())) << "kept until the work is saved";
+}
+
+TEST_F(RecoveryTest, NothingIsWrittenWithoutUnsavedChanges) {
+    mainform->WriteRecovery();
+    EXPECT_FALSE(QFile::exists(RecoveryPath())) << "no document";
+    NewDocument("3", "2");
+    mainform->WriteRecovery();
+    EXPECT_FALSE(QFile::exists(RecoveryPath())) << "a document without changes";
+}
+
+TEST_F(RecoveryTest, SaveAndCloseRemoveTheCopy) {
+    struct Case {
+        const char* name;
+        std::function<void()> finish;
+    };
+    const Case cases[] = {
+        {"save",
+         [this] {
+             dialogs->SaveNames = {TempPath("saved.png")};
+             EXPECT_TRUE(mainform->SaveDocument());
+         }},
+        {"close without saving",
+         [this] {
+             dialogs->Answers = {TPromptAnswer::No};
+             EXPECT_TRUE(mainform->CloseDocument());
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EditedDocument();
+        mainform->WriteRecovery();
+        ASSERT_TRUE(QFile::exists(RecoveryPath()));
+        c.finish();
+        EXPECT_FALSE(QFile::exists(RecoveryPath()));
+        mainform->CloseDocument();
+    }
+}
+
+TEST_F(RecoveryTest, DecliningTheOfferOpensNothing) {
+    struct Case {
+        TPromptAnswer answer;
+        bool keptForNextStart;
+    };
+    const Case cases[] = {{TPromptAnswer::No, false}, {TPromptAnswer::Cancel, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keptForNextStart ? "cancel" : "no");
+        EditedDocument();
+        mainform->WriteRecovery();
+        CrashAndRestart();
+        dialogs->Answers = {c.answer};
+        mainform->OfferRecovery();
+        EXPECT_EQ(DocImage, nullptr);
+        EXPECT_EQ(QFile::exists(RecoveryPath()), c.keptForNextStart);
+        RemoveRecovery();
+    }
+}
+
+TEST_F(RecoveryTest, NoOfferWithoutACopy) {
+    mainform->OfferRecovery();
+    EXPECT_TRUE(dialogs->Prompts.empty());
+    EXPECT_EQ(DocImage, nullptr);
+}
