@@ -1,9 +1,11 @@
 #include "app/main.h"
 
+#include "app/clipboard.h"
 #include "app/dialogs.h"
 #include "app/errors.h"
 #include "app/imagefile.h"
 #include "app/state.h"
+#include "editor/undo.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -109,7 +111,7 @@ void Tmainform::CreateMenus() {
     ConnectGuarded(acClose, [this] { CloseDocument(); });
     ConnectGuarded(acExit, [this] { close(); });
 
-    menuBar()->addMenu("編集");
+    CreateEditMenu();
 
     QMenu* view = menuBar()->addMenu("表示");
     auto* zoom = new QActionGroup(this);
@@ -132,6 +134,29 @@ void Tmainform::CreateMenus() {
     mnLayerView = layer->addAction("透過表示");
     mnLayerView->setCheckable(true);
     ConnectGuarded(mnLayerView, [this] { mnLayerViewClick(); });
+}
+
+// Undo and redo answer their keys in every editor window, not only in this one.
+void Tmainform::CreateEditMenu() {
+    QMenu* edit = menuBar()->addMenu("編集");
+    acUndo = AddItem(edit, "元に戻す(&U)", QKeySequence(Qt::CTRL | Qt::Key_Z));
+    acRedo = edit->addAction("やり直し(&R)");
+    acRedo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    for (QAction* action : {acUndo, acRedo})
+        action->setShortcutContext(Qt::ApplicationShortcut);
+    edit->addSeparator();
+    acCopy = AddItem(edit, "コピー(&C)", QKeySequence::Copy);
+    acPaste = AddItem(edit, "貼り付け(&P)", QKeySequence::Paste);
+    ConnectGuarded(acUndo, [] {
+        if (CanUndo()) btUndoClick();
+    });
+    ConnectGuarded(acRedo, [] {
+        if (CanRedo()) btRedoClick();
+    });
+    ConnectGuarded(acCopy, [] { CopyToClipboard(); });
+    ConnectGuarded(acPaste, [] { PasteFromClipboard(); });
+    UpdateUndoButtons();
 }
 
 bool Tmainform::CloseQuery() {

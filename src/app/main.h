@@ -39,6 +39,8 @@ public:
     // PaintBox shows DocBitmap; PaintBox2 lies over it, draws the frames and takes the mouse.
     QWidget *PaintBox, *PaintBox2;
     QAction *acNew, *asOpen, *acSave, *acSaveAs, *acClose, *acExit;
+    // The edit menu; Undo and Redo are enabled under the rule of the magnifier's buttons.
+    QAction *acUndo = nullptr, *acRedo = nullptr, *acCopy, *acPaste;
     QAction *x1, *x2, *x4, *mnLayerView;
 
     // Document view (docview.cpp).
@@ -82,6 +84,7 @@ protected:
 
 private:
     void CreateMenus();
+    void CreateEditMenu();
     void CreateToolbar();
     // Image pixels times ZoomFactor, in screen pixels; raises when no display bitmap is that big.
     int32_t ScreenExtent(int32_t pixels) const;

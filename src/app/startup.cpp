@@ -4,7 +4,6 @@
 #include "app/new.h"
 #include "editor/lupe.h"
 #include "editor/tool.h"
-#include "editor/undo.h"
 #include "palette/pallet.h"
 
 void CreateWindows() {
@@ -14,7 +13,6 @@ void CreateWindows() {
     palletform = new Tpalletform(mainform);
     NewForm = new TNewForm(mainform);
     LupeForm = new TLupeForm(mainform);
-    InstallUndoShortcuts(mainform);
     mainform->show();
     toolform->show();
     palletform->show();
