@@ -2,6 +2,7 @@
 #include "app/dialogs.h"
 #include "app/imagefile.h"
 #include "app/main.h"
+#include "app/settings.h"
 #include "app/state.h"
 #include "editor/lupe.h"
 #include "editor/undo.h"
@@ -89,6 +90,7 @@ void Tmainform::LoadDocument(const QString& path) {
     }
     TReadImage read = ReadDocumentImage(LocalPath(path));
     InstallDocument(std::move(read.Image), path);
+    AddRecentFile(path);
     if (read.Reduced) Dialogs().Warning("色数が256を超えているため、256色に減色しました");
 }
 
@@ -119,7 +121,10 @@ bool Tmainform::WriteDocument(const QString& path) {
     copy.ApplyPalette();
     const TRect whole{0, 0, DocWidth, DocHeight};
     CopyBlock(copy, whole, *DocImage, whole);
-    if (WriteImageFile(path, copy)) return true;
+    if (WriteImageFile(path, copy)) {
+        AddRecentFile(path);
+        return true;
+    }
     Dialogs().Warning("対応していない拡張子なので保存できませんでした");
     return false;
 }

@@ -4,6 +4,7 @@
 #include "app/dialogs.h"
 #include "app/errors.h"
 #include "app/imagefile.h"
+#include "app/settings.h"
 #include "app/state.h"
 #include "editor/undo.h"
 
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QMimeData>
@@ -103,6 +105,10 @@ void Tmainform::CreateMenus() {
     file->addSeparator();
     acClose = AddItem(file, "閉じる(&C)", QKeySequence(Qt::CTRL | Qt::Key_W));
     file->addSeparator();
+    mnRecent = file->addMenu("最近使ったファイル");
+    connect(mnRecent, &QMenu::aboutToShow, this,
+            [this] { RunGuarded([this] { FillRecentMenu(); }); });
+    file->addSeparator();
     acExit = AddItem(file, "終了(&X)", QKeySequence(Qt::CTRL | Qt::Key_Q));
     ConnectGuarded(acNew, [this] { acNewExecute(); });
     ConnectGuarded(asOpen, [this] { asOpenExecute(); });
@@ -159,6 +165,24 @@ void Tmainform::CreateEditMenu() {
     UpdateUndoButtons();
 }
 
+void Tmainform::FillRecentMenu() {
+    mnRecent->clear();
+    for (const QString& path : RecentFiles()) {
+        QAction* item = mnRecent->addAction(path);
+        ConnectGuarded(item, [this, path] { OpenRecent(path); });
+    }
+    mnRecent->setEnabled(!mnRecent->isEmpty());
+}
+
+void Tmainform::OpenRecent(const QString& path) {
+    if (!QFileInfo::exists(path)) {
+        RemoveRecentFile(path);
+        Dialogs().Warning("ファイルが見つからないので、最近使ったファイルから外しました: " + path);
+        return;
+    }
+    OpenPath(path);
+}
+
 bool Tmainform::CloseQuery() {
     return !DocImage || CloseDocument();
 }
@@ -171,6 +195,7 @@ void Tmainform::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+    SaveSettings();
     // The tool windows stay open to the last, so the loop is ended here rather than by Qt's
     // last-window rule.
     QCoreApplication::exit(0);

@@ -42,6 +42,8 @@ public:
     // The edit menu; Undo and Redo are enabled under the rule of the magnifier's buttons.
     QAction *acUndo = nullptr, *acRedo = nullptr, *acCopy, *acPaste;
     QAction *x1, *x2, *x4, *mnLayerView;
+    // The files of RecentFiles, refilled each time it opens.
+    QMenu* mnRecent;
 
     // Document view (docview.cpp).
     void UpdateDocView();
@@ -85,6 +87,9 @@ protected:
 private:
     void CreateMenus();
     void CreateEditMenu();
+    void FillRecentMenu();
+    // Opens a file of the recent list; one no longer there is dropped from it with a message.
+    void OpenRecent(const QString& path);
     void CreateToolbar();
     // Image pixels times ZoomFactor, in screen pixels; raises when no display bitmap is that big.
     int32_t ScreenExtent(int32_t pixels) const;

@@ -2,6 +2,7 @@
 
 #include "app/main.h"
 #include "app/new.h"
+#include "app/settings.h"
 #include "editor/lupe.h"
 #include "editor/tool.h"
 #include "palette/pallet.h"
@@ -13,6 +14,7 @@ void CreateWindows() {
     palletform = new Tpalletform(mainform);
     NewForm = new TNewForm(mainform);
     LupeForm = new TLupeForm(mainform);
+    RestoreSettings();
     mainform->show();
     toolform->show();
     palletform->show();
