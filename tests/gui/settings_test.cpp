@@ -59,3 +59,16 @@ TEST_F(SettingsTest, WindowSizesMagnifierAndLastFolderComeBackInTheNextRun) {
     EXPECT_EQ(LupeForm->GridMode, 2);
     EXPECT_EQ(mainform->LastFolder, folder);
 }
+
+TEST_F(SettingsTest, SavedFilesJoinTheListAndOpenFromIt) {
+    NewDocument("4", "3");
+    const QString path = TempPath("kept.png");
+    dialogs->SaveNames.push_back(path);
+    ASSERT_TRUE(mainform->SaveDocumentAs());
+    ASSERT_EQ(RecentFiles(), QStringList{path});
+    ASSERT_TRUE(mainform->CloseDocument());
+    emit mainform->mnRecent->aboutToShow();
+    mainform->mnRecent->actions().front()->trigger();
+    ASSERT_NE(DocImage, nullptr);
+    EXPECT_EQ(mainform->FileName, path);
+}
