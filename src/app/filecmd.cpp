@@ -3,6 +3,7 @@
 #include "app/imagefile.h"
 #include "app/main.h"
 #include "app/recovery.h"
+#include "app/settings.h"
 #include "app/state.h"
 #include "editor/lupe.h"
 #include "editor/undo.h"
@@ -89,6 +90,7 @@ void Tmainform::LoadDocument(const QString& path) {
     }
     TReadImage read = ReadDocumentImage(LocalPath(path));
     InstallDocument(std::move(read.Image), path);
+    AddRecentFile(path);
     if (read.Reduced) Dialogs().Warning("色数が256を超えているため、256色に減色しました");
 }
 
@@ -113,7 +115,10 @@ void Tmainform::RememberFolder(const QString& path) {
 }
 
 bool Tmainform::WriteDocument(const QString& path) {
-    if (WriteImageFile(path, WritableCopy(*DocImage, DocWidth, DocHeight))) return true;
+    if (WriteImageFile(path, WritableCopy(*DocImage, DocWidth, DocHeight))) {
+        AddRecentFile(path);
+        return true;
+    }
     Dialogs().Warning("対応していない拡張子なので保存できませんでした");
     return false;
 }

@@ -1,14 +1,18 @@
 #include "app/main.h"
 
+#include "app/clipboard.h"
 #include "app/dialogs.h"
 #include "app/errors.h"
 #include "app/imagefile.h"
+#include "app/settings.h"
 #include "app/state.h"
+#include "editor/undo.h"
 
 #include <QActionGroup>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QMimeData>
@@ -102,6 +106,10 @@ void Tmainform::CreateMenus() {
     file->addSeparator();
     acClose = AddItem(file, "閉じる(&C)", QKeySequence(Qt::CTRL | Qt::Key_W));
     file->addSeparator();
+    mnRecent = file->addMenu("最近使ったファイル");
+    connect(mnRecent, &QMenu::aboutToShow, this,
+            [this] { RunGuarded([this] { FillRecentMenu(); }); });
+    file->addSeparator();
     acExit = AddItem(file, "終了(&X)", QKeySequence(Qt::CTRL | Qt::Key_Q));
     ConnectGuarded(acNew, [this] { acNewExecute(); });
     ConnectGuarded(asOpen, [this] { asOpenExecute(); });
@@ -110,7 +118,7 @@ void Tmainform::CreateMenus() {
     ConnectGuarded(acClose, [this] { CloseDocument(); });
     ConnectGuarded(acExit, [this] { close(); });
 
-    menuBar()->addMenu("編集");
+    CreateEditMenu();
 
     QMenu* view = menuBar()->addMenu("表示");
     auto* zoom = new QActionGroup(this);
@@ -135,6 +143,47 @@ void Tmainform::CreateMenus() {
     ConnectGuarded(mnLayerView, [this] { mnLayerViewClick(); });
 }
 
+// Undo and redo answer their keys in every editor window, not only in this one.
+void Tmainform::CreateEditMenu() {
+    QMenu* edit = menuBar()->addMenu("編集");
+    acUndo = AddItem(edit, "元に戻す(&U)", QKeySequence(Qt::CTRL | Qt::Key_Z));
+    acRedo = edit->addAction("やり直し(&R)");
+    acRedo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    for (QAction* action : {acUndo, acRedo})
+        action->setShortcutContext(Qt::ApplicationShortcut);
+    edit->addSeparator();
+    acCopy = AddItem(edit, "コピー(&C)", QKeySequence::Copy);
+    acPaste = AddItem(edit, "貼り付け(&P)", QKeySequence::Paste);
+    ConnectGuarded(acUndo, [] {
+        if (CanUndo()) btUndoClick();
+    });
+    ConnectGuarded(acRedo, [] {
+        if (CanRedo()) btRedoClick();
+    });
+    ConnectGuarded(acCopy, [] { CopyToClipboard(); });
+    ConnectGuarded(acPaste, [] { PasteFromClipboard(); });
+    UpdateUndoButtons();
+}
+
+void Tmainform::FillRecentMenu() {
+    mnRecent->clear();
+    for (const QString& path : RecentFiles()) {
+        QAction* item = mnRecent->addAction(path);
+        ConnectGuarded(item, [this, path] { OpenRecent(path); });
+    }
+    mnRecent->setEnabled(!mnRecent->isEmpty());
+}
+
+void Tmainform::OpenRecent(const QString& path) {
+    if (!QFileInfo::exists(path)) {
+        RemoveRecentFile(path);
+        Dialogs().Warning("ファイルが見つからないので、最近使ったファイルから外しました: " + path);
+        return;
+    }
+    OpenPath(path);
+}
+
 bool Tmainform::CloseQuery() {
     return !DocImage || CloseDocument();
 }
@@ -147,6 +196,7 @@ void Tmainform::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+    SaveSettings();
     // The tool windows stay open to the last, so the loop is ended here rather than by Qt's
     // last-window rule.
     QCoreApplication::exit(0);

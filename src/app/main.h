@@ -39,7 +39,11 @@ public:
     // PaintBox shows DocBitmap; PaintBox2 lies over it, draws the frames and takes the mouse.
     QWidget *PaintBox, *PaintBox2;
     QAction *acNew, *asOpen, *acSave, *acSaveAs, *acClose, *acExit;
+    // The edit menu; Undo and Redo are enabled under the rule of the magnifier's buttons.
+    QAction *acUndo = nullptr, *acRedo = nullptr, *acCopy, *acPaste;
     QAction *x1, *x2, *x4, *mnLayerView;
+    // The files of RecentFiles, refilled each time it opens.
+    QMenu* mnRecent;
 
     // Document view (docview.cpp).
     void UpdateDocView();
@@ -88,6 +92,10 @@ protected:
 
 private:
     void CreateMenus();
+    void CreateEditMenu();
+    void FillRecentMenu();
+    // Opens a file of the recent list; one no longer there is dropped from it with a message.
+    void OpenRecent(const QString& path);
     void CreateToolbar();
     // Has WriteRecovery run every minute.
     void StartRecoveryTimer();

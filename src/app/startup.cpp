@@ -2,9 +2,9 @@
 
 #include "app/main.h"
 #include "app/new.h"
+#include "app/settings.h"
 #include "editor/lupe.h"
 #include "editor/tool.h"
-#include "editor/undo.h"
 #include "palette/pallet.h"
 
 void CreateWindows() {
@@ -14,7 +14,7 @@ void CreateWindows() {
     palletform = new Tpalletform(mainform);
     NewForm = new TNewForm(mainform);
     LupeForm = new TLupeForm(mainform);
-    InstallUndoShortcuts(mainform);
+    RestoreSettings();
     mainform->show();
     toolform->show();
     palletform->show();

@@ -75,6 +75,10 @@ bool CanRedo() {
 }
 
 void UpdateUndoButtons() {
+    if (mainform && mainform->acUndo) {
+        mainform->acUndo->setEnabled(CanUndo());
+        mainform->acRedo->setEnabled(CanRedo());
+    }
     if (!LupeForm) return;
     if (QToolButton* button = LupeForm->btUndo) {
         button->setEnabled(CanUndo());
@@ -84,24 +88,6 @@ void UpdateUndoButtons() {
         button->setEnabled(CanRedo());
         button->setText("Redo " + QString::number(RedoCount));
     }
-}
-
-void InstallUndoShortcuts(QWidget* owner) {
-    auto* undo = new QAction(owner);
-    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    undo->setShortcutContext(Qt::ApplicationShortcut);
-    ConnectGuarded(undo, [] {
-        if (CanUndo()) btUndoClick();
-    });
-    auto* redo = new QAction(owner);
-    redo->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    redo->setShortcutContext(Qt::ApplicationShortcut);
-    ConnectGuarded(redo, [] {
-        if (CanRedo()) btRedoClick();
-    });
-    owner->addAction(undo);
-    owner->addAction(redo);
 }
 
 void ResetUndoState() {

@@ -33,10 +33,6 @@ void UpdateUndoButtons();
 // selection being made or floating.
 bool CanUndo();
 bool CanRedo();
-// Ctrl+Z undoes, Ctrl+Y and Ctrl+Shift+Z redo, wherever in the editor the keys are pressed, under
-// the same rule as the buttons. Called once the windows exist.
-void InstallUndoShortcuts(QWidget* owner);
-
 // The slots of the open document's history (empty while none is open), and the merging state of
 // shift and palette bar recordings, which only PushUndo changes.
 extern TUndoSlots UndoSlots;

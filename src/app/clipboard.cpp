@@ -1,0 +1,103 @@
+#include "app/clipboard.h"
+
+#include "app/dialogs.h"
+#include "app/main.h"
+#include "app/state.h"
+#include "editor/lupe.h"
+#include "editor/selection.h"
+#include "editor/tool.h"
+#include "editor/undo.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <unordered_map>
+
+QImage BlockToImage(const TDIB& image, int32_t left, int32_t top, int32_t width, int32_t height) {
+    QImage picture(width, height, QImage::Format_Indexed8);
+    QList<QRgb> colors;
+    for (const TPaletteEntry& entry : image.PaletteBlock)
+        colors.push_back(qRgb(entry.Red, entry.Green, entry.Blue));
+    picture.setColorTable(colors);
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            picture.scanLine(y)[x] = uint8_t(image.GetPixel(left + x, top + y));
+    return picture;
+}
+
+namespace {
+uint8_t NearestEntry(const TPalette& palette, QRgb color) {
+    int32_t best = 0, bestDistance = INT32_MAX;
+    for (int32_t i = 0; i < 256; ++i) {
+        const int32_t dr = palette[i].Red - qRed(color), dg = palette[i].Green - qGreen(color),
+                      db = palette[i].Blue - qBlue(color);
+        const int32_t distance = dr * dr + dg * dg + db * db;
+        if (distance < bestDistance) {
+            best = i;
+            bestDistance = distance;
+        }
+    }
+    return uint8_t(best);
+}
+} // namespace
+
+TDIB ImageToBlock(const QImage& picture, const TPalette& palette, uint8_t transparent) {
+    const QImage argb = picture.convertToFormat(QImage::Format_ARGB32);
+    TDIB block;
+    block.Resize(argb.width(), argb.height(), 8);
+    block.PaletteBlock = palette;
+    block.ApplyPalette();
+    // Pictures repeat few colours, so each is searched for once.
+    std::unordered_map<QRgb, uint8_t> found;
+    for (int32_t y = 0; y < argb.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        uint8_t* out = block.RowForWrite(y);
+        for (int32_t x = 0; x < argb.width(); ++x) {
+            if (qAlpha(row[x]) == 0) {
+                out[x] = transparent;
+                continue;
+            }
+            const QRgb color = row[x] | 0xff000000u;
+            auto it = found.find(color);
+            if (it == found.end()) it = found.emplace(color, NearestEntry(palette, color)).first;
+            out[x] = it->second;
+        }
+    }
+    return block;
+}
+
+void CopyToClipboard() {
+    if (!DocImage) return;
+    QImage picture;
+    if (Floating) {
+        const TDIB& work = mainform->WorkImage;
+        picture = BlockToImage(work, 0, 0, work.Width(), work.Height());
+    } else if (Selecting) {
+        picture = BlockToImage(*DocImage, SelLeft, SelTop, SelWidth, SelHeight);
+    } else {
+        picture = BlockToImage(*DocImage, ViewLeft[kEditArea], ViewTop[kEditArea],
+                               ViewWidth[kEditArea], ViewHeight[kEditArea]);
+    }
+    QGuiApplication::clipboard()->setImage(picture);
+}
+
+void PasteFromClipboard() {
+    if (!DocImage) return;
+    const QImage picture = QGuiApplication::clipboard()->image();
+    if (picture.isNull()) {
+        Dialogs().Warning("クリップボードに画像がありません。");
+        return;
+    }
+    TDIB block = ImageToBlock(picture, DocImage->PaletteBlock, uint8_t(TransparentIndex));
+    if (Floating) PlaceFloat();
+    if (Selecting) CancelSelection();
+    mainform->WorkImage = block;
+    SelLeft = ViewLeft[kEditArea];
+    SelTop = ViewTop[kEditArea];
+    SelWidth = block.Width();
+    SelHeight = block.Height();
+    Floating = true;
+    toolform->SToolClick(int32_t(TTool::Region));
+    UpdateUndoButtons();
+    mainform->PaintBox2->update();
+    LupeForm->LupeBox2->update();
+}

@@ -1,0 +1,78 @@
+#include "app/settings.h"
+
+#include "app/main.h"
+#include "editor/lupe.h"
+#include "editor/tool.h"
+#include "palette/pallet.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QSettings>
+
+namespace {
+constexpr const char* kOrganization = "Varnet";
+constexpr const char* kApplication = "Varnet";
+
+// The windows with a remembered place, each under its own key.
+std::pair<const char*, QWidget*> Windows(int i) {
+    const std::pair<const char*, QWidget*> windows[] = {
+        {"main", mainform}, {"tool", toolform}, {"palette", palletform}, {"lupe", LupeForm}};
+    return windows[i];
+}
+constexpr int kWindowCount = 4;
+
+// The radio item of the list whose value is value, or null.
+QAction* ItemWithValue(std::initializer_list<QAction*> items, int value) {
+    for (QAction* item : items)
+        if (item->data().toInt() == value) return item;
+    return nullptr;
+}
+} // namespace
+
+void SaveSettings() {
+    QSettings store(kOrganization, kApplication);
+    for (int i = 0; i < kWindowCount; ++i) {
+        const auto [key, window] = Windows(i);
+        if (window) store.setValue(QString("geometry/") + key, window->saveGeometry());
+    }
+    store.setValue("lupe/power", LupeForm->Power);
+    store.setValue("lupe/grid", LupeForm->GridMode);
+    store.setValue("lastFolder", mainform->LastFolder);
+}
+
+void RestoreSettings() {
+    QSettings store(kOrganization, kApplication);
+    for (int i = 0; i < kWindowCount; ++i) {
+        const auto [key, window] = Windows(i);
+        const QByteArray geometry = store.value(QString("geometry/") + key).toByteArray();
+        if (window && !geometry.isEmpty()) window->restoreGeometry(geometry);
+    }
+    TLupeForm* lupe = LupeForm;
+    if (QAction* item = ItemWithValue(
+            {lupe->N1, lupe->N2, lupe->N4, lupe->N6, lupe->N8, lupe->N3, lupe->N5, lupe->N7},
+            store.value("lupe/power", -1).toInt()))
+        lupe->PowerChange(item);
+    if (QAction* item =
+            ItemWithValue({lupe->N10, lupe->N11, lupe->N12}, store.value("lupe/grid", -1).toInt()))
+        lupe->GridChange(item);
+    mainform->LastFolder = store.value("lastFolder").toString();
+}
+
+QStringList RecentFiles() {
+    const QSettings store(kOrganization, kApplication);
+    return store.value("recentFiles").toStringList().mid(0, kRecentCount);
+}
+
+void AddRecentFile(const QString& path) {
+    const QString full = QFileInfo(path).absoluteFilePath();
+    QStringList files = RecentFiles();
+    files.removeAll(full);
+    files.prepend(full);
+    QSettings(kOrganization, kApplication).setValue("recentFiles", files.mid(0, kRecentCount));
+}
+
+void RemoveRecentFile(const QString& path) {
+    QStringList files = RecentFiles();
+    files.removeAll(path);
+    QSettings(kOrganization, kApplication).setValue("recentFiles", files);
+}
