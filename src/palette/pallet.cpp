@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <utility>
 
 Tpalletform* palletform = nullptr;
 
@@ -120,7 +121,8 @@ void Tpalletform::CreateMenus() {
     edit->addSeparator();
     mnCut15Bit = edit->addAction("精度を15Bitに切り捨てる");
     ConnectGuarded(mnCut15Bit, [this] { mnCut15BitClick(); });
-    edit->addAction("選択色と透明色を入れ替える")->setEnabled(false);
+    mnSwapIndices = edit->addAction("選択色と透明色を入れ替える");
+    ConnectGuarded(mnSwapIndices, [this] { mnSwapIndicesClick(); });
 }
 
 void Tpalletform::RebuildPaletteImage() {
@@ -246,4 +248,17 @@ void Tpalletform::mnCut15BitClick() {
     SetDocumentPalette(Cut15Bit(DocImage->PaletteBlock));
     // Every colour may have changed, so closing now must ask to save.
     Saved = false;
+}
+
+void Tpalletform::mnSwapIndicesClick() {
+    if (!DocImage || mnPalletChange->isChecked() || DrawIndex == TransparentIndex) return;
+    // A floating block keeps its own pixels, which the swap would leave showing other colours.
+    if (Floating) return;
+    // One step holding every pixel and the palette, so undo restores both.
+    PushUndo(0, 0, DocImage->Width(), DocImage->Height(), true);
+    SwapPixelIndices(*DocImage, uint8_t(DrawIndex), uint8_t(TransparentIndex));
+    TPalette palette = DocImage->PaletteBlock;
+    std::swap(palette[DrawIndex], palette[TransparentIndex]);
+    // Redraws the views too, now that the pixels are swapped already.
+    SetDocumentPalette(palette);
 }

@@ -57,6 +57,10 @@ public:
     // The 15-bit cut of the menu. The lock item mnPalletChange needs no handler: its check mark,
     // read by the bar presses, is the lock.
     void mnCut15BitClick();
+    // Exchanges the drawing and the transparent index: their palette entries and every pixel's
+    // index between the two, so the picture looks the same. One undo step; the lock and a
+    // floating block refuse it.
+    void mnSwapIndicesClick();
 
     // The swatch grid, 256 x 256.
     QImage PalletBitmap;
@@ -64,7 +68,7 @@ public:
     TColorBar *RBar = nullptr, *GBar = nullptr, *BBar = nullptr;
     QLabel *RLab = nullptr, *GLab = nullptr, *BLab = nullptr;
     QMenuBar* PalletMenu = nullptr;
-    QAction *mnPalletChange = nullptr, *mnCut15Bit = nullptr;
+    QAction *mnPalletChange = nullptr, *mnCut15Bit = nullptr, *mnSwapIndices = nullptr;
     // A press on a bar, or on the swatch grid (and with which button), is being followed.
     bool BarDragging = false, SwatchDragging = false, SwatchLeftButton = false;
 

@@ -125,7 +125,7 @@ TEST_F(PalletTest, StartsWithBlackSwatchesBothMarkersOnIndexZeroAndTheMenus) {
         "パレットファイル (off)",    "  パレット読み込み (off)",
         "  パレット保存 (off)",      "パレット編集",
         "  パレットを変更しない",    "  -",
-        "  精度を15Bitに切り捨てる", "  選択色と透明色を入れ替える (off)",
+        "  精度を15Bitに切り捨てる", "  選択色と透明色を入れ替える",
     };
     EXPECT_EQ(items, expected);
     EXPECT_TRUE(palletform->mnPalletChange->isCheckable());
@@ -307,12 +307,63 @@ TEST_F(PalletTest, TheCutTruncatesEveryEntryMarksTheDocumentAndShowsTheNewColour
     EXPECT_EQ(DocImage->PaletteBlock[0], (TPaletteEntry{255, 255, 255, 0}));
 }
 
+TEST_F(PalletTest, TheSwapMovesAColourToTheOtherIndexKeepingThePictureAndUndoesInOneStep) {
+    OpenDocument();
+    SetEntry(3, 200, 10, 20);
+    Click(TMouseButton::Left, 3 * 16, 0);
+    Click(TMouseButton::Right, 0, 0);
+    Saved = true;
+    const TPalette before = DocImage->PaletteBlock;
+    std::vector<QRgb> shown;
+    for (int32_t i = 0; i < 64; ++i)
+        shown.push_back(DocViewColourOf(i));
+
+    palletform->mnSwapIndices->trigger();
+    EXPECT_EQ(DocImage->GetPixel(3, 0), 0u);
+    EXPECT_EQ(DocImage->GetPixel(0, 0), 3u);
+    EXPECT_EQ(DocImage->GetPixel(4, 0), 4u);
+    EXPECT_EQ(DocImage->PaletteBlock[0], before[3]);
+    EXPECT_EQ(DocImage->PaletteBlock[3], before[0]);
+    EXPECT_EQ(TDIB(*DocImage).PaletteBlock[0], before[3]) << "the storage's colour table";
+    for (int32_t i = 0; i < 64; ++i)
+        EXPECT_EQ(DocViewColourOf(i), shown[i]) << "the picture looks the same at " << i;
+    EXPECT_EQ(Interior(0), Rgb(before[3]));
+    EXPECT_EQ(Bars(), "0 0 0") << "the drawing index 3 now holds index 0's black";
+    EXPECT_FALSE(Saved);
+    EXPECT_EQ(UndoCount, 1u);
+
+    btUndoClick();
+    EXPECT_EQ(DocImage->GetPixel(3, 0), 3u);
+    EXPECT_EQ(DocImage->GetPixel(0, 0), 0u);
+    EXPECT_EQ(DocImage->PaletteBlock, before);
+    EXPECT_EQ(Interior(3), Rgb(before[3]));
+}
+
+TEST_F(PalletTest, TheSwapIsRefusedUnderTheLockWhileABlockFloatsAndWithOneIndexForBoth) {
+    OpenDocument();
+    Click(TMouseButton::Left, 5 * 16, 0);
+    palletform->mnPalletChange->trigger();
+    palletform->mnSwapIndices->trigger();
+    palletform->mnPalletChange->trigger();
+    Floating = true;
+    palletform->mnSwapIndices->trigger();
+    Floating = false;
+    Click(TMouseButton::Right, 5 * 16, 0);
+    palletform->mnSwapIndices->trigger();
+    EXPECT_EQ(DocImage->GetPixel(5, 0), 5u);
+    EXPECT_EQ(DocImage->GetPixel(0, 0), 0u);
+    EXPECT_EQ(DocImage->PaletteBlock, GreyRampPalette());
+    EXPECT_EQ(UndoCount, 0u);
+    EXPECT_TRUE(Saved);
+}
+
 TEST_F(PalletTest, WithoutADocumentOnlyTheMarkersChange) {
     Saved = true;
     ClickBar(palletform->RBar, 150);
     EXPECT_FALSE(palletform->BarDragging);
     EXPECT_EQ(Bars(), "0 0 0");
     palletform->mnCut15Bit->trigger();
+    palletform->mnSwapIndices->trigger();
     Click(TMouseButton::Right, 255, 0);
     EXPECT_EQ(TransparentIndex, 15);
     EXPECT_EQ(Outline(15), Rgb(DisplayColor::Red));
