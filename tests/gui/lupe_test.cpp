@@ -387,6 +387,13 @@ void CtrlWheel(QWidget* target, QPoint at, int32_t delta, Qt::KeyboardModifiers 
     QApplication::sendEvent(target, &wheel);
 }
 
+// A 64 x 64 edit area, wider and taller than the magnifier's window at ten times.
+void WidenMagnifier() {
+    LupeCellsX = LupeCellsY = 64;
+    mainform->UpdateViewSizes();
+    LupeForm->UpdateLupe();
+}
+
 void PressKey(QWidget* target, int key) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
     QApplication::sendEvent(target, &press);
@@ -433,9 +440,7 @@ TEST_F(EditorTest, MagnifierStepsThroughItsMagnificationsByWheelAndKeys) {
 
 TEST_F(EditorTest, MagnifierWheelKeepsThePixelUnderThePointer) {
     NewDocument("64", "64");
-    LupeCellsX = LupeCellsY = 64;
-    mainform->UpdateViewSizes();
-    LupeForm->UpdateLupe();
+    WidenMagnifier();
     QWidget* viewport = LupeForm->ScrollBox1->viewport();
     ASSERT_LT(viewport->width(), 64 * 6) << "the view must scroll at the smaller magnification";
     ASSERT_LT(viewport->height(), 64 * 6);
@@ -467,9 +472,7 @@ TEST_F(EditorTest, MagnifierWheelKeepsThePixelUnderThePointer) {
 
 TEST_F(EditorTest, MagnifierZoomAtTheEdgeScrollsOnlyAsFarAsTheViewAllows) {
     NewDocument("64", "64");
-    LupeCellsX = LupeCellsY = 64;
-    mainform->UpdateViewSizes();
-    LupeForm->UpdateLupe();
+    WidenMagnifier();
     QScrollBar* h = LupeForm->ScrollBox1->horizontalScrollBar();
     h->setValue(0);
     // Zooming out around a point near the left edge would want a scroll left of zero.
