@@ -4,6 +4,7 @@
 #include "app/frame.h"
 #include "app/main.h"
 #include "app/state.h"
+#include "app/zoomstep.h"
 #include "base/Exceptions.h"
 #include "editor/lupe.h"
 #include "editor/selection.h"
@@ -155,11 +156,30 @@ void Tmainform::PaintBox2MouseUp() {
 }
 
 void Tmainform::xClick(QAction* sender) {
-    const int32_t tag = sender->data().toInt();
+    const int32_t tag = sender->data().toInt(), old = ZoomFactor;
     if (tag == ZoomFactor) return;
     ZoomFactor = tag;
     sender->setChecked(true);
-    if (DocImage) UpdateDocView();
+    if (!DocImage) return;
+    try {
+        UpdateDocView();
+    } catch (...) {
+        // The view the old zoom had could be made, so the document stays shown as it was.
+        ZoomFactor = old;
+        for (QAction* item : {x1, x2, x4})
+            if (item->data().toInt() == old) item->setChecked(true);
+        UpdateDocView();
+        throw;
+    }
+}
+
+void Tmainform::StepZoom(int32_t direction, QPoint anchor) {
+    QAction* next = NeighbourZoom({x1, x2, x4}, ZoomFactor, direction);
+    if (!next) return;
+    const int32_t old = ZoomFactor;
+    const QPoint spot = ViewportSpot(ScrollBox, anchor);
+    xClick(next);
+    KeepPointInPlace(ScrollBox, anchor, spot, old, ZoomFactor);
 }
 
 void Tmainform::btLayerClick() {

@@ -69,6 +69,9 @@ Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
     };
     surface->OnMouseMove = [this](int32_t x, int32_t y) { PaintBox2MouseMove(x, y); };
     surface->OnMouseUp = [this] { PaintBox2MouseUp(); };
+    surface->OnCtrlWheel = [this](int32_t direction, int32_t x, int32_t y) {
+        StepZoom(direction, QPoint(x, y));
+    };
     PaintBox2 = surface;
     ScrollBox->setWidget(host);
 
@@ -133,9 +136,6 @@ void Tmainform::CreateMenus() {
         *item = action;
     }
     x1->setChecked(true);
-    // Only the true-size view is offered; the document view works at all three zooms.
-    x2->setEnabled(false);
-    x4->setEnabled(false);
 
     QMenu* layer = menuBar()->addMenu("レイヤ");
     mnLayerView = layer->addAction("透過表示");

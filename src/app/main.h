@@ -55,6 +55,9 @@ public:
     void PaintBox2MouseMove(int32_t x, int32_t y);
     void PaintBox2MouseUp();
     void xClick(QAction* sender);
+    // One zoom up (direction > 0) or down from the wheel; anchor, in screen pixels of PaintBox2,
+    // stays under the pointer where the scroll range allows.
+    void StepZoom(int32_t direction, QPoint anchor);
     // Called after the button or menu item has toggled itself.
     void btLayerClick();
     void mnLayerViewClick();

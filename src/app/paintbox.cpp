@@ -4,6 +4,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 TImageControl::TImageControl(const QImage& picture, QWidget* parent)
     : QWidget(parent), picture_(picture) {
@@ -62,4 +63,13 @@ void TPaintSurface::mouseMoveEvent(QMouseEvent* event) {
 
 void TPaintSurface::mouseReleaseEvent(QMouseEvent*) {
     if (OnMouseUp) RunGuarded(OnMouseUp);
+}
+
+void TPaintSurface::wheelEvent(QWheelEvent* event) {
+    const int32_t delta = event->angleDelta().y();
+    if (!OnCtrlWheel || !(event->modifiers() & Qt::ControlModifier) || delta == 0)
+        return event->ignore();
+    event->accept();
+    const QPoint p = event->position().toPoint();
+    RunGuarded([&] { OnCtrlWheel(delta > 0 ? 1 : -1, p.x(), p.y()); });
 }

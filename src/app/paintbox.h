@@ -30,10 +30,14 @@ public:
     // Also reported while no button is held.
     std::function<void(int32_t x, int32_t y)> OnMouseMove;
     std::function<void()> OnMouseUp;
+    // The wheel turned with Ctrl held: direction +1 away from the user, -1 towards; x, y where
+    // the pointer is. Without Ctrl or a handler the wheel scrolls the view as usual.
+    std::function<void(int32_t direction, int32_t x, int32_t y)> OnCtrlWheel;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 };

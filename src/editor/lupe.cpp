@@ -3,11 +3,14 @@
 #include "app/errors.h"
 #include "app/main.h"
 #include "app/state.h"
+#include "app/zoomstep.h"
 #include "editor/undo.h"
 #include "editor/updown.h"
 
 #include <QActionGroup>
+#include <QCursor>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
@@ -86,6 +89,9 @@ TLupeForm::TLupeForm(QWidget* owner) : TToolWindow(owner, "ルーペ") {
     };
     LupeBox2->OnMouseMove = [this](int32_t x, int32_t y) { LupeBox2MouseMove(x, y); };
     LupeBox2->OnMouseUp = [this] { LupeBox2MouseUp(); };
+    LupeBox2->OnCtrlWheel = [this](int32_t direction, int32_t x, int32_t y) {
+        StepPower(direction, QPoint(x, y));
+    };
     ScrollBox1->setWidget(host);
 
     CreateToolbar();
@@ -203,6 +209,28 @@ void TLupeForm::PowerChange(QAction* item) {
     Power = item->data().toInt();
     item->setChecked(true);
     if (DocImage) UpdateLupe();
+}
+
+void TLupeForm::StepPower(int32_t direction, QPoint anchor) {
+    QAction* next = NeighbourZoom({N1, N2, N4, N6, N8, N3, N5, N7}, Power, direction);
+    if (!next) return;
+    const int32_t old = Power;
+    const QPoint spot = ViewportSpot(ScrollBox1, anchor);
+    PowerChange(next);
+    KeepPointInPlace(ScrollBox1, anchor, spot, old, Power);
+}
+
+void TLupeForm::keyPressEvent(QKeyEvent* event) {
+    const int32_t direction = event->key() == Qt::Key_Plus    ? 1
+                              : event->key() == Qt::Key_Minus ? -1
+                                                              : 0;
+    if (direction == 0) return TToolWindow::keyPressEvent(event);
+    // The pixel under the pointer stays put; with the pointer elsewhere, the one in the middle.
+    QWidget* viewport = ScrollBox1->viewport();
+    QPoint anchor = LupeBox2->mapFromGlobal(QCursor::pos());
+    if (!viewport->rect().contains(LupeBox2->mapTo(viewport, anchor)))
+        anchor = LupeBox2->mapFrom(viewport, viewport->rect().center());
+    RunGuarded([&] { StepPower(direction, anchor); });
 }
 
 void TLupeForm::GridChange(QAction* item) {

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QMenuBar;
 class QPainter;
@@ -37,6 +38,9 @@ public:
     // Menu handlers; item is one of the menu's radio items, its data the new value.
     void PowerChange(QAction* item);
     void GridChange(QAction* item);
+    // The wheel with Ctrl or the keys + and -: the next magnification up (direction > 0) or
+    // down; anchor, in display pixels of LupeBox2, stays under the pointer where the view allows.
+    void StepPower(int32_t direction, QPoint anchor);
     // Release of either up-down control: both take effect now.
     void xUpDownMouseUp();
 
@@ -79,6 +83,9 @@ public:
     // LupeBox shows LupeBitmap; LupeBox2 lies over it, takes the mouse and draws the overlay.
     TImageControl* LupeBox;
     TPaintSurface* LupeBox2;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void CreateMenus();

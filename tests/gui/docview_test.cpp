@@ -10,6 +10,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QToolButton>
+#include <QWheelEvent>
 
 namespace {
 // The overlay painted over a white picture of the document's size.
@@ -347,4 +348,59 @@ TEST_F(EditorTest, MouseEventsOfTheSurfaceReachTheHandlers) {
     EXPECT_EQ(ViewLeft[0], 64);
     EXPECT_EQ(ViewTop[0], 32);
     send(QEvent::MouseButtonRelease, 70, 40, Qt::LeftButton, Qt::ShiftModifier);
+}
+
+TEST_F(EditorTest, ZoomWhoseViewCannotBeMadeKeepsTheOldZoom) {
+    // At four times this is wider than any widget may be; at two times it is not.
+    NewDocument("5000000", "1");
+    mainform->x2->trigger();
+    ASSERT_EQ(mainform->ZoomFactor, 2);
+    mainform->x4->trigger();
+    ASSERT_EQ(dialogs->Errors.size(), 1u);
+    EXPECT_EQ(dialogs->Errors[0], QString("表示用ビットマップ を作成できません"));
+    EXPECT_EQ(mainform->ZoomFactor, 2);
+    EXPECT_TRUE(mainform->x2->isChecked());
+    EXPECT_EQ(mainform->DocBitmap.size(), QSize(10000000, 2));
+    EXPECT_EQ(mainform->PaintBox->size(), QSize(10000000, 2));
+}
+
+TEST_F(EditorTest, CtrlWheelStepsTheDocumentZoomAroundThePointer) {
+    NewDocument("256", "256");
+    QScrollBar *h = mainform->ScrollBox->horizontalScrollBar(),
+               *v = mainform->ScrollBox->verticalScrollBar();
+    struct Step {
+        int32_t delta;
+        Qt::KeyboardModifiers modifiers;
+        int32_t zoom;
+    };
+    const Step steps[] = {{120, Qt::ControlModifier, 2},  {120, Qt::ControlModifier, 4},
+                          {120, Qt::ControlModifier, 4},  {-120, Qt::NoModifier, 4},
+                          {-120, Qt::ControlModifier, 2}, {-120, Qt::ControlModifier, 1},
+                          {-120, Qt::ControlModifier, 1}};
+    for (const Step& step : steps) {
+        SCOPED_TRACE(testing::Message() << step.delta << " to " << step.zoom);
+        const int32_t old = mainform->ZoomFactor;
+        const QPoint spot(40, 30); // in the viewport
+        const QPoint at = QPoint(h->value(), v->value()) + spot;
+        QWheelEvent wheel(at, mainform->PaintBox2->mapToGlobal(at), QPoint(), QPoint(0, step.delta),
+                          Qt::NoButton, step.modifiers, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(mainform->PaintBox2, &wheel);
+        EXPECT_EQ(mainform->ZoomFactor, step.zoom);
+        EXPECT_EQ(mainform->DocBitmap.size(), QSize(256 * step.zoom, 256 * step.zoom));
+        EXPECT_TRUE((step.zoom == 1   ? mainform->x1
+                     : step.zoom == 2 ? mainform->x2
+                                      : mainform->x4)
+                        ->isChecked());
+        // The image pixel under the pointer is the same where the scroll range allows it.
+        if (step.zoom == old) continue;
+        const auto expectKept = [&](QScrollBar* bar, int32_t point, int32_t offset) {
+            const int32_t wanted = point * step.zoom / old - offset;
+            if (wanted >= 0 && wanted <= bar->maximum())
+                EXPECT_EQ((bar->value() + offset) / step.zoom, point / old);
+            else
+                EXPECT_EQ(bar->value(), wanted < 0 ? 0 : bar->maximum());
+        };
+        expectKept(h, at.x(), spot.x());
+        expectKept(v, at.y(), spot.y());
+    }
 }

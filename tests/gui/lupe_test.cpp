@@ -8,12 +8,16 @@
 #include "palette/pallet.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QToolButton>
+#include <QWheelEvent>
 
 namespace {
 QRgb Rgb(uint8_t index) {
@@ -374,4 +378,106 @@ TEST_F(LupeTest, EachPenOrFillPressRecordsOneStep) {
     EXPECT_EQ(Pixel(18, 13), 0);
     EXPECT_TRUE(LupeForm->LupeBitmap == before);
     ExpectViewsRerendered();
+}
+
+namespace {
+void CtrlWheel(QWidget* target, QPoint at, int32_t delta, Qt::KeyboardModifiers modifiers) {
+    QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      modifiers, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &wheel);
+}
+
+// A 64 x 64 edit area, wider and taller than the magnifier's window at ten times.
+void WidenMagnifier() {
+    LupeCellsX = LupeCellsY = 64;
+    mainform->UpdateViewSizes();
+    LupeForm->UpdateLupe();
+}
+
+void PressKey(QWidget* target, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+}
+} // namespace
+
+TEST_F(EditorTest, MagnifierStepsThroughItsMagnificationsByWheelAndKeys) {
+    NewDocument("64", "64");
+    struct Step {
+        const char* how;
+        std::function<void()> act;
+        int32_t power;
+    };
+    const auto wheel = [](int32_t delta, Qt::KeyboardModifiers modifiers) {
+        return [=] { CtrlWheel(LupeForm->LupeBox2, QPoint(5, 5), delta, modifiers); };
+    };
+    const auto key = [](int k) { return [=] { PressKey(LupeForm, k); }; };
+    const Step steps[] = {
+        {"ctrl wheel up", wheel(120, Qt::ControlModifier), 12},
+        {"ctrl wheel up", wheel(120, Qt::ControlModifier), 14},
+        {"ctrl wheel up at the top", wheel(120, Qt::ControlModifier), 14},
+        {"plain wheel scrolls", wheel(-120, Qt::NoModifier), 14},
+        {"ctrl wheel down", wheel(-120, Qt::ControlModifier), 12},
+        {"minus", key(Qt::Key_Minus), 10},
+        {"minus", key(Qt::Key_Minus), 8},
+        {"minus", key(Qt::Key_Minus), 6},
+        {"minus", key(Qt::Key_Minus), 4},
+        {"minus", key(Qt::Key_Minus), 2},
+        {"minus", key(Qt::Key_Minus), 1},
+        {"minus at the bottom", key(Qt::Key_Minus), 1},
+        {"plus", key(Qt::Key_Plus), 2},
+        {"another key", key(Qt::Key_A), 2},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        SCOPED_TRACE(step.how);
+        EXPECT_EQ(LupeForm->Power, step.power);
+        ASSERT_EQ(LupeForm->LupeBitmap.size(), QSize(32 * step.power, 32 * step.power));
+        for (QAction* item : {LupeForm->N1, LupeForm->N2, LupeForm->N4, LupeForm->N6, LupeForm->N8,
+                              LupeForm->N3, LupeForm->N5, LupeForm->N7})
+            EXPECT_EQ(item->isChecked(), item->data().toInt() == step.power);
+    }
+}
+
+TEST_F(EditorTest, MagnifierWheelKeepsThePixelUnderThePointer) {
+    NewDocument("64", "64");
+    WidenMagnifier();
+    QWidget* viewport = LupeForm->ScrollBox1->viewport();
+    ASSERT_LT(viewport->width(), 64 * 6) << "the view must scroll at the smaller magnification";
+    ASSERT_LT(viewport->height(), 64 * 6);
+    struct Case {
+        int32_t delta;
+        QPoint scroll, spot; // scroll position and pointer in the viewport
+    };
+    const Case cases[] = {
+        {120, {100, 80}, {50, 60}}, {120, {0, 0}, {37, 91}},     {-120, {200, 150}, {120, 30}},
+        {-120, {120, 100}, {5, 7}}, {120, {250, 10}, {140, 77}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "delta " << c.delta << " scroll " << c.scroll.x() << "," << c.scroll.y());
+        LupeForm->PowerChange(LupeForm->N3); // 10
+        QScrollBar *h = LupeForm->ScrollBox1->horizontalScrollBar(),
+                   *v = LupeForm->ScrollBox1->verticalScrollBar();
+        h->setValue(c.scroll.x());
+        v->setValue(c.scroll.y());
+        ASSERT_EQ(QPoint(h->value(), v->value()), c.scroll);
+        const QPoint before = c.scroll + c.spot;
+        CtrlWheel(LupeForm->LupeBox2, before, c.delta, Qt::ControlModifier);
+        ASSERT_NE(LupeForm->Power, 10);
+        const QPoint after = QPoint(h->value(), v->value()) + c.spot;
+        EXPECT_EQ(after.x() / LupeForm->Power, before.x() / 10);
+        EXPECT_EQ(after.y() / LupeForm->Power, before.y() / 10);
+    }
+}
+
+TEST_F(EditorTest, MagnifierZoomAtTheEdgeScrollsOnlyAsFarAsTheViewAllows) {
+    NewDocument("64", "64");
+    WidenMagnifier();
+    QScrollBar* h = LupeForm->ScrollBox1->horizontalScrollBar();
+    h->setValue(0);
+    // Zooming out around a point near the left edge would want a scroll left of zero.
+    CtrlWheel(LupeForm->LupeBox2, QPoint(5, 5), -120, Qt::ControlModifier);
+    EXPECT_EQ(LupeForm->Power, 8);
+    EXPECT_EQ(h->value(), 0);
+    EXPECT_EQ(h->maximum(), std::max(0, 64 * 8 - LupeForm->ScrollBox1->viewport()->width()));
 }

@@ -88,8 +88,8 @@ TEST_F(EditorTest, DocumentWindowControlsStartUpAsDescribed) {
     EXPECT_EQ(mainform->PaintBox2->size(), QSize(105, 105));
     EXPECT_TRUE(mainform->x1->isChecked());
     EXPECT_TRUE(mainform->x1->isEnabled());
-    EXPECT_FALSE(mainform->x2->isEnabled());
-    EXPECT_FALSE(mainform->x4->isEnabled());
+    EXPECT_TRUE(mainform->x2->isEnabled());
+    EXPECT_TRUE(mainform->x4->isEnabled());
     EXPECT_FALSE(mainform->mnLayerView->isChecked());
     const QAction* items[] = {mainform->acNew,    mainform->asOpen,  mainform->acSave,
                               mainform->acSaveAs, mainform->acClose, mainform->acExit};
