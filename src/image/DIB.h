@@ -149,3 +149,9 @@ private:
 
     TDIBSharedImage* storage_;
 };
+
+// The entries of the colour table (at most 256) of the BMP file at the stream's position, read
+// from its headers alone: the count the file states, or 2^bits when it states none, but no more
+// than fit before its pixels. 0 for a picture whose pixels are not palette indices. Raises the
+// errors of LoadFromBmp for headers it would refuse.
+int32_t ReadBmpColorCount(TStream& stream);

@@ -47,16 +47,23 @@ bool SkipBytes(TStream& stream, int64_t count) {
     return true;
 }
 
+// The entries of the colour table as the file holds them, before the cut to 256. pixelGap is how
+// many bytes the file puts between the headers and the pixels, or -1 when it does not say.
+int64_t ColorTableEntries(const TBmpInfo& info, int64_t pixelGap) {
+    int64_t count = info.ColorsUsed;
+    if (count == 0 && info.BitCount <= 8) count = int64_t(1) << info.BitCount;
+    // A file whose pixels start sooner has that many entries only.
+    if (pixelGap >= 0) count = std::min(count, pixelGap / (info.CoreHeader ? 3 : 4));
+    return count;
+}
+
 // Reads the colour table, which starts at the stream's position, and moves on to the first pixel.
 // pixelGap is how many bytes the file puts between the two, or -1 when it does not say, so that
 // the pixels follow the table as long as the header declares it. Beyond the first 256 entries
 // the table is passed over; entries the file lacks stay black.
 TPalette ReadColorTable(TStream& stream, const TBmpInfo& info, int64_t pixelGap) {
-    int64_t count = info.ColorsUsed;
-    if (count == 0 && info.BitCount <= 8) count = int64_t(1) << info.BitCount;
+    const int64_t count = ColorTableEntries(info, pixelGap);
     const int64_t entrySize = info.CoreHeader ? 3 : 4;
-    // A file whose pixels start sooner has that many entries only.
-    if (pixelGap >= 0) count = std::min(count, pixelGap / entrySize);
     const int64_t tableBytes = count * entrySize;
     const int64_t skip = pixelGap >= 0 ? pixelGap : tableBytes;
     if (skip > BytesLeft(stream)) throw EInvalidGraphic(kNoImageData);
@@ -105,19 +112,38 @@ struct TStorageDeleter {
 };
 using TStorageHolder = std::unique_ptr<TDIBSharedImage, TStorageDeleter>;
 
-// Reads the info header on and builds the storage. pixelOffset is where the file header says
-// the pixels start, counted from the start of the info header; it is used when it lies past the
-// headers and inside the file (-1: no file header).
-TDIBSharedImage* ReadBmpBody(TStream& stream, int64_t pixelOffset) {
+// Reads the info header, its size field first. pixelGap becomes the bytes between it and the
+// pixels when pixelOffset (as below) lies past it and inside the file, else -1.
+TBmpInfo ReadInfoHeader(TStream& stream, int64_t pixelOffset, int64_t& pixelGap) {
     uint8_t sizeBytes[4];
     const int64_t got = stream.Read(sizeBytes, sizeof sizeBytes);
     if (got == 0) throw EInvalidGraphic(kNoImageData);
     if (got != static_cast<int64_t>(sizeof sizeBytes)) throw EInvalidGraphic(kInvalidDib);
     const TBmpInfo info = ReadBmpInfoHeader(stream, LoadLE32(sizeBytes));
-    const TChannelLayout layout = BmpStorageLayout(info);
     const int64_t gap = pixelOffset - info.Length;
-    const TPalette colorTable =
-        ReadColorTable(stream, info, gap >= 0 && gap <= BytesLeft(stream) ? gap : -1);
+    pixelGap = gap >= 0 && gap <= BytesLeft(stream) ? gap : -1;
+    return info;
+}
+
+// Reads the file header; returns where it says the pixels start, counted from the info header.
+int64_t ReadFileHeader(TStream& stream) {
+    uint8_t header[kFileHeaderSize];
+    const int64_t got = stream.Read(header, sizeof header);
+    if (got == 0) throw EInvalidGraphic(kNoImageData);
+    if (got != static_cast<int64_t>(sizeof header) || LoadLE16(header) != kBmpType)
+        throw EInvalidGraphic(kInvalidDib);
+    // The file size is not used: files that state it wrongly are common.
+    return int64_t(LoadLE32(header + 10)) - kFileHeaderSize;
+}
+
+// Reads the info header on and builds the storage. pixelOffset is where the file header says
+// the pixels start, counted from the start of the info header; it is used when it lies past the
+// headers and inside the file (-1: no file header).
+TDIBSharedImage* ReadBmpBody(TStream& stream, int64_t pixelOffset) {
+    int64_t gap = 0;
+    const TBmpInfo info = ReadInfoHeader(stream, pixelOffset, gap);
+    const TChannelLayout layout = BmpStorageLayout(info);
+    const TPalette colorTable = ReadColorTable(stream, info, gap);
 
     // Sizes from the file are checked in 64 bits before anything is allocated.
     const int64_t height = std::abs(info.Height);
@@ -159,13 +185,7 @@ TDIBSharedImage* ReadBmpBody(TStream& stream, int64_t pixelOffset) {
 } // namespace
 
 void TDIB::LoadFromBmp(TStream& stream) {
-    uint8_t header[kFileHeaderSize];
-    const int64_t got = stream.Read(header, sizeof header);
-    if (got == 0) throw EInvalidGraphic(kNoImageData);
-    if (got != static_cast<int64_t>(sizeof header) || LoadLE16(header) != kBmpType)
-        throw EInvalidGraphic(kInvalidDib);
-    // The file size is not used: files that state it wrongly are common.
-    Adopt(ReadBmpBody(stream, int64_t(LoadLE32(header + 10)) - kFileHeaderSize));
+    Adopt(ReadBmpBody(stream, ReadFileHeader(stream)));
 }
 
 void TDIB::LoadBmpBody(TStream& stream) {
@@ -187,4 +207,12 @@ void TDIB::SaveBmpBody(TStream& stream) const {
     if (IsEmpty()) throw EInvalidGraphic(kNoImageData);
     stream.WriteBuffer(HeaderBlock(), HeaderSize());
     stream.WriteBuffer(StorageForRead(), Size());
+}
+
+int32_t ReadBmpColorCount(TStream& stream) {
+    const int64_t pixelOffset = ReadFileHeader(stream);
+    int64_t gap = 0;
+    const TBmpInfo info = ReadInfoHeader(stream, pixelOffset, gap);
+    if (info.BitCount > 8) return 0;
+    return int32_t(std::min<int64_t>(ColorTableEntries(info, gap), 256));
 }

@@ -1,0 +1,37 @@
+// Palette files: the colours of a GIMP palette (.gpl), a JASC-PAL file (.pal), an Adobe colour
+// table (.act) or the palette of a PNG or BMP picture are read; the first three are written.
+#pragma once
+
+#include "image/DIB.h"
+#include "image/PaletteText.h"
+
+#include <optional>
+#include <string>
+
+class TStream;
+
+enum class TPaletteFormat { Gpl, JascPal, Act };
+
+// The format a file named path is written in, by its extension (.gpl, .pal, .act in any letter
+// case); none for any other.
+std::optional<TPaletteFormat> PaletteFormatForExtension(const std::string& path);
+
+// Reads the colours of the palette file in stream, which must be able to seek, from its position.
+// The content decides where it can: the text formats' headers and the PNG signature first; then
+// the extension of name, where .act (which has no signature) outranks the two letters of a BMP
+// signature; then that signature. A PNG or BMP picture gives its palette's entries, as many as
+// the file holds; a picture without a palette is refused. Malformed files raise EInvalidGraphic
+// naming name and the line (text formats) or the size or byte offset (.act); pictures raise the
+// image readers' errors.
+TPaletteColors ReadPalette(TStream& stream, const std::string& name);
+TPaletteColors ReadPaletteFile(const std::string& path);
+
+// Writes the 256 entries; title names the palette inside a GIMP palette.
+void SavePalette(const TPalette& palette, TPaletteFormat format, const std::string& title,
+                 TStream& stream);
+// As SavePalette to path through WriteFileAtomically, titled by the file's name.
+void WritePaletteFile(const std::string& path, TPaletteFormat format, const TPalette& palette);
+
+// palette with the red, green and blue of its first colors.size() entries taken from colors;
+// the other entries, and every reserved byte, as they were.
+TPalette WithColors(TPalette palette, const TPaletteColors& colors);
