@@ -111,9 +111,10 @@ void Tpalletform::CreateBars(QWidget* client) {
 
 void Tpalletform::CreateMenus() {
     QMenu* files = PalletMenu->addMenu("パレットファイル");
-    files->addAction("パレット読み込み")->setEnabled(false);
-    files->addAction("パレット保存")->setEnabled(false);
-    files->menuAction()->setEnabled(false);
+    mnLoadPalette = files->addAction("パレット読み込み");
+    ConnectGuarded(mnLoadPalette, [this] { mnLoadPaletteClick(); });
+    mnSavePalette = files->addAction("パレット保存");
+    ConnectGuarded(mnSavePalette, [this] { mnSavePaletteClick(); });
     QMenu* edit = PalletMenu->addMenu("パレット編集");
     mnPalletChange = edit->addAction("パレットを変更しない");
     // The lock is only its check mark, which the item toggles itself; bar presses read it.

@@ -61,6 +61,11 @@ public:
     // index between the two, so the picture looks the same. One undo step; the lock and a
     // floating block refuse it.
     void mnSwapIndicesClick();
+    // The palette file menu (palletfile.cpp). Loading replaces the document's first entries with
+    // the file's colours as one undo step, refused under the lock; a file that cannot be read
+    // changes nothing. Saving writes all 256 entries in the format of the file's extension.
+    void mnLoadPaletteClick();
+    void mnSavePaletteClick();
 
     // The swatch grid, 256 x 256.
     QImage PalletBitmap;
@@ -69,6 +74,7 @@ public:
     QLabel *RLab = nullptr, *GLab = nullptr, *BLab = nullptr;
     QMenuBar* PalletMenu = nullptr;
     QAction *mnPalletChange = nullptr, *mnCut15Bit = nullptr, *mnSwapIndices = nullptr;
+    QAction *mnLoadPalette = nullptr, *mnSavePalette = nullptr;
     // A press on a bar, or on the swatch grid (and with which button), is being followed.
     bool BarDragging = false, SwatchDragging = false, SwatchLeftButton = false;
 

@@ -6,11 +6,14 @@
 #include "editor_fixture.h"
 #include "image/DIB.h"
 #include "image/DisplayColor.h"
+#include "image/PaletteFile.h"
 #include "palette/pallet.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <cstring>
 
 namespace {
 // The pixel colour of a display colour (0x00BBGGRR) in the swatch picture.
@@ -75,6 +78,17 @@ void SendMouse(QWidget* widget, QEvent::Type type, Qt::MouseButton button, QPoin
 
 class PalletTest : public EditorTest {
 protected:
+    // A file of the test's folder holding text; its path.
+    QString FileWith(const std::string& name, const std::string& text) {
+        const QString path = TempPath(name);
+        WriteFileBytes(path.toStdString(), {text.begin(), text.end()});
+        return path;
+    }
+    // Loads path through the menu item, the open dialog answered with it.
+    void LoadPalette(const QString& path) {
+        dialogs->OpenNames.push_back(path);
+        palletform->mnLoadPalette->trigger();
+    }
     // An open 8 x 8 document whose pixel x + 8y is that index, with the grey ramp palette.
     void OpenDocument() {
         Saved = true; // replaces the last one without asking
@@ -122,10 +136,14 @@ TEST_F(PalletTest, StartsWithBlackSwatchesBothMarkersOnIndexZeroAndTheMenus) {
                             (a->isEnabled() ? "" : " (off)"));
     }
     const std::vector<std::string> expected = {
-        "パレットファイル (off)",    "  パレット読み込み (off)",
-        "  パレット保存 (off)",      "パレット編集",
-        "  パレットを変更しない",    "  -",
-        "  精度を15Bitに切り捨てる", "  選択色と透明色を入れ替える",
+        "パレットファイル",
+        "  パレット読み込み",
+        "  パレット保存",
+        "パレット編集",
+        "  パレットを変更しない",
+        "  -",
+        "  精度を15Bitに切り捨てる",
+        "  選択色と透明色を入れ替える",
     };
     EXPECT_EQ(items, expected);
     EXPECT_TRUE(palletform->mnPalletChange->isCheckable());
@@ -390,4 +408,110 @@ TEST_F(PalletTest, TheEyedropperChoosesTheDrawingIndex) {
     EXPECT_EQ(Outline(19), Rgb(DisplayColor::Blue));
     EXPECT_EQ(Outline(0), Rgb(DisplayColor::Red));
     EXPECT_EQ(Bars(), "2 2 2");
+}
+
+TEST_F(PalletTest, LoadingAPaletteFileReplacesItsEntriesAsOneUndoStepAndRedraws) {
+    OpenDocument();
+    ClickBar(palletform->GBar, 40); // an edit before, which the load must not merge into
+    const TPalette before = DocImage->PaletteBlock;
+    Saved = true;
+    LoadPalette(FileWith("warm.gpl", "GIMP Palette\nName: warm\n# two\n255 0 0\tRed\n"
+                                     "0 128 255\tSky\n"));
+    EXPECT_TRUE(dialogs->Errors.empty()) << dialogs->Errors.front().toStdString();
+    EXPECT_EQ(DocImage->PaletteBlock[0], (TPaletteEntry{0, 0, 255, 0}));
+    EXPECT_EQ(DocImage->PaletteBlock[1], (TPaletteEntry{255, 128, 0, 0}));
+    for (int32_t i = 2; i < 256; ++i)
+        EXPECT_EQ(DocImage->PaletteBlock[i], before[i]) << "entry " << i << " is not in the file";
+    EXPECT_EQ(TDIB(*DocImage).PaletteBlock[1], DocImage->PaletteBlock[1]) << "the storage's table";
+    EXPECT_FALSE(Saved);
+    EXPECT_EQ(UndoCount, 2u);
+    EXPECT_EQ(Interior(1), qRgb(0, 128, 255));
+    EXPECT_EQ(Bars(), "31 0 0");
+    EXPECT_EQ(DocViewColourOf(1), qRgb(0, 128, 255));
+    EXPECT_EQ(LupeForm->LupeBitmap.pixel(LupeForm->Power / 2, LupeForm->Power / 2) | 0xFF000000u,
+              qRgb(255, 0, 0));
+    EXPECT_EQ(mainform->LastFolder, QString::fromStdString(dir));
+
+    btUndoClick();
+    EXPECT_EQ(DocImage->PaletteBlock, before) << "one undo takes the whole file back";
+    EXPECT_EQ(Interior(1), Rgb(before[1]));
+    EXPECT_EQ(DocViewColourOf(1), Rgb(before[1]));
+    btRedoClick();
+    EXPECT_EQ(DocImage->PaletteBlock[1], (TPaletteEntry{255, 128, 0, 0}));
+}
+
+TEST_F(PalletTest, ALoadUnderTheLockOrOfAMalformedFileChangesNothing) {
+    OpenDocument();
+    palletform->mnPalletChange->trigger();
+    palletform->mnLoadPalette->trigger(); // no dialog: the lock refuses before it
+    EXPECT_EQ(dialogs->Warnings, std::vector<QString>{"「パレットを変更しない」が選ばれているので、"
+                                                      "パレットを読み込めません"});
+    palletform->mnPalletChange->trigger();
+
+    const QString bad = FileWith("bad.pal", "JASC-PAL\r\n0100\r\n2\r\n1 2 3\r\n4 5\r\n");
+    LoadPalette(bad);
+    const QString missing = TempPath("missing.gpl");
+    LoadPalette(missing);
+    const std::vector<QString> errors = {
+        "パレットファイル " + bad + " の 5 行目: R G B の値が足りません",
+        "ファイル " + missing + " がありません",
+    };
+    EXPECT_EQ(dialogs->Errors, errors);
+    EXPECT_EQ(DocImage->PaletteBlock, GreyRampPalette());
+    EXPECT_EQ(Interior(0), qRgb(0, 0, 0));
+    EXPECT_EQ(UndoCount, 0u);
+    EXPECT_TRUE(Saved);
+}
+
+TEST_F(PalletTest, SavingWritesTheFormatOfTheChosenFilterOrExtension) {
+    OpenDocument();
+    SetEntry(5, 1, 2, 3);
+    Saved = true;
+    struct Case {
+        const char* filter; // chosen in the dialog; null: the first
+        const char* typed;
+        const char* file;
+        const char* start; // the file's first bytes
+    };
+    const Case cases[] = {
+        {nullptr, "a", "a.gpl", "GIMP Palette\nName: a\n"},
+        {"JASC-PALパレット (*.pal)", "b", "b.pal", "JASC-PAL\r\n0100\r\n256\r\n"},
+        {"Adobeカラーテーブル (*.act)", "c", "c.act", ""},
+        {"Adobeカラーテーブル (*.act)", "d.PAL", "d.PAL", "JASC-PAL\r\n"},
+    };
+    const TPaletteColors entries(DocImage->PaletteBlock.begin(), DocImage->PaletteBlock.end());
+    for (const Case& c : cases) {
+        if (c.filter) dialogs->SaveChosenFilters.push_back(c.filter);
+        dialogs->SaveNames.push_back(TempPath(c.typed));
+        palletform->mnSavePalette->trigger();
+        const std::string path = TempPath(c.file).toStdString();
+        ASSERT_TRUE(FileExists(path)) << c.file;
+        const std::vector<uint8_t> bytes = ReadFileBytes(path);
+        EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + long(strlen(c.start))), c.start);
+        EXPECT_EQ(ReadPaletteFile(path), entries) << c.file;
+    }
+    EXPECT_EQ(ReadFileBytes(TempPath("c.act").toStdString()).size(), 768u);
+    EXPECT_EQ(dialogs->SaveSuffixes.front(), "gpl");
+    EXPECT_TRUE(Saved) << "the picture is not saved by saving its palette";
+    EXPECT_TRUE(dialogs->Errors.empty());
+
+    dialogs->SaveNames.push_back(TempPath("e.txt"));
+    palletform->mnSavePalette->trigger();
+    EXPECT_EQ(dialogs->Warnings,
+              std::vector<QString>{"対応していない拡張子なので保存できませんでした"});
+    EXPECT_FALSE(FileExists(TempPath("e.txt").toStdString()));
+    // A folder where the file would go: the error box says so, as for pictures.
+    const QString folder = TempPath("f.gpl");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    dialogs->SaveNames.push_back(folder);
+    palletform->mnSavePalette->trigger();
+    EXPECT_EQ(dialogs->Errors, std::vector<QString>{folder + " はフォルダなので保存できません"});
+}
+
+TEST_F(PalletTest, WithoutADocumentTheFileItemsOpenNoDialog) {
+    palletform->mnLoadPalette->trigger();
+    palletform->mnSavePalette->trigger();
+    EXPECT_TRUE(dialogs->OpenFilters.empty());
+    EXPECT_TRUE(dialogs->SaveFilters.empty());
+    EXPECT_TRUE(dialogs->Warnings.empty());
 }

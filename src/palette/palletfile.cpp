@@ -1,0 +1,56 @@
+// The palette window's file menu: loading the colours of a palette file or picture into the
+// document's palette, and saving the palette.
+#include "app/dialogs.h"
+#include "app/docpalette.h"
+#include "app/main.h"
+#include "app/state.h"
+#include "editor/undo.h"
+#include "image/PaletteFile.h"
+#include "palette/pallet.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+const char* const kLoadFilter =
+    "パレットファイル (*.gpl *.pal *.act *.png *.bmp);;GIMPパレット (*.gpl);;"
+    "JASC-PALパレット (*.pal);;Adobeカラーテーブル (*.act);;画像ファイル (*.png *.bmp);;"
+    "すべてのファイル (*)";
+const char* const kSaveFilter =
+    "GIMPパレット (*.gpl);;JASC-PALパレット (*.pal);;Adobeカラーテーブル (*.act)";
+
+// The file dialogs share one last folder, the document window's.
+void RememberFolder(const QString& path) {
+    mainform->LastFolder = QFileInfo(path).absolutePath();
+}
+} // namespace
+
+void Tpalletform::mnLoadPaletteClick() {
+    if (!DocImage) return;
+    if (mnPalletChange->isChecked()) {
+        Dialogs().Warning("「パレットを変更しない」が選ばれているので、パレットを読み込めません");
+        return;
+    }
+    const std::optional<QString> path = Dialogs().OpenFileName(kLoadFilter, mainform->LastFolder);
+    if (!path) return;
+    RememberFolder(*path);
+    // Read whole before anything changes: a file refused leaves the document as it was.
+    const TPaletteColors colors = ReadPaletteFile(QFile::encodeName(*path).toStdString());
+    // A step of its own (not merged into a run of bar presses), which also marks the document.
+    PushUndo(0, 0, 1, 1, true);
+    SetDocumentPalette(WithColors(DocImage->PaletteBlock, colors));
+}
+
+void Tpalletform::mnSavePaletteClick() {
+    if (!DocImage) return;
+    const std::optional<QString> path =
+        Dialogs().SaveFileName(kSaveFilter, "gpl", mainform->LastFolder);
+    if (!path) return;
+    RememberFolder(*path);
+    const std::optional<TPaletteFormat> format = PaletteFormatForExtension(path->toStdString());
+    if (!format) {
+        Dialogs().Warning("対応していない拡張子なので保存できませんでした");
+        return;
+    }
+    WritePaletteFile(QFile::encodeName(*path).toStdString(), *format, DocImage->PaletteBlock);
+}
