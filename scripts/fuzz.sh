@@ -12,6 +12,8 @@ for target in build-fuzz/*_fuzz; do
   # The open path reads both formats: it takes the PNG and BMP seeds and crashers.
   case $name in
     open) formats=(png bmp) ;;
+    # Palettes are also taken from pictures.
+    palette) formats=(palette png bmp) ;;
     *) formats=("$name") ;;
   esac
   seeds=()
