@@ -1,5 +1,6 @@
 // The document view: rendering the document, the frames over it and placing the view
 // rectangles with the mouse.
+#include "app/devicepixels.h"
 #include "app/displaybitmap.h"
 #include "app/frame.h"
 #include "app/main.h"
@@ -16,14 +17,19 @@
 #include <QToolButton>
 #include <algorithm>
 
+int32_t Tmainform::ZoomPixels() const {
+    return DevicePixelsPer(ZoomFactor, PaintBox2->devicePixelRatioF());
+}
+
 int32_t Tmainform::ScreenExtent(int32_t pixels) const {
-    const int64_t extent = int64_t(pixels) * ZoomFactor;
+    const int64_t extent = int64_t(pixels) * ZoomPixels();
     if (extent > QWIDGETSIZE_MAX) throw EOutOfResources("表示用ビットマップ");
     return static_cast<int32_t>(extent);
 }
 
 void Tmainform::UpdateDocView() {
-    const QSize size(ScreenExtent(DocWidth), ScreenExtent(DocHeight));
+    const QSize size = LogicalSize(QSize(ScreenExtent(DocWidth), ScreenExtent(DocHeight)),
+                                   PaintBox2->devicePixelRatioF());
     PaintBox->parentWidget()->resize(size);
     PaintBox->resize(size);
     PaintBox2->resize(size);
@@ -71,7 +77,7 @@ void Tmainform::ClampViewOrigins() {
 }
 
 namespace {
-// The border of a view rectangle grown by grow screen pixels on every side.
+// The border of a view rectangle grown by grow device pixels on every side.
 TRect ViewFrame(int i, int32_t zoom, int32_t grow) {
     return TRect{ViewLeft[i] * zoom - grow, ViewTop[i] * zoom - grow,
                  (ViewLeft[i] + ViewWidth[i]) * zoom + grow,
@@ -87,18 +93,18 @@ void FillHatched(QPainter& canvas, int32_t zoom, Qt::BrushStyle hatch) {
     canvas.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
-// Scrolls the document view as little as needed to show the whole frame, or its top-left part
-// when the frame is larger than the view.
-void KeepInSight(QScrollArea& area, const TRect& frame) {
-    const int32_t halfWidth = frame.Width() / 2, halfHeight = frame.Height() / 2;
-    area.ensureVisible(frame.Left + halfWidth, frame.Top + halfHeight, halfWidth + 1,
+// Scrolls the document view as little as needed to show the whole frame (logical pixels of the
+// view), or its top-left part when the frame is larger than the view.
+void KeepInSight(QScrollArea& area, const QRect& frame) {
+    const int32_t halfWidth = frame.width() / 2, halfHeight = frame.height() / 2;
+    area.ensureVisible(frame.left() + halfWidth, frame.top() + halfHeight, halfWidth + 1,
                        halfHeight + 1);
 }
 } // namespace
 
 void Tmainform::PaintBox2Paint(QPainter& canvas) {
     if (!DocImage) return;
-    const int32_t z = ZoomFactor;
+    const int32_t z = ZoomPixels();
     DrawFrame(canvas, ViewFrame(kEditArea, z, 1), DisplayColor::Blue);
     DrawFrame(canvas, ViewFrame(kEditArea, z, 2), DisplayColor::Blue);
     DrawFrame(canvas, ViewFrame(kEditArea, z, 3), DisplayColor::Black);
@@ -124,12 +130,12 @@ void Tmainform::PaintBox2MouseDown(TMouseButton button, bool shift, int32_t x, i
     else if (Floating)
         PlaceFloat();
     else
-        StartSelection(x / ZoomFactor, y / ZoomFactor);
+        StartSelection(x / ZoomPixels(), y / ZoomPixels());
 }
 
 void Tmainform::PaintBox2MouseMove(int32_t x, int32_t y) {
     if (!DocImage) return;
-    const int32_t z = ZoomFactor;
+    const int32_t z = ZoomPixels();
     if (ViewDragging) {
         x = static_cast<int32_t>(std::clamp<int64_t>(x, 0, int64_t(DocWidth) * z - 1));
         y = static_cast<int32_t>(std::clamp<int64_t>(y, 0, int64_t(DocHeight) * z - 1));
@@ -143,7 +149,9 @@ void Tmainform::PaintBox2MouseMove(int32_t x, int32_t y) {
         if (DragEditArea || LayerActive) LupeForm->UpdateLupe();
         PaintBox2->update();
         // A drag past the visible part of a large picture brings the frame along.
-        KeepInSight(*ScrollBox, ViewFrame(i, z, 3));
+        const TRect frame = ViewFrame(i, z, 3);
+        KeepInSight(*ScrollBox, LogicalCover(*PaintBox2, QRect(frame.Left, frame.Top, frame.Width(),
+                                                               frame.Height())));
     }
     // The selection follows the mouse between clicks, button held or not.
     if (Selecting) DragSelection(x / z, y / z);
@@ -176,10 +184,10 @@ void Tmainform::xClick(QAction* sender) {
 void Tmainform::StepZoom(int32_t direction, QPoint anchor) {
     QAction* next = NeighbourZoom({x1, x2, x4}, ZoomFactor, direction);
     if (!next) return;
-    const int32_t old = ZoomFactor;
-    const QPoint spot = ViewportSpot(ScrollBox, anchor);
+    const int32_t old = ZoomPixels();
+    const QPointF spot = ViewportSpot(ScrollBox, anchor);
     xClick(next);
-    KeepPointInPlace(ScrollBox, anchor, spot, old, ZoomFactor);
+    KeepPointInPlace(ScrollBox, anchor, spot, old, ZoomPixels());
 }
 
 void Tmainform::btLayerClick() {

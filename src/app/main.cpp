@@ -63,6 +63,7 @@ Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
     PaintBox->resize(host->size());
     auto* surface = new TPaintSurface(host);
     surface->resize(host->size());
+    surface->InDevicePixels = true;
     surface->OnPaint = [this](QPainter& canvas) { PaintBox2Paint(canvas); };
     surface->OnMouseDown = [this](TMouseButton button, bool shift, int32_t x, int32_t y) {
         PaintBox2MouseDown(button, shift, x, y);

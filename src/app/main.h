@@ -23,9 +23,9 @@ public:
     // Folder of the file last opened or chosen in a file dialog; where the dialogs begin when
     // there is no document file to begin with. Empty until then.
     QString LastFolder;
-    // Screen pixels per image pixel in this window: 1, 2 or 4.
+    // The zoom chosen in this window: 1, 2 or 4.
     int32_t ZoomFactor = 1;
-    // The document drawn at ZoomFactor, in screen pixels of PaintBox.
+    // The document drawn at ZoomPixels, in device pixels of PaintBox.
     QImage DocBitmap;
     // A view rectangle is being placed (press to release); the press was the left button, so
     // the edit area moves rather than the layer area.
@@ -50,17 +50,19 @@ public:
     void RenderDocBitmap();
     void UpdateViewSizes();
     void PaintBox2Paint(QPainter& canvas);
-    // x, y in screen pixels of PaintBox2.
+    // x, y in device pixels of PaintBox2 (screen pixels at display scale 1).
     void PaintBox2MouseDown(TMouseButton button, bool shift, int32_t x, int32_t y);
     void PaintBox2MouseMove(int32_t x, int32_t y);
     void PaintBox2MouseUp();
     void xClick(QAction* sender);
-    // One zoom up (direction > 0) or down from the wheel; anchor, in screen pixels of PaintBox2,
+    // One zoom up (direction > 0) or down from the wheel; anchor, in device pixels of PaintBox2,
     // stays under the pointer where the scroll range allows.
     void StepZoom(int32_t direction, QPoint anchor);
     // Called after the button or menu item has toggled itself.
     void btLayerClick();
     void mnLayerViewClick();
+    // Device pixels per image pixel: ZoomFactor at the display scale (app/devicepixels.h).
+    int32_t ZoomPixels() const;
     // The snap step of the pressed grid button, in image pixels; read afresh by every placement
     // and selection step.
     void SnapStep(int32_t& sx, int32_t& sy) const;
@@ -102,7 +104,7 @@ private:
     void CreateToolbar();
     // Has WriteRecovery run every minute.
     void StartRecoveryTimer();
-    // Image pixels times ZoomFactor, in screen pixels; raises when no display bitmap is that big.
+    // Image pixels times ZoomPixels, in device pixels; raises when no display bitmap is that big.
     int32_t ScreenExtent(int32_t pixels) const;
     // Moves stored view origins that lie outside a newly installed document onto its last cell.
     void ClampViewOrigins();

@@ -1,5 +1,6 @@
 #include "app/paintbox.h"
 
+#include "app/devicepixels.h"
 #include "app/errors.h"
 
 #include <QMouseEvent>
@@ -14,6 +15,7 @@ TImageControl::TImageControl(const QImage& picture, QWidget* parent)
 void TImageControl::paintEvent(QPaintEvent*) {
     if (picture_.isNull()) return;
     QPainter painter(this);
+    UseDevicePixels(painter);
     painter.drawImage(0, 0, picture_);
 }
 
@@ -25,6 +27,7 @@ TPaintSurface::TPaintSurface(QWidget* parent) : QWidget(parent) {
 void TPaintSurface::paintEvent(QPaintEvent*) {
     if (!OnPaint) return;
     QPainter painter(this);
+    if (InDevicePixels) UseDevicePixels(painter);
     RunGuarded([&] { OnPaint(painter); });
 }
 
@@ -47,17 +50,21 @@ bool ToButton(Qt::MouseButton button, TMouseButton& out) {
 }
 } // namespace
 
+QPoint TPaintSurface::PixelAt(QPointF position) const {
+    return InDevicePixels ? DevicePixelAt(*this, position) : position.toPoint();
+}
+
 void TPaintSurface::mousePressEvent(QMouseEvent* event) {
     TMouseButton button;
     if (!OnMouseDown || !ToButton(event->button(), button)) return;
-    const QPoint p = event->position().toPoint();
+    const QPoint p = PixelAt(event->position());
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     RunGuarded([&] { OnMouseDown(button, shift, p.x(), p.y()); });
 }
 
 void TPaintSurface::mouseMoveEvent(QMouseEvent* event) {
     if (!OnMouseMove) return;
-    const QPoint p = event->position().toPoint();
+    const QPoint p = PixelAt(event->position());
     RunGuarded([&] { OnMouseMove(p.x(), p.y()); });
 }
 
@@ -70,6 +77,6 @@ void TPaintSurface::wheelEvent(QWheelEvent* event) {
     if (!OnCtrlWheel || !(event->modifiers() & Qt::ControlModifier) || delta == 0)
         return event->ignore();
     event->accept();
-    const QPoint p = event->position().toPoint();
+    const QPoint p = PixelAt(event->position());
     RunGuarded([&] { OnCtrlWheel(delta > 0 ? 1 : -1, p.x(), p.y()); });
 }

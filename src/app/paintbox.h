@@ -1,5 +1,6 @@
 // The two kinds of view control: an image control that shows a display bitmap, and a
 // transparent paint surface that draws an overlay and reports the mouse in its own pixels.
+// The image control draws its bitmap one bitmap pixel to a device pixel (app/devicepixels.h).
 #pragma once
 
 #include <QImage>
@@ -25,6 +26,10 @@ class TPaintSurface : public QWidget {
 public:
     explicit TPaintSurface(QWidget* parent);
 
+    // Paints and reports the mouse in device pixels on the image control's grid rather than in
+    // logical pixels; the views of image pixels need this, other surfaces do not.
+    bool InDevicePixels = false;
+
     std::function<void(QPainter&)> OnPaint;
     std::function<void(TMouseButton button, bool shift, int32_t x, int32_t y)> OnMouseDown;
     // Also reported while no button is held.
@@ -40,4 +45,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+
+private:
+    // The pixel of this surface under a position of a mouse event.
+    QPoint PixelAt(QPointF position) const;
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QPointF>
 #include <cstdint>
 #include <initializer_list>
 
@@ -13,12 +14,13 @@ class QScrollArea;
 // order given (smallest magnification first); nullptr past either end.
 QAction* NeighbourZoom(std::initializer_list<QAction*> choices, int32_t current, int32_t direction);
 
-// The spot of the viewport where content point anchor shows now; taken before a zoom changes
-// the content, whose resize may already clamp the scroll position.
-QPoint ViewportSpot(QScrollArea* area, QPoint anchor);
+// The spot of the viewport, in its logical pixels, where the pointer on content device pixel
+// anchor is now; taken before a zoom changes the content, whose resize may already clamp the
+// scroll position.
+QPointF ViewportSpot(QScrollArea* area, QPoint anchor);
 
-// After area's content grew or shrank from oldScale to newScale, scrolls so that the content
-// point anchor (in pixels at oldScale) lies under viewport spot again, as far as the scroll
-// ranges allow.
-void KeepPointInPlace(QScrollArea* area, QPoint anchor, QPoint spot, int32_t oldScale,
+// After area's content grew or shrank from oldScale to newScale device pixels per image pixel
+// (in the device pixels of its screen), scrolls so that the image pixel of content device
+// pixel anchor (at oldScale) lies under viewport spot again, as far as the scroll range allows.
+void KeepPointInPlace(QScrollArea* area, QPoint anchor, QPointF spot, int32_t oldScale,
                       int32_t newScale);

@@ -1,5 +1,6 @@
 #include "editor/lupe.h"
 
+#include "app/devicepixels.h"
 #include "app/errors.h"
 #include "app/main.h"
 #include "app/state.h"
@@ -83,6 +84,7 @@ TLupeForm::TLupeForm(QWidget* owner) : TToolWindow(owner, "ルーペ") {
     host->resize(0, 0);
     LupeBox = new TImageControl(LupeBitmap, host);
     LupeBox2 = new TPaintSurface(host);
+    LupeBox2->InDevicePixels = true;
     LupeBox2->OnPaint = [this](QPainter& canvas) { LupeBox2Paint(canvas); };
     LupeBox2->OnMouseDown = [this](TMouseButton button, bool, int32_t x, int32_t y) {
         LupeBox2MouseDown(button, x, y);
@@ -153,8 +155,9 @@ TLupeView TLupeForm::CurrentView() const {
     view.LayerActive = LayerActive;
     view.LayerView = LayerActive && mainform->mnLayerView->isChecked();
     view.Transparent = static_cast<uint8_t>(TransparentIndex);
-    view.Power = Power;
-    view.GridMode = GridMode;
+    view.Power = CellPixels();
+    // Whether a grid shows is the user's magnification's to decide, whatever the display scale.
+    view.GridMode = Power > 4 ? GridMode : 0;
     view.GridColor = GridColor;
     return view;
 }
@@ -168,19 +171,26 @@ bool TLupeForm::InsideView(int32_t cx, int32_t cy) const {
     return cx >= 0 && cx < ViewWidth[kEditArea] && cy >= 0 && cy < ViewHeight[kEditArea];
 }
 
+int32_t TLupeForm::CellPixels() const {
+    return DevicePixelsPer(Power, LupeBox2->devicePixelRatioF());
+}
+
+QSize TLupeForm::ViewPixels() const {
+    return QSize(ViewWidth[kEditArea], ViewHeight[kEditArea]) * CellPixels();
+}
+
 void TLupeForm::UpdateLupe() {
-    const QSize size(ViewWidth[kEditArea] * Power, ViewHeight[kEditArea] * Power);
+    const QSize pixels = ViewPixels(), size = LogicalSize(pixels, LupeBox2->devicePixelRatioF());
     ScrollBox1->widget()->resize(size);
     LupeBox->resize(size);
     LupeBox2->resize(size);
-    if (LupeBitmap.size() != size) LupeBitmap = QImage(size, QImage::Format_RGB32);
+    if (LupeBitmap.size() != pixels) LupeBitmap = QImage(pixels, QImage::Format_RGB32);
     RenderLupe();
 }
 
 void TLupeForm::RenderLupe() {
     // A view that changed size since the last UpdateLupe is resized rather than drawn past.
-    if (LupeBitmap.size() != QSize(ViewWidth[kEditArea] * Power, ViewHeight[kEditArea] * Power))
-        return UpdateLupe();
+    if (LupeBitmap.size() != ViewPixels()) return UpdateLupe();
     const TLupeView view = CurrentView();
     ComposeLupe(LupeImage, *DocImage, view);
     TSurface surface = LupeSurface();
@@ -193,13 +203,15 @@ void TLupeForm::DrawCell(int32_t cx, int32_t cy, uint8_t index) {
     TSurface surface = LupeSurface();
     DrawCellSurface(surface, LupeImage, *DocImage, CurrentView(), cx, cy, index);
     // The repair reaches the first row and column of the right and lower neighbours.
-    LupeBox->update(cx * Power, cy * Power, Power + 1, Power + 1);
+    const int32_t c = CellPixels();
+    LupeBox->update(LogicalCover(*LupeBox, QRect(cx * c, cy * c, c + 1, c + 1)));
 }
 
 void TLupeForm::LupeBox2Paint(QPainter& canvas) {
     if (!DocImage) return;
-    const QRect rect((SelLeft - ViewLeft[kEditArea]) * Power, (SelTop - ViewTop[kEditArea]) * Power,
-                     SelWidth * Power, SelHeight * Power);
+    const int32_t c = CellPixels();
+    const QRect rect((SelLeft - ViewLeft[kEditArea]) * c, (SelTop - ViewTop[kEditArea]) * c,
+                     SelWidth * c, SelHeight * c);
     if (Selecting) canvas.fillRect(rect, QBrush(kWorkspace, Qt::CrossPattern));
     if (Floating) canvas.fillRect(rect, QBrush(kWorkspace, Qt::DiagCrossPattern));
 }
@@ -214,10 +226,10 @@ void TLupeForm::PowerChange(QAction* item) {
 void TLupeForm::StepPower(int32_t direction, QPoint anchor) {
     QAction* next = NeighbourZoom({N1, N2, N4, N6, N8, N3, N5, N7}, Power, direction);
     if (!next) return;
-    const int32_t old = Power;
-    const QPoint spot = ViewportSpot(ScrollBox1, anchor);
+    const int32_t old = CellPixels();
+    const QPointF spot = ViewportSpot(ScrollBox1, anchor);
     PowerChange(next);
-    KeepPointInPlace(ScrollBox1, anchor, spot, old, Power);
+    KeepPointInPlace(ScrollBox1, anchor, spot, old, CellPixels());
 }
 
 void TLupeForm::keyPressEvent(QKeyEvent* event) {
@@ -230,7 +242,7 @@ void TLupeForm::keyPressEvent(QKeyEvent* event) {
     QPoint anchor = LupeBox2->mapFromGlobal(QCursor::pos());
     if (!viewport->rect().contains(LupeBox2->mapTo(viewport, anchor)))
         anchor = LupeBox2->mapFrom(viewport, viewport->rect().center());
-    RunGuarded([&] { StepPower(direction, anchor); });
+    RunGuarded([&] { StepPower(direction, DevicePixelAt(*LupeBox2, anchor)); });
 }
 
 void TLupeForm::GridChange(QAction* item) {

@@ -27,7 +27,7 @@ public:
     explicit TLupeForm(QWidget* owner);
 
     // View (lupe.cpp); each needs an open document.
-    // Resizes the view to the edit area times Power and redraws it.
+    // Resizes the view to the edit area times CellPixels and redraws it.
     void UpdateLupe();
     // Redraws the view at its current size.
     void RenderLupe();
@@ -39,12 +39,13 @@ public:
     void PowerChange(QAction* item);
     void GridChange(QAction* item);
     // The wheel with Ctrl or the keys + and -: the next magnification up (direction > 0) or
-    // down; anchor, in display pixels of LupeBox2, stays under the pointer where the view allows.
+    // down; anchor, in device pixels of LupeBox2, stays under the pointer where the view allows.
     void StepPower(int32_t direction, QPoint anchor);
     // Release of either up-down control: both take effect now.
     void xUpDownMouseUp();
 
-    // Tools (lupetools.cpp). x, y in display pixels of LupeBox2; cells are of the edit area.
+    // Tools (lupetools.cpp). x, y in device pixels of LupeBox2 (screen pixels at display scale
+    // 1); cells are of the edit area.
     void LupeBox2MouseDown(TMouseButton button, int32_t x, int32_t y);
     void LupeBox2MouseMove(int32_t x, int32_t y);
     void LupeBox2MouseUp();
@@ -54,8 +55,10 @@ public:
     void FillArea(int32_t cx, int32_t cy, uint8_t index);
     void PickColor(int32_t cx, int32_t cy);
 
-    // Display pixels per image pixel: 1, 2, 4, 6, 8, 10, 12 or 14.
+    // The magnification chosen: 1, 2, 4, 6, 8, 10, 12 or 14.
     int32_t Power = 10;
+    // Device pixels per image pixel: Power at the display scale (app/devicepixels.h).
+    int32_t CellPixels() const;
     // 0 no grid, 1 grid, 2 special grid (lines only between differing pixels).
     uint8_t GridMode = 0;
     // A press is being followed until mouse-up; it was the left button.
@@ -66,7 +69,7 @@ public:
     uint32_t GridColor = DisplayColor::Grey;
     // The edit area composed with the layer beneath it: ViewWidth[0] x ViewHeight[0] indices.
     TDIB LupeImage;
-    // What the magnifier shows, in display pixels.
+    // What the magnifier shows, in device pixels.
     QImage LupeBitmap;
 
     QMenuBar* LupeMenu;
@@ -93,6 +96,8 @@ private:
     // The editor state as the picture routines take it.
     TLupeView CurrentView() const;
     TSurface LupeSurface();
+    // The view's extent in device pixels.
+    QSize ViewPixels() const;
     bool InsideView(int32_t cx, int32_t cy) const;
 };
 

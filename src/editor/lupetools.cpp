@@ -1,5 +1,6 @@
 // The pixel tools of the magnifier: pen, fill, picking, and the routing of presses to the region
 // tool.
+#include "app/devicepixels.h"
 #include "app/main.h"
 #include "app/state.h"
 #include "editor/lupe.h"
@@ -22,7 +23,7 @@ void TLupeForm::LupeBox2MouseDown(TMouseButton button, int32_t x, int32_t y) {
     MouseHeld = true;
     LeftHeld = button == TMouseButton::Left;
     // Division truncates toward zero, as the cell mapping asks.
-    const int32_t cx = x / Power, cy = y / Power;
+    const int32_t c = CellPixels(), cx = x / c, cy = y / c;
     if (!LeftHeld) {
         if (CurrentTool == TTool::Region)
             CancelSelection();
@@ -57,7 +58,7 @@ void TLupeForm::LupeBox2MouseDown(TMouseButton button, int32_t x, int32_t y) {
 }
 
 void TLupeForm::LupeBox2MouseMove(int32_t x, int32_t y) {
-    const int32_t cx = x / Power, cy = y / Power;
+    const int32_t c = CellPixels(), cx = x / c, cy = y / c;
     if (MouseHeld) {
         if (!LeftHeld)
             PickColor(cx, cy);
@@ -80,8 +81,8 @@ void TLupeForm::LupeBox2MouseUp() {
 void TLupeForm::PutPixel(int32_t cx, int32_t cy, uint8_t index) {
     const int32_t x = ViewLeft[kEditArea] + cx, y = ViewTop[kEditArea] + cy;
     DocImage->SetPixel(x, y, index);
-    // The document view shows the pixel at once, one ZoomFactor square.
-    const int32_t z = mainform->ZoomFactor;
+    // The document view shows the pixel at once, one square of its device pixels.
+    const int32_t z = mainform->ZoomPixels();
     QImage& docBitmap = mainform->DocBitmap;
     TSurface docSurface{docBitmap.bits(), docBitmap.bytesPerLine(), docBitmap.width(),
                         docBitmap.height(), 32};
@@ -89,7 +90,7 @@ void TLupeForm::PutPixel(int32_t cx, int32_t cy, uint8_t index) {
     FillSquare(
         docSurface, x * z, y * z, z,
         SurfaceValueOfDisplayColor(PaletteEntryToColor(PaletteEntryOf(e.Red, e.Green, e.Blue))));
-    mainform->PaintBox->update(x * z, y * z, z, z);
+    mainform->PaintBox->update(LogicalCover(*mainform->PaintBox, QRect(x * z, y * z, z, z)));
 
     if (!InsideView(cx, cy)) return;
     const TLupeView view = CurrentView();
