@@ -16,7 +16,7 @@ namespace {
 
 std::vector<uint8_t> Encoded(const TDIB& image, const char* format) {
     TMemoryStream stream;
-    FormatNamed(format)->Save(image, stream);
+    FormatNamed(format)->Save(image, {}, stream);
     return stream.Bytes();
 }
 
