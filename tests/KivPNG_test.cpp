@@ -138,49 +138,35 @@ TEST(KivPNG, GreyFileStaysGrey) {
 TEST(KivPNG, TransparencySurvivesLoadAndSave) {
     struct TestCase {
         const char* what;
-        int32_t bits;
-        bool grey;
-        std::vector<uint8_t> paletteAlpha;
-        int32_t color;                    // TransparentColor saved
+        TTransparentPng file;
         int32_t loadedColor;              // TransparentColor after the load
         std::vector<uint8_t> loadedAlpha; // PaletteAlpha after the load
         std::vector<uint8_t> trns;        // the tRNS chunk of both files
     };
+    const std::vector<uint8_t> clearNine = {255, 255, 255, 255, 255, 255, 255, 255, 255, 0};
     const std::vector<TestCase> cases = {
         {"one clear entry",
-         8,
-         false,
-         {255, 0},
-         ColorNone,
+         {8, false, {255, 0}, ColorNone},
          ColorPaletteIndex | 1,
          {255, 0},
          {255, 0}},
-        {"partial alpha", 4, false, {0, 85, 170}, ColorNone, ColorNone, {0, 85, 170}, {0, 85, 170}},
-        // Grey samples are the image's indices: the transparent grey is an entry.
-        {"grey",
-         8,
-         true,
-         {255, 255, 255, 255, 255, 255, 255, 255, 255, 0},
+        {"partial alpha",
+         {4, false, {0, 85, 170}, ColorNone},
          ColorNone,
-         0x090909,
-         {255, 255, 255, 255, 255, 255, 255, 255, 255, 0},
-         {0, 9}},
-        {"grey of 1 bit", 1, true, {255, 0}, ColorNone, 0x010101, {255, 0}, {0, 1}},
-        {"colour key", 24, false, {}, 0x332211, 0x332211, {}, {0, 0x11, 0, 0x22, 0, 0x33}},
+         {0, 85, 170},
+         {0, 85, 170}},
+        // Grey samples are the image's indices: the transparent grey is an entry.
+        {"grey", {8, true, clearNine, ColorNone}, 0x090909, clearNine, {0, 9}},
+        {"grey of 1 bit", {1, true, {255, 0}, ColorNone}, 0x010101, {255, 0}, {0, 1}},
+        {"colour key", {24, false, {}, 0x332211}, 0x332211, {}, {0, 0x11, 0, 0x22, 0, 0x33}},
     };
     for (const TestCase& c : cases) {
-        TKivPNG first;
-        const TDIB image = TestImage(6, 4, c.bits);
-        first.Assign(&image);
-        first.Grayscale = c.grey;
-        first.PaletteAlpha = c.paletteAlpha;
-        first.TransparentColor = c.color;
-        const std::vector<uint8_t> firstFile = Save(first);
-        TKivPNG second;
-        Load(second, firstFile);
-        EXPECT_EQ(second.TransparentColor, c.loadedColor) << c.what;
-        EXPECT_EQ(second.PaletteAlpha, c.loadedAlpha) << c.what;
-        for (const std::vector<uint8_t>& file : {firstFile, Save(second)}) {
+        const std::vector<uint8_t> firstFile = c.file.Bytes();
+        TKivPNG loaded;
+        Load(loaded, firstFile);
+        EXPECT_EQ(loaded.TransparentColor, c.loadedColor) << c.what;
+        EXPECT_EQ(loaded.PaletteAlpha, c.loadedAlpha) << c.what;
+        for (const std::vector<uint8_t>& file : {firstFile, Save(loaded)}) {
             const std::vector<TPngChunk> chunks = ParsePngChunks(file);
             const TPngChunk* trns = FindChunk(chunks, "tRNS");
             ASSERT_NE(trns, nullptr) << c.what;
@@ -188,11 +174,8 @@ TEST(KivPNG, TransparencySurvivesLoadAndSave) {
         }
     }
     // Nothing transparent in, nothing out.
-    TKivPNG plain;
-    const TDIB image = TestImage(3, 3, 8);
-    plain.Assign(&image);
     TKivPNG loaded;
-    Load(loaded, Save(plain));
+    Load(loaded, TTransparentPng{8, false, {}, ColorNone}.Bytes());
     EXPECT_TRUE(loaded.PaletteAlpha.empty());
     const std::vector<TPngChunk> chunks = ParsePngChunks(Save(loaded));
     EXPECT_EQ(FindChunk(chunks, "tRNS"), nullptr);

@@ -67,15 +67,8 @@ void ExpectSameColors(const TDIB& actual, const TDIB& expected) {
 // Signature, header and end: a PNG without image data.
 std::vector<uint8_t> PngWithoutImageData() {
     std::vector<uint8_t> file = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    const auto chunk = [&file](const std::string& type, const std::vector<uint8_t>& data) {
-        PutBE32(file, uint32_t(data.size()));
-        std::vector<uint8_t> body(type.begin(), type.end());
-        body.insert(body.end(), data.begin(), data.end());
-        file.insert(file.end(), body.begin(), body.end());
-        PutBE32(file, uint32_t(crc32(0, body.data(), uInt(body.size()))));
-    };
-    chunk("IHDR", {0, 0, 0, 4, 0, 0, 0, 4, 8, 3, 0, 0, 0});
-    chunk("IEND", {});
+    AppendChunk(file, "IHDR", {0, 0, 0, 4, 0, 0, 0, 4, 8, 3, 0, 0, 0});
+    AppendChunk(file, "IEND", {});
     return file;
 }
 
@@ -318,31 +311,22 @@ std::optional<std::string> PillowTransparency(const std::string& path) {
 TEST(VarnetImgPng, ConvertKeepsTransparencyFromPngToPng) {
     struct TestCase {
         const char* what;
-        int32_t bits;
-        bool greyIn;
-        std::vector<uint8_t> paletteAlpha;
-        int32_t color;
+        TTransparentPng in;
         std::vector<std::string> options;
         std::vector<uint8_t> trns; // of the converted file
     };
     const std::vector<TestCase> cases = {
-        {"one clear entry", 8, false, {255, 255, 0}, ColorNone, {}, {255, 255, 0}},
-        {"partial alpha as it is", 4, false, {0, 85, 170, 255}, ColorNone, {}, {0, 85, 170, 255}},
+        {"one clear entry", {8, false, {255, 255, 0}, ColorNone}, {}, {255, 255, 0}},
+        {"partial alpha as it is", {4, false, {0, 85, 170, 255}, ColorNone}, {}, {0, 85, 170, 255}},
         // The grey picture becomes a palette file whose entry of the grey is clear.
-        {"grey to palette", 8, true, {255, 255, 0}, ColorNone, {}, {255, 255, 0}},
-        {"palette to grey", 8, false, {255, 255, 0}, ColorNone, {"--grey"}, {0, 2}},
-        {"colour key", 24, false, {}, 0x332211, {}, {0, 0x11, 0, 0x22, 0, 0x33}},
+        {"grey to palette", {8, true, {255, 255, 0}, ColorNone}, {}, {255, 255, 0}},
+        {"palette to grey", {8, false, {255, 255, 0}, ColorNone}, {"--grey"}, {0, 2}},
+        {"colour key", {24, false, {}, 0x332211}, {}, {0, 0x11, 0, 0x22, 0, 0x33}},
     };
     const std::string dir = MakeTempDir();
     for (const TestCase& c : cases) {
         SCOPED_TRACE(c.what);
-        TKivPNG in;
-        const TDIB image = TestImage(7, 5, c.bits);
-        in.Assign(&image);
-        in.Grayscale = c.greyIn;
-        in.PaletteAlpha = c.paletteAlpha;
-        in.TransparentColor = c.color;
-        in.SaveToFile(dir + "/in.png");
+        WriteFileBytes(dir + "/in.png", c.in.Bytes());
         std::vector<std::string> args = {"convert", dir + "/in.png", dir + "/out.png"};
         args.insert(args.end(), c.options.begin(), c.options.end());
         const TToolRun run = Tool(args);

@@ -1,17 +1,16 @@
 // Transparency through Open and Save: a palette entry that the file makes clear becomes the
 // transparent index and is written back; what an open cannot keep is reported once, and the
 // first save over such a file asks first.
+#include "PngTestUtil.h"
 #include "app/imagefile.h"
 #include "base/Stream.h"
 #include "editor_fixture.h"
 #include "image/PaletteAlpha.h"
-#include "png/KivPNG.h"
 
 #include <QAction>
 #include <optional>
 #include <string>
 #include <utility>
-#include <zlib.h>
 
 namespace {
 
@@ -39,59 +38,33 @@ using TChunks = std::vector<std::pair<std::string, std::vector<uint8_t>>>;
 std::vector<uint8_t> HandMadePng(uint32_t width, uint32_t height, uint8_t depth, uint8_t colorType,
                                  const TChunks& chunks, const std::vector<uint8_t>& rows) {
     std::vector<uint8_t> file = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    const auto chunk = [&file](const std::string& type, const std::vector<uint8_t>& data) {
-        PutBE32(file, uint32_t(data.size()));
-        std::vector<uint8_t> body(type.begin(), type.end());
-        body.insert(body.end(), data.begin(), data.end());
-        file.insert(file.end(), body.begin(), body.end());
-        PutBE32(file, uint32_t(crc32(0, body.data(), uInt(body.size()))));
-    };
     std::vector<uint8_t> header;
     PutBE32(header, width);
     PutBE32(header, height);
     header.insert(header.end(), {depth, colorType, 0, 0, 0});
-    chunk("IHDR", header);
+    AppendChunk(file, "IHDR", header);
     for (const auto& [type, data] : chunks)
-        chunk(type, data);
+        AppendChunk(file, type, data);
     uLongf size = compressBound(uLong(rows.size()));
     std::vector<uint8_t> z(size);
     compress(z.data(), &size, rows.data(), uLong(rows.size()));
     z.resize(size);
-    chunk("IDAT", z);
-    chunk("IEND", {});
+    AppendChunk(file, "IDAT", z);
+    AppendChunk(file, "IEND", {});
     return file;
 }
 
-// A 4 x 3 palette PNG of indices 0..11 whose tRNS is alpha (none when empty).
+// An 8-bit palette PNG whose tRNS is alpha (none when empty).
 std::vector<uint8_t> PalettePng(const std::vector<uint8_t>& alpha) {
-    TDIB image;
-    image.Resize(4, 3, 8);
-    for (int32_t i = 0; i < 256; ++i)
-        image.PaletteBlock[size_t(i)] = {uint8_t(i), uint8_t(i * 3), uint8_t(255 - i), 0};
-    image.ApplyPalette();
-    for (int32_t y = 0; y < 3; ++y)
-        for (int32_t x = 0; x < 4; ++x)
-            image.RowForWrite(y)[x] = uint8_t(4 * y + x);
-    TKivPNG png;
-    png.Assign(&image);
-    png.PaletteAlpha = alpha;
-    TMemoryStream out;
-    png.SaveToStream(out);
-    return out.Bytes();
+    return TTransparentPng{8, false, alpha, ColorNone}.Bytes();
 }
 
 // The tRNS data of the PNG file at path; nullopt when it has none.
 std::optional<std::vector<uint8_t>> TrnsOf(const QString& path) {
-    const std::vector<uint8_t> file = ReadFileBytes(path.toStdString());
-    for (size_t at = 8; at + 12 <= file.size();) {
-        const uint32_t length = uint32_t(file[at]) << 24 | uint32_t(file[at + 1]) << 16 |
-                                uint32_t(file[at + 2]) << 8 | file[at + 3];
-        if (std::string(file.begin() + long(at + 4), file.begin() + long(at + 8)) == "tRNS")
-            return std::vector<uint8_t>(file.begin() + long(at + 8),
-                                        file.begin() + long(at + 8 + length));
-        at += 12 + length;
-    }
-    return std::nullopt;
+    const std::vector<TPngChunk> chunks = ParsePngChunks(ReadFileBytes(path.toStdString()));
+    const TPngChunk* trns = FindChunk(chunks, "tRNS");
+    if (trns == nullptr) return std::nullopt;
+    return trns->Data;
 }
 
 // One row of 300 colours, (i mod 256, i div 256, 7) at x = i, whose colour (5, 0, 7) is the key.
