@@ -78,8 +78,8 @@ void ReadToEnd(TFileStream& file, TMemoryStream& memory) {
 
 const std::vector<TImageFormat>& ImageFormats() {
     static const std::vector<TImageFormat> formats = {
-        {"png", ".png", IsPng, LoadPng, SavePng},
-        {"bmp", ".bmp", IsBmp, LoadBmp, SaveBmp},
+        {"png", ".png", IsPng, LoadPng, {SavePng}},
+        {"bmp", ".bmp", IsBmp, LoadBmp, {SaveBmp}},
     };
     return formats;
 }

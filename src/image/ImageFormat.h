@@ -31,15 +31,24 @@ struct TPicture {
     bool WideSamples = false;  // the file had 16-bit samples, of which Image keeps the high byte
 };
 
+// Writes with the format's standard settings, the editor's, with transparency or without; a
+// format that has no place for transparency leaves it out.
+struct TImageSave {
+    void (*Write)(const TDIB& image, const TTransparency& transparency, TStream& stream);
+
+    void operator()(const TDIB& image, TStream& stream) const { Write(image, {}, stream); }
+    void operator()(const TDIB& image, const TTransparency& transparency, TStream& stream) const {
+        Write(image, transparency, stream);
+    }
+};
+
 struct TImageFormat {
     const char* Name;      // "png", "bmp"
     const char* Extension; // lower case, with the dot
     // Whether head, the first bytes of a file (up to 136 of them), starts a file of this format.
     bool (*HasSignature)(const uint8_t* head, size_t size);
     void (*Load)(TPicture& picture, TStream& stream);
-    // Writes with the format's standard settings, the editor's; a format without transparency
-    // leaves transparency out.
-    void (*Save)(const TDIB& image, const TTransparency& transparency, TStream& stream);
+    TImageSave Save;
 };
 
 const std::vector<TImageFormat>& ImageFormats();
