@@ -3,8 +3,8 @@
 // The load is repeated with the streaming inflate alone: the outcome must not depend on whether
 // the image data was inflated in one call (same message, same rows handed out, same picture).
 // A decoded picture is then saved as the editor saves it, an 8-bit indexed PNG (with writer
-// options taken from the input and the decoded comment), and read back: the pixels, the palette
-// and the comment must come back unchanged.
+// options taken from the input, the decoded comment and palette alpha), and read back: the
+// pixels, the palette, the comment and the palette alpha must come back unchanged.
 #include "FuzzUtil.h"
 #include "base/Exceptions.h"
 #include "base/Stream.h"
@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <zlib.h>
 
@@ -41,6 +42,7 @@ bool SamePicture(const TDIB& a, const TDIB& b) {
 struct TLoad {
     TDIB image, mask;
     std::string error, comment;
+    std::vector<uint8_t> paletteAlpha;
     uint32_t rowsCrc = 0; // of the rows handed to the row hook, in order
     int32_t rows = 0;
     bool loaded = false, whole = false;
@@ -64,6 +66,7 @@ void Load(const uint8_t* data, size_t size, bool wholeInflate, TLoad& load) {
         load.error = e.what();
     }
     load.comment = reader.Comment();
+    load.paletteAlpha = reader.PaletteAlpha();
     load.whole = reader.InflatedWhole();
 }
 
@@ -77,7 +80,8 @@ bool SameRows(const TDIB& a, const TDIB& b) {
     return true;
 }
 
-void RoundTrip(const TDIB& decoded, const std::string& comment, uint8_t choices) {
+void RoundTrip(const TDIB& decoded, const TLoad& load, uint8_t choices) {
+    const std::string& comment = load.comment;
     bool reduced = false;
     const TDIB image = ToEightBit(decoded, reduced);
     TKivPNGWriteStream writer;
@@ -85,6 +89,7 @@ void RoundTrip(const TDIB& decoded, const std::string& comment, uint8_t choices)
     writer.CompressionLevel = choices >> 3 & 3;
     writer.Interlace = choices >> 5 & 1;
     writer.Comment = comment;
+    writer.PaletteAlpha = load.paletteAlpha;
     TMemoryStream file;
     try {
         writer.SaveToStream(image, file);
@@ -98,6 +103,7 @@ void RoundTrip(const TDIB& decoded, const std::string& comment, uint8_t choices)
     if (!SamePicture(back, image)) __builtin_trap();
     const std::string expected = comment.empty() ? "" : "Comment\r\n" + comment + "\r\n";
     if (reader.Comment() != expected) __builtin_trap();
+    if (reader.PaletteAlpha() != load.paletteAlpha) __builtin_trap();
 }
 
 } // namespace
@@ -117,6 +123,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     volatile uint32_t sink = TouchRows(image) + TouchRows(mask);
     (void)sink;
     if (!image.IsEmpty() && int64_t(image.Width()) * image.Height() <= MaxRoundTripPixels)
-        RoundTrip(image, load.comment, size > 0 ? data[size - 1] : 0);
+        RoundTrip(image, load, size > 0 ? data[size - 1] : 0);
     return 0;
 }

@@ -140,3 +140,25 @@ TEST(ImageFormat, PictureWithoutPixelsIsNeverWritten) {
     WriteImageFile(path, *FormatNamed("bmp"), SmallPicture());
     EXPECT_EQ(ReadFileBytes(path), Encoded(SmallPicture(), "bmp"));
 }
+
+TEST(ImageFormat, TransparencyGoesWhereTheFormatHasAPlaceForIt) {
+    const std::string dir = MakeTempDir();
+    const TTransparency clearTwo{{255, 255, 0}, -1};
+    struct Case {
+        const char* format;
+        std::vector<uint8_t> readBack; // PaletteAlpha of the written file
+    };
+    const Case cases[] = {{"png", {255, 255, 0}}, {"bmp", {}}};
+    for (const Case& c : cases) {
+        const std::string path = dir + "/picture." + c.format;
+        WriteImageFile(path, *FormatNamed(c.format), SmallPicture(), clearTwo);
+        const TPicture picture = ReadPictureFile(path);
+        EXPECT_EQ(picture.Transparency.PaletteAlpha, c.readBack) << c.format;
+        EXPECT_EQ(picture.Transparency.Color, -1) << c.format;
+        EXPECT_FALSE(picture.AlphaChannel) << c.format;
+        EXPECT_FALSE(picture.WideSamples) << c.format;
+        // The plain save carries none.
+        WriteImageFile(path, *FormatNamed(c.format), SmallPicture());
+        EXPECT_TRUE(ReadPictureFile(path).Transparency.PaletteAlpha.empty()) << c.format;
+    }
+}

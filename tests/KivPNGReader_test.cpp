@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <random>
 
 namespace {
@@ -379,6 +380,31 @@ TEST(KivPNGReader, PaletteTransparency) {
     load = Load(file({}), true);
     EXPECT_TRUE(load->reader.Aborted());
     EXPECT_TRUE(load->image.IsEmpty());
+}
+
+TEST(KivPNGReader, PaletteAlphaIsHandedOutAsRead) {
+    struct Case {
+        const char* what;
+        std::optional<std::vector<uint8_t>> trns; // none: no tRNS chunk
+        std::vector<uint8_t> expected;
+    };
+    const Case cases[] = {
+        {"no tRNS", std::nullopt, {}},
+        {"one clear entry", std::vector<uint8_t>{255, 0}, {255, 0}},
+        {"partial alpha", std::vector<uint8_t>{0, 85, 170}, {0, 85, 170}},
+        {"all opaque", std::vector<uint8_t>{255, 255}, {255, 255}},
+        {"longer than the palette", std::vector<uint8_t>(6, 7), std::vector<uint8_t>(4, 7)},
+    };
+    for (const Case& c : cases) {
+        TPngFile f;
+        f.Header(2, 1, 8, 3).Chunk("PLTE", PaletteChunk(4));
+        if (c.trns) f.Chunk("tRNS", *c.trns);
+        const auto load = Load(f.Data({0, 0, 1}).End().bytes);
+        EXPECT_EQ(load->reader.PaletteAlpha(), c.expected) << c.what;
+    }
+    // A grey file's transparent grey is a colour, not palette alpha.
+    const auto grey = TPngFile().Header(1, 1, 8, 0).Chunk("tRNS", {0, 9}).Data({0, 9}).End();
+    EXPECT_TRUE(Load(grey.bytes)->reader.PaletteAlpha().empty());
 }
 
 TEST(KivPNGReader, GreyAndColourTransparencyAndBackground) {

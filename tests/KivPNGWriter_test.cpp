@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <optional>
@@ -551,6 +552,61 @@ TEST(KivPNGWriter, Background) {
         ASSERT_NE(bkgd, nullptr);
         EXPECT_EQ(bkgd->Data, c.expected) << c.bits << " bits, colour " << std::hex << c.color;
         EXPECT_EQ(DecodeWithLibpng(file).Error, "");
+    }
+}
+
+TEST(KivPNGWriter, Transparency) {
+    struct TestCase {
+        const char* what;
+        int32_t bits;
+        bool grey, mask;
+        std::vector<uint8_t> paletteAlpha;
+        int32_t color;
+        std::optional<std::vector<uint8_t>> expected; // none: no tRNS chunk
+    };
+    std::vector<uint8_t> beyond16(20, 255);
+    beyond16[3] = 0;
+    const std::vector<TestCase> cases = {
+        {"one clear entry", 8, false, false, {255, 255, 0}, ColorNone, {{255, 255, 0}}},
+        {"partial alpha as it is", 8, false, false, {0, 85, 170}, ColorNone, {{0, 85, 170}}},
+        {"cut to a 4-bit palette", 4, false, false, beyond16, ColorNone,
+         std::vector<uint8_t>(beyond16.begin(), beyond16.begin() + 16)},
+        {"no table", 8, false, false, {}, ColorNone, std::nullopt},
+        {"a colour means nothing to indices", 8, false, false, {}, 0x332211, std::nullopt},
+        {"grey: the clear entry's sample", 8, true, false, {255, 255, 255, 0}, ColorNone, {{0, 3}}},
+        {"grey: partial alpha has no sample", 8, true, false, {0, 128}, ColorNone, std::nullopt},
+        {"grey: two clear entries have no sample", 8, true, false, {0, 0}, ColorNone, std::nullopt},
+        {"grey: an entry past the samples", 1, true, false, {255, 255, 0}, ColorNone, std::nullopt},
+        {"grey with an alpha channel", 8, true, true, {0}, ColorNone, std::nullopt},
+        {"colour key", 24, false, false, {}, 0x332211, {{0, 0x11, 0, 0x22, 0, 0x33}}},
+        {"colour with an alpha channel", 24, false, true, {}, 0x332211, std::nullopt},
+        {"a palette index is no key", 24, false, false, {}, ColorPaletteIndex | 2, std::nullopt},
+    };
+    for (const TestCase& c : cases) {
+        const TDIB image = TestImage(5, 3, c.bits);
+        const TDIB mask = TestMask(5, 3);
+        const std::vector<uint8_t> file = Encode(image, [&](TKivPNGWriteStream& w) {
+            w.Grayscale = c.grey;
+            w.Mask = c.mask ? &mask : nullptr;
+            w.PaletteAlpha = c.paletteAlpha;
+            w.TransparentColor = c.color;
+        });
+        const std::vector<TPngChunk> chunks = ParsePngChunks(file);
+        const TPngChunk* trns = FindChunk(chunks, "tRNS");
+        ASSERT_EQ(trns != nullptr, c.expected.has_value()) << c.what;
+        EXPECT_EQ(DecodeWithLibpng(file).Error, "") << c.what;
+        ExpectPngcheckClean(file);
+        if (!trns) continue;
+        EXPECT_EQ(trns->Data, *c.expected) << c.what;
+        // After the palette, before the image data.
+        const std::vector<std::string> types = ChunkTypes(chunks);
+        const auto at = [&](const char* type) {
+            return std::find(types.begin(), types.end(), type) - types.begin();
+        };
+        if (!c.grey && c.bits <= 8) {
+            EXPECT_LT(at("PLTE"), at("tRNS")) << c.what;
+        }
+        EXPECT_LT(at("tRNS"), at("IDAT")) << c.what;
     }
 }
 

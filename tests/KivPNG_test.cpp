@@ -135,6 +135,52 @@ TEST(KivPNG, GreyFileStaysGrey) {
     }
 }
 
+TEST(KivPNG, TransparencySurvivesLoadAndSave) {
+    struct TestCase {
+        const char* what;
+        TTransparentPng file;
+        int32_t loadedColor;              // TransparentColor after the load
+        std::vector<uint8_t> loadedAlpha; // PaletteAlpha after the load
+        std::vector<uint8_t> trns;        // the tRNS chunk of both files
+    };
+    const std::vector<uint8_t> clearNine = {255, 255, 255, 255, 255, 255, 255, 255, 255, 0};
+    const std::vector<TestCase> cases = {
+        {"one clear entry",
+         {8, false, {255, 0}, ColorNone},
+         ColorPaletteIndex | 1,
+         {255, 0},
+         {255, 0}},
+        {"partial alpha",
+         {4, false, {0, 85, 170}, ColorNone},
+         ColorNone,
+         {0, 85, 170},
+         {0, 85, 170}},
+        // Grey samples are the image's indices: the transparent grey is an entry.
+        {"grey", {8, true, clearNine, ColorNone}, 0x090909, clearNine, {0, 9}},
+        {"grey of 1 bit", {1, true, {255, 0}, ColorNone}, 0x010101, {255, 0}, {0, 1}},
+        {"colour key", {24, false, {}, 0x332211}, 0x332211, {}, {0, 0x11, 0, 0x22, 0, 0x33}},
+    };
+    for (const TestCase& c : cases) {
+        const std::vector<uint8_t> firstFile = c.file.Bytes();
+        TKivPNG loaded;
+        Load(loaded, firstFile);
+        EXPECT_EQ(loaded.TransparentColor, c.loadedColor) << c.what;
+        EXPECT_EQ(loaded.PaletteAlpha, c.loadedAlpha) << c.what;
+        for (const std::vector<uint8_t>& file : {firstFile, Save(loaded)}) {
+            const std::vector<TPngChunk> chunks = ParsePngChunks(file);
+            const TPngChunk* trns = FindChunk(chunks, "tRNS");
+            ASSERT_NE(trns, nullptr) << c.what;
+            EXPECT_EQ(trns->Data, c.trns) << c.what;
+        }
+    }
+    // Nothing transparent in, nothing out.
+    TKivPNG loaded;
+    Load(loaded, TTransparentPng{8, false, {}, ColorNone}.Bytes());
+    EXPECT_TRUE(loaded.PaletteAlpha.empty());
+    const std::vector<TPngChunk> chunks = ParsePngChunks(Save(loaded));
+    EXPECT_EQ(FindChunk(chunks, "tRNS"), nullptr);
+}
+
 TEST(KivPNG, AlphaChannelGoesToTheMaskAndBack) {
     struct TestCase {
         int32_t bits;

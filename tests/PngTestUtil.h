@@ -2,7 +2,10 @@
 // image data, and decoding it with libpng as an independent reader.
 #pragma once
 
+#include "base/Stream.h"
+#include "helpers.h"
 #include "image/DIB.h"
+#include "png/KivPNG.h"
 
 #include <png.h>
 #include <zlib.h>
@@ -39,6 +42,37 @@ inline TDIB TestMask(int32_t width, int32_t height) {
         for (int32_t x = 0; x < width; ++x)
             mask.SetPixel(x, y, uint32_t(x * 31 + y * 17));
     return mask;
+}
+
+// A TestImage saved by TKivPNG with transparency: palette alpha (tRNS of a palette file, or of a
+// grey one when Grey writes the indices as grey samples) or, at 24 bits, a colour key.
+struct TTransparentPng {
+    int32_t Bits;
+    bool Grey;
+    std::vector<uint8_t> PaletteAlpha;
+    int32_t Color; // TransparentColor
+
+    std::vector<uint8_t> Bytes() const {
+        TKivPNG png;
+        const TDIB image = TestImage(6, 4, Bits);
+        png.Assign(&image);
+        png.Grayscale = Grey;
+        png.PaletteAlpha = PaletteAlpha;
+        png.TransparentColor = Color;
+        TMemoryStream out;
+        png.SaveToStream(out);
+        return out.Bytes();
+    }
+};
+
+// Appends a chunk of type with data and its CRC to file.
+inline void AppendChunk(std::vector<uint8_t>& file, const std::string& type,
+                        const std::vector<uint8_t>& data) {
+    PutBE32(file, uint32_t(data.size()));
+    std::vector<uint8_t> body(type.begin(), type.end());
+    body.insert(body.end(), data.begin(), data.end());
+    file.insert(file.end(), body.begin(), body.end());
+    PutBE32(file, uint32_t(crc32(0, body.data(), uInt(body.size()))));
 }
 
 struct TPngChunk {

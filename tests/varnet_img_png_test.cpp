@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -66,15 +67,8 @@ void ExpectSameColors(const TDIB& actual, const TDIB& expected) {
 // Signature, header and end: a PNG without image data.
 std::vector<uint8_t> PngWithoutImageData() {
     std::vector<uint8_t> file = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    const auto chunk = [&file](const std::string& type, const std::vector<uint8_t>& data) {
-        PutBE32(file, uint32_t(data.size()));
-        std::vector<uint8_t> body(type.begin(), type.end());
-        body.insert(body.end(), data.begin(), data.end());
-        file.insert(file.end(), body.begin(), body.end());
-        PutBE32(file, uint32_t(crc32(0, body.data(), uInt(body.size()))));
-    };
-    chunk("IHDR", {0, 0, 0, 4, 0, 0, 0, 4, 8, 3, 0, 0, 0});
-    chunk("IEND", {});
+    AppendChunk(file, "IHDR", {0, 0, 0, 4, 0, 0, 0, 4, 8, 3, 0, 0, 0});
+    AppendChunk(file, "IEND", {});
     return file;
 }
 
@@ -295,6 +289,69 @@ TEST(VarnetImgPng, DefaultFilterFollowsThePicture) {
             filtered += data[at] != 0;
         EXPECT_EQ(filtered > 0, c.adaptive) << filtered << " rows filtered";
     }
+}
+
+// Pillow's reading of the transparency of the PNG at path (its info["transparency"], as Python
+// prints it); nullopt when Pillow is not installed.
+std::optional<std::string> PillowTransparency(const std::string& path) {
+    static const bool installed =
+        std::system("/usr/bin/python3 -c 'import PIL' >/dev/null 2>&1") == 0;
+    if (!installed) return std::nullopt;
+    const std::string script = "import sys; from PIL import Image; "
+                               "print(repr(Image.open(sys.argv[1]).info.get('transparency')))";
+    FILE* pipe = popen(("/usr/bin/python3 -c \"" + script + "\" '" + path + "'").c_str(), "r");
+    std::string out;
+    char piece[4096];
+    for (size_t n; pipe != nullptr && (n = fread(piece, 1, sizeof piece, pipe)) > 0;)
+        out.append(piece, n);
+    EXPECT_EQ(pipe != nullptr ? pclose(pipe) : -1, 0) << path;
+    return out;
+}
+
+TEST(VarnetImgPng, ConvertKeepsTransparencyFromPngToPng) {
+    struct TestCase {
+        const char* what;
+        TTransparentPng in;
+        std::vector<std::string> options;
+        std::vector<uint8_t> trns; // of the converted file
+    };
+    const std::vector<TestCase> cases = {
+        {"one clear entry", {8, false, {255, 255, 0}, ColorNone}, {}, {255, 255, 0}},
+        {"partial alpha as it is", {4, false, {0, 85, 170, 255}, ColorNone}, {}, {0, 85, 170, 255}},
+        // The grey picture becomes a palette file whose entry of the grey is clear.
+        {"grey to palette", {8, true, {255, 255, 0}, ColorNone}, {}, {255, 255, 0}},
+        {"palette to grey", {8, false, {255, 255, 0}, ColorNone}, {"--grey"}, {0, 2}},
+        {"colour key", {24, false, {}, 0x332211}, {}, {0, 0x11, 0, 0x22, 0, 0x33}},
+    };
+    const std::string dir = MakeTempDir();
+    for (const TestCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteFileBytes(dir + "/in.png", c.in.Bytes());
+        std::vector<std::string> args = {"convert", dir + "/in.png", dir + "/out.png"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const TToolRun run = Tool(args);
+        ASSERT_EQ(run.Status, 0) << run.Output;
+        const std::vector<uint8_t> out = ReadFileBytes(dir + "/out.png");
+        const std::vector<TPngChunk> chunks = ParsePngChunks(out);
+        const TPngChunk* trns = FindChunk(chunks, "tRNS");
+        ASSERT_NE(trns, nullptr);
+        EXPECT_EQ(trns->Data, c.trns);
+        EXPECT_EQ(DecodeWithLibpng(out).Error, "");
+        // An independent reader finds the same transparency in both files.
+        const auto before = PillowTransparency(dir + "/in.png");
+        if (before) {
+            EXPECT_NE(*before, "None\n");
+            EXPECT_EQ(PillowTransparency(dir + "/out.png"), before);
+        }
+    }
+    // A file without transparency gains none.
+    TKivPNG plain;
+    const TDIB image = TestImage(7, 5, 8);
+    plain.Assign(&image);
+    plain.SaveToFile(dir + "/plain.png");
+    ASSERT_EQ(Tool({"convert", dir + "/plain.png", dir + "/plain-out.png"}).Status, 0);
+    const std::vector<TPngChunk> plainOut = ParsePngChunks(ReadFileBytes(dir + "/plain-out.png"));
+    EXPECT_EQ(FindChunk(plainOut, "tRNS"), nullptr);
 }
 
 TEST(VarnetImgPng, InfoPrintsThePngSideInformation) {

@@ -20,7 +20,25 @@ const char* const kSaveFilter = "PNGファイル (*.png);;BMPファイル (*.bmp
 // The line feed and the form feed between the two lines are part of the message.
 const char* const kUnknownFormat = "対応していない形式か、\n\f拡張子が違うので読み込めませんでした";
 
+const char* const kOverwriteLossy = "開いたときに読み込めなかった内容は、上書きすると元のファイル"
+                                    "からも失われます。\r\n上書きしますか？";
+
 constexpr uint32_t kUndoSlots = 50;
+
+// One warning for all that an open left out of the file.
+QString LossWarning(const TReadImage& read) {
+    const std::pair<bool TReadImage::*, const char*> losses[] = {
+        {&TReadImage::PartialAlpha, "半透明の色、または二つ以上の透明色（不透明にしました）"},
+        {&TReadImage::AlphaChannel, "アルファチャンネル（透明度を捨てました）"},
+        {&TReadImage::WideSamples, "16ビットの色の精度（8ビットにしました）"},
+        {&TReadImage::Reduced, "色数が256を超えているため、256色に減色しました"},
+        {&TReadImage::KeyLost, "透明色（減色で他の色と混ざるため、不透明にしました）"},
+    };
+    QString text = "このファイルの次の内容は読み込めませんでした。";
+    for (const auto& [lost, line] : losses)
+        if (read.*lost) text += QString("\n・") + line;
+    return text + "\n上書き保存すると、元のファイルからも失われます。";
+}
 
 // The path as the file system spells it.
 std::string LocalPath(const QString& path) {
@@ -40,7 +58,8 @@ void Tmainform::CreateDocument(int32_t width, int32_t height) {
     InstallDocument(std::move(image), QString());
 }
 
-void Tmainform::InstallDocument(std::unique_ptr<TDIB> image, const QString& fileName) {
+void Tmainform::InstallDocument(std::unique_ptr<TDIB> image, const QString& fileName,
+                                int32_t transparentIndex) {
     // A picture too large for any display bitmap is refused before it replaces anything.
     ScreenExtent(image->Width());
     ScreenExtent(image->Height());
@@ -49,6 +68,9 @@ void Tmainform::InstallDocument(std::unique_ptr<TDIB> image, const QString& file
     DocHeight = DocImage->Height();
     FileName = fileName;
     Saved = true;
+    DocTransparent = transparentIndex >= 0;
+    if (DocTransparent) TransparentIndex = transparentIndex;
+    acTransparent->setChecked(DocTransparent);
     ClampViewOrigins();
     InitUndo(kUndoSlots);
     UpdateUndoButtons();
@@ -89,9 +111,12 @@ void Tmainform::LoadDocument(const QString& path) {
         return;
     }
     TReadImage read = ReadDocumentImage(LocalPath(path));
-    InstallDocument(std::move(read.Image), path);
+    InstallDocument(std::move(read.Image), path, read.TransparentIndex);
     AddRecentFile(path);
-    if (read.Reduced) Dialogs().Warning("色数が256を超えているため、256色に減色しました");
+    if (read.Lossy()) {
+        LossyFile = path;
+        Dialogs().Warning(LossWarning(read));
+    }
 }
 
 bool Tmainform::SaveDocument() {
@@ -110,12 +135,26 @@ bool Tmainform::SaveDocumentAs() {
     return WriteDocument(*path);
 }
 
+void Tmainform::acTransparentExecute() {
+    if (!DocImage) {
+        acTransparent->setChecked(false);
+        return;
+    }
+    DocTransparent = acTransparent->isChecked();
+    // The file to be written changed, so closing now asks to save.
+    Saved = false;
+}
+
 void Tmainform::RememberFolder(const QString& path) {
     LastFolder = QFileInfo(path).absolutePath();
 }
 
 bool Tmainform::WriteDocument(const QString& path) {
+    // Compared as files, so that another spelling of the same path asks too.
+    const bool overLossy = !LossyFile.isEmpty() && QFileInfo(path) == QFileInfo(LossyFile);
+    if (overLossy && Dialogs().Confirm(kOverwriteLossy) != TPromptAnswer::Yes) return false;
     if (WriteImageFile(path, WritableCopy(*DocImage, DocWidth, DocHeight))) {
+        if (overLossy) LossyFile.clear();
         AddRecentFile(path);
         return true;
     }
@@ -126,7 +165,7 @@ bool Tmainform::WriteDocument(const QString& path) {
 bool Tmainform::WriteImageFile(const QString& path, const TDIB& image) {
     const TImageFormat* format = FormatOfPath(path.toStdString());
     if (format == nullptr) return false;
-    WriteDocumentImage(LocalPath(path), *format, image);
+    WriteDocumentImage(LocalPath(path), *format, image, DocumentTransparency());
     Saved = true;
     FileName = path;
     RemoveRecovery();
@@ -148,6 +187,9 @@ bool Tmainform::CloseDocument() {
         }
     }
     DocImage.reset();
+    DocTransparent = false;
+    acTransparent->setChecked(false);
+    LossyFile.clear();
     RemoveRecovery();
     DocBitmap = QImage();
     LupeForm->LupeBitmap = QImage();

@@ -1,18 +1,57 @@
 #include "app/imagefile.h"
 
+#include "app/state.h"
 #include "image/BlockCopy.h"
+#include "image/PaletteAlpha.h"
 #include "image/Quantize.h"
 
+#include <algorithm>
+
+namespace {
+// The index that the first pixel of colour (0x00BBGGRR) in the 24-bit picture decoded got in its
+// 8-bit copy eight, or -1 when no pixel has that colour. An exact copy gives every pixel of one
+// colour one index.
+int32_t IndexOfColor(const TDIB& decoded, const TDIB& eight, int32_t color) {
+    const uint8_t bgr[3] = {uint8_t(color >> 16), uint8_t(color >> 8), uint8_t(color)};
+    for (int32_t y = 0; y < decoded.Height(); ++y) {
+        const uint8_t* row = decoded.RowForRead(y);
+        for (int32_t x = 0; x < decoded.Width(); ++x)
+            if (std::equal(bgr, bgr + 3, row + 3 * x)) return eight.RowForRead(y)[x];
+    }
+    return -1;
+}
+} // namespace
+
 TReadImage ReadDocumentImage(const std::string& path) {
-    const TDIB decoded = ReadImageFile(path);
+    const TPicture picture = ReadPictureFile(path);
+    const TTransparency& transparency = picture.Transparency;
     TReadImage result;
-    result.Image = std::make_unique<TDIB>(ToEightBit(decoded, result.Reduced));
+    result.Image = std::make_unique<TDIB>(ToEightBit(picture.Image, result.Reduced));
     result.Image->DetachToMemory();
+    result.AlphaChannel = picture.AlphaChannel;
+    result.WideSamples = picture.WideSamples;
+    if (!transparency.PaletteAlpha.empty()) {
+        result.TransparentIndex = FullyTransparentEntry(transparency.PaletteAlpha);
+        result.PartialAlpha = HasPartialAlpha(transparency.PaletteAlpha);
+    } else if (transparency.Color != -1) {
+        const int32_t index = IndexOfColor(picture.Image, *result.Image, transparency.Color);
+        // Reduction may have merged the colour with others, whose pixels would turn clear too.
+        if (result.Reduced)
+            result.KeyLost = index >= 0;
+        else
+            result.TransparentIndex = index;
+    }
     return result;
 }
 
-void WriteDocumentImage(const std::string& path, const TImageFormat& format, const TDIB& image) {
-    WriteImageFile(path, format, image);
+void WriteDocumentImage(const std::string& path, const TImageFormat& format, const TDIB& image,
+                        const TTransparency& transparency) {
+    WriteImageFile(path, format, image, transparency);
+}
+
+TTransparency DocumentTransparency() {
+    if (!DocTransparent) return {};
+    return {AlphaTableFor(TransparentIndex)};
 }
 
 TDIB WritableCopy(const TDIB& document, int32_t width, int32_t height) {

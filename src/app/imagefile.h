@@ -15,16 +15,27 @@ inline const TImageFormat* FormatOfPath(const std::string& path) {
 
 struct TReadImage {
     std::unique_ptr<TDIB> Image; // always 8 bits per pixel
-    bool Reduced = false;        // the file had more than 256 colours and was reduced
+    // The palette entry that the file makes fully transparent, or -1 for none.
+    int32_t TransparentIndex = -1;
+    // What of the file the document leaves out:
+    bool Reduced = false;      // the file had more than 256 colours and was reduced
+    bool PartialAlpha = false; // alpha one transparent entry cannot hold (PaletteAlpha.h)
+    bool AlphaChannel = false; // the file's alpha channel
+    bool WideSamples = false;  // the low bytes of 16-bit samples
+    bool KeyLost = false;      // a transparent colour whose pixels the reduction merged
+    bool Lossy() const { return Reduced || PartialAlpha || AlphaChannel || WideSamples || KeyLost; }
 };
 
 // Reads a BMP or PNG file as an 8-bit document image; a file of neither signature goes to the
 // reader of its extension. Raises the codecs' errors, and EInvalidGraphic when the file holds no
 // picture at all.
 TReadImage ReadDocumentImage(const std::string& path);
-// Writes an 8-bit image as BMP or PNG; an existing file is replaced only after the whole write
-// succeeded.
-void WriteDocumentImage(const std::string& path, const TImageFormat& format, const TDIB& image);
+// Writes an 8-bit image as BMP or PNG, the PNG with transparency; an existing file is replaced
+// only after the whole write succeeded.
+void WriteDocumentImage(const std::string& path, const TImageFormat& format, const TDIB& image,
+                        const TTransparency& transparency = {});
+// What the open document's file keeps transparent: TransparentIndex while DocTransparent holds.
+TTransparency DocumentTransparency();
 // A copy of the document's width x height pixels whose colour table is its palette block, as the
 // writers take it: palette edits not yet applied to the document reach the file.
 TDIB WritableCopy(const TDIB& document, int32_t width, int32_t height);

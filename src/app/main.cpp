@@ -107,6 +107,8 @@ void Tmainform::CreateMenus() {
     acSave = AddItem(file, "保存(&S)", QKeySequence::Save);
     acSaveAs =
         AddItem(file, "名前を付けて保存(&A)", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    acTransparent = file->addAction("透明色を保存する(&T)");
+    acTransparent->setCheckable(true);
     file->addSeparator();
     acClose = AddItem(file, "閉じる(&C)", QKeySequence(Qt::CTRL | Qt::Key_W));
     file->addSeparator();
@@ -119,6 +121,7 @@ void Tmainform::CreateMenus() {
     ConnectGuarded(asOpen, [this] { asOpenExecute(); });
     ConnectGuarded(acSave, [this] { SaveDocument(); });
     ConnectGuarded(acSaveAs, [this] { SaveDocumentAs(); });
+    ConnectGuarded(acTransparent, [this] { acTransparentExecute(); });
     ConnectGuarded(acClose, [this] { CloseDocument(); });
     ConnectGuarded(acExit, [this] { close(); });
 

@@ -39,6 +39,11 @@ public:
     // PaintBox shows DocBitmap; PaintBox2 lies over it, draws the frames and takes the mouse.
     QWidget *PaintBox, *PaintBox2;
     QAction *acNew, *asOpen, *acSave, *acSaveAs, *acClose, *acExit;
+    // Checked while DocTransparent holds.
+    QAction* acTransparent;
+    // The file the document came from when opening it left part of the file out (a warning
+    // said what); the first save over that file asks first. Empty otherwise.
+    QString LossyFile;
     // The edit menu; Undo and Redo are enabled under the rule of the magnifier's buttons.
     QAction *acUndo = nullptr, *acRedo = nullptr, *acCopy, *acPaste;
     QAction *x1, *x2, *x4, *mnLayerView;
@@ -75,6 +80,9 @@ public:
     // True when the document was written; the unsaved-changes prompt relies on it.
     bool SaveDocument();
     bool SaveDocumentAs();
+    // Called after the check item toggled itself: the document keeps its transparent index in
+    // its file or stops doing so.
+    void acTransparentExecute();
     // Writes image in the format the extension names; false for an unknown extension.
     bool WriteImageFile(const QString& path, const TDIB& image);
     // False when the user kept the document (Cancel, or a Yes whose save wrote nothing).
@@ -108,8 +116,10 @@ private:
     int32_t ScreenExtent(int32_t pixels) const;
     // Moves stored view origins that lie outside a newly installed document onto its last cell.
     void ClampViewOrigins();
-    // Makes image the document and brings every window up to date.
-    void InstallDocument(std::unique_ptr<TDIB> image, const QString& fileName);
+    // Makes image the document and brings every window up to date; a transparentIndex of 0..255
+    // becomes TransparentIndex, kept in the document's file (DocTransparent).
+    void InstallDocument(std::unique_ptr<TDIB> image, const QString& fileName,
+                         int32_t transparentIndex = -1);
     void LoadDocument(const QString& path);
     void RememberFolder(const QString& path);
     bool WriteDocument(const QString& path);

@@ -37,7 +37,7 @@ void Tmainform::WriteRecovery() {
     QDir().mkpath(QFileInfo(path).absolutePath());
     // The writer replaces the old copy only once the new one is complete.
     WriteDocumentImage(QFile::encodeName(path).toStdString(), *FormatOfPath(".png"),
-                       WritableCopy(*DocImage, DocWidth, DocHeight));
+                       WritableCopy(*DocImage, DocWidth, DocHeight), DocumentTransparency());
 }
 
 void Tmainform::OfferRecovery() {
@@ -54,7 +54,7 @@ void Tmainform::OfferRecovery() {
         break;
     }
     TReadImage read = ReadDocumentImage(QFile::encodeName(path).toStdString());
-    InstallDocument(std::move(read.Image), QString());
+    InstallDocument(std::move(read.Image), QString(), read.TransparentIndex);
     // Its changes were never saved anywhere; the copy stays until they are.
     Saved = false;
 }

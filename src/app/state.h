@@ -33,6 +33,10 @@ extern bool LayerActive;
 
 // Palette indices (0..255): what the pen draws with, and what the layer overlay skips.
 extern int32_t DrawIndex, TransparentIndex;
+// The document keeps TransparentIndex transparent in its file: a PNG save writes it as tRNS.
+// Set by opening a file that makes one palette entry fully transparent, or by the file menu's
+// check item; false for a new document.
+extern bool DocTransparent;
 // The tools of the tool window. With Region a press in the document window or the magnifier goes
 // to the selection instead of placing or drawing.
 enum class TTool : uint8_t { Pen = 0, Fill = 1, Region = 2 };

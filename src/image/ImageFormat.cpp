@@ -30,24 +30,31 @@ bool IsBmp(const uint8_t* head, size_t size) {
     return size >= 2 && head[0] == 'B' && head[1] == 'M';
 }
 
-void LoadPng(TDIB& image, TStream& stream) {
+void LoadPng(TPicture& picture, TStream& stream) {
     TKivPNG png;
     png.LoadFromStream(stream);
     // Shares the decoded pixels and palette; the object goes, the picture stays.
-    png.AssignTo(image);
+    png.AssignTo(picture.Image);
+    picture.Transparency.PaletteAlpha = png.PaletteAlpha;
+    if (picture.Image.BitCount() == 24 && (uint32_t(png.TransparentColor) >> 24) == 0)
+        picture.Transparency.Color = png.TransparentColor;
+    picture.AlphaChannel = png.HasAlpha;
+    picture.WideSamples = png.BitDepth == 16 || png.BitDepth == 48; // grey or RGB samples
 }
 
-void SavePng(const TDIB& image, TStream& stream) {
+void SavePng(const TDIB& image, const TTransparency& transparency, TStream& stream) {
     TKivPNG png;
     png.Assign(&image);
+    png.PaletteAlpha = transparency.PaletteAlpha;
+    png.TransparentColor = transparency.Color;
     png.SaveToStream(stream);
 }
 
-void LoadBmp(TDIB& image, TStream& stream) {
-    image.LoadFromBmp(stream);
+void LoadBmp(TPicture& picture, TStream& stream) {
+    picture.Image.LoadFromBmp(stream);
 }
 
-void SaveBmp(const TDIB& image, TStream& stream) {
+void SaveBmp(const TDIB& image, const TTransparency&, TStream& stream) {
     image.SaveAsBmp(stream);
 }
 
@@ -71,8 +78,8 @@ void ReadToEnd(TFileStream& file, TMemoryStream& memory) {
 
 const std::vector<TImageFormat>& ImageFormats() {
     static const std::vector<TImageFormat> formats = {
-        {"png", ".png", IsPng, LoadPng, SavePng},
-        {"bmp", ".bmp", IsBmp, LoadBmp, SaveBmp},
+        {"png", ".png", IsPng, LoadPng, {SavePng}},
+        {"bmp", ".bmp", IsBmp, LoadBmp, {SaveBmp}},
     };
     return formats;
 }
@@ -123,11 +130,19 @@ TImageInput OpenImage(const std::string& path) {
     return OpenImage(std::make_unique<TFileStream>(path, TFileStream::fmOpenRead), path);
 }
 
+TPicture ReadPicture(const TImageInput& input) {
+    TPicture picture;
+    input.Format->Load(picture, *input.Stream);
+    RequirePicture(picture.Image);
+    return picture;
+}
+
+TPicture ReadPictureFile(const std::string& path) {
+    return ReadPicture(OpenImage(path));
+}
+
 TDIB ReadImage(const TImageInput& input) {
-    TDIB image;
-    input.Format->Load(image, *input.Stream);
-    RequirePicture(image);
-    return image;
+    return ReadPicture(input).Image;
 }
 
 TDIB ReadImageFile(const std::string& path) {
@@ -145,6 +160,7 @@ void WriteImageFile(const std::string& path, const TDIB& image,
     WriteFileAtomically(path, save);
 }
 
-void WriteImageFile(const std::string& path, const TImageFormat& format, const TDIB& image) {
-    WriteImageFile(path, image, [&](TStream& stream) { format.Save(image, stream); });
+void WriteImageFile(const std::string& path, const TImageFormat& format, const TDIB& image,
+                    const TTransparency& transparency) {
+    WriteImageFile(path, image, [&](TStream& stream) { format.Save(image, transparency, stream); });
 }

@@ -14,14 +14,41 @@
 class TStream;
 class TFileStream;
 
+// Which pixels a file makes transparent, beside the pixels and palette a TDIB holds.
+struct TTransparency {
+    // Alpha of the palette entries from 0 (PaletteAlpha.h): a palette PNG's tRNS as it is, or
+    // the entry of a grey PNG's transparent grey. Empty when the file gives none.
+    std::vector<uint8_t> PaletteAlpha;
+    // The transparent colour of a 24-bit picture, 0x00BBGGRR, or -1 for none.
+    int32_t Color = -1;
+};
+
+// A picture as read, with what of its file it could not keep.
+struct TPicture {
+    TDIB Image;
+    TTransparency Transparency;
+    bool AlphaChannel = false; // the file had an alpha channel, which Image leaves out
+    bool WideSamples = false;  // the file had 16-bit samples, of which Image keeps the high byte
+};
+
+// Writes with the format's standard settings, the editor's, with transparency or without; a
+// format that has no place for transparency leaves it out.
+struct TImageSave {
+    void (*Write)(const TDIB& image, const TTransparency& transparency, TStream& stream);
+
+    void operator()(const TDIB& image, TStream& stream) const { Write(image, {}, stream); }
+    void operator()(const TDIB& image, const TTransparency& transparency, TStream& stream) const {
+        Write(image, transparency, stream);
+    }
+};
+
 struct TImageFormat {
     const char* Name;      // "png", "bmp"
     const char* Extension; // lower case, with the dot
     // Whether head, the first bytes of a file (up to 136 of them), starts a file of this format.
     bool (*HasSignature)(const uint8_t* head, size_t size);
-    void (*Load)(TDIB& image, TStream& stream);
-    // Writes with the format's standard settings, the editor's.
-    void (*Save)(const TDIB& image, TStream& stream);
+    void (*Load)(TPicture& picture, TStream& stream);
+    TImageSave Save;
 };
 
 const std::vector<TImageFormat>& ImageFormats();
@@ -50,6 +77,9 @@ TImageInput OpenImage(std::unique_ptr<TFileStream> file, const std::string& path
 TImageInput OpenImage(const std::string& path);
 
 // Reads the picture. A file that yields none (empty, or headers only) raises EInvalidGraphic.
+TPicture ReadPicture(const TImageInput& input);
+TPicture ReadPictureFile(const std::string& path);
+// The same, the pixels and palette alone.
 TDIB ReadImage(const TImageInput& input);
 TDIB ReadImageFile(const std::string& path);
 
@@ -61,4 +91,5 @@ void RequirePicture(const TDIB& image);
 // WriteFileAtomically; a picture without pixels is refused before the file is touched.
 void WriteImageFile(const std::string& path, const TDIB& image,
                     const std::function<void(TStream&)>& save);
-void WriteImageFile(const std::string& path, const TImageFormat& format, const TDIB& image);
+void WriteImageFile(const std::string& path, const TImageFormat& format, const TDIB& image,
+                    const TTransparency& transparency = {});

@@ -1,6 +1,7 @@
 #include "png/KivPNG.h"
 
 #include "base/ScopedValue.h"
+#include "image/PaletteAlpha.h"
 
 namespace {
 
@@ -68,6 +69,11 @@ void TKivPNG::LoadFromStream(TStream& stream) {
     Comment = reader.Comment();
     BackgroundColor = reader.BackgroundColor();
     TransparentColor = reader.TransparentColor();
+    PaletteAlpha = reader.PaletteAlpha();
+    // A grey image keeps each sample as its palette index, so the transparent grey is an entry.
+    const int32_t greySample = TransparentColor & 0xFF;
+    if (reader.Grayscale() && TransparentColor != ColorNone && greySample < image.PaletteCount())
+        PaletteAlpha = AlphaTableFor(greySample);
     Interlace = uint8_t(reader.Interlace());
     Gamma = reader.Gamma();
     PixelUnit = reader.PixelUnit();
@@ -101,6 +107,8 @@ void TKivPNG::SaveToStream(TStream& stream) const {
     writer.Grayscale = Grayscale;
     writer.Comment = Comment;
     writer.BackgroundColor = BackgroundColor;
+    writer.PaletteAlpha = PaletteAlpha;
+    writer.TransparentColor = TransparentColor;
     writer.Gamma = Gamma;
     writer.PixelUnit = PixelUnit;
     writer.PixelsPerUnitX = PixelsPerUnitX;

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class TKivPNG : public TGraphic {
 public:
@@ -32,6 +33,10 @@ public:
     int32_t BitDepth = 0; // after a load: bits per pixel of the file's colour samples
     int32_t BackgroundColor = ColorNone;
     int32_t TransparentColor = ColorNone;
+    // Alpha of the palette entries from 0 (tRNS): after a load the table of a palette file as
+    // it is, or the entry of a grey file's transparent grey; written back by a save (see
+    // TKivPNGWriteStream::PaletteAlpha). Empty when the file gave none.
+    std::vector<uint8_t> PaletteAlpha;
     std::string Comment;
     double Gamma = 0;
     std::string KeyText;

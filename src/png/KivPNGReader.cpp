@@ -126,6 +126,7 @@ void TKivPNGReadStream::DecodeImage() {
     gamma_ = 0;
     chunkFlags_ = 0;
     paletteAlpha_.fill(255);
+    paletteAlphaCount_ = 0;
 
     uint8_t signature[8] = {};
     ReadBlock(signature, 8);
@@ -358,6 +359,7 @@ void TKivPNGReadStream::ReadTransparency() {
         // An empty read (empty chunk, no palette entries) raises the abort flag: loading stops.
         const int64_t count = std::min<int64_t>(std::max<int64_t>(chunkLeft_, 0), paletteCount_);
         ReadBlock(paletteAlpha_.data(), count);
+        paletteAlphaCount_ = int32_t(count);
         transparentColor_ = ColorPalettePending;
         ChunkConsumed(count);
     }

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class TDIB;
 class TKivPNGReadStream;
@@ -43,6 +44,10 @@ public:
     int32_t Interlace() const { return interlace_; }
     int32_t BackgroundColor() const { return backgroundColor_; }
     int32_t TransparentColor() const { return transparentColor_; }
+    // Alpha of the palette entries from 0 as a palette file's tRNS gives them; empty without one.
+    std::vector<uint8_t> PaletteAlpha() const {
+        return {paletteAlpha_.begin(), paletteAlpha_.begin() + paletteAlphaCount_};
+    }
     double Gamma() const { return gamma_; }
     int32_t SignificantBits() const { return significantBits_; }
     // Bits per pixel of the colour samples alone (alpha excluded).
@@ -116,6 +121,7 @@ private:
     bool inflatedWhole_ = false;
     std::string keyText_; // in effect for this file; empty unless the file asks for a key
     std::array<uint8_t, 256> paletteAlpha_{};
+    int32_t paletteAlphaCount_ = 0; // entries of paletteAlpha_ that tRNS gave
     InflateAdapter inflate_;
     std::vector<uint8_t> convertRow_, alphaRow_, hookRow_;
 };

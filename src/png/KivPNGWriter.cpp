@@ -2,6 +2,7 @@
 
 #include "base/ByteOrder.h"
 #include "image/DIB.h"
+#include "image/PaletteAlpha.h"
 #include "image/PixelFormat.h"
 
 #include <zlib.h>
@@ -210,6 +211,30 @@ void TKivPNGWriteStream::WriteBackground() {
     }
 }
 
+void TKivPNGWriteStream::WriteTransparency() {
+    // An alpha channel already says how transparent every pixel is.
+    if (alpha_) return;
+    uint8_t data[6];
+    if (filePaletteCount_ == 0) {
+        if (TransparentColor == ColorNone || (uint32_t(TransparentColor) & 0xFF000000u) != 0)
+            return;
+        const TRgb c = ColorOf(TransparentColor, sourceDib_->PaletteBlock);
+        StoreBE16(data, c.Red);
+        StoreBE16(data + 2, c.Green);
+        StoreBE16(data + 4, c.Blue);
+        WriteChunk(ChunkTRNS, data, 6);
+    } else if (grey_) {
+        // A grey file marks one sample value transparent, nothing in between.
+        const int32_t index = FullyTransparentEntry(PaletteAlpha);
+        if (index < 0 || index >= filePaletteCount_ || HasPartialAlpha(PaletteAlpha)) return;
+        StoreBE16(data, uint16_t(index));
+        WriteChunk(ChunkTRNS, data, 2);
+    } else if (!PaletteAlpha.empty()) {
+        const size_t count = std::min(PaletteAlpha.size(), size_t(filePaletteCount_));
+        WriteChunk(ChunkTRNS, PaletteAlpha.data(), uint32_t(count));
+    }
+}
+
 void TKivPNGWriteStream::WritePhysicalSize() {
     if (PixelsPerUnitX < 1 || PixelsPerUnitY < 1) return;
     uint32_t x = uint32_t(PixelsPerUnitX), y = uint32_t(PixelsPerUnitY);
@@ -336,6 +361,7 @@ void TKivPNGWriteStream::EncodeImage() {
     WriteSignificantBits();
     WritePalette();
     WriteBackground();
+    WriteTransparency();
     WritePhysicalSize();
     ProgressStep(10);
     if (aborted_) return;

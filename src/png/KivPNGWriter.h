@@ -14,6 +14,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 class TDIB;
 class TKivPNGWriteStream;
@@ -43,6 +44,12 @@ public:
     bool Grayscale = false; // 1-, 4- and 8-bit indices written as grey samples
     std::string Comment;    // UTF-8; "Comment" in tEXt (Latin-1) or else iTXt, when not empty
     int32_t BackgroundColor = ColorNone;
+    // tRNS of an indexed source: the alpha of its palette entries from 0 (PaletteAlpha.h). A
+    // palette file takes the table as it is, cut to the file's palette; a grey file the one
+    // transparent entry of a table that holds no more than that. Empty: no tRNS.
+    std::vector<uint8_t> PaletteAlpha;
+    // tRNS of a 24- or 32-bit source written without an alpha channel: a colour 0x00BBGGRR.
+    int32_t TransparentColor = ColorNone;
     double Gamma = 0;            // gAMA when above 0
     int32_t SignificantBits = 0; // sBIT bytes red, green, blue, alpha (low to high)
     int32_t PixelUnit = 0;       // 0 unknown, 1 metre, 2 inch (written as metre)
@@ -65,6 +72,7 @@ private:
     void WriteSignificantBits();
     void WritePalette();
     void WriteBackground();
+    void WriteTransparency();
     void WritePhysicalSize();
     void WriteImageData();
     void WritePasses();

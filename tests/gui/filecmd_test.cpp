@@ -333,7 +333,9 @@ TEST_F(EditorTest, OpenedPicturesBecomeEightBitDocuments) {
     EXPECT_EQ(DocImage->BitCount(), 8);
     EXPECT_EQ(DocWidth, 32);
     EXPECT_EQ(dialogs->Warnings,
-              std::vector<QString>{"色数が256を超えているため、256色に減色しました"});
+              std::vector<QString>{"このファイルの次の内容は読み込めませんでした。\n"
+                                   "・色数が256を超えているため、256色に減色しました\n"
+                                   "上書き保存すると、元のファイルからも失われます。"});
     EXPECT_TRUE(Saved);
 }
 

@@ -108,3 +108,45 @@ TEST(ImageFile, EveryGoodBmpSuitePictureOpensAsAnEightBitDocument) {
         });
     }
 }
+
+// What the conformance suite's transparent files open as.
+TEST(ImageFile, PngSuiteTransparencyOpensAsTheTransparentIndex) {
+    const std::string dir = TestDataPath("pngsuite");
+    if (!FileExists(dir)) GTEST_SKIP() << "PngSuite not found at " << dir;
+    struct Case {
+        const char* name;
+        int32_t index;
+        bool partial, alpha, wide, reduced, keyLost;
+    };
+    const Case cases[] = {
+        // 8-bit palettes whose tRNS clears entry 0 alone.
+        {"tbbn3p08.png", 0, false, false, false, false, false},
+        {"tbgn3p08.png", 0, false, false, false, false, false},
+        {"tbwn3p08.png", 0, false, false, false, false, false},
+        {"tbyn3p08.png", 0, false, false, false, false, false},
+        {"tp1n3p08.png", 0, false, false, false, false, false},
+        {"tp0n3p08.png", -1, false, false, false, false, false},
+        // Alpha 0, 85, 170, 255: entry 0 stays clear, the partial ones are reported.
+        {"tm3n3p02.png", 0, true, false, false, false, false},
+        // Grey 4 bits, transparent grey 15; grey 16 bits, transparent 65535 (high byte 255).
+        {"tbbn0g04.png", 15, false, false, false, false, false},
+        {"tbwn0g16.png", 255, false, false, true, false, false},
+        {"tp0n0g08.png", -1, false, false, false, false, false},
+        // White keys in pictures of 407 colours: reduced, the key given up and reported.
+        {"tbrn2c08.png", -1, false, false, false, true, true},
+        {"tbbn2c16.png", -1, false, false, true, true, true},
+        {"tp0n2c08.png", -1, false, false, false, true, false},
+        {"basn6a08.png", -1, false, true, false, false, false},
+        {"basn4a16.png", -1, false, true, true, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TReadImage read = ReadDocumentImage(dir + "/" + c.name);
+        EXPECT_EQ(read.TransparentIndex, c.index);
+        EXPECT_EQ(read.PartialAlpha, c.partial);
+        EXPECT_EQ(read.AlphaChannel, c.alpha);
+        EXPECT_EQ(read.WideSamples, c.wide);
+        EXPECT_EQ(read.Reduced, c.reduced);
+        EXPECT_EQ(read.KeyLost, c.keyLost);
+    }
+}

@@ -9,7 +9,8 @@
 namespace {
 
 TWriter BmpWriter(const TOptions&) {
-    return [](const TDIB& image, TStream& stream) { image.SaveAsBmp(stream); };
+    return
+        [](const TDIB& image, const TTransparency&, TStream& stream) { image.SaveAsBmp(stream); };
 }
 
 } // namespace

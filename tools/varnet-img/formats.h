@@ -12,14 +12,17 @@
 class TDIB;
 class TStream;
 struct TImageFormat;
+struct TTransparency;
 
 // Writer options from the command line: --name=value or --name value for options that take a
 // value, a bare --name for flags (whose value is "").
 using TOptions = std::map<std::string, std::string>;
 // Format-specific "name: value" lines for the info command.
 using TInfoLines = std::vector<std::pair<std::string, std::string>>;
-// Writes one picture; raises TUsageError for options the picture cannot take.
-using TWriter = std::function<void(const TDIB& image, TStream& stream)>;
+// Writes one picture with the transparency its file gave, where the format can hold it; raises
+// TUsageError for options the picture cannot take.
+using TWriter =
+    std::function<void(const TDIB& image, const TTransparency& transparency, TStream& stream)>;
 
 struct TFormatOptions {
     const char* Name;                     // the shared format's name

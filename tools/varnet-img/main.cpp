@@ -82,12 +82,12 @@ int Convert(const TCommandLine& line) {
     const TWriter writer = OptionsOf(format).MakeWriter(line.Options);
     if (out == "-" && ::isatty(STDOUT_FILENO))
         throw std::runtime_error("image data is not written to a terminal");
-    const TDIB image = ReadImage(OpenInput(in));
-    const auto save = [&](TStream& stream) { writer(image, stream); };
+    const TPicture picture = ReadPicture(OpenInput(in));
+    const auto save = [&](TStream& stream) { writer(picture.Image, picture.Transparency, stream); };
     if (out == "-")
-        WriteToStandardOutput(image, save);
+        WriteToStandardOutput(picture.Image, save);
     else
-        WriteImageFile(out, image, save);
+        WriteImageFile(out, picture.Image, save);
     return 0;
 }
 

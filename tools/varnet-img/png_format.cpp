@@ -1,6 +1,7 @@
 #include "png_format.h"
 
 #include "image/DIB.h"
+#include "image/ImageFormat.h"
 #include "png/KivPNG.h"
 
 #include <charconv>
@@ -53,7 +54,8 @@ struct TPngSettings {
     std::string Comment;
 };
 
-void Save(const TPngSettings& settings, const TDIB& image, TStream& stream) {
+void Save(const TPngSettings& settings, const TDIB& image, const TTransparency& transparency,
+          TStream& stream) {
     if (settings.Grayscale && image.BitCount() > 8)
         throw TUsageError("--grey needs a picture of 1, 4 or 8 bits per pixel, not " +
                           std::to_string(image.BitCount()));
@@ -66,6 +68,8 @@ void Save(const TPngSettings& settings, const TDIB& image, TStream& stream) {
     png.Grayscale = settings.Grayscale;
     png.IDATSize = settings.IDATSize;
     png.Comment = settings.Comment;
+    png.PaletteAlpha = transparency.PaletteAlpha;
+    png.TransparentColor = transparency.Color;
     png.SaveToStream(stream);
 }
 
@@ -86,7 +90,9 @@ TWriter MakeWriter(const TOptions& options) {
                           options.at("idat-size"));
     if (const auto comment = options.find("comment"); comment != options.end())
         png.Comment = comment->second;
-    return [png](const TDIB& image, TStream& stream) { Save(png, image, stream); };
+    return [png](const TDIB& image, const TTransparency& transparency, TStream& stream) {
+        Save(png, image, transparency, stream);
+    };
 }
 
 // Colour values as the codec keeps them: 0x00BBGGRR, 0x01000000 + a palette index, or none.
