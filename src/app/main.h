@@ -23,6 +23,8 @@ public:
     // Folder of the file last opened or chosen in a file dialog; where the dialogs begin when
     // there is no document file to begin with. Empty until then.
     QString LastFolder;
+    // Makes the folder of path the LastFolder: every file dialog, the palette's too, shares it.
+    void RememberFolder(const QString& path);
     // The zoom chosen in this window: 1, 2 or 4.
     int32_t ZoomFactor = 1;
     // The document drawn at ZoomPixels, in device pixels of PaintBox.
@@ -121,7 +123,6 @@ private:
     void InstallDocument(std::unique_ptr<TDIB> image, const QString& fileName,
                          int32_t transparentIndex = -1);
     void LoadDocument(const QString& path);
-    void RememberFolder(const QString& path);
     bool WriteDocument(const QString& path);
 };
 

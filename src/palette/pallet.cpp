@@ -174,6 +174,9 @@ void Tpalletform::SelectSwatch(int32_t index, bool left) {
     } else {
         FrameSwatch(TransparentIndex,
                     TransparentIndex == DrawIndex ? DisplayColor::Blue : DisplayColor::White);
+        // The file keeps the transparent index when the document carries transparency, so
+        // moving it is a change to save.
+        if (DocTransparent && DocImage && index != TransparentIndex) Saved = false;
         TransparentIndex = index;
         FrameSwatch(TransparentIndex, DisplayColor::Red);
     }

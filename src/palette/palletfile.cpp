@@ -9,7 +9,6 @@
 #include "palette/pallet.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 namespace {
 const char* const kLoadFilter =
@@ -18,11 +17,6 @@ const char* const kLoadFilter =
     "すべてのファイル (*)";
 const char* const kSaveFilter =
     "GIMPパレット (*.gpl);;JASC-PALパレット (*.pal);;Adobeカラーテーブル (*.act)";
-
-// The file dialogs share one last folder, the document window's.
-void RememberFolder(const QString& path) {
-    mainform->LastFolder = QFileInfo(path).absolutePath();
-}
 } // namespace
 
 void Tpalletform::mnLoadPaletteClick() {
@@ -33,7 +27,7 @@ void Tpalletform::mnLoadPaletteClick() {
     }
     const std::optional<QString> path = Dialogs().OpenFileName(kLoadFilter, mainform->LastFolder);
     if (!path) return;
-    RememberFolder(*path);
+    mainform->RememberFolder(*path); // one last folder for every file dialog
     // Read whole before anything changes: a file refused leaves the document as it was.
     const TPaletteColors colors = ReadPaletteFile(QFile::encodeName(*path).toStdString());
     // A step of its own (not merged into a run of bar presses), which also marks the document.
@@ -46,7 +40,7 @@ void Tpalletform::mnSavePaletteClick() {
     const std::optional<QString> path =
         Dialogs().SaveFileName(kSaveFilter, "gpl", mainform->LastFolder);
     if (!path) return;
-    RememberFolder(*path);
+    mainform->RememberFolder(*path); // one last folder for every file dialog
     const std::optional<TPaletteFormat> format = PaletteFormatForExtension(path->toStdString());
     if (!format) {
         Dialogs().Warning("対応していない拡張子なので保存できませんでした");

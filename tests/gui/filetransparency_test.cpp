@@ -6,6 +6,7 @@
 #include "base/Stream.h"
 #include "editor_fixture.h"
 #include "image/PaletteAlpha.h"
+#include "palette/pallet.h"
 
 #include <QAction>
 #include <optional>
@@ -280,3 +281,20 @@ TEST_F(TransparencyTest, FirstSaveOverALossyFileAsks) {
 }
 
 } // namespace
+
+TEST_F(TransparencyTest, MovingTheTransparentIndexIsAChangeOnlyWhenTheFileKeepsIt) {
+    Open("clear.png", PalettePng({255, 0}));
+    ASSERT_TRUE(DocTransparent);
+    ASSERT_TRUE(Saved);
+    palletform->SelectSwatch(1, false); // the index it already has
+    EXPECT_TRUE(Saved);
+    palletform->SelectSwatch(6, false);
+    EXPECT_FALSE(Saved);
+    EXPECT_EQ(TransparentIndex, 6);
+    dialogs->Answers = {TPromptAnswer::No}; // closing asks, and No drops the change
+    mainform->acClose->trigger();
+    Open("plain.png", PalettePng({}));
+    ASSERT_FALSE(DocTransparent);
+    palletform->SelectSwatch(6, false); // only the overlay's index
+    EXPECT_TRUE(Saved);
+}
