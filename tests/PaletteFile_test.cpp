@@ -9,6 +9,7 @@
 #include "image/PaletteFile.h"
 #include "png/KivPNG.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -47,10 +48,11 @@ std::string Refusal(const std::string& path) {
     return "";
 }
 
-// An Adobe colour table: entry i of count is (i, 2i, 3i); with a count field, 772 bytes.
+// An Adobe colour table: entry i of count is (i, 2i, 3i); with a count field, 772 bytes. A
+// count over 256 is only written into the count field.
 std::vector<uint8_t> Act(int count, bool withCount) {
     std::vector<uint8_t> bytes(768, 0);
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < std::min(count, 256); ++i) {
         bytes[3 * i] = uint8_t(i);
         bytes[3 * i + 1] = uint8_t(2 * i);
         bytes[3 * i + 2] = uint8_t(3 * i);

@@ -15,11 +15,15 @@ double SnapShift(double position) {
     return std::floor(position + 0.5) - position;
 }
 
-// SnapShift of the device position where the widget's origin falls in its window's backing
-// store, which is where its painting lands on screen.
+// The device position where the widget's origin falls in its window's backing store, which is
+// where its painting lands on screen.
+QPointF DeviceOrigin(const QWidget& widget) {
+    return widget.mapTo(widget.window(), QPointF(0, 0)) * widget.devicePixelRatioF();
+}
+
+// SnapShift of DeviceOrigin.
 QPointF ScreenShift(const QWidget& widget) {
-    const QPointF origin =
-        widget.mapTo(widget.window(), QPointF(0, 0)) * widget.devicePixelRatioF();
+    const QPointF origin = DeviceOrigin(widget);
     return {SnapShift(origin.x()), SnapShift(origin.y())};
 }
 
@@ -53,6 +57,12 @@ QPoint DevicePixelAt(const QWidget& widget, QPointF position) {
     const QPointF shift = ScreenShift(widget);
     return {ToPixel(position.x() * ratio - shift.x() + kSlack),
             ToPixel(position.y() * ratio - shift.y() + kSlack)};
+}
+
+QPoint DevicePixelFromWindow(const QWidget& widget, QPoint inWindow) {
+    // The painting's device pixel 0 is the window's device pixel nearest the widget's origin.
+    const QPointF origin = DeviceOrigin(widget);
+    return inWindow - QPoint(ToPixel(origin.x() + 0.5), ToPixel(origin.y() + 0.5));
 }
 
 QPointF LogicalPosition(const QWidget& widget, QPoint pixel) {

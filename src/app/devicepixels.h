@@ -28,6 +28,10 @@ void UseDevicePixels(QPainter& painter);
 // position given in the widget's logical pixels (as mouse events report it).
 QPoint DevicePixelAt(const QWidget& widget, QPointF position);
 
+// The device pixel, in the units of DevicePixelAt, at a position given in device pixels from
+// the origin of widget's top-level window (as the window system reports the pointer).
+QPoint DevicePixelFromWindow(const QWidget& widget, QPoint inWindow);
+
 // Where in widget's logical pixels the device pixel of DevicePixelAt begins: the position a
 // pointer on that device pixel reports.
 QPointF LogicalPosition(const QWidget& widget, QPoint pixel);

@@ -2,10 +2,13 @@
 
 #include "app/devicepixels.h"
 #include "app/errors.h"
+#include "app/nativepointer.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+#include <cmath>
+#include <cstdlib>
 
 TImageControl::TImageControl(const QImage& picture, QWidget* parent)
     : QWidget(parent), picture_(picture) {
@@ -54,17 +57,32 @@ QPoint TPaintSurface::PixelAt(QPointF position) const {
     return InDevicePixels ? DevicePixelAt(*this, position) : position.toPoint();
 }
 
+QPoint TPaintSurface::PixelUnderPointer(const QMouseEvent& event) const {
+    const QPoint reported = PixelAt(event.position());
+    const double ratio = devicePixelRatioF();
+    // At a whole ratio every logical pixel covers whole device pixels and nothing was lost.
+    if (!InDevicePixels || ratio == std::floor(ratio)) return reported;
+    const std::optional<QPoint> native = NativePointerInWindow(*this);
+    if (!native) return reported;
+    const QPoint exact = DevicePixelFromWindow(*this, *native);
+    // The pointer may have moved on since the event: the server's position serves only while it
+    // lies within the rounding of the reported one.
+    const int slack = static_cast<int>(std::ceil(ratio));
+    const QPoint off = exact - reported;
+    return std::abs(off.x()) <= slack && std::abs(off.y()) <= slack ? exact : reported;
+}
+
 void TPaintSurface::mousePressEvent(QMouseEvent* event) {
     TMouseButton button;
     if (!OnMouseDown || !ToButton(event->button(), button)) return;
-    const QPoint p = PixelAt(event->position());
+    const QPoint p = PixelUnderPointer(*event);
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     RunGuarded([&] { OnMouseDown(button, shift, p.x(), p.y()); });
 }
 
 void TPaintSurface::mouseMoveEvent(QMouseEvent* event) {
     if (!OnMouseMove) return;
-    const QPoint p = PixelAt(event->position());
+    const QPoint p = PixelUnderPointer(*event);
     RunGuarded([&] { OnMouseMove(p.x(), p.y()); });
 }
 

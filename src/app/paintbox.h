@@ -49,4 +49,7 @@ protected:
 private:
     // The pixel of this surface under a position of a mouse event.
     QPoint PixelAt(QPointF position) const;
+    // PixelAt the event's position, made exact from the window system's own pointer position
+    // where the event's was rounded to a logical pixel.
+    QPoint PixelUnderPointer(const QMouseEvent& event) const;
 };
