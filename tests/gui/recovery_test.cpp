@@ -4,7 +4,12 @@
 #include "editor_fixture.h"
 #include "image/DIB.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QTimer>
+#include <csignal>
+#include <cstdlib>
 #include <functional>
 
 namespace {
@@ -58,6 +63,39 @@ TEST_F(RecoveryTest, CopyOfUnsavedWorkIsRestoredAfterACrash) {
     EXPECT_FALSE(Saved) << "the restored work was never saved";
     EXPECT_TRUE(mainform->FileName.isEmpty());
     EXPECT_TRUE(QFile::exists(RecoveryPath())) << "kept until the work is saved";
+}
+
+// A real crash: a process whose minute timer wrote the copy is killed outright, with no chance to
+// clean up, and this process then finds the copy and restores it.
+TEST_F(RecoveryTest, CopyWrittenByTheTimerSurvivesAKilledProcess) {
+    QTimer* minute = nullptr;
+    for (QTimer* timer : mainform->findChildren<QTimer*>())
+        if (timer->interval() == 60 * 1000) minute = timer;
+    ASSERT_NE(minute, nullptr) << "no timer runs every minute";
+    // The child re-runs this test alone instead of forking a process that already runs Qt.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            EditedDocument();
+            minute->setInterval(10); // the minute, shortened so the test need not wait for it
+            QElapsedTimer waited;
+            waited.start();
+            while (!QFile::exists(RecoveryPath())) {
+                if (waited.elapsed() > 10000) std::exit(1); // the timer never wrote it
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            }
+            std::raise(SIGKILL);
+        },
+        testing::KilledBySignal(SIGKILL), "");
+    ASSERT_TRUE(QFile::exists(RecoveryPath()));
+
+    dialogs->Answers = {TPromptAnswer::Yes};
+    mainform->OfferRecovery();
+    EXPECT_EQ(dialogs->Prompts, std::vector<QString>{kOffer});
+    ASSERT_NE(DocImage, nullptr);
+    EXPECT_EQ(DocImage->GetPixel(2, 1), 7u);
+    EXPECT_EQ(DocImage->PaletteBlock[7], kChangedEntry);
+    EXPECT_FALSE(Saved);
 }
 
 TEST_F(RecoveryTest, NothingIsWrittenWithoutUnsavedChanges) {
