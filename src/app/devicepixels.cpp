@@ -37,8 +37,13 @@ int32_t DevicePixelsPer(int32_t magnification, double ratio) {
 }
 
 QSize LogicalSize(QSize size, double ratio) {
-    const auto extent = [ratio](int device) {
-        return static_cast<int>(std::ceil(device / ratio - kSlack));
+    const bool whole = ratio == std::floor(ratio);
+    const auto extent = [ratio, whole](int device) {
+        if (whole || device == 0) return static_cast<int>(std::ceil(device / ratio - kSlack));
+        // Qt picks the widget under the pointer by its window position in logical pixels,
+        // rounded: the last device pixel, at up to (device - 0.5) / ratio past the widget's
+        // logical origin, must round to a position inside it.
+        return static_cast<int>(std::floor((device - 0.5) / ratio + 0.5 + kSlack)) + 1;
     };
     return {extent(size.width()), extent(size.height())};
 }

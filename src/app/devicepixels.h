@@ -17,7 +17,8 @@ class QWidget;
 // nearest whole number (halves up), at least 1. At ratio 1 the magnification itself.
 int32_t DevicePixelsPer(int32_t magnification, double ratio);
 
-// The logical size of a widget that holds size device pixels at ratio (rounded up).
+// The logical size of a widget that holds size device pixels at ratio (rounded up), so large at
+// a fractional ratio that the pointer on any of those device pixels reaches the widget.
 QSize LogicalSize(QSize size, double ratio);
 
 // From here on the painter's unit is one device pixel and its (0, 0) the device pixel nearest

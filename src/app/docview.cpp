@@ -28,8 +28,9 @@ int32_t Tmainform::ScreenExtent(int32_t pixels) const {
 }
 
 void Tmainform::UpdateDocView() {
-    const QSize size = LogicalSize(QSize(ScreenExtent(DocWidth), ScreenExtent(DocHeight)),
-                                   PaintBox2->devicePixelRatioF());
+    const QSize picture(ScreenExtent(DocWidth), ScreenExtent(DocHeight));
+    const QSize size = LogicalSize(picture, PaintBox2->devicePixelRatioF());
+    PaintBox2->DevicePicture = picture;
     PaintBox->parentWidget()->resize(size);
     PaintBox->resize(size);
     PaintBox2->resize(size);

@@ -39,7 +39,8 @@ public:
     QToolButton *btLayer, *btLupeGrid, *bt8Dot, *bt1Dot;
     QScrollArea* ScrollBox;
     // PaintBox shows DocBitmap; PaintBox2 lies over it, draws the frames and takes the mouse.
-    QWidget *PaintBox, *PaintBox2;
+    QWidget* PaintBox;
+    TPaintSurface* PaintBox2;
     QAction *acNew, *asOpen, *acSave, *acSaveAs, *acClose, *acExit;
     // Checked while DocTransparent holds.
     QAction* acTransparent;

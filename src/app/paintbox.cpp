@@ -76,6 +76,7 @@ void TPaintSurface::mousePressEvent(QMouseEvent* event) {
     TMouseButton button;
     if (!OnMouseDown || !ToButton(event->button(), button)) return;
     const QPoint p = PixelUnderPointer(*event);
+    if (InDevicePixels && !QRect(QPoint(), DevicePicture).contains(p)) return;
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     RunGuarded([&] { OnMouseDown(button, shift, p.x(), p.y()); });
 }

@@ -29,6 +29,10 @@ public:
     // Paints and reports the mouse in device pixels on the image control's grid rather than in
     // logical pixels; the views of image pixels need this, other surfaces do not.
     bool InDevicePixels = false;
+    // With InDevicePixels, the device pixels the view's picture covers from the origin. At a
+    // fractional scale the surface reaches a little past them; presses there are not reported,
+    // as no press can fall outside the picture at scale 1.
+    QSize DevicePicture;
 
     std::function<void(QPainter&)> OnPaint;
     std::function<void(TMouseButton button, bool shift, int32_t x, int32_t y)> OnMouseDown;

@@ -181,6 +181,7 @@ QSize TLupeForm::ViewPixels() const {
 
 void TLupeForm::UpdateLupe() {
     const QSize pixels = ViewPixels(), size = LogicalSize(pixels, LupeBox2->devicePixelRatioF());
+    LupeBox2->DevicePicture = pixels;
     ScrollBox1->widget()->resize(size);
     LupeBox->resize(size);
     LupeBox2->resize(size);

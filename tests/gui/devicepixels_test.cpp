@@ -10,13 +10,18 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProcess>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QToolButton>
 #include <QWheelEvent>
+#include <QWindow>
 #include <cmath>
+#include <functional>
+#include <string>
 
 TEST(DevicePixelsTest, PixelsPerImagePixelAreTheNearestWholeNumber) {
     const struct {
@@ -39,8 +44,11 @@ TEST(DevicePixelsTest, LogicalSizeHoldsTheDevicePixels) {
         double ratio;
         QSize logical;
     } cases[] = {
-        {{105, 7}, 1, {105, 7}},    {{32, 30}, 1.5, {22, 20}}, {{3, 2}, 1.5, {2, 2}},
-        {{25, 26}, 1.25, {20, 21}}, {{0, 1}, 2, {0, 1}},       {{40, 41}, 2, {20, 21}},
+        // At a fractional ratio one logical pixel more where the last device pixel's logical
+        // position would round past the widget.
+        {{105, 7}, 1, {105, 7}},    {{32, 30}, 1.5, {22, 21}}, {{3, 2}, 1.5, {3, 2}},
+        {{25, 26}, 1.25, {21, 21}}, {{0, 1}, 2, {0, 1}},       {{40, 41}, 2, {20, 21}},
+        {{0, 0}, 1.5, {0, 0}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(LogicalSize(c.device, c.ratio), c.logical)
@@ -350,4 +358,77 @@ TEST_F(ScaledViewTest, ZoomByWheelKeepsThePixelUnderThePointer) {
         }
     }
     EXPECT_GT(checked, 0) << "every case ended at an end of the scroll range";
+}
+
+namespace {
+// The pixels of index 3, as text.
+std::string PaintedPixels() {
+    std::string text;
+    for (int32_t y = 0; y < DocHeight; ++y)
+        for (int32_t x = 0; x < DocWidth; ++x)
+            if (DocImage->GetPixel(x, y) == 3)
+                text += "(" + std::to_string(x) + ", " + std::to_string(y) + ") ";
+    return text;
+}
+
+// Runs the event loop until done() holds, for at most five seconds; whether it came to hold.
+bool WaitFor(const std::function<bool()>& done) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > 5000) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+} // namespace
+
+// The same clicks with the real pointer of an X server (ctest runs this under Xvfb). Qt rounds
+// X11 pointer positions to whole logical pixels, so at a fractional scale only the server's
+// own position tells the first device pixel of an image pixel from the one before it.
+TEST_F(ScaledViewTest, RealPointerClicksReachThePixelUnderThem) {
+    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs an X server";
+    CurrentTool = TTool::Pen;
+    DrawIndex = 3;
+    mainform->bt1Dot->setChecked(true);
+    const TZoomCase cases[] = {{"magnifier", 10}, {"magnifier", 1}, {"document", 2}};
+    for (const TZoomCase& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.view << " at " << c.magnification << ", scale " << ratio);
+        SetZoom(c);
+        QWidget* view = Surface(c);
+        // Only the view's window on screen, so no other window takes the clicks.
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top != view->window()) top->hide();
+        view->window()->show();
+        ASSERT_TRUE(WaitFor([&] { return view->window()->windowHandle()->isExposed(); }));
+        const TShownPicture shown = Shown(view);
+        const QString window = QString::number(view->window()->winId());
+        // The first and last device pixels of the pixels along the diagonal.
+        for (const auto& [pixel, device] : PixelCorners(shown)) {
+            if (pixel.x() != pixel.y()) continue;
+            SCOPED_TRACE(testing::Message() << "pixel " << pixel.x() << ", " << pixel.y()
+                                            << " at device " << device.x() << ", " << device.y());
+            ASSERT_EQ(QProcess::execute("xdotool", {"mousemove", "--sync", "--window", window,
+                                                    QString::number(device.x()),
+                                                    QString::number(device.y()), "click", "1"}),
+                      0);
+            if (IsDocument(c)) {
+                // The one-pixel snap places the edit area on the pixel clicked.
+                ASSERT_TRUE(WaitFor([&] {
+                    return QPoint(ViewLeft[kEditArea], ViewTop[kEditArea]) == pixel;
+                })) << "edit area at "
+                    << ViewLeft[kEditArea] << ", " << ViewTop[kEditArea];
+                continue;
+            }
+            ASSERT_TRUE(WaitFor([&] { return DocImage->GetPixel(pixel.x(), pixel.y()) == 3; }))
+                << "painted: " << PaintedPixels();
+            EXPECT_EQ(PaintedPixels(),
+                      "(" + std::to_string(pixel.x()) + ", " + std::to_string(pixel.y()) + ") ");
+            PaintChecker();
+        }
+        ViewLeft[kEditArea] = ViewTop[kEditArea] = 0;
+        mainform->UpdateViewSizes();
+        LupeForm->UpdateLupe();
+    }
 }

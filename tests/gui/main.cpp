@@ -1,10 +1,12 @@
-// Test entry point for builds with the GUI: one offscreen QApplication for every suite.
+// Test entry point for builds with the GUI: one QApplication, offscreen, for every suite.
 #include <QApplication>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Offscreen unless a test run asks for a real window system (the X pointer checks).
+    const QByteArray platform = qgetenv("VARNET_TEST_PLATFORM");
+    qputenv("QT_QPA_PLATFORM", platform.isEmpty() ? QByteArray("offscreen") : platform);
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
