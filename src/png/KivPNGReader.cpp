@@ -518,6 +518,13 @@ void TKivPNGReadStream::ReadImageData() {
     inflatedWhole_ = WholeInflate && InflateWhole(rowBytes);
     if (!inflatedWhole_ && inflate_.Start() != 0) throw EKivPNG("PNG LoadStream: Error ZLIB");
     PrepareImage();
+    if (inflatedWhole_ && RowsStayInPlace()) {
+        // The image takes the inflated rows over where they lie and each row is unfiltered in
+        // place: no second buffer of the image's size to fault in, no copy of each row.
+        uint8_t* rows = inflate_.WholeRows();
+        targetDib_->TakeRows(inflate_.ReleaseWhole(), rows + 1,
+                             int32_t(1 + PngRowBytes(width_, fileBitsPerPixel_)));
+    }
 
     const int32_t width = targetDib_->Width();
     const int32_t height = targetDib_->Height();
@@ -550,6 +557,14 @@ void TKivPNGReadStream::ReadImageData() {
     alphaRow_ = {};
     hookRow_ = {};
     ProgressPhase(0, 0, 0);
+}
+
+bool TKivPNGReadStream::RowsStayInPlace() const {
+    // A file row's data is then exactly an image row without padding, and the row hook (which
+    // decodes a copy, the next row unfiltering against the row as the file holds it) is off.
+    return interlace_ == 0 && rowFormat_ == TRowFormat::Same && !targetDib_->IsEmpty() &&
+           PngRowBytes(width_, imageBitsPerPixel_) == targetDib_->Stride() &&
+           (keyText_.empty() || !OnDecodeRow);
 }
 
 bool TKivPNGReadStream::InflateWhole(int64_t rawBytes) {
@@ -625,7 +640,7 @@ void TKivPNGReadStream::StoreRow(const uint8_t* data, const TPngPass& pass, int3
     switch (rowFormat_) {
     case TRowFormat::Same:
         converted = const_cast<uint8_t*>(data); // read only below
-        if (whole) std::memcpy(target, data, rowBytes);
+        if (whole && target != data) std::memcpy(target, data, rowBytes);
         break;
     case TRowFormat::Grey2:
         Widen2To4(data, rowBytes, converted);
