@@ -29,16 +29,18 @@ constexpr int64_t MaxInflateRatio = 1032;
 
 // Colour rows to image rows: pixels of In file bytes; one grey byte or three colour bytes
 // (red at 0, green at Gap, blue at 2 * Gap) stored as blue, green, red; alpha at byte Alpha
-// (none when negative) goes to the alpha row as 255 - alpha.
+// (none when negative) goes to the alpha row as 255 - alpha. Each pixel is read before it is
+// written, so 8-bit RGB may be converted in place.
 template <int In, int Colours, int Gap, int Alpha>
 void ConvertPixels(const uint8_t* src, size_t count, uint8_t* dst, uint8_t* alpha) {
     for (size_t i = 0; i < count; ++i, src += In) {
         if constexpr (Colours == 1) {
             dst[i] = src[0];
         } else {
-            dst[3 * i] = src[2 * Gap];
-            dst[3 * i + 1] = src[Gap];
-            dst[3 * i + 2] = src[0];
+            const uint8_t red = src[0], green = src[Gap], blue = src[2 * Gap];
+            dst[3 * i] = blue;
+            dst[3 * i + 1] = green;
+            dst[3 * i + 2] = red;
         }
         if constexpr (Alpha >= 0) alpha[i] = uint8_t(255 - src[Alpha]);
     }
@@ -46,7 +48,8 @@ void ConvertPixels(const uint8_t* src, size_t count, uint8_t* dst, uint8_t* alph
 
 #if defined(__x86_64__) || defined(__i386__)
 // Red and blue exchanged in five pixels (15 bytes) per step while 16 bytes remain to be read and
-// written; the 16th byte written is the next pixel's, which the next step writes again.
+// written; the 16th byte written is the next pixel's, unchanged, which the next step reads and
+// writes again (so src may be dst).
 __attribute__((target("ssse3"))) size_t SwapRedBlueVector(const uint8_t* src, size_t count,
                                                           uint8_t* dst) {
     const __m128i order = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15);
@@ -59,7 +62,7 @@ __attribute__((target("ssse3"))) size_t SwapRedBlueVector(const uint8_t* src, si
 }
 #endif
 
-// 8-bit RGB to the image's blue, green, red.
+// 8-bit RGB to the image's blue, green, red; src may be dst.
 void SwapRedBlue(const uint8_t* src, size_t count, uint8_t* dst) {
     size_t done = 0;
 #if defined(__x86_64__) || defined(__i386__)
@@ -518,13 +521,15 @@ void TKivPNGReadStream::ReadImageData() {
     inflatedWhole_ = WholeInflate && InflateWhole(rowBytes);
     if (!inflatedWhole_ && inflate_.Start() != 0) throw EKivPNG("PNG LoadStream: Error ZLIB");
     PrepareImage();
-    if (inflatedWhole_ && RowsStayInPlace()) {
-        // The image takes the inflated rows over where they lie and each row is unfiltered in
-        // place: no second buffer of the image's size to fault in, no copy of each row.
+    const bool rowsInPlace = inflatedWhole_ && RowsStayInPlace();
+    if (rowsInPlace) {
+        // The image takes the inflated rows over where they lie and each row is unfiltered (and
+        // converted) in place: no second buffer of the image's size to fault in, no row copy.
         uint8_t* rows = inflate_.WholeRows();
         targetDib_->TakeRows(inflate_.ReleaseWhole(), rows + 1,
                              int32_t(1 + PngRowBytes(width_, fileBitsPerPixel_)));
     }
+    inflate_.RowsChangedInPlace = rowsInPlace && rowFormat_ != TRowFormat::Same;
 
     const int32_t width = targetDib_->Width();
     const int32_t height = targetDib_->Height();
@@ -560,9 +565,11 @@ void TKivPNGReadStream::ReadImageData() {
 }
 
 bool TKivPNGReadStream::RowsStayInPlace() const {
-    // A file row's data is then exactly an image row without padding, and the row hook (which
-    // decodes a copy, the next row unfiltering against the row as the file holds it) is off.
-    return interlace_ == 0 && rowFormat_ == TRowFormat::Same && !targetDib_->IsEmpty() &&
+    // A file row's data is then exactly an image row without padding (8-bit RGB once red and
+    // blue are exchanged in place), and the row hook (which decodes a copy, the next row
+    // unfiltering against the row as the file holds it) is off.
+    const bool sameBytes = rowFormat_ == TRowFormat::Same || rowFormat_ == TRowFormat::Rgb8;
+    return interlace_ == 0 && sameBytes && !targetDib_->IsEmpty() &&
            PngRowBytes(width_, imageBitsPerPixel_) == targetDib_->Stride() &&
            (keyText_.empty() || !OnDecodeRow);
 }

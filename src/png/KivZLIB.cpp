@@ -128,7 +128,7 @@ int InflateAdapter::ReadRow() {
     const size_t length = size_t(RowLength);
     if (Whole()) {
         if (length > wholeSize_ - wholeNext_) return Z_STREAM_ERROR;
-        if (row_ != nullptr) above_ = row_;
+        if (row_ != nullptr && !RowsChangedInPlace) above_ = row_;
         row_ = wholeRows_ + wholeNext_;
         wholeNext_ += length;
     } else {
@@ -148,7 +148,10 @@ int InflateAdapter::ReadRow() {
     }
     --passRowsLeft_;
     const size_t distance = size_t(BitsPerPixel + 7) / 8;
-    return Unfilter(row_[0], row_ + 1, above_ + 1, length - 1, distance) ? 0 : -1;
+    if (!Unfilter(row_[0], row_ + 1, above_ + 1, length - 1, distance)) return -1;
+    // The copy stays in the cache; the rows themselves need not.
+    if (Whole() && RowsChangedInPlace) std::memcpy(batch_.data(), row_, length);
+    return 0;
 }
 
 void InflateAdapter::FreeRows() {

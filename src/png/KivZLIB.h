@@ -88,6 +88,9 @@ public:
     FillCallback Fill;
     int32_t RowLength = 0;    // filter byte included
     int32_t BitsPerPixel = 0; // of the file's rows; fixes the filters' byte distance
+    // Set when the caller converts each row of InflateWhole's buffer in place after ReadRow: the
+    // next row is then unfiltered against a copy of the row as it was unfiltered.
+    bool RowsChangedInPlace = false;
 
 private:
     z_stream stream_{};
