@@ -195,7 +195,7 @@ void TDIB::SaveBmpBody(TStream& stream) const {
     }
     // Rows held elsewhere go out bottom-up through a buffer of whole rows.
     const auto stride = size_t(Stride());
-    const size_t rowsPerPiece = std::max<size_t>(1, kSavePieceBytes / stride);
+    const size_t rowsPerPiece = std::clamp<size_t>(kSavePieceBytes / stride, 1, size_t(Height()));
     std::vector<uint8_t> piece(rowsPerPiece * stride);
     for (int32_t y = Height() - 1; y >= 0;) {
         size_t used = 0;
