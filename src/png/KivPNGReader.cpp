@@ -48,17 +48,25 @@ void ConvertPixels(const uint8_t* src, size_t count, uint8_t* dst, uint8_t* alph
 
 #if defined(__x86_64__) || defined(__i386__)
 // Red and blue exchanged in five pixels (15 bytes) per step while 16 bytes remain to be read and
-// written; the 16th byte written is the next pixel's, unchanged, which the next step reads and
-// writes again (so src may be dst).
+// written; the 16th byte written is the next pixel's, unchanged, which the next step writes
+// again. Each step's bytes are loaded before the previous step's store, so src may be dst and
+// no load waits for a store it overlaps. Returns the pixels done.
 __attribute__((target("ssse3"))) size_t SwapRedBlueVector(const uint8_t* src, size_t count,
                                                           uint8_t* dst) {
     const __m128i order = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15);
+    const auto load = [src](size_t i) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * i));
+    };
+    if (3 * count < 16) return 0;
+    __m128i pixels = load(0);
     size_t i = 0;
-    for (; 3 * i + 16 <= 3 * count; i += 5) {
-        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * i));
+    for (; 3 * (i + 5) + 16 <= 3 * count; i += 5) {
+        const __m128i next = load(i + 5);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 3 * i), _mm_shuffle_epi8(pixels, order));
+        pixels = next;
     }
-    return i;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 3 * i), _mm_shuffle_epi8(pixels, order));
+    return i + 5;
 }
 #endif
 
