@@ -1,4 +1,7 @@
 #include "base/Exceptions.h"
+#include "base/LargeAlloc.h"
+#include "base/Stream.h"
+#include "helpers.h"
 #include "image/DIB.h"
 
 #include <gtest/gtest.h>
@@ -358,4 +361,65 @@ TEST(DIB, DrawToStretchesWithoutBlending) {
     TSurface c{reinterpret_cast<uint8_t*>(clipped.data()), 8, 2, 2, 32};
     img.DrawTo(c, TRect{0, 0, 4, 4});
     EXPECT_EQ(clipped, (std::vector<uint32_t>{grey0, grey0, grey0, grey0}));
+}
+
+// Rows taken over from a decoder's buffer (top-down, one spare byte between rows, as PNG rows
+// hold their filter byte) read, copy, convert and save exactly like rows in BMP layout.
+TEST(DIB, TakenOverRowsBehaveLikeBmpLayout) {
+    const TDIB reference = Numbered(8, 5, 3);
+    const auto takenOver = [&] {
+        TDIB img = reference;
+        img.Resize(8, 5, 8); // same geometry: still the reference's storage
+        const int32_t step = img.Stride() + 1;
+        auto* block = static_cast<uint8_t*>(AllocateLarge(size_t(step) * 5));
+        std::memset(block, 0xEE, size_t(step) * 5);
+        for (int32_t y = 0; y < 5; ++y)
+            std::memcpy(block + 1 + y * step, reference.RowForRead(y), size_t(img.Stride()));
+        img.TakeRows(block, block + 1, step);
+        return img;
+    };
+    const auto samePixels = [&](const TDIB& img, const char* what) {
+        SCOPED_TRACE(what);
+        ASSERT_EQ(img.Width(), 8);
+        ASSERT_EQ(img.Height(), 5);
+        for (int32_t y = 0; y < 5; ++y)
+            EXPECT_EQ(std::memcmp(img.RowForRead(y), reference.RowForRead(y), 8), 0) << y;
+        EXPECT_EQ(img.PaletteBlock, reference.PaletteBlock);
+    };
+    const auto bmpOf = [](const TDIB& img) {
+        TMemoryStream out;
+        img.SaveAsBmp(out);
+        return out.Bytes();
+    };
+
+    const TDIB img = takenOver();
+    EXPECT_FALSE(img.HasBmpLayout());
+    samePixels(img, "taken over");
+    EXPECT_EQ(bmpOf(img), bmpOf(reference));
+
+    TDIB copy = img;
+    copy.RowForWrite(2)[3] = 200;
+    EXPECT_TRUE(copy.HasBmpLayout()) << "a written copy gets storage of its own in BMP layout";
+    samePixels(img, "original after the copy was written");
+    EXPECT_EQ(copy.GetPixel(3, 2), 200u);
+    EXPECT_EQ(copy.GetPixel(4, 2), reference.GetPixel(4, 2));
+
+    TDIB whole = takenOver();
+    uint8_t* storage = whole.StorageForWrite();
+    EXPECT_TRUE(whole.HasBmpLayout());
+    EXPECT_EQ(std::memcmp(storage, reference.StorageForRead(), reference.Size()), 0);
+    samePixels(whole, "after StorageForWrite");
+
+    // Larger than one piece of the BMP writer's buffer, so that the rows go out in pieces.
+    TDIB tall;
+    tall.Resize(1024, 1500, 8);
+    for (int32_t y = 0; y < 1500; ++y)
+        std::memset(tall.RowForWrite(y), y * 7, 1024);
+    TDIB tallTaken = tall;
+    tallTaken.Resize(1024, 1500, 8);
+    auto* block = static_cast<uint8_t*>(AllocateLarge(1025 * 1500));
+    for (int32_t y = 0; y < 1500; ++y)
+        std::memcpy(block + 1 + y * 1025, tall.RowForRead(y), 1024);
+    tallTaken.TakeRows(block, block + 1, 1025);
+    EXPECT_EQ(bmpOf(tallTaken), bmpOf(tall));
 }

@@ -8,6 +8,7 @@
 
 #include <zlib.h>
 
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -1022,5 +1023,112 @@ TEST(KivPNGReader, WholeInflateOnlyForCompleteDataAndTheSameOutcomeEitherWay) {
             EXPECT_EQ(chosen.progress, streamed.progress);
             EXPECT_EQ(chosen.position, streamed.position);
         }
+    }
+}
+
+namespace {
+
+// Plain image data with every odd row Up-filtered, so that unfiltering needs the row above as
+// it was unfiltered; rowLength counts the filter byte.
+std::vector<uint8_t> UpFilterOddRows(std::vector<uint8_t> rows, size_t rowLength) {
+    for (size_t start = rowLength; start + rowLength <= rows.size(); start += 2 * rowLength) {
+        rows[start] = 2;
+        for (size_t i = 1; i < rowLength; ++i)
+            rows[start + i] = uint8_t(rows[start + i] - rows[start - rowLength + i]);
+    }
+    return rows;
+}
+
+struct TRowsLoad {
+    TDIB image;
+    std::string error;
+};
+
+TRowsLoad LoadRows(const std::vector<uint8_t>& file, bool wholeInflate, bool hook) {
+    TRowsLoad load;
+    TKivPNGReadStream reader;
+    reader.WholeInflate = wholeInflate;
+    reader.KeyText = "key";
+    if (hook) {
+        reader.OnDecodeRow = [](TKivPNGReadStream&, uint8_t* data, const std::string&, int32_t,
+                                int32_t length) {
+            for (int32_t i = 0; i < length; ++i)
+                data[i] ^= 0x5A;
+        };
+    }
+    TCustomMemoryStream stream(file.data(), int64_t(file.size()));
+    try {
+        reader.LoadFromStream(load.image, stream, 0);
+    } catch (const EKivPNG& e) {
+        load.error = e.Message();
+    }
+    return load;
+}
+
+} // namespace
+
+// Wholly inflated rows stay where they were inflated, the image taking the buffer over, when a
+// file row is exactly an image row; the pixels, padding, errors and saved BMP are those of the
+// streaming decode either way.
+TEST(KivPNGReader, InflatedRowsBecomeTheImageOnlyWhenTheLayoutAllows) {
+    std::vector<uint8_t> askForKey;
+    PutBE32(askForKey, PrivateChunkMagic);
+    askForKey.push_back(1);
+    askForKey.resize(PrivateChunkSize, 0);
+    struct TCase {
+        const char* name;
+        uint32_t width, height;
+        uint8_t depth, colorType, interlace;
+        bool hook;
+        int32_t badFilterRow; // -1: none
+        bool inPlace;
+    };
+    const TCase cases[] = {
+        {"palette, 8 bits, width 40", 40, 30, 8, 3, 0, false, -1, true},
+        {"grey, 8 bits, width 41 (padded rows)", 41, 30, 8, 0, 0, false, -1, false},
+        {"grey, 1 bit, width 64", 64, 9, 1, 0, 0, false, -1, true},
+        {"grey, 1 bit, width 40 (padded rows)", 40, 9, 1, 0, 0, false, -1, false},
+        {"palette, 4 bits, width 16", 16, 9, 4, 3, 0, false, -1, true},
+        {"grey, 2 bits (widened)", 32, 9, 2, 0, 0, false, -1, false},
+        {"RGB, width 16", 16, 9, 8, 2, 0, false, -1, true},
+        {"RGB, width 15 (padded rows)", 15, 9, 8, 2, 0, false, -1, false},
+        {"RGB, 16 bits (narrowed)", 16, 9, 16, 2, 0, false, -1, false},
+        {"Adam7", 40, 30, 8, 3, 1, false, -1, false},
+        {"row hook", 40, 30, 8, 3, 0, true, -1, false},
+        {"bad filter type in row 7", 40, 30, 8, 3, 0, false, 7, true},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int32_t samples = c.colorType == 2 ? 3 : 1;
+        const TPixels p = RandomPixels(int32_t(c.width), int32_t(c.height), c.depth * samples, 21);
+        std::vector<uint8_t> rows = RawRows(p, c.interlace != 0);
+        const size_t rowLength = size_t(1 + PngRowBytes(c.width, c.depth * samples));
+        if (c.interlace == 0) rows = UpFilterOddRows(rows, rowLength);
+        if (c.badFilterRow >= 0) rows[size_t(c.badFilterRow) * rowLength] = 9;
+        TPngFile file;
+        file.Header(c.width, c.height, c.depth, c.colorType, c.interlace);
+        if (c.hook) file.Chunk("tpNg", askForKey);
+        if (c.colorType == 3) file.Chunk("PLTE", PaletteChunk(1 << c.depth));
+        const std::vector<uint8_t> bytes = file.Data(rows).End().bytes;
+
+        const TRowsLoad streamed = LoadRows(bytes, false, c.hook);
+        const TRowsLoad whole = LoadRows(bytes, true, c.hook);
+        EXPECT_TRUE(streamed.image.HasBmpLayout());
+        EXPECT_EQ(whole.image.HasBmpLayout(), !c.inPlace);
+        EXPECT_EQ(whole.error, streamed.error);
+        EXPECT_EQ(whole.error.empty(), c.badFilterRow < 0);
+        const int32_t loadedRows = c.badFilterRow >= 0 ? c.badFilterRow : int32_t(c.height);
+        ASSERT_EQ(whole.image.Stride(), streamed.image.Stride());
+        for (int32_t y = 0; y < loadedRows; ++y) {
+            EXPECT_EQ(std::memcmp(whole.image.RowForRead(y), streamed.image.RowForRead(y),
+                                  size_t(streamed.image.Stride())),
+                      0)
+                << "row " << y;
+        }
+        if (c.badFilterRow >= 0) continue;
+        TMemoryStream wholeBmp, streamedBmp;
+        whole.image.SaveAsBmp(wholeBmp);
+        streamed.image.SaveAsBmp(streamedBmp);
+        EXPECT_TRUE(wholeBmp.Bytes() == streamedBmp.Bytes());
     }
 }

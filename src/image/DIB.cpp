@@ -129,22 +129,49 @@ void TDIB::Adopt(TDIBSharedImage* storage) {
     WantedLayout = storage->Layout;
 }
 
-void TDIB::WriteAccess() {
-    if (storage_->RefCount <= 1) return;
+TDIBSharedImage* TDIB::CopyOfStorage() const {
     const TDIBSharedImage& old = *storage_;
-    TDIBSharedImage* copy;
     if (old.Size == 0) {
         // An empty image may still own a palette of its own.
-        copy = new TDIBSharedImage;
+        auto* copy = new TDIBSharedImage;
         copy->ColorTable = old.ColorTable;
         copy->Layout = old.Layout;
         copy->RebuildHeader();
-    } else {
-        copy =
-            TDIBSharedImage::Build(old.Width, old.Height, old.BitCount, old.Layout, old.ColorTable);
-        std::memcpy(copy->Storage, old.Storage, old.Size);
+        return copy;
     }
-    Adopt(copy);
+    TDIBSharedImage* copy =
+        TDIBSharedImage::Build(old.Width, old.Height, old.BitCount, old.Layout, old.ColorTable);
+    if (old.BmpLayout) {
+        std::memcpy(copy->Storage, old.Storage, old.Size);
+    } else {
+        for (int32_t y = 0; y < old.Height; ++y)
+            std::memcpy(copy->TopRow + ptrdiff_t(y) * copy->RowStep,
+                        old.TopRow + ptrdiff_t(y) * old.RowStep, size_t(old.Stride));
+    }
+    return copy;
+}
+
+void TDIB::WriteAccess() {
+    if (storage_->RefCount > 1) Adopt(CopyOfStorage());
+}
+
+void TDIB::TakeRows(uint8_t* block, uint8_t* topRow, int32_t rowStep) {
+    const TDIBSharedImage& old = *storage_;
+    auto* s = new TDIBSharedImage;
+    s->BitCount = old.BitCount;
+    s->Width = old.Width;
+    s->Height = old.Height;
+    s->Stride = old.Stride;
+    s->Size = old.Size;
+    s->Storage = block;
+    s->TopRow = topRow;
+    s->RowStep = rowStep;
+    s->BmpLayout = false;
+    s->ColorTable = old.ColorTable;
+    s->PaletteCount = old.PaletteCount;
+    s->Layout = old.Layout;
+    s->RebuildHeader();
+    Adopt(s);
 }
 
 void TDIB::MakeEmpty() {
@@ -185,7 +212,10 @@ uint8_t* TDIB::TopRowForWrite() {
 }
 
 uint8_t* TDIB::StorageForWrite() {
-    WriteAccess();
+    if (storage_->BmpLayout)
+        WriteAccess();
+    else
+        Adopt(CopyOfStorage());
     return storage_->Storage;
 }
 

@@ -32,8 +32,11 @@ public:
     int32_t RefCount = 0;
     int32_t BitCount = 0, Width = 0, Height = 0, Stride = 0, RowStep = 0;
     uint32_t Size = 0;          // Stride * Height, in bytes
-    uint8_t* Storage = nullptr; // the bottom row
+    uint8_t* Storage = nullptr; // the pixel block, released with std::free
     uint8_t* TopRow = nullptr;
+    // Rows as in a BMP file: bottom-up, Stride apart, the bottom row at Storage. Otherwise row y
+    // is at TopRow + y * RowStep (storage taken over from a decoder, see TDIB::TakeRows).
+    bool BmpLayout = true;
     TPalette ColorTable{};
     int32_t PaletteCount = 0; // 2^BitCount up to 8 bits, else 0
     TChannelLayout Layout;
@@ -84,8 +87,11 @@ public:
     const uint8_t* RowForRead(int32_t y) const;
     uint8_t* TopRowForWrite();
     const uint8_t* TopRowForRead() const { return storage_->TopRow; }
+    // The pixels as one block in BMP layout; StorageForWrite first puts them in that layout,
+    // StorageForRead needs an image whose storage is in it (not one from TakeRows).
     uint8_t* StorageForWrite();
     const uint8_t* StorageForRead() const { return storage_->Storage; }
+    bool HasBmpLayout() const { return storage_->BmpLayout; }
     const uint8_t* HeaderBlock() const { return storage_->Header.data(); }
     int32_t HeaderSize() const { return static_cast<int32_t>(storage_->Header.size()); }
 
@@ -141,10 +147,17 @@ public:
 
     // Switches to storage (taking a reference); for the codecs that build storage themselves.
     void Adopt(TDIBSharedImage* storage);
+    // Takes over block (from AllocateLarge) as fresh storage of the same geometry, palette and
+    // layout, row y at topRow + y * rowStep (rowStep >= Stride), so that a decoder that has
+    // produced its rows in a buffer of its own need not copy them. Each row's Stride bytes must
+    // lie in the block; padding bytes are the caller's to clear. Not for an empty image.
+    void TakeRows(uint8_t* block, uint8_t* topRow, int32_t rowStep);
 
 private:
     // Copy-on-write: afterwards this image is the storage's only holder.
     void WriteAccess();
+    // Fresh storage in BMP layout holding this image's pixels.
+    TDIBSharedImage* CopyOfStorage() const;
     void CheckRow(int32_t y) const;
 
     TDIBSharedImage* storage_;

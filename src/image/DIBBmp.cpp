@@ -1,6 +1,6 @@
-// Reading and writing BMP files. The storage of a TDIB already holds the BMP header block and the
-// pixel rows in file order, so writing is two plain copies and reading fills a fresh storage that
-// the image adopts only once the whole file has been read.
+// Reading and writing BMP files. The storage of a TDIB holds the BMP header block and, unless a
+// decoder handed its own rows over, the pixel rows in file order, so writing is two plain copies
+// and reading fills a fresh storage that the image adopts only once the whole file has been read.
 #include "base/ByteOrder.h"
 #include "base/Exceptions.h"
 #include "base/Stream.h"
@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -23,6 +24,8 @@ const char* const kNoImageData = "画像データがありません";
 
 constexpr uint32_t kFileHeaderSize = 14;
 constexpr uint16_t kBmpType = 0x4D42; // "BM"
+// Rows not in file order are gathered into pieces of about this size for writing.
+constexpr size_t kSavePieceBytes = size_t(1) << 20;
 
 // RLE expands fast (a delta skips 255 rows in four bytes), so a tiny file may ask for a huge image.
 // Expansion beyond this many bytes must be backed by at least 1/kRleMaxRatio of it in compressed
@@ -206,7 +209,20 @@ void TDIB::SaveAsBmp(TStream& stream) const {
 void TDIB::SaveBmpBody(TStream& stream) const {
     if (IsEmpty()) throw EInvalidGraphic(kNoImageData);
     stream.WriteBuffer(HeaderBlock(), HeaderSize());
-    stream.WriteBuffer(StorageForRead(), Size());
+    if (HasBmpLayout()) {
+        stream.WriteBuffer(StorageForRead(), Size());
+        return;
+    }
+    // Rows held elsewhere go out bottom-up through a buffer of whole rows.
+    const auto stride = size_t(Stride());
+    const size_t rowsPerPiece = std::clamp<size_t>(kSavePieceBytes / stride, 1, size_t(Height()));
+    std::vector<uint8_t> piece(rowsPerPiece * stride);
+    for (int32_t y = Height() - 1; y >= 0;) {
+        size_t used = 0;
+        for (; used < piece.size() && y >= 0; used += stride, --y)
+            std::memcpy(piece.data() + used, RowForRead(y), stride);
+        stream.WriteBuffer(piece.data(), int64_t(used));
+    }
 }
 
 int32_t ReadBmpColorCount(TStream& stream) {

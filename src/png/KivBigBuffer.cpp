@@ -25,6 +25,11 @@ bool TBigBuffer::Grow(size_t size, size_t keep) {
     return true;
 }
 
+uint8_t* TBigBuffer::Release() {
+    size_ = 0;
+    return data_.release();
+}
+
 void TBigBuffer::Free() {
     data_.reset();
     size_ = 0;

@@ -14,6 +14,8 @@ public:
     // cannot be had.
     bool Grow(size_t size, size_t keep);
     void Free();
+    // Hands the buffer over (release it with std::free) and leaves this one empty.
+    uint8_t* Release();
     uint8_t* Data() const { return data_.get(); }
     size_t Size() const { return size_; }
 

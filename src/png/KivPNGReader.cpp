@@ -29,16 +29,18 @@ constexpr int64_t MaxInflateRatio = 1032;
 
 // Colour rows to image rows: pixels of In file bytes; one grey byte or three colour bytes
 // (red at 0, green at Gap, blue at 2 * Gap) stored as blue, green, red; alpha at byte Alpha
-// (none when negative) goes to the alpha row as 255 - alpha.
+// (none when negative) goes to the alpha row as 255 - alpha. Each pixel is read before it is
+// written, so 8-bit RGB may be converted in place.
 template <int In, int Colours, int Gap, int Alpha>
 void ConvertPixels(const uint8_t* src, size_t count, uint8_t* dst, uint8_t* alpha) {
     for (size_t i = 0; i < count; ++i, src += In) {
         if constexpr (Colours == 1) {
             dst[i] = src[0];
         } else {
-            dst[3 * i] = src[2 * Gap];
-            dst[3 * i + 1] = src[Gap];
-            dst[3 * i + 2] = src[0];
+            const uint8_t red = src[0], green = src[Gap], blue = src[2 * Gap];
+            dst[3 * i] = blue;
+            dst[3 * i + 1] = green;
+            dst[3 * i + 2] = red;
         }
         if constexpr (Alpha >= 0) alpha[i] = uint8_t(255 - src[Alpha]);
     }
@@ -46,20 +48,29 @@ void ConvertPixels(const uint8_t* src, size_t count, uint8_t* dst, uint8_t* alph
 
 #if defined(__x86_64__) || defined(__i386__)
 // Red and blue exchanged in five pixels (15 bytes) per step while 16 bytes remain to be read and
-// written; the 16th byte written is the next pixel's, which the next step writes again.
+// written; the 16th byte written is the next pixel's, unchanged, which the next step writes
+// again. Each step's bytes are loaded before the previous step's store, so src may be dst and
+// no load waits for a store it overlaps. Returns the pixels done.
 __attribute__((target("ssse3"))) size_t SwapRedBlueVector(const uint8_t* src, size_t count,
                                                           uint8_t* dst) {
     const __m128i order = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15);
+    const auto load = [src](size_t i) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * i));
+    };
+    if (3 * count < 16) return 0;
+    __m128i pixels = load(0);
     size_t i = 0;
-    for (; 3 * i + 16 <= 3 * count; i += 5) {
-        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * i));
+    for (; 3 * (i + 5) + 16 <= 3 * count; i += 5) {
+        const __m128i next = load(i + 5);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 3 * i), _mm_shuffle_epi8(pixels, order));
+        pixels = next;
     }
-    return i;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 3 * i), _mm_shuffle_epi8(pixels, order));
+    return i + 5;
 }
 #endif
 
-// 8-bit RGB to the image's blue, green, red.
+// 8-bit RGB to the image's blue, green, red; src may be dst.
 void SwapRedBlue(const uint8_t* src, size_t count, uint8_t* dst) {
     size_t done = 0;
 #if defined(__x86_64__) || defined(__i386__)
@@ -520,6 +531,15 @@ void TKivPNGReadStream::ReadImageData() {
     inflatedWhole_ = WholeInflate && InflateWhole(rowBytes);
     if (!inflatedWhole_ && inflate_.Start() != 0) throw EKivPNG("PNG LoadStream: Error ZLIB");
     PrepareImage();
+    const bool rowsInPlace = inflatedWhole_ && RowsStayInPlace();
+    if (rowsInPlace) {
+        // The image takes the inflated rows over where they lie and each row is unfiltered (and
+        // converted) in place: no second buffer of the image's size to fault in, no row copy.
+        uint8_t* rows = inflate_.WholeRows();
+        targetDib_->TakeRows(inflate_.ReleaseWhole(), rows + 1,
+                             int32_t(1 + PngRowBytes(width_, fileBitsPerPixel_)));
+    }
+    inflate_.RowsChangedInPlace = rowsInPlace && rowFormat_ != TRowFormat::Same;
 
     const int32_t width = targetDib_->Width();
     const int32_t height = targetDib_->Height();
@@ -552,6 +572,16 @@ void TKivPNGReadStream::ReadImageData() {
     alphaRow_ = {};
     hookRow_ = {};
     ProgressPhase(0, 0, 0);
+}
+
+bool TKivPNGReadStream::RowsStayInPlace() const {
+    // A file row's data is then exactly an image row without padding (8-bit RGB once red and
+    // blue are exchanged in place), and the row hook (which decodes a copy, the next row
+    // unfiltering against the row as the file holds it) is off.
+    const bool sameBytes = rowFormat_ == TRowFormat::Same || rowFormat_ == TRowFormat::Rgb8;
+    return interlace_ == 0 && sameBytes && !targetDib_->IsEmpty() &&
+           PngRowBytes(width_, imageBitsPerPixel_) == targetDib_->Stride() &&
+           (keyText_.empty() || !OnDecodeRow);
 }
 
 bool TKivPNGReadStream::InflateWhole(int64_t rawBytes) {
@@ -627,7 +657,7 @@ void TKivPNGReadStream::StoreRow(const uint8_t* data, const TPngPass& pass, int3
     switch (rowFormat_) {
     case TRowFormat::Same:
         converted = const_cast<uint8_t*>(data); // read only below
-        if (whole) std::memcpy(target, data, rowBytes);
+        if (whole && target != data) std::memcpy(target, data, rowBytes);
         break;
     case TRowFormat::Grey2:
         Widen2To4(data, rowBytes, converted);

@@ -92,6 +92,8 @@ private:
     // Reads the image data of this and the IDAT chunks right behind it and inflates it whole
     // into rawBytes bytes; false, with the stream back where it was, unless all of that works.
     bool InflateWhole(int64_t rawBytes);
+    // Whether the image can keep the wholly inflated rows where they lie (see ReadImageData).
+    bool RowsStayInPlace() const;
     void ReadPass(const TPngPass& pass, int32_t passWidth, int32_t passHeight, int32_t& rowNumber);
     void StoreRow(const uint8_t* data, const TPngPass& pass, int32_t passWidth, int32_t y);
     void BuildMaskFromPaletteAlpha();

@@ -100,6 +100,8 @@ bool InflateAdapter::InflateWhole(const uint8_t* data, size_t count, size_t size
     libdeflate_free_decompressor(decompressor);
     if (result != LIBDEFLATE_SUCCESS || produced != size) return false;
     whole_ = std::move(rows);
+    wholeRows_ = whole_.Data();
+    wholeSize_ = size;
     wholeNext_ = 0;
     return true;
 }
@@ -125,9 +127,9 @@ int InflateAdapter::ReadRow() {
     if (RowLength <= 0 || passRowsLeft_ <= 0) return Z_STREAM_ERROR;
     const size_t length = size_t(RowLength);
     if (Whole()) {
-        if (length > whole_.Size() - wholeNext_) return Z_STREAM_ERROR;
-        if (row_ != nullptr) above_ = row_;
-        row_ = whole_.Data() + wholeNext_;
+        if (length > wholeSize_ - wholeNext_) return Z_STREAM_ERROR;
+        if (row_ != nullptr && !RowsChangedInPlace) above_ = row_;
+        row_ = wholeRows_ + wholeNext_;
         wholeNext_ += length;
     } else {
         if (batchNext_ == batchRows_) {
@@ -146,7 +148,10 @@ int InflateAdapter::ReadRow() {
     }
     --passRowsLeft_;
     const size_t distance = size_t(BitsPerPixel + 7) / 8;
-    return Unfilter(row_[0], row_ + 1, above_ + 1, length - 1, distance) ? 0 : -1;
+    if (!Unfilter(row_[0], row_ + 1, above_ + 1, length - 1, distance)) return -1;
+    // The copy stays in the cache; the rows themselves need not.
+    if (Whole() && RowsChangedInPlace) std::memcpy(batch_.data(), row_, length);
+    return 0;
 }
 
 void InflateAdapter::FreeRows() {
@@ -155,7 +160,8 @@ void InflateAdapter::FreeRows() {
     row_ = nullptr;
     above_ = nullptr;
     whole_.Free();
-    wholeNext_ = 0;
+    wholeRows_ = nullptr;
+    wholeSize_ = wholeNext_ = 0;
 }
 
 void InflateAdapter::Reset() {

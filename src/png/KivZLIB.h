@@ -59,7 +59,12 @@ public:
     // are ignored, as Read ignores them.
     bool InflateWhole(const uint8_t* data, size_t count, size_t size);
     // Whether the rows come from InflateWhole's buffer.
-    bool Whole() const { return whole_.Data() != nullptr; }
+    bool Whole() const { return wholeRows_ != nullptr; }
+    // InflateWhole's buffer: the filtered rows one after another, RowLength bytes each.
+    uint8_t* WholeRows() const { return wholeRows_; }
+    // Hands InflateWhole's buffer over (release it with std::free). The passes still take
+    // their rows from it, so it must live until FreeRows.
+    uint8_t* ReleaseWhole() { return whole_.Release(); }
     // Fills exactly count bytes; the last zlib result (>= 0) on success. Negative when the
     // compressed data is corrupt or ends early; the fill callback's non-zero result when it
     // stops.
@@ -83,6 +88,9 @@ public:
     FillCallback Fill;
     int32_t RowLength = 0;    // filter byte included
     int32_t BitsPerPixel = 0; // of the file's rows; fixes the filters' byte distance
+    // Set when the caller converts each row of InflateWhole's buffer in place after ReadRow: the
+    // next row is then unfiltered against a copy of the row as it was unfiltered.
+    bool RowsChangedInPlace = false;
 
 private:
     z_stream stream_{};
@@ -93,8 +101,9 @@ private:
     int32_t batchCapacity_ = 0, batchRows_ = 0, batchNext_ = 0, passRowsLeft_ = 0;
     uint8_t* row_ = nullptr;
     const uint8_t* above_ = nullptr; // the unfiltered row above row_
-    TBigBuffer whole_;               // InflateWhole's rows
-    size_t wholeNext_ = 0;
+    TBigBuffer whole_;               // owns InflateWhole's rows unless they were handed over
+    uint8_t* wholeRows_ = nullptr;
+    size_t wholeSize_ = 0, wholeNext_ = 0;
 };
 
 // Gathers a stream's data and deflates it whole in one call (libdeflate: faster than zlib at
