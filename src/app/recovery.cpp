@@ -6,18 +6,45 @@
 #include "app/main.h"
 #include "app/state.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTimer>
+#include <cerrno>
+#include <csignal>
 
 namespace {
 constexpr int kRecoveryIntervalMs = 60 * 1000;
+
+QString RecoveryFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+}
+
+// A copy whose editor is gone: its process no longer runs, or its id is now this process's (an
+// editor that ended before this one started), or the name carries no id (older versions).
+bool Orphaned(const QFileInfo& copy) {
+    const QString id = copy.completeBaseName().section('-', 1);
+    bool number = false;
+    const qint64 pid = id.toLongLong(&number);
+    if (!number || pid <= 0 || pid == QCoreApplication::applicationPid()) return true;
+    return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+// The newest copy left by an editor that is gone; empty when there is none.
+QString NewestOrphan() {
+    const QFileInfoList copies =
+        QDir(RecoveryFolder())
+            .entryInfoList({"recovery.png", "recovery-*.png"}, QDir::Files, QDir::Time);
+    for (const QFileInfo& copy : copies)
+        if (Orphaned(copy)) return copy.filePath();
+    return {};
+}
 } // namespace
 
 QString RecoveryPath() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + "/recovery.png";
+    return RecoveryFolder() + QString("/recovery-%1.png").arg(QCoreApplication::applicationPid());
 }
 
 void RemoveRecovery() {
@@ -41,20 +68,26 @@ void Tmainform::WriteRecovery() {
 }
 
 void Tmainform::OfferRecovery() {
-    const QString path = RecoveryPath();
-    if (!QFile::exists(path)) return;
+    const QString orphan = NewestOrphan();
+    if (orphan.isEmpty()) return;
     switch (Dialogs().Confirm("前回保存されなかったデータがあります。\r\n復元しますか？")) {
     case TPromptAnswer::Cancel:
         // Kept for the next start.
         return;
     case TPromptAnswer::No:
-        RemoveRecovery();
+        QFile::remove(orphan);
         return;
     case TPromptAnswer::Yes:
         break;
     }
-    TReadImage read = ReadDocumentImage(QFile::encodeName(path).toStdString());
+    TReadImage read = ReadDocumentImage(QFile::encodeName(orphan).toStdString());
     InstallDocument(std::move(read.Image), QString(), read.TransparentIndex);
-    // Its changes were never saved anywhere; the copy stays until they are.
+    // Its changes were never saved anywhere: the copy becomes this editor's own, kept until they
+    // are saved and rewritten every minute meanwhile.
+    const QString own = RecoveryPath();
+    if (orphan != own) {
+        QFile::remove(own);
+        QFile::rename(orphan, own);
+    }
     Saved = false;
 }

@@ -4,7 +4,9 @@
 
 #include <QString>
 
-// Where the copy lives: the user's data folder of the application.
+// Where this process keeps its copy: the user's data folder of the application, under a name that
+// holds the process id, so that editors running side by side never overwrite or remove each
+// other's copy.
 QString RecoveryPath();
 // Removes the copy; nothing happens when there is none.
 void RemoveRecovery();

@@ -5,26 +5,40 @@
 #include "image/DIB.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 #include <csignal>
 #include <cstdlib>
 #include <functional>
+#include <unistd.h>
 
 namespace {
 const QString kOffer = "前回保存されなかったデータがあります。\r\n復元しますか？";
 constexpr TPaletteEntry kChangedEntry{10, 20, 30, 0};
 
+// The copies in the recovery folder, by file name.
+QStringList Copies() {
+    return QFileInfo(RecoveryPath()).dir().entryList({"recovery*.png"}, QDir::Files, QDir::Name);
+}
+
+void RemoveCopies() {
+    const QDir folder = QFileInfo(RecoveryPath()).dir();
+    for (const QString& name : Copies())
+        QFile::remove(folder.filePath(name));
+}
+
 class RecoveryTest : public EditorTest {
 protected:
     void SetUp() override {
-        RemoveRecovery();
+        RemoveCopies();
         EditorTest::SetUp();
     }
     void TearDown() override {
         EditorTest::TearDown();
-        RemoveRecovery();
+        RemoveCopies();
     }
     // A 3 x 2 document with one changed pixel and one changed palette entry, not yet saved.
     void EditedDocument() {
@@ -87,7 +101,9 @@ TEST_F(RecoveryTest, CopyWrittenByTheTimerSurvivesAKilledProcess) {
             std::raise(SIGKILL);
         },
         testing::KilledBySignal(SIGKILL), "");
-    ASSERT_TRUE(QFile::exists(RecoveryPath()));
+    // The child's copy, under its own process id.
+    ASSERT_EQ(Copies().size(), 1);
+    EXPECT_NE(Copies()[0], QFileInfo(RecoveryPath()).fileName());
 
     dialogs->Answers = {TPromptAnswer::Yes};
     mainform->OfferRecovery();
@@ -96,6 +112,25 @@ TEST_F(RecoveryTest, CopyWrittenByTheTimerSurvivesAKilledProcess) {
     EXPECT_EQ(DocImage->GetPixel(2, 1), 7u);
     EXPECT_EQ(DocImage->PaletteBlock[7], kChangedEntry);
     EXPECT_FALSE(Saved);
+    // Adopted: this editor's copy now, removed when the work is saved or closed.
+    EXPECT_EQ(Copies(), QStringList{QFileInfo(RecoveryPath()).fileName()});
+}
+
+// Two editors at once: neither offers, overwrites nor removes the copy of the other.
+TEST_F(RecoveryTest, AnotherRunningEditorsCopyIsLeftAlone) {
+    // The process that started this test runs on, as another editor would.
+    const QString other =
+        QFileInfo(RecoveryPath()).dir().filePath(QString("recovery-%1.png").arg(::getppid()));
+    EditedDocument();
+    mainform->WriteRecovery();
+    ASSERT_TRUE(QFile::rename(RecoveryPath(), other));
+    mainform->OfferRecovery();
+    EXPECT_TRUE(dialogs->Prompts.empty()) << "its editor still runs";
+    mainform->WriteRecovery();
+    dialogs->Answers = {TPromptAnswer::No};
+    EXPECT_TRUE(mainform->CloseDocument());
+    EXPECT_FALSE(QFile::exists(RecoveryPath()));
+    EXPECT_TRUE(QFile::exists(other)) << "closing removes only this editor's copy";
 }
 
 TEST_F(RecoveryTest, NothingIsWrittenWithoutUnsavedChanges) {
