@@ -22,6 +22,18 @@ QString RecoveryFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
 }
 
+// Whether process pid runs. One that ended but that its parent has not collected yet still
+// answers kill(), so its state is read too.
+bool Running(qint64 pid) {
+    if (::kill(static_cast<pid_t>(pid), 0) != 0) return errno != ESRCH;
+    QFile stat(QString("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return true;
+    // "pid (name) state ...": the name may hold any character, so look after its last ')'.
+    const QByteArray line = stat.readAll();
+    const qsizetype end = line.lastIndexOf(')');
+    return end < 0 || end + 2 >= line.size() || line[end + 2] != 'Z';
+}
+
 // A copy whose editor is gone: its process no longer runs, or its id is now this process's (an
 // editor that ended before this one started), or the name carries no id (older versions).
 bool Orphaned(const QFileInfo& copy) {
@@ -29,7 +41,7 @@ bool Orphaned(const QFileInfo& copy) {
     bool number = false;
     const qint64 pid = id.toLongLong(&number);
     if (!number || pid <= 0 || pid == QCoreApplication::applicationPid()) return true;
-    return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+    return !Running(pid);
 }
 
 // The newest copy left by an editor that is gone; empty when there is none.

@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <functional>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -192,4 +193,26 @@ TEST_F(RecoveryTest, NoOfferWithoutACopy) {
     mainform->OfferRecovery();
     EXPECT_TRUE(dialogs->Prompts.empty());
     EXPECT_EQ(DocImage, nullptr);
+}
+
+// An editor that crashed but that its parent has not collected yet is gone all the same.
+TEST_F(RecoveryTest, CopyOfAnEndedButUncollectedEditorIsOffered) {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ASSERT_GT(child, 0);
+    // Wait until it has ended; it stays uncollected until waitpid below.
+    siginfo_t info{};
+    ASSERT_EQ(::waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT), 0);
+    EditedDocument();
+    mainform->WriteRecovery();
+    const QString copy =
+        QFileInfo(RecoveryPath()).dir().filePath(QString("recovery-%1.png").arg(child));
+    ASSERT_TRUE(QFile::rename(RecoveryPath(), copy));
+    Saved = true;
+    mainform->CloseDocument();
+    dialogs->Answers = {TPromptAnswer::No};
+    mainform->OfferRecovery();
+    EXPECT_EQ(dialogs->Prompts, std::vector<QString>{kOffer});
+    EXPECT_FALSE(QFile::exists(copy)) << "declined, so removed";
+    ::waitpid(child, nullptr, 0);
 }
