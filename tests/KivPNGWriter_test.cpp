@@ -283,6 +283,23 @@ TEST(KivPNGWriter, RoundTripsThroughBothReaders) {
                 }
 }
 
+// Image data of several deflate pieces (compressed on several threads and joined) makes one
+// stream that libpng, pngcheck and our reader all take, at every level.
+TEST(KivPNGWriter, ImageDataOfSeveralPiecesIsOneValidStream) {
+    TDIB image = TestImage(1500, 3000, 8, 3);    // 4.5 MB of rows: three pieces
+    for (int32_t y = 0; y < image.Height(); ++y) // compressible, with some noise left
+        for (int32_t x = 0; x < image.Width(); ++x)
+            if (image.GetPixel(x, y) > 40) image.SetPixel(x, y, uint32_t((x / 7 + y / 5) % 16));
+    for (const int32_t level : {CompressionNone, CompressionFastest, CompressionDefault}) {
+        SCOPED_TRACE("level " + std::to_string(level));
+        const std::vector<uint8_t> file =
+            Encode(image, [&](TKivPNGWriteStream& w) { w.CompressionLevel = level; });
+        ExpectSamePixels(Decode(file).Image, image);
+        ExpectLibpngReads(file, image, nullptr);
+        ExpectPngcheckClean(file);
+    }
+}
+
 TEST(KivPNGWriter, PaletteHasAsManyEntriesAsTheDepthAddresses) {
     for (int32_t bits : {1, 4, 8}) {
         const TDIB image = TestImage(9, 4, bits);

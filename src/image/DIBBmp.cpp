@@ -216,12 +216,13 @@ void TDIB::SaveBmpBody(TStream& stream) const {
     // Rows held elsewhere go out bottom-up through a buffer of whole rows.
     const auto stride = size_t(Stride());
     const size_t rowsPerPiece = std::clamp<size_t>(kSavePieceBytes / stride, 1, size_t(Height()));
-    std::vector<uint8_t> piece(rowsPerPiece * stride);
+    const size_t pieceBytes = rowsPerPiece * stride;
+    const auto piece = std::make_unique_for_overwrite<uint8_t[]>(pieceBytes); // filled row by row
     for (int32_t y = Height() - 1; y >= 0;) {
         size_t used = 0;
-        for (; used < piece.size() && y >= 0; used += stride, --y)
-            std::memcpy(piece.data() + used, RowForRead(y), stride);
-        stream.WriteBuffer(piece.data(), int64_t(used));
+        for (; used < pieceBytes && y >= 0; used += stride, --y)
+            std::memcpy(piece.get() + used, RowForRead(y), stride);
+        stream.WriteBuffer(piece.get(), int64_t(used));
     }
 }
 

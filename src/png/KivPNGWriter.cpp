@@ -23,9 +23,9 @@ int DeflateLevel(int32_t compressionLevel) {
     case CompressionFastest:
         return 1;
     case CompressionBest:
-        // Levels 10 to 12 make files a tenth smaller but take over three times as long as
-        // zlib's best; 9 keeps the time of zlib's best.
-        return 9;
+        // libdeflate's first thorough level: pixel art a tenth smaller than zlib's best, in
+        // about twice its time on two cores. 11 and 12 gain a percent more for up to twice that.
+        return 10;
     default:
         return DeflateAdapter::DefaultLevel;
     }

@@ -80,7 +80,7 @@ void TKivCustomReadStream::LoadFromStream(TGraphic& target, TStream& stream, int
     struct TCleanup {
         TKivCustomReadStream& self;
         ~TCleanup() {
-            self.buffer_ = {};
+            self.buffer_.reset();
             self.cursor_ = self.memoryStart_ = nullptr;
             self.available_ = 0;
             self.palette_ = {};
@@ -94,7 +94,7 @@ void TKivCustomReadStream::LoadFromStream(TGraphic& target, TStream& stream, int
         cursor_ = memoryStart_ = memory->Memory() + startPosition_;
         available_ = total_;
     } else {
-        buffer_.resize(BufferSize);
+        buffer_ = std::make_unique_for_overwrite<uint8_t[]>(BufferSize);
         Refill();
     }
 
@@ -123,10 +123,10 @@ void TKivCustomReadStream::PrepareImage() {
 
 void TKivCustomReadStream::Refill() {
     const int64_t keep = available_;
-    if (keep > 0 && cursor_ != buffer_.data()) std::memmove(buffer_.data(), cursor_, keep);
+    if (keep > 0 && cursor_ != buffer_.get()) std::memmove(buffer_.get(), cursor_, keep);
     const int64_t wanted = std::min<int64_t>(BufferSize - keep, total_ - consumed_ - keep);
-    const int64_t got = wanted > 0 ? source_->Read(buffer_.data() + keep, wanted) : 0;
-    cursor_ = buffer_.data();
+    const int64_t got = wanted > 0 ? source_->Read(buffer_.get() + keep, wanted) : 0;
+    cursor_ = buffer_.get();
     available_ = keep + got;
 }
 
@@ -255,7 +255,8 @@ void TKivCustomReadStream::ProgressEnd() {
 
 // ---- writing
 
-TKivCustomWriteStream::TKivCustomWriteStream() : buffer_(BufferSize) {}
+TKivCustomWriteStream::TKivCustomWriteStream()
+    : buffer_(std::make_unique_for_overwrite<uint8_t[]>(BufferSize)) {}
 TKivCustomWriteStream::~TKivCustomWriteStream() = default;
 
 void TKivCustomWriteStream::SaveToStream(const TGraphic& source, TStream& stream) {
@@ -289,7 +290,7 @@ void TKivCustomWriteStream::WriteBlock(const void* source, int64_t count) {
     }
     if (count < DirectWriteSize) {
         if (inBuffer_ + count > BufferSize - 1) FlushBuffer();
-        std::memcpy(buffer_.data() + inBuffer_, source, static_cast<size_t>(count));
+        std::memcpy(buffer_.get() + inBuffer_, source, static_cast<size_t>(count));
         inBuffer_ += count;
         return;
     }
@@ -300,13 +301,13 @@ void TKivCustomWriteStream::WriteBlock(const void* source, int64_t count) {
 
 void TKivCustomWriteStream::WriteLong(uint32_t value) {
     if (inBuffer_ + 4 > BufferSize - 1) FlushBuffer();
-    StoreBE32(buffer_.data() + inBuffer_, value);
+    StoreBE32(buffer_.get() + inBuffer_, value);
     inBuffer_ += 4;
 }
 
 void TKivCustomWriteStream::FlushBuffer() {
     if (inBuffer_ > 0) {
-        destination_->WriteBuffer(buffer_.data(), inBuffer_);
+        destination_->WriteBuffer(buffer_.get(), inBuffer_);
         totalWritten_ += inBuffer_;
     }
     inBuffer_ = 0;

@@ -8,6 +8,7 @@
 #include "base/Graphic.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -113,7 +114,8 @@ protected:
 private:
     void Refill();
 
-    std::vector<uint8_t> buffer_;
+    // Uninitialised: a small file touches only the pages it is read into.
+    std::unique_ptr<uint8_t[]> buffer_;
     const uint8_t* memoryStart_ = nullptr; // a memory stream's data, read in place
 };
 
@@ -149,8 +151,8 @@ protected:
 
     TKivProgress progress_;
     int64_t totalWritten_ = 0;
-    std::vector<uint8_t> buffer_; // BufferSize bytes for the object's lifetime
-    int64_t inBuffer_ = 0;        // bytes waiting in buffer_
+    std::unique_ptr<uint8_t[]> buffer_; // BufferSize bytes, uninitialised, for the lifetime
+    int64_t inBuffer_ = 0;              // bytes waiting in buffer_
     const TGraphic* sourceGraphic_ = nullptr;
     const TDIB* sourceDib_ = nullptr; // the source as an indexed image
     TStream* destination_ = nullptr;

@@ -1,5 +1,6 @@
 #include "png/KivZLIB.h"
 
+#include "png/KivDeflatePieces.h"
 #include "png/KivPNGFilter.h"
 #include "png/KivUnfilter.h"
 
@@ -212,14 +213,8 @@ int DeflateAdapter::WriteRow() {
 
 int DeflateAdapter::Finish() {
     if (!started_) return -1;
-    libdeflate_compressor* compressor = libdeflate_alloc_compressor(level_);
-    if (compressor == nullptr) return -1;
-    const size_t bound = libdeflate_zlib_compress_bound(compressor, used_);
     TBigBuffer out;
-    const size_t size = out.Allocate(bound) ? libdeflate_zlib_compress(compressor, data_.Data(),
-                                                                       used_, out.Data(), bound)
-                                            : 0;
-    libdeflate_free_compressor(compressor);
+    const size_t size = DeflatePieces(level_, data_.Data(), used_, out);
     used_ = 0;
     if (size == 0) return -1;
     for (size_t at = 0; at < size; at += pieceSize_) {
