@@ -3,6 +3,7 @@
 #include "base/ByteOrder.h"
 #include "image/DIB.h"
 #include "image/PixelFormat.h"
+#include "png/KivAdam7.h"
 #include "png/KivBigBuffer.h"
 #include "png/KivPNGText.h"
 
@@ -547,10 +548,23 @@ void TKivPNGReadStream::ReadImageData() {
     convertRow_.assign(size_t(4 + PngRowStride(width, imageBitsPerPixel_)), 0);
     alphaRow_.assign(size_t(PngRowStride(width, 8)), 0);
 
+    const bool hook = !keyText_.empty() && OnDecodeRow;
+    const bool everyPixel = interlace_ != 0 && PassesWriteEveryPixel();
+    // 8-bit indices or greys as the file holds them can be put together row by row after all
+    // passes are unfiltered where they lie, instead of being scattered pass by pass.
+    const bool rowWise =
+        everyPixel && rowFormat_ == TRowFormat::Same && imageBitsPerPixel_ == 8 && !alpha_ && !hook;
     if (interlace_ != 0 && targetDib_->Size() > 0) {
         // Passes fill the rows pixel by pixel; nothing may stay undefined, not even the
-        // padding bits.
-        std::memset(targetDib_->StorageForWrite(), 0, targetDib_->Size());
+        // padding bits. When every pixel is sure to be written, only the padding is left.
+        if (everyPixel) {
+            const auto rowBytes = size_t(PngRowBytes(width, imageBitsPerPixel_));
+            for (int32_t y = 0; y < height; ++y)
+                std::memset(targetDib_->RowForWrite(y) + rowBytes, 0,
+                            size_t(targetDib_->Stride()) - rowBytes);
+        } else {
+            std::memset(targetDib_->StorageForWrite(), 0, targetDib_->Size());
+        }
     }
     ProgressPhase(1, PngRowCount(height, interlace_ != 0), 98);
     int32_t rowNumber = 0;
@@ -560,8 +574,13 @@ void TKivPNGReadStream::ReadImageData() {
         for (const TPngPass& pass : Adam7Passes) {
             if (aborted_) break;
             ReadPass(pass, int32_t(PassExtent(width, pass.xStart, pass.xStep)),
-                     int32_t(PassExtent(height, pass.yStart, pass.yStep)), rowNumber);
+                     int32_t(PassExtent(height, pass.yStart, pass.yStep)), rowNumber, !rowWise);
         }
+    }
+    if (rowWise) {
+        TAdam7Rows passes(inflate_.WholeRows(), width, height);
+        for (int32_t y = 0; y < height; ++y)
+            passes.BuildRow(y, targetDib_->RowForWrite(y));
     }
 
     chunkFlags_ |= ImageDone;
@@ -582,6 +601,21 @@ bool TKivPNGReadStream::RowsStayInPlace() const {
     return interlace_ == 0 && sameBytes && !targetDib_->IsEmpty() &&
            PngRowBytes(width_, imageBitsPerPixel_) == targetDib_->Stride() &&
            (keyText_.empty() || !OnDecodeRow);
+}
+
+bool TKivPNGReadStream::PassesWriteEveryPixel() const {
+    // Wholly inflated rows cannot run out, and rows of known filter types cannot fail to
+    // unfilter, so no pass stops early; pixels of whole bytes are each stored whole.
+    if (!inflatedWhole_ || imageBitsPerPixel_ < 8) return false;
+    const uint8_t* row = inflate_.WholeRows();
+    for (const TPngPass& pass : Adam7Passes) {
+        const int64_t passWidth = PassExtent(width_, pass.xStart, pass.xStep);
+        if (passWidth == 0) continue;
+        const int64_t length = 1 + PngRowBytes(passWidth, fileBitsPerPixel_);
+        for (int64_t k = PassExtent(height_, pass.yStart, pass.yStep); k > 0; --k, row += length)
+            if (*row > RowFilterPaeth) return false;
+    }
+    return true;
 }
 
 bool TKivPNGReadStream::InflateWhole(int64_t rawBytes) {
@@ -622,7 +656,7 @@ bool TKivPNGReadStream::InflateWhole(int64_t rawBytes) {
 }
 
 void TKivPNGReadStream::ReadPass(const TPngPass& pass, int32_t passWidth, int32_t passHeight,
-                                 int32_t& rowNumber) {
+                                 int32_t& rowNumber, bool store) {
     if (passWidth == 0 || passHeight == 0) return;
     inflate_.RowLength = int32_t(1 + PngRowBytes(passWidth, fileBitsPerPixel_));
     inflate_.BeginPass(passHeight);
@@ -639,7 +673,7 @@ void TKivPNGReadStream::ReadPass(const TPngPass& pass, int32_t passWidth, int32_
             OnDecodeRow(*this, hookRow_.data(), keyText_, rowNumber, dataLength);
             data = hookRow_.data();
         }
-        StoreRow(data, pass, passWidth, pass.yStart + k * pass.yStep);
+        if (store) StoreRow(data, pass, passWidth, pass.yStart + k * pass.yStep);
         ++rowNumber;
         if (rowNumber % 4 == 2 || targetDib_->Height() < 4) ProgressStep(rowNumber);
     }

@@ -94,7 +94,11 @@ private:
     bool InflateWhole(int64_t rawBytes);
     // Whether the image can keep the wholly inflated rows where they lie (see ReadImageData).
     bool RowsStayInPlace() const;
-    void ReadPass(const TPngPass& pass, int32_t passWidth, int32_t passHeight, int32_t& rowNumber);
+    // Whether the Adam7 passes over wholly inflated data will store every pixel of the image.
+    bool PassesWriteEveryPixel() const;
+    // Reads and unfilters a pass's rows; store: also puts them into the image.
+    void ReadPass(const TPngPass& pass, int32_t passWidth, int32_t passHeight, int32_t& rowNumber,
+                  bool store = true);
     void StoreRow(const uint8_t* data, const TPngPass& pass, int32_t passWidth, int32_t y);
     void BuildMaskFromPaletteAlpha();
     // The inflate adapter's fill: the next piece of IDAT data, -1 when there is none.
