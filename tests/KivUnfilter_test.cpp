@@ -41,22 +41,28 @@ std::vector<uint8_t> Random(size_t n, unsigned mask, std::mt19937& random) {
 
 TEST(Unfilter, UndoesEveryFilterAtEveryByteDistance) {
     std::mt19937 random(1);
-    // Full-range bytes, and values so close together that the Paeth distances tie often.
-    for (const unsigned mask : {0xFFu, 0x03u}) {
-        for (const size_t bpp : {1, 2, 3, 4, 6, 8}) {
-            for (const size_t pixels : {1, 2, 37, 1000}) {
-                const size_t n = pixels * bpp;
-                const std::vector<uint8_t> above = Random(n, mask, random);
-                for (uint8_t type = 0; type <= 4; ++type) {
-                    const std::vector<uint8_t> raw = Random(n, mask, random);
-                    std::vector<uint8_t> row = FilterRow(type, raw, above, bpp);
-                    ASSERT_TRUE(Unfilter(type, row.data(), above.data(), n, bpp));
-                    EXPECT_EQ(row, raw) << "filter " << int(type) << " distance " << bpp
-                                        << " pixels " << pixels << " mask " << mask;
+    // With and without the SSE4.1 instructions (where the processor has them), full-range bytes
+    // and values so close together that the Paeth distances tie often.
+    for (const bool sse41 : {true, false}) {
+        AllowUnfilterSse41(sse41);
+        for (const unsigned mask : {0xFFu, 0x03u}) {
+            for (const size_t bpp : {1, 2, 3, 4, 6, 8}) {
+                for (const size_t pixels : {1, 2, 37, 1000}) {
+                    const size_t n = pixels * bpp;
+                    const std::vector<uint8_t> above = Random(n, mask, random);
+                    for (uint8_t type = 0; type <= 4; ++type) {
+                        const std::vector<uint8_t> raw = Random(n, mask, random);
+                        std::vector<uint8_t> row = FilterRow(type, raw, above, bpp);
+                        ASSERT_TRUE(Unfilter(type, row.data(), above.data(), n, bpp));
+                        EXPECT_EQ(row, raw)
+                            << "filter " << int(type) << " distance " << bpp << " pixels " << pixels
+                            << " mask " << mask << " SSE4.1 " << sse41;
+                    }
                 }
             }
         }
     }
+    AllowUnfilterSse41(true);
 }
 
 TEST(Unfilter, RefusesUnknownTypesAndPartialPixels) {

@@ -13,6 +13,8 @@
 
 namespace {
 
+bool sse41Allowed = true;
+
 // Paeth predictor with the standard's tie order: left, above, upper left. Written as selects so
 // that the compiler emits no branches.
 inline int Paeth(int left, int above, int upperLeft) {
@@ -59,9 +61,10 @@ template <size_t Bpp> struct TScalarFilters {
 
 #if defined(__SSE2__)
 // Pixels of 2 to 8 bytes: all channels of a pixel at once, one pixel per step. Where 8 bytes
-// remain a step loads 8 bytes at once and ignores those past the pixel (what it would add there
-// is masked to zero); stores write the pixel's own bytes only, so that no load overlaps a store
-// just made (the processor could not forward it and would wait).
+// remain a step loads 8 bytes at once and ignores those past the pixel (lanes are never mixed,
+// so what is worked out there reaches no stored byte); stores write the pixel's own bytes only,
+// so that no load overlaps a store just made (the processor could not forward it and would
+// wait).
 template <size_t Bpp> struct TVectorFilters {
     static __m128i PixelMask() {
         return _mm_cvtsi64_si128(static_cast<long long>(~uint64_t(0) >> (64 - 8 * Bpp)));
@@ -115,29 +118,54 @@ template <size_t Bpp> struct TVectorFilters {
     static __m128i Abs16(__m128i v) {
         return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v));
     }
-    static __m128i Select(__m128i mask, __m128i yes, __m128i no) {
-        return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
+    // yes where mask is set, else no. Blend: SSE4.1's single-instruction select (the caller has
+    // checked the processor), which shortens the Paeth chain by a third.
+    template <bool Blend> static __m128i Select(__m128i mask, __m128i yes, __m128i no) {
+        if constexpr (Blend) {
+            // Written out as an instruction: the build's baseline lacks SSE4.1 and the compiler
+            // would not inline its intrinsic here.
+            __asm__("pblendvb %%xmm0, %1, %0" : "+x"(no) : "x"(yes), "Yz"(mask));
+            return no;
+        } else {
+            return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
+        }
     }
 
-    // Samples widened to 16 bits, so the predictor's differences cannot overflow.
+    // a is the byte to the left, b the one above, c the one above a. Samples are widened to 16
+    // bits, so the predictor's differences cannot overflow. Each pixel waits for the one to its
+    // left, so that chain is kept short: whatever depends on the row above only is worked out
+    // beside it (the sum with each candidate among them), and sums are added bytewise to the
+    // widened samples, whose high bytes stay zero, so nothing needs masking or narrowing before
+    // the next pixel.
     static void PaethRow(uint8_t* data, const uint8_t* above, size_t n) {
+        static const bool blend = __builtin_cpu_supports("sse4.1");
+        if (blend && sse41Allowed) {
+            PaethRowWith<true>(data, above, n);
+        } else {
+            PaethRowWith<false>(data, above, n);
+        }
+    }
+    template <bool Blend> static void PaethRowWith(uint8_t* data, const uint8_t* above, size_t n) {
         const __m128i zero = _mm_setzero_si128();
-        const __m128i mask = PixelMask();
         __m128i left = zero, upperLeft = zero;
         ForEachPixel(n, [&](size_t i, auto wide) {
             const __m128i up = _mm_unpacklo_epi8(Load<wide>(above + i), zero);
-            const __m128i p = _mm_sub_epi16(up, upperLeft);
-            const __m128i q = _mm_sub_epi16(left, upperLeft);
-            const __m128i pa = Abs16(p);
-            const __m128i pb = Abs16(q);
-            const __m128i pc = Abs16(_mm_add_epi16(p, q));
-            const __m128i nearer = Select(_mm_cmplt_epi16(pb, pa), up, left);
-            const __m128i predicted =
-                Select(_mm_cmplt_epi16(pc, _mm_min_epi16(pa, pb)), upperLeft, nearer);
-            const __m128i sum = _mm_add_epi8(
-                Load<wide>(data + i), _mm_and_si128(_mm_packus_epi16(predicted, zero), mask));
-            Store(data + i, sum);
-            left = _mm_unpacklo_epi8(_mm_and_si128(sum, mask), zero);
+            const __m128i filtered = _mm_unpacklo_epi8(Load<wide>(data + i), zero);
+            const __m128i upDelta = _mm_sub_epi16(up, upperLeft);   // b - c
+            const __m128i pa = Abs16(upDelta);                      // |b - c|
+            const __m128i toPc = _mm_sub_epi16(upDelta, upperLeft); // b - 2c
+            const __m128i toPcNegated = _mm_sub_epi16(zero, toPc);
+            const __m128i withUp = _mm_add_epi8(filtered, up);
+            const __m128i withUpperLeft = _mm_add_epi8(filtered, upperLeft);
+            // pb = |a - c| and pc = |a + b - 2c|, each the larger of itself and its negation.
+            const __m128i pb =
+                _mm_max_epi16(_mm_sub_epi16(left, upperLeft), _mm_sub_epi16(upperLeft, left));
+            const __m128i pc =
+                _mm_max_epi16(_mm_add_epi16(left, toPc), _mm_sub_epi16(toPcNegated, left));
+            const __m128i nearer =
+                Select<Blend>(_mm_cmplt_epi16(pb, pa), withUp, _mm_add_epi8(filtered, left));
+            left = Select<Blend>(_mm_cmplt_epi16(pc, _mm_min_epi16(pa, pb)), withUpperLeft, nearer);
+            Store(data + i, _mm_packus_epi16(left, zero));
             upperLeft = up;
         });
     }
@@ -176,6 +204,10 @@ bool UnfilterWith(uint8_t type, uint8_t* data, const uint8_t* above, size_t n) {
 }
 
 } // namespace
+
+void AllowUnfilterSse41(bool allow) {
+    sse41Allowed = allow;
+}
 
 bool Unfilter(uint8_t type, uint8_t* data, const uint8_t* above, size_t n, size_t bpp) {
     if (bpp == 0 || n % bpp != 0) return false;

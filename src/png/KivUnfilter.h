@@ -9,3 +9,7 @@
 // 4, 6 or 8). false for a filter type above RowFilterPaeth or a row that does not hold whole
 // pixels.
 bool Unfilter(uint8_t type, uint8_t* data, const uint8_t* above, size_t n, size_t bpp);
+
+// Whether the filters may use SSE4.1 where the processor has it (the default); the tests turn it
+// off to check the plainer code as well.
+void AllowUnfilterSse41(bool allow);
