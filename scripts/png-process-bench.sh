@@ -40,6 +40,12 @@ for f in "$work"/*.png; do
   compare "$name PNG -> BMP" "$img convert $f $work/ours.bmp" "$peer tobmp $f $work/peer.bmp"
   sync_share "$img" convert "$f" "$work/ours.bmp"
 done
+# What starting a process costs each side before any work (the usage text; the peer's exits 2):
+# on the small sprite sheet most of both times.
+hyperfine -N -i --warmup 3 --runs "${RUNS:-15}" --export-json "$work/t.json" "$img --help" \
+  "$peer" >/dev/null 2>&1
+printf '%-40s ours %9s ms   peer %9s ms\n' "start-up alone" "$(median "$work/t.json" 0)" \
+  "$(median "$work/t.json" 1)"
 "$img" convert "$work/pixelart-4096.png" "$work/pixelart-4096.bmp"
 compare "pixelart-4096 BMP -> PNG" "$img convert $work/pixelart-4096.bmp $work/ours.png" \
   "$peer topng $work/pixelart-4096.bmp $work/peer.png"
