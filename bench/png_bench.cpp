@@ -6,19 +6,21 @@
 #include "bench.h"
 
 #include "../tests/PngTestUtil.h"
-#include "base/LargeAlloc.h"
 #include "base/Stream.h"
 #include "image/DIB.h"
 #include "png/KivPNG.h"
 #include "png/KivZLIB.h"
 
 #include <libdeflate.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <new>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -123,19 +125,43 @@ double InflateFloor(const TImageData& data) {
     });
 }
 
-// freshOutput: each inflate writes into memory just allocated as the image storage is, whose pages
-// the kernel must first clear, as a decoder's result must be; otherwise into the same buffer
-// every time, whose pages are long in place.
+// Memory the kernel supplies afresh and must clear first, as it does for a decoder's new image:
+// mapped anew each time, on huge pages where they are whole, as AllocateLarge does. (A block
+// from the allocator may be one freed just before with its pages still in place.)
+class TFreshMemory {
+public:
+    explicit TFreshMemory(size_t size) : length_(size + HugePage) {
+        void* p =
+            mmap(nullptr, length_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED) throw std::bad_alloc();
+        base_ = static_cast<uint8_t*>(p);
+        data_ = base_ + (HugePage - reinterpret_cast<uintptr_t>(base_) % HugePage) % HugePage;
+        madvise(data_, size / HugePage * HugePage, MADV_HUGEPAGE);
+    }
+    ~TFreshMemory() { munmap(base_, length_); }
+    TFreshMemory(const TFreshMemory&) = delete;
+    TFreshMemory& operator=(const TFreshMemory&) = delete;
+    uint8_t* Data() const { return data_; }
+
+private:
+    static constexpr size_t HugePage = size_t(2) << 20;
+    size_t length_;
+    uint8_t* base_;
+    uint8_t* data_;
+};
+
+// freshOutput: each inflate writes into fresh memory (TFreshMemory), as a decoder's result must;
+// otherwise into the same buffer every time, whose pages are long in place.
 double LibdeflateInflateFloor(const TImageData& data, bool freshOutput = false) {
     std::vector<uint8_t> out(data.rawSize);
     libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
     const double seconds = Measure([&] {
-        void* fresh = freshOutput ? AllocateLarge(data.rawSize) : nullptr;
-        uint8_t* to = freshOutput ? static_cast<uint8_t*>(fresh) : out.data();
+        std::optional<TFreshMemory> fresh;
+        if (freshOutput) fresh.emplace(data.rawSize);
+        uint8_t* to = freshOutput ? fresh->Data() : out.data();
         libdeflate_zlib_decompress(decompressor, data.compressed.data(), data.compressed.size(), to,
                                    data.rawSize, nullptr);
         KeepAlive(to);
-        std::free(fresh);
     });
     libdeflate_free_decompressor(decompressor);
     return seconds;

@@ -559,9 +559,9 @@ void TKivPNGReadStream::ReadImageData() {
         // padding bits. When every pixel is sure to be written, only the padding is left.
         if (everyPixel) {
             const auto rowBytes = size_t(PngRowBytes(width, imageBitsPerPixel_));
-            for (int32_t y = 0; y < height; ++y)
-                std::memset(targetDib_->RowForWrite(y) + rowBytes, 0,
-                            size_t(targetDib_->Stride()) - rowBytes);
+            const size_t padding = size_t(targetDib_->Stride()) - rowBytes;
+            for (int32_t y = 0; y < height && padding > 0; ++y)
+                std::memset(targetDib_->RowForWrite(y) + rowBytes, 0, padding);
         } else {
             std::memset(targetDib_->StorageForWrite(), 0, targetDib_->Size());
         }
