@@ -548,7 +548,7 @@ void TKivPNGReadStream::ReadImageData() {
     convertRow_.assign(size_t(4 + PngRowStride(width, imageBitsPerPixel_)), 0);
     alphaRow_.assign(size_t(PngRowStride(width, 8)), 0);
 
-    const bool hook = !keyText_.empty() && OnDecodeRow;
+    const bool hook = RowHookOn();
     const bool everyPixel = interlace_ != 0 && PassesWriteEveryPixel();
     // 8-bit indices or greys as the file holds them can be put together row by row after all
     // passes are unfiltered where they lie, instead of being scattered pass by pass.
@@ -599,8 +599,7 @@ bool TKivPNGReadStream::RowsStayInPlace() const {
     // unfiltering against the row as the file holds it) is off.
     const bool sameBytes = rowFormat_ == TRowFormat::Same || rowFormat_ == TRowFormat::Rgb8;
     return interlace_ == 0 && sameBytes && !targetDib_->IsEmpty() &&
-           PngRowBytes(width_, imageBitsPerPixel_) == targetDib_->Stride() &&
-           (keyText_.empty() || !OnDecodeRow);
+           PngRowBytes(width_, imageBitsPerPixel_) == targetDib_->Stride() && !RowHookOn();
 }
 
 bool TKivPNGReadStream::PassesWriteEveryPixel() const {
@@ -661,7 +660,7 @@ void TKivPNGReadStream::ReadPass(const TPngPass& pass, int32_t passWidth, int32_
     inflate_.RowLength = int32_t(1 + PngRowBytes(passWidth, fileBitsPerPixel_));
     inflate_.BeginPass(passHeight);
     const int32_t dataLength = inflate_.RowLength - 1;
-    const bool hook = !keyText_.empty() && OnDecodeRow;
+    const bool hook = RowHookOn();
     if (hook) hookRow_.resize(size_t(dataLength));
     for (int32_t k = 0; k < passHeight && !aborted_; ++k) {
         if (inflate_.ReadRow() != 0) throw EKivPNG(ReadErrorText);

@@ -92,6 +92,8 @@ private:
     // Reads the image data of this and the IDAT chunks right behind it and inflates it whole
     // into rawBytes bytes; false, with the stream back where it was, unless all of that works.
     bool InflateWhole(int64_t rawBytes);
+    // Whether each row goes through OnDecodeRow: the file asks for a key and a hook is set.
+    bool RowHookOn() const { return !keyText_.empty() && OnDecodeRow; }
     // Whether the image can keep the wholly inflated rows where they lie (see ReadImageData).
     bool RowsStayInPlace() const;
     // Whether the Adam7 passes over wholly inflated data will store every pixel of the image.
