@@ -126,8 +126,9 @@ double InflateFloor(const TImageData& data) {
 }
 
 // Memory the kernel supplies afresh and must clear first, as it does for a decoder's new image:
-// mapped anew each time, on huge pages where they are whole, as AllocateLarge does. (A block
-// from the allocator may be one freed just before with its pages still in place.)
+// mapped anew each time, on huge pages where they are whole, as AllocateLarge does for blocks of
+// 2 MiB and more. (A block from the allocator may be one freed just before with its pages still
+// in place.)
 class TFreshMemory {
 public:
     explicit TFreshMemory(size_t size) : length_(size + HugePage) {
@@ -154,17 +155,16 @@ private:
 // otherwise into the same buffer every time, whose pages are long in place.
 double LibdeflateInflateFloor(const TImageData& data, bool freshOutput = false) {
     std::vector<uint8_t> out(data.rawSize);
-    libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
-    const double seconds = Measure([&] {
+    const std::unique_ptr<libdeflate_decompressor, decltype(&libdeflate_free_decompressor)>
+        decompressor(libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
+    return Measure([&] {
         std::optional<TFreshMemory> fresh;
         if (freshOutput) fresh.emplace(data.rawSize);
         uint8_t* to = freshOutput ? fresh->Data() : out.data();
-        libdeflate_zlib_decompress(decompressor, data.compressed.data(), data.compressed.size(), to,
-                                   data.rawSize, nullptr);
+        libdeflate_zlib_decompress(decompressor.get(), data.compressed.data(),
+                                   data.compressed.size(), to, data.rawSize, nullptr);
         KeepAlive(to);
     });
-    libdeflate_free_decompressor(decompressor);
-    return seconds;
 }
 
 void CompareDecoding(const std::string& label, const std::vector<uint8_t>& file) {

@@ -42,9 +42,13 @@ std::vector<uint8_t> Random(size_t n, unsigned mask, std::mt19937& random) {
 TEST(Unfilter, UndoesEveryFilterAtEveryByteDistance) {
     std::mt19937 random(1);
     // With and without the SSE4.1 instructions (where the processor has them), full-range bytes
-    // and values so close together that the Paeth distances tie often.
-    for (const bool sse41 : {true, false}) {
-        AllowUnfilterSse41(sse41);
+    // and values so close together that the Paeth distances tie often. The default comes back
+    // however the test ends.
+    struct TRestore {
+        ~TRestore() { AllowUnfilterSse41(true); }
+    } restore;
+    for (const bool allow : {true, false}) {
+        const bool sse41 = AllowUnfilterSse41(allow);
         for (const unsigned mask : {0xFFu, 0x03u}) {
             for (const size_t bpp : {1, 2, 3, 4, 6, 8}) {
                 for (const size_t pixels : {1, 2, 37, 1000}) {
@@ -62,7 +66,6 @@ TEST(Unfilter, UndoesEveryFilterAtEveryByteDistance) {
             }
         }
     }
-    AllowUnfilterSse41(true);
 }
 
 TEST(Unfilter, RefusesUnknownTypesAndPartialPixels) {

@@ -560,8 +560,10 @@ void TKivPNGReadStream::ReadImageData() {
         if (everyPixel) {
             const auto rowBytes = size_t(PngRowBytes(width, imageBitsPerPixel_));
             const size_t padding = size_t(targetDib_->Stride()) - rowBytes;
-            for (int32_t y = 0; y < height && padding > 0; ++y)
-                std::memset(targetDib_->RowForWrite(y) + rowBytes, 0, padding);
+            if (padding > 0) {
+                for (int32_t y = 0; y < height; ++y)
+                    std::memset(targetDib_->RowForWrite(y) + rowBytes, 0, padding);
+            }
         } else {
             std::memset(targetDib_->StorageForWrite(), 0, targetDib_->Size());
         }

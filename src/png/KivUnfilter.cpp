@@ -3,6 +3,7 @@
 #include "png/KivPNGCommon.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <type_traits>
@@ -13,7 +14,13 @@
 
 namespace {
 
-bool sse41Allowed = true;
+std::atomic<bool> sse41Allowed{true};
+
+// Whether the vector filters use SSE4.1: the processor has it and the tests have not turned it off.
+bool UseSse41() {
+    static const bool present = __builtin_cpu_supports("sse4.1");
+    return present && sse41Allowed.load(std::memory_order_relaxed);
+}
 
 // Paeth predictor with the standard's tie order: left, above, upper left. Written as selects so
 // that the compiler emits no branches.
@@ -138,8 +145,7 @@ template <size_t Bpp> struct TVectorFilters {
     // widened samples, whose high bytes stay zero, so nothing needs masking or narrowing before
     // the next pixel.
     static void PaethRow(uint8_t* data, const uint8_t* above, size_t n) {
-        static const bool blend = __builtin_cpu_supports("sse4.1");
-        if (blend && sse41Allowed) {
+        if (UseSse41()) {
             PaethRowWith<true>(data, above, n);
         } else {
             PaethRowWith<false>(data, above, n);
@@ -205,8 +211,9 @@ bool UnfilterWith(uint8_t type, uint8_t* data, const uint8_t* above, size_t n) {
 
 } // namespace
 
-void AllowUnfilterSse41(bool allow) {
-    sse41Allowed = allow;
+bool AllowUnfilterSse41(bool allow) {
+    sse41Allowed.store(allow, std::memory_order_relaxed);
+    return UseSse41();
 }
 
 bool Unfilter(uint8_t type, uint8_t* data, const uint8_t* above, size_t n, size_t bpp) {

@@ -11,5 +11,5 @@
 bool Unfilter(uint8_t type, uint8_t* data, const uint8_t* above, size_t n, size_t bpp);
 
 // Whether the filters may use SSE4.1 where the processor has it (the default); the tests turn it
-// off to check the plainer code as well.
-void AllowUnfilterSse41(bool allow);
+// off to check the plainer code as well. Returns whether they now use it.
+bool AllowUnfilterSse41(bool allow);
