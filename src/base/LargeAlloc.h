@@ -8,3 +8,9 @@
 
 // size bytes, uninitialised; null when memory cannot be had. Release with std::free.
 void* AllocateLarge(size_t size);
+
+// What to ask AllocateLarge for when a block of size bytes is held only briefly (data gathered
+// to be decoded at once): from 1 MiB on, rounded up to whole huge pages, which fault in at once.
+// Half a huge page or more in 4 KiB faults costs more than clearing the whole huge page, and the
+// unused rest goes with the block.
+size_t BriefBlockSize(size_t size);

@@ -1,6 +1,7 @@
 #include "png/KivPNGReader.h"
 
 #include "base/ByteOrder.h"
+#include "base/LargeAlloc.h"
 #include "image/DIB.h"
 #include "image/PixelFormat.h"
 #include "png/KivAdam7.h"
@@ -621,8 +622,8 @@ bool TKivPNGReadStream::PassesWriteEveryPixel() const {
 
 bool TKivPNGReadStream::InflateWhole(int64_t rawBytes) {
     const int64_t start = consumed_, startChunkLeft = chunkLeft_;
-    TBigBuffer compressed; // never more than the rest of the data
-    if (!compressed.Allocate(size_t(Remaining()))) return false;
+    TBigBuffer compressed; // never more than the rest of the data, and freed once inflated
+    if (!compressed.Allocate(BriefBlockSize(size_t(Remaining())))) return false;
     size_t used = 0;
     // The chunks the streaming read takes: this one (which may be empty), then each non-empty
     // IDAT chunk right behind the one before. All of their data must be there.
