@@ -20,5 +20,5 @@ void* AllocateLarge(size_t size) {
 }
 
 size_t BriefBlockSize(size_t size) {
-    return size >= kHugePage / 2 ? RoundedToHugePages(size) : size;
+    return size >= kHugePage / 8 ? RoundedToHugePages(size) : size;
 }

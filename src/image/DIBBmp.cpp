@@ -3,6 +3,7 @@
 // and reading fills a fresh storage that the image adopts only once the whole file has been read.
 #include "base/ByteOrder.h"
 #include "base/Exceptions.h"
+#include "base/LargeAlloc.h"
 #include "base/Stream.h"
 #include "image/BmpHeader.h"
 #include "image/BmpRle.h"
@@ -217,7 +218,11 @@ void TDIB::SaveBmpBody(TStream& stream) const {
     const auto stride = size_t(Stride());
     const size_t rowsPerPiece = std::clamp<size_t>(kSavePieceBytes / stride, 1, size_t(Height()));
     const size_t pieceBytes = rowsPerPiece * stride;
-    const auto piece = std::make_unique_for_overwrite<uint8_t[]>(pieceBytes); // filled row by row
+    // Filled row by row; on whole huge pages when large, as its 4 KiB faults would cost more
+    // than the copying.
+    const std::unique_ptr<uint8_t, decltype(&std::free)> piece(
+        static_cast<uint8_t*>(AllocateLarge(BriefBlockSize(pieceBytes))), std::free);
+    if (!piece) throw EOutOfMemory();
     for (int32_t y = Height() - 1; y >= 0;) {
         size_t used = 0;
         for (; used < pieceBytes && y >= 0; used += stride, --y)
