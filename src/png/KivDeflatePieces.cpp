@@ -1,5 +1,7 @@
 #include "png/KivDeflatePieces.h"
 
+#include "base/LargeAlloc.h"
+
 #include <libdeflate.h>
 #include <zlib.h>
 
@@ -7,6 +9,7 @@
 #include <atomic>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -69,15 +72,12 @@ bool MakeJoinable(uint8_t* stream, size_t& length) {
     return true;
 }
 
-bool CompressPiece(int level, TPiece& piece, bool last) {
-    libdeflate_compressor* compressor = libdeflate_alloc_compressor(level);
-    if (compressor == nullptr) return false;
+bool CompressPiece(libdeflate_compressor* compressor, TPiece& piece, bool last) {
     const size_t bound = libdeflate_deflate_compress_bound(compressor, piece.size);
     if (piece.out.Allocate(bound + JoinTail)) {
         piece.length = libdeflate_deflate_compress(compressor, piece.data, piece.size,
                                                    piece.out.Data(), bound);
     }
-    libdeflate_free_compressor(compressor);
     piece.adler = libdeflate_adler32(1, piece.data, piece.size);
     return piece.length > 0 && (last || MakeJoinable(piece.out.Data(), piece.length));
 }
@@ -98,12 +98,17 @@ size_t DeflatePieces(int level, const uint8_t* data, size_t size, TBigBuffer& ou
         pieces[i].data = data + i * pieceBytes;
         pieces[i].size = i + 1 < count ? pieceBytes : size - i * pieceBytes;
     }
-    // Workers take the next piece until none is left; this thread is one of them.
+    // Workers take the next piece until none is left; this thread is one of them. Each keeps
+    // one compressor, whose large tables are then set up (and their pages faulted in) once.
     std::atomic<size_t> next{0};
     std::atomic<bool> failed{false};
     const auto work = [&] {
-        for (size_t i = next++; i < count; i = next++)
-            if (!CompressPiece(level, pieces[i], i + 1 == count)) failed = true;
+        const std::unique_ptr<libdeflate_compressor, decltype(&libdeflate_free_compressor)>
+            compressor(libdeflate_alloc_compressor(level), libdeflate_free_compressor);
+        for (size_t i = next++; i < count; i = next++) {
+            if (!compressor || !CompressPiece(compressor.get(), pieces[i], i + 1 == count))
+                failed = true;
+        }
     };
     if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
     std::vector<std::thread> helpers;
@@ -121,7 +126,7 @@ size_t DeflatePieces(int level, const uint8_t* data, size_t size, TBigBuffer& ou
     size_t total = 2 + 4;
     for (const TPiece& piece : pieces)
         total += piece.length;
-    if (!out.Allocate(total)) return 0;
+    if (!out.Allocate(BriefBlockSize(total))) return 0;
     uint8_t* at = out.Data();
     *at++ = 0x78;
     *at++ = HeaderFlags(level);

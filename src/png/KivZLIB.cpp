@@ -1,5 +1,6 @@
 #include "png/KivZLIB.h"
 
+#include "base/LargeAlloc.h"
 #include "png/KivDeflatePieces.h"
 #include "png/KivPNGFilter.h"
 #include "png/KivUnfilter.h"
@@ -184,7 +185,7 @@ int DeflateAdapter::Start(int level, int32_t bufferSize, size_t expectedBytes) {
     level_ = level >= 0 && level <= MaxLevel ? level : DefaultLevel;
     pieceSize_ =
         size_t(bufferSize > 0 && bufferSize <= MaxBufferSize ? bufferSize : DefaultBufferSize);
-    if (!data_.Allocate(expectedBytes)) return -1;
+    if (!data_.Allocate(BriefBlockSize(expectedBytes))) return -1;
     started_ = true;
     return 0;
 }
