@@ -73,9 +73,6 @@ template <size_t Bpp> struct TScalarFilters {
 // so that no load overlaps a store just made (the processor could not forward it and would
 // wait).
 template <size_t Bpp> struct TVectorFilters {
-    static __m128i PixelMask() {
-        return _mm_cvtsi64_si128(static_cast<long long>(~uint64_t(0) >> (64 - 8 * Bpp)));
-    }
     template <bool Wide> static __m128i Load(const uint8_t* p) {
         if constexpr (Wide) return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
         uint64_t v = 0;
@@ -98,17 +95,14 @@ template <size_t Bpp> struct TVectorFilters {
     }
 
     static void Sub(uint8_t* data, size_t n) {
-        const __m128i mask = PixelMask();
         __m128i left = _mm_setzero_si128();
         ForEachPixel(n, [&](size_t i, auto wide) {
             left = _mm_add_epi8(Load<wide>(data + i), left);
             Store(data + i, left);
-            left = _mm_and_si128(left, mask);
         });
     }
 
     static void Average(uint8_t* data, const uint8_t* above, size_t n) {
-        const __m128i mask = PixelMask();
         const __m128i one = _mm_set1_epi8(1);
         __m128i left = _mm_setzero_si128();
         ForEachPixel(n, [&](size_t i, auto wide) {
@@ -116,9 +110,8 @@ template <size_t Bpp> struct TVectorFilters {
             // The rounding-up average, less the lost low bit: (left + up) div 2.
             const __m128i average =
                 _mm_sub_epi8(_mm_avg_epu8(left, up), _mm_and_si128(_mm_xor_si128(left, up), one));
-            left = _mm_add_epi8(Load<wide>(data + i), _mm_and_si128(average, mask));
+            left = _mm_add_epi8(Load<wide>(data + i), average);
             Store(data + i, left);
-            left = _mm_and_si128(left, mask);
         });
     }
 
