@@ -2,6 +2,7 @@
 
 #include "app/dialogs.h"
 #include "app/main.h"
+#include "app/press.h"
 #include "app/state.h"
 #include "editor/lupe.h"
 #include "editor/selection.h"
@@ -88,7 +89,8 @@ void PasteFromClipboard() {
         return;
     }
     TDIB block = ImageToBlock(picture, DocImage->PaletteBlock, uint8_t(TransparentIndex));
-    if (Floating) PlaceFloat();
+    // A press would go on into the block's tool; a block already floating is replaced, not placed.
+    EndPressInProgress();
     if (Selecting) CancelSelection();
     mainform->WorkImage = block;
     SelLeft = ViewLeft[kEditArea];

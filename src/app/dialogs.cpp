@@ -3,6 +3,7 @@
 #include "app/centred.h"
 #include "app/main.h"
 #include "app/new.h"
+#include "app/press.h"
 
 #include <QApplication>
 #include <QDir>
@@ -101,6 +102,9 @@ void SetApplicationTitle(const QString& title) {
 }
 
 TDialogs& Dialogs() {
+    // Every modal box and dialog is reached through here. The button held down now will be
+    // released over it, so the press ends here rather than never.
+    EndPressInProgress();
     return *Installed();
 }
 

@@ -43,7 +43,8 @@ QString MissingFolderWarning(const QString& path);
 const QString& ApplicationTitle();
 void SetApplicationTitle(const QString& title);
 
-// The installed dialogs; the Qt ones unless a test installed others.
+// The installed dialogs; the Qt ones unless a test installed others. Ends the press in progress
+// (app/press.h), since a dialog is about to take the mouse.
 TDialogs& Dialogs();
 void SetDialogs(std::unique_ptr<TDialogs> dialogs);
 

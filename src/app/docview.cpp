@@ -4,12 +4,14 @@
 #include "app/displaybitmap.h"
 #include "app/frame.h"
 #include "app/main.h"
+#include "app/press.h"
 #include "app/state.h"
 #include "app/zoomstep.h"
 #include "base/Exceptions.h"
 #include "editor/lupe.h"
 #include "editor/selection.h"
 #include "image/DisplayColor.h"
+#include "image/LupeRender.h"
 
 #include <QAction>
 #include <QPainter>
@@ -50,6 +52,21 @@ void Tmainform::RenderDocBitmap() {
     DocImage->DrawTo(surface, TRect{0, 0, width, height});
 }
 
+void Tmainform::ShowDocPixel(int32_t x, int32_t y) {
+    const int32_t z = ZoomPixels();
+    // A bitmap of another display scale is made anew rather than drawn into at the wrong place.
+    if (DocBitmap.width() != ScreenExtent(DocWidth) ||
+        DocBitmap.height() != ScreenExtent(DocHeight))
+        return UpdateDocView();
+    TSurface surface{DocBitmap.bits(), DocBitmap.bytesPerLine(), DocBitmap.width(),
+                     DocBitmap.height(), 32};
+    const TPaletteEntry& e = DocImage->PaletteBlock[DocImage->GetPixel(x, y)];
+    FillSquare(
+        surface, x * z, y * z, z,
+        SurfaceValueOfDisplayColor(PaletteEntryToColor(PaletteEntryOf(e.Red, e.Green, e.Blue))));
+    PaintBox->update(LogicalCover(*PaintBox, QRect(x * z, y * z, z, z)));
+}
+
 void Tmainform::UpdateViewSizes() {
     for (int i = 0; i < kViewCount; ++i) {
         ViewWidth[i] = std::min(DocWidth - ViewLeft[i], LupeCellsX);
@@ -68,12 +85,21 @@ void Tmainform::SnapStep(int32_t& sx, int32_t& sy) const {
     }
 }
 
+namespace {
+// An origin past the document's end moves to the last multiple of step at which the whole view
+// (cells long) fits, or to 0 when it fits nowhere, so that the view is never a sliver at the edge.
+int32_t ClampedOrigin(int32_t origin, int32_t docLength, int32_t cells, int32_t step) {
+    if (origin < docLength) return origin;
+    return docLength < cells ? 0 : (docLength - cells) / step * step;
+}
+} // namespace
+
 void Tmainform::ClampViewOrigins() {
     int32_t sx, sy;
     SnapStep(sx, sy);
     for (int i = 0; i < kViewCount; ++i) {
-        if (ViewLeft[i] >= DocWidth) ViewLeft[i] = (DocWidth - 1) / sx * sx;
-        if (ViewTop[i] >= DocHeight) ViewTop[i] = (DocHeight - 1) / sy * sy;
+        ViewLeft[i] = ClampedOrigin(ViewLeft[i], DocWidth, LupeCellsX, sx);
+        ViewTop[i] = ClampedOrigin(ViewTop[i], DocHeight, LupeCellsY, sy);
     }
 }
 
@@ -87,10 +113,10 @@ TRect ViewFrame(int i, int32_t zoom, int32_t grow) {
 
 // Hatch lines invert what lies beneath them (white differs from every colour by its inverse);
 // the gaps leave the image visible.
-void FillHatched(QPainter& canvas, int32_t zoom, Qt::BrushStyle hatch) {
+void FillHatched(QPainter& canvas, int32_t zoom) {
     canvas.setCompositionMode(QPainter::CompositionMode_Difference);
     canvas.fillRect(SelLeft * zoom, SelTop * zoom, SelWidth * zoom, SelHeight * zoom,
-                    QBrush(Qt::white, hatch));
+                    QBrush(Qt::white, Qt::CrossPattern));
     canvas.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
@@ -111,8 +137,9 @@ void Tmainform::PaintBox2Paint(QPainter& canvas) {
     DrawFrame(canvas, ViewFrame(kEditArea, z, 3), DisplayColor::Black);
     // Drawn last, so the layer's frame covers the edit area's where they overlap.
     DrawFrame(canvas, ViewFrame(kLayerArea, z, 1), DisplayColor::Red);
-    if (Selecting) FillHatched(canvas, z, Qt::CrossPattern);
-    if (Floating) FillHatched(canvas, z, Qt::DiagCrossPattern);
+    if (Selecting) FillHatched(canvas, z);
+    if (Floating)
+        PaintFloatingBlock(canvas, QRect(SelLeft * z, SelTop * z, SelWidth * z, SelHeight * z));
 }
 
 void Tmainform::PaintBox2MouseDown(TMouseButton button, bool shift, int32_t x, int32_t y) {
@@ -120,6 +147,7 @@ void Tmainform::PaintBox2MouseDown(TMouseButton button, bool shift, int32_t x, i
     DragEditArea = button == TMouseButton::Left;
     // With the region tool, Shift still reaches the placement of the view rectangles.
     if (CurrentTool != TTool::Region || shift) {
+        PressBegan([this] { PaintBox2MouseUp(); });
         ViewDragging = true;
         PaintBox2MouseMove(x, y);
         return;
@@ -144,10 +172,12 @@ void Tmainform::PaintBox2MouseMove(int32_t x, int32_t y) {
         SnapStep(sx, sy);
         const int32_t c = x / z, r = y / z;
         const int i = DragEditArea ? kEditArea : kLayerArea;
+        const bool layerWasActive = LayerActive;
         ViewLeft[i] = c - c % sx;
         ViewTop[i] = r - r % sy;
         UpdateViewSizes();
-        if (DragEditArea || LayerActive) LupeForm->UpdateLupe();
+        // A layer that stops lying beneath the edit area must leave the magnifier too.
+        if (DragEditArea || LayerActive || layerWasActive) LupeForm->UpdateLupe();
         PaintBox2->update();
         // A drag past the visible part of a large picture brings the frame along.
         const TRect frame = ViewFrame(i, z, 3);
@@ -160,8 +190,10 @@ void Tmainform::PaintBox2MouseMove(int32_t x, int32_t y) {
 }
 
 void Tmainform::PaintBox2MouseUp() {
+    if (!ViewDragging) return;
     ViewDragging = false;
     DragEditArea = false;
+    PressEnded();
 }
 
 void Tmainform::xClick(QAction* sender) {

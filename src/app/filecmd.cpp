@@ -2,9 +2,11 @@
 #include "app/dialogs.h"
 #include "app/imagefile.h"
 #include "app/main.h"
+#include "app/press.h"
 #include "app/recovery.h"
 #include "app/settings.h"
 #include "app/state.h"
+#include "base/Stream.h"
 #include "editor/lupe.h"
 #include "editor/undo.h"
 #include "palette/pallet.h"
@@ -60,6 +62,7 @@ void Tmainform::CreateDocument(int32_t width, int32_t height) {
 
 void Tmainform::InstallDocument(std::unique_ptr<TDIB> image, const QString& fileName,
                                 int32_t transparentIndex) {
+    EndPressInProgress();
     // A picture too large for any display bitmap is refused before it replaces anything.
     ScreenExtent(image->Width());
     ScreenExtent(image->Height());
@@ -150,6 +153,10 @@ void Tmainform::RememberFolder(const QString& path) {
 }
 
 bool Tmainform::WriteDocument(const QString& path) {
+    // A stroke that went on after the save would leave changes the saved flag does not know of.
+    EndPressInProgress();
+    // A file that cannot be written is refused before the user is asked whether to overwrite it.
+    if (FormatOfPath(path.toStdString()) != nullptr) CheckWritable(LocalPath(path));
     // Compared as files, so that another spelling of the same path asks too.
     const bool overLossy = !LossyFile.isEmpty() && QFileInfo(path) == QFileInfo(LossyFile);
     if (overLossy && Dialogs().Confirm(kOverwriteLossy) != TPromptAnswer::Yes) return false;
@@ -173,6 +180,7 @@ bool Tmainform::WriteImageFile(const QString& path, const TDIB& image) {
 }
 
 bool Tmainform::CloseDocument() {
+    EndPressInProgress();
     if (!DocImage) return true;
     if (!Saved) {
         switch (Dialogs().Confirm("データが保存されていません。\r\n保存しますか？")) {
@@ -192,14 +200,16 @@ bool Tmainform::CloseDocument() {
     LossyFile.clear();
     RemoveRecovery();
     DocBitmap = QImage();
-    LupeForm->LupeBitmap = QImage();
     FileName.clear();
     PaintBox->update();
     PaintBox2->update();
-    LupeForm->update();
     Selecting = false;
     Floating = false;
+    WorkImage.MakeEmpty();
     FreeUndo(kUndoSlots);
     UpdateUndoButtons();
+    // Every view lets the closed picture go: the magnifier empties, the swatches turn black.
+    LupeForm->UpdateLupe();
+    palletform->RebuildPaletteImage();
     return true;
 }

@@ -4,6 +4,7 @@
 #include "app/dialogs.h"
 #include "app/errors.h"
 #include "app/imagefile.h"
+#include "app/press.h"
 #include "app/settings.h"
 #include "app/state.h"
 #include "editor/undo.h"
@@ -79,6 +80,10 @@ Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
     CreateToolbar();
     StartRecoveryTimer();
     CreateMenus();
+    // Another application took the pointer and the keyboard; the release will not come here.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive) RunGuarded(EndPressInProgress);
+    });
 }
 
 void Tmainform::CreateToolbar() {
@@ -159,12 +164,8 @@ void Tmainform::CreateEditMenu() {
     edit->addSeparator();
     acCopy = AddItem(edit, "コピー(&C)", QKeySequence::Copy);
     acPaste = AddItem(edit, "貼り付け(&P)", QKeySequence::Paste);
-    ConnectGuarded(acUndo, [] {
-        if (CanUndo()) btUndoClick();
-    });
-    ConnectGuarded(acRedo, [] {
-        if (CanRedo()) btRedoClick();
-    });
+    ConnectGuarded(acUndo, btUndoClick);
+    ConnectGuarded(acRedo, btRedoClick);
     ConnectGuarded(acCopy, [] { CopyToClipboard(); });
     ConnectGuarded(acPaste, [] { PasteFromClipboard(); });
     UpdateUndoButtons();

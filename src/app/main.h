@@ -56,6 +56,8 @@ public:
     // Document view (docview.cpp).
     void UpdateDocView();
     void RenderDocBitmap();
+    // Shows the document's pixel (x, y) after it changed: one square of DocBitmap.
+    void ShowDocPixel(int32_t x, int32_t y);
     void UpdateViewSizes();
     void PaintBox2Paint(QPainter& canvas);
     // x, y in device pixels of PaintBox2 (screen pixels at display scale 1).
@@ -117,7 +119,8 @@ private:
     void StartRecoveryTimer();
     // Image pixels times ZoomPixels, in device pixels; raises when no display bitmap is that big.
     int32_t ScreenExtent(int32_t pixels) const;
-    // Moves stored view origins that lie outside a newly installed document onto its last cell.
+    // Moves stored view origins that lie outside a newly installed document to the last snap
+    // position where the whole view fits (0 where it fits nowhere).
     void ClampViewOrigins();
     // Makes image the document and brings every window up to date; a transparentIndex of 0..255
     // becomes TransparentIndex, kept in the document's file (DocTransparent).

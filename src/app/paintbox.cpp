@@ -82,6 +82,9 @@ void TPaintSurface::mousePressEvent(QMouseEvent* event) {
 }
 
 void TPaintSurface::mouseMoveEvent(QMouseEvent* event) {
+    // A release that went elsewhere (to a menu, a dialog, another application) shows here as a
+    // move with no button held; the press it belonged to ends before the move is followed.
+    if (event->buttons() == Qt::NoButton && OnMouseUp) RunGuarded(OnMouseUp);
     if (!OnMouseMove) return;
     const QPoint p = PixelUnderPointer(*event);
     RunGuarded([&] { OnMouseMove(p.x(), p.y()); });

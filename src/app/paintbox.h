@@ -38,6 +38,8 @@ public:
     std::function<void(TMouseButton button, bool shift, int32_t x, int32_t y)> OnMouseDown;
     // Also reported while no button is held.
     std::function<void(int32_t x, int32_t y)> OnMouseMove;
+    // Also reported for a move with no button held, which a release that went elsewhere leaves:
+    // the handler must do nothing when it follows no press.
     std::function<void()> OnMouseUp;
     // The wheel turned with Ctrl held: direction +1 away from the user, -1 towards; x, y where
     // the pointer is. Without Ctrl or a handler the wheel scrolls the view as usual.

@@ -1,5 +1,6 @@
 #include "app/state.h"
 
+#include "app/press.h"
 #include "editor/undo.h"
 #include "image/DIB.h"
 
@@ -32,6 +33,8 @@ void ResetEditorState() {
     Selecting = Floating = false;
     SelLeft = SelTop = SelWidth = SelHeight = 0;
     ResetUndoState();
+    // Forgotten rather than released: the windows that followed it may be gone.
+    PressEnded();
 }
 
 std::string EditorStateViolation() {

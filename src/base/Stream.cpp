@@ -260,13 +260,20 @@ int MakeRecordedTemporary(std::string& name) {
 
 } // namespace
 
+void CheckWritable(const std::string& path) {
+    const std::string target = FollowLinks(path);
+    struct stat st {};
+    if (::stat(target.c_str(), &st) != 0) return;
+    if (S_ISDIR(st.st_mode)) throw EFCreateError(path, EISDIR);
+    if (S_ISREG(st.st_mode) && !MayWrite(target, st)) throw EFCreateError(path, EACCES);
+}
+
 void WriteFileAtomically(const std::string& path, const std::function<void(TStream&)>& write) {
+    CheckWritable(path);
     const std::string target = FollowLinks(path);
     struct stat st {};
     const bool exists = ::stat(target.c_str(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode)) throw EFCreateError(path, EISDIR);
     if (exists && !S_ISREG(st.st_mode)) return WriteInPlace(path, target, false, write);
-    if (exists && !MayWrite(target, st)) throw EFCreateError(path, EACCES);
 
     // A short name, so that a file name near the system's limit still has room beside it.
     std::string temp = FolderOf(target) + "/.varnet-XXXXXX";

@@ -103,6 +103,9 @@ private:
 // device, a FIFO), the bytes are produced in memory first and then written into the file itself.
 // Errors raise EFCreateError naming path, or whatever write raises; no temporary file stays.
 void WriteFileAtomically(const std::string& path, const std::function<void(TStream&)>& write);
+// Raises the EFCreateError that WriteFileAtomically would raise at once for path: a folder, or an
+// existing regular file without write permission. Nothing for a path that does not exist yet.
+void CheckWritable(const std::string& path);
 
 // Makes SIGINT, SIGTERM and SIGHUP remove the temporary file of a save in progress before the
 // process ends as the signal would end it.

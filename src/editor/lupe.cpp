@@ -5,6 +5,7 @@
 #include "app/main.h"
 #include "app/state.h"
 #include "app/zoomstep.h"
+#include "editor/selection.h"
 #include "editor/undo.h"
 #include "editor/updown.h"
 
@@ -180,17 +181,22 @@ QSize TLupeForm::ViewPixels() const {
 }
 
 void TLupeForm::UpdateLupe() {
-    const QSize pixels = ViewPixels(), size = LogicalSize(pixels, LupeBox2->devicePixelRatioF());
+    // Without a document the view is empty, so that nothing of a closed picture stays.
+    const QSize pixels = DocImage ? ViewPixels() : QSize(0, 0);
+    const QSize size = LogicalSize(pixels, LupeBox2->devicePixelRatioF());
     LupeBox2->DevicePicture = pixels;
     ScrollBox1->widget()->resize(size);
     LupeBox->resize(size);
     LupeBox2->resize(size);
-    if (LupeBitmap.size() != pixels) LupeBitmap = QImage(pixels, QImage::Format_RGB32);
+    if (LupeBitmap.size() != pixels)
+        LupeBitmap = pixels.isEmpty() ? QImage() : QImage(pixels, QImage::Format_RGB32);
+    if (!DocImage) return LupeBox->update();
     RenderLupe();
 }
 
 void TLupeForm::RenderLupe() {
-    // A view that changed size since the last UpdateLupe is resized rather than drawn past.
+    // A view that changed size (or display scale) since the last UpdateLupe is made anew rather
+    // than drawn past.
     if (LupeBitmap.size() != ViewPixels()) return UpdateLupe();
     const TLupeView view = CurrentView();
     ComposeLupe(LupeImage, *DocImage, view);
@@ -201,6 +207,9 @@ void TLupeForm::RenderLupe() {
 
 void TLupeForm::DrawCell(int32_t cx, int32_t cy, uint8_t index) {
     if (!InsideView(cx, cy)) return;
+    // Cells of another display scale would be written past the bitmap: the whole view is made
+    // anew instead.
+    if (LupeBitmap.size() != ViewPixels()) return UpdateLupe();
     TSurface surface = LupeSurface();
     DrawCellSurface(surface, LupeImage, *DocImage, CurrentView(), cx, cy, index);
     // The repair reaches the first row and column of the right and lower neighbours.
@@ -214,7 +223,7 @@ void TLupeForm::LupeBox2Paint(QPainter& canvas) {
     const QRect rect((SelLeft - ViewLeft[kEditArea]) * c, (SelTop - ViewTop[kEditArea]) * c,
                      SelWidth * c, SelHeight * c);
     if (Selecting) canvas.fillRect(rect, QBrush(kWorkspace, Qt::CrossPattern));
-    if (Floating) canvas.fillRect(rect, QBrush(kWorkspace, Qt::DiagCrossPattern));
+    if (Floating) PaintFloatingBlock(canvas, rect);
 }
 
 void TLupeForm::PowerChange(QAction* item) {

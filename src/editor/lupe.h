@@ -48,6 +48,7 @@ public:
     // 1); cells are of the edit area.
     void LupeBox2MouseDown(TMouseButton button, int32_t x, int32_t y);
     void LupeBox2MouseMove(int32_t x, int32_t y);
+    // Ends a press being followed; nothing when none is.
     void LupeBox2MouseUp();
     void PutPixel(int32_t cx, int32_t cy, uint8_t index);
     // The pen's line from the last cell to (x1, y1), without the last cell itself.
@@ -99,6 +100,8 @@ private:
     // The view's extent in device pixels.
     QSize ViewPixels() const;
     bool InsideView(int32_t cx, int32_t cy) const;
+    // Follows the press just made until its release: the pen's (left) or a colour pick's.
+    void HoldPress(bool left);
 };
 
 extern TLupeForm* LupeForm;

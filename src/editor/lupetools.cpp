@@ -1,7 +1,7 @@
 // The pixel tools of the magnifier: pen, fill, picking, and the routing of presses to the region
 // tool.
-#include "app/devicepixels.h"
 #include "app/main.h"
+#include "app/press.h"
 #include "app/state.h"
 #include "editor/lupe.h"
 #include "editor/selection.h"
@@ -20,15 +20,12 @@ void PushEditArea() {
 
 void TLupeForm::LupeBox2MouseDown(TMouseButton button, int32_t x, int32_t y) {
     if (!DocImage) return;
-    MouseHeld = true;
-    LeftHeld = button == TMouseButton::Left;
     // Division truncates toward zero, as the cell mapping asks.
     const int32_t c = CellPixels(), cx = x / c, cy = y / c;
-    if (!LeftHeld) {
-        if (CurrentTool == TTool::Region)
-            CancelSelection();
-        else
-            PickColor(cx, cy);
+    if (button != TMouseButton::Left) {
+        if (CurrentTool == TTool::Region) return CancelSelection();
+        HoldPress(false);
+        PickColor(cx, cy);
         return;
     }
     LastCellX = cx;
@@ -36,17 +33,16 @@ void TLupeForm::LupeBox2MouseDown(TMouseButton button, int32_t x, int32_t y) {
     switch (CurrentTool) {
     case TTool::Pen:
         PushEditArea();
+        HoldPress(true);
         PutPixel(cx, cy, static_cast<uint8_t>(DrawIndex));
         Saved = false;
         break;
     case TTool::Fill:
         PushEditArea();
         FillArea(cx, cy, static_cast<uint8_t>(DrawIndex));
-        MouseHeld = LeftHeld = false;
         Saved = false;
         break;
     case TTool::Region:
-        MouseHeld = false;
         if (!Selecting && !Floating)
             StartSelection(ViewLeft[kEditArea] + cx, ViewTop[kEditArea] + cy);
         else if (Selecting)
@@ -57,7 +53,14 @@ void TLupeForm::LupeBox2MouseDown(TMouseButton button, int32_t x, int32_t y) {
     }
 }
 
+void TLupeForm::HoldPress(bool left) {
+    PressBegan([this] { LupeBox2MouseUp(); });
+    MouseHeld = true;
+    LeftHeld = left;
+}
+
 void TLupeForm::LupeBox2MouseMove(int32_t x, int32_t y) {
+    if (!DocImage) return;
     const int32_t c = CellPixels(), cx = x / c, cy = y / c;
     if (MouseHeld) {
         if (!LeftHeld)
@@ -74,23 +77,16 @@ void TLupeForm::LupeBox2MouseMove(int32_t x, int32_t y) {
 }
 
 void TLupeForm::LupeBox2MouseUp() {
+    if (!MouseHeld) return;
     MouseHeld = false;
     LeftHeld = false;
+    PressEnded();
 }
 
 void TLupeForm::PutPixel(int32_t cx, int32_t cy, uint8_t index) {
     const int32_t x = ViewLeft[kEditArea] + cx, y = ViewTop[kEditArea] + cy;
     DocImage->SetPixel(x, y, index);
-    // The document view shows the pixel at once, one square of its device pixels.
-    const int32_t z = mainform->ZoomPixels();
-    QImage& docBitmap = mainform->DocBitmap;
-    TSurface docSurface{docBitmap.bits(), docBitmap.bytesPerLine(), docBitmap.width(),
-                        docBitmap.height(), 32};
-    const TPaletteEntry& e = DocImage->PaletteBlock[index];
-    FillSquare(
-        docSurface, x * z, y * z, z,
-        SurfaceValueOfDisplayColor(PaletteEntryToColor(PaletteEntryOf(e.Red, e.Green, e.Blue))));
-    mainform->PaintBox->update(LogicalCover(*mainform->PaintBox, QRect(x * z, y * z, z, z)));
+    mainform->ShowDocPixel(x, y);
 
     if (!InsideView(cx, cy)) return;
     const TLupeView view = CurrentView();

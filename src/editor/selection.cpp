@@ -6,7 +6,11 @@
 #include "app/state.h"
 #include "editor/lupe.h"
 #include "editor/undo.h"
+#include "image/LupeRender.h"
 #include "image/Selection.h"
+
+#include <QImage>
+#include <QPainter>
 
 namespace {
 // Read afresh by every step: a change of the grid buttons takes effect at the next one.
@@ -88,4 +92,23 @@ void CancelSelection() {
     mainform->WorkImage.MakeEmpty();
     RepaintOverlays();
     UpdateUndoButtons();
+}
+
+void PaintFloatingBlock(QPainter& canvas, const QRect& target) {
+    const TDIB& block = mainform->WorkImage;
+    QImage picture(block.Width(), block.Height(), QImage::Format_ARGB32_Premultiplied);
+    TSurfaceColors colors = SurfaceColorsOf(*DocImage);
+    colors[uint8_t(TransparentIndex)] = 0;
+    for (int32_t y = 0; y < block.Height(); ++y) {
+        const uint8_t* row = block.RowForRead(y);
+        auto* out = reinterpret_cast<uint32_t*>(picture.scanLine(y));
+        for (int32_t x = 0; x < block.Width(); ++x)
+            out[x] = colors[row[x]];
+    }
+    canvas.drawImage(target, picture);
+    canvas.setCompositionMode(QPainter::CompositionMode_Difference);
+    canvas.setPen(Qt::white);
+    canvas.setBrush(Qt::NoBrush);
+    canvas.drawRect(target.adjusted(-1, -1, 0, 0));
+    canvas.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }

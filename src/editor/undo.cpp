@@ -3,6 +3,7 @@
 #include "app/docpalette.h"
 #include "app/errors.h"
 #include "app/main.h"
+#include "app/press.h"
 #include "app/state.h"
 #include "editor/lupe.h"
 
@@ -55,23 +56,25 @@ void ShowRestored(const TUndoSlot* step) {
 // Undo and redo end a run of shifts or bar presses: merging the next one into a step that was just
 // undone would leave the change it makes without a step of its own, so it could not be undone.
 void btUndoClick() {
-    if (!DocImage) return;
+    if (!DocImage || !CanUndo()) return;
     UndoMerge = TPushMerge{};
     ShowRestored(UndoStep(UndoSlots, UndoCount, RedoCount, *DocImage));
 }
 
 void btRedoClick() {
-    if (!DocImage) return;
+    if (!DocImage || !CanRedo()) return;
     UndoMerge = TPushMerge{};
     ShowRestored(RedoStep(UndoSlots, UndoCount, RedoCount, *DocImage));
 }
 
+// In the middle of a press the step being made is not finished: the rest of the stroke would
+// belong to no step.
 bool CanUndo() {
-    return UndoCount != RedoCount && !Selecting && !Floating;
+    return UndoCount != RedoCount && !Selecting && !Floating && !PressInProgress();
 }
 
 bool CanRedo() {
-    return RedoCount != 0 && !Selecting && !Floating;
+    return RedoCount != 0 && !Selecting && !Floating && !PressInProgress();
 }
 
 void UpdateUndoButtons() {

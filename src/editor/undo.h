@@ -24,13 +24,14 @@ extern bool ShiftPushing, PalettePushing;
 // Records a step before a change: the document rectangle (right and bottom exclusive) that the
 // change may touch, and whether the change is a palette edit.
 void PushUndo(int32_t left, int32_t top, int32_t right, int32_t bottom, bool paletteFlag);
-// The magnifier's Undo and Redo buttons.
+// The magnifier's Undo and Redo buttons, the menu items and their keys; each does nothing when
+// CanUndo (CanRedo) says no.
 void btUndoClick();
 void btRedoClick();
 // Shows in the magnifier's Undo and Redo buttons what can be undone and redone.
 void UpdateUndoButtons();
-// The rule of the two buttons, used by the keyboard as well: something to undo (redo) and no
-// selection being made or floating.
+// The rule of the two buttons, used by the keyboard as well: something to undo (redo), no
+// selection being made or floating and no mouse press in progress.
 bool CanUndo();
 bool CanRedo();
 // The slots of the open document's history (empty while none is open), and the merging state of

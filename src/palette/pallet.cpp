@@ -1,8 +1,10 @@
 #include "palette/pallet.h"
 
+#include "app/dialogs.h"
 #include "app/docpalette.h"
 #include "app/errors.h"
 #include "app/main.h"
+#include "app/press.h"
 #include "app/state.h"
 #include "editor/lupe.h"
 #include "editor/undo.h"
@@ -194,6 +196,7 @@ void Tpalletform::ShowEntryOnBars(int32_t index) {
 }
 
 void Tpalletform::palletImageMouseDown(TMouseButton button, int32_t x, int32_t y) {
+    PressBegan([this] { palletImageMouseUp(); });
     SwatchDragging = true;
     SwatchLeftButton = button == TMouseButton::Left;
     palletImageMouseMove(x, y);
@@ -207,12 +210,15 @@ void Tpalletform::palletImageMouseMove(int32_t x, int32_t y) {
 }
 
 void Tpalletform::palletImageMouseUp() {
+    if (!SwatchDragging) return;
     SwatchDragging = false;
     SwatchLeftButton = false;
+    PressEnded();
 }
 
 void Tpalletform::RBarMouseDown(TColorBar* bar, int32_t x) {
     if (!DocImage || mnPalletChange->isChecked()) return;
+    PressBegan([this] { RBarMouseUp(); });
     BarDragging = true;
     // One undo step for a whole run of bar presses: the history merges while this is set.
     PalettePushing = true;
@@ -222,7 +228,7 @@ void Tpalletform::RBarMouseDown(TColorBar* bar, int32_t x) {
 }
 
 void Tpalletform::RBarMouseMove(TColorBar* bar, int32_t x) {
-    if (!BarDragging) return;
+    if (!BarDragging || !DocImage) return;
     bar->setValue(BarPositionAt(x));
     TPalette palette = DocImage->PaletteBlock;
     palette[DrawIndex] =
@@ -234,7 +240,9 @@ void Tpalletform::RBarMouseMove(TColorBar* bar, int32_t x) {
     bar->Tag->setText(QString::number(bar->value()));
 }
 
+// Every release over a bar marks the document, also that of a press the lock refused.
 void Tpalletform::RBarMouseUp() {
+    if (BarDragging) PressEnded();
     BarDragging = false;
     if (!DocImage) return;
     Saved = false;
@@ -247,11 +255,17 @@ void Tpalletform::RenderViews() {
     LupeForm->RenderLupe();
 }
 
+bool Tpalletform::RefusedByLock(const QString& refusal) {
+    if (!mnPalletChange->isChecked()) return false;
+    Dialogs().Warning("「パレットを変更しない」が選ばれているので、" + refusal);
+    return true;
+}
+
+// The low bits it drops are gone for good, so the cut is a step of its own that undo gives back.
 void Tpalletform::mnCut15BitClick() {
-    if (!DocImage) return;
+    if (!DocImage || RefusedByLock("精度を切り捨てられません")) return;
+    PushUndo(0, 0, 1, 1, true);
     SetDocumentPalette(Cut15Bit(DocImage->PaletteBlock));
-    // Every colour may have changed, so closing now must ask to save.
-    Saved = false;
 }
 
 void Tpalletform::mnSwapIndicesClick() {

@@ -54,9 +54,12 @@ public:
     void RBarMouseDown(TColorBar* bar, int32_t x);
     void RBarMouseMove(TColorBar* bar, int32_t x);
     void RBarMouseUp();
-    // The 15-bit cut of the menu. The lock item mnPalletChange needs no handler: its check mark,
-    // read by the bar presses, is the lock.
+    // The 15-bit cut of the menu: one palette undo step, refused under the lock. The lock item
+    // mnPalletChange needs no handler: its check mark, read by the palette commands, is the lock.
     void mnCut15BitClick();
+    // Under the lock: warns that the command cannot go on (refusal says what it cannot do) and
+    // answers true.
+    bool RefusedByLock(const QString& refusal);
     // Exchanges the drawing and the transparent index: their palette entries and every pixel's
     // index between the two, so the picture looks the same. One undo step; the lock and a
     // floating block refuse it.

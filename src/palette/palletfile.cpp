@@ -20,11 +20,7 @@ const char* const kSaveFilter =
 } // namespace
 
 void Tpalletform::mnLoadPaletteClick() {
-    if (!DocImage) return;
-    if (mnPalletChange->isChecked()) {
-        Dialogs().Warning("「パレットを変更しない」が選ばれているので、パレットを読み込めません");
-        return;
-    }
+    if (!DocImage || RefusedByLock("パレットを読み込めません")) return;
     const std::optional<QString> path = Dialogs().OpenFileName(kLoadFilter, mainform->LastFolder);
     if (!path) return;
     mainform->RememberFolder(*path); // one last folder for every file dialog

@@ -344,10 +344,11 @@ TEST_F(EditorTest, InstalledDocumentsKeepTheViewsInsideTheImage) {
         QToolButton* snap;
         int left0, top0, left1, top1; // after New 50 x 40
     };
-    // Origins inside the new image stay; the others move to its last cell.
-    const Case cases[] = {{mainform->btLupeGrid, 32, 32, 20, 32},
-                          {mainform->bt8Dot, 48, 32, 20, 32},
-                          {mainform->bt1Dot, 49, 39, 20, 39}};
+    // Origins inside the new image stay; the others move to the last snap position where the
+    // whole 32 x 32 view fits, not onto the last pixel.
+    const Case cases[] = {{mainform->btLupeGrid, 0, 0, 20, 0},
+                          {mainform->bt8Dot, 16, 8, 20, 8},
+                          {mainform->bt1Dot, 18, 8, 20, 8}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.snap->text().toStdString());
         NewDocument("256", "256");
@@ -365,7 +366,15 @@ TEST_F(EditorTest, InstalledDocumentsKeepTheViewsInsideTheImage) {
             EXPECT_GT(ViewWidth[i], 0);
             EXPECT_GT(ViewHeight[i], 0);
         }
+        EXPECT_EQ(ViewWidth[0], 32);
+        EXPECT_EQ(ViewHeight[0], 32);
     }
+    // Where no whole view fits, the origin is 0.
+    mainform->bt1Dot->setChecked(true);
+    ViewLeft[0] = ViewTop[0] = 40;
+    NewDocument("20", "12");
+    EXPECT_EQ(ViewLeft[0], 0);
+    EXPECT_EQ(ViewTop[0], 0);
 }
 
 TEST_F(EditorTest, SaveOfANewDocumentAsksForAName) {

@@ -318,11 +318,38 @@ TEST_F(PalletTest, TheCutTruncatesEveryEntryMarksTheDocumentAndShowsTheNewColour
     EXPECT_EQ(Interior(200), Rgb(DocImage->PaletteBlock[200])) << "swatch shows the old colour";
     EXPECT_EQ(Interior(0), qRgb(248, 248, 248));
     EXPECT_EQ(DocViewColourOf(0), qRgb(248, 248, 248));
-    EXPECT_EQ(UndoCount, 0u);
     EXPECT_EQ(Bars(), "31 31 31");
+
+    // The dropped bits come back with one Undo; Redo cuts again.
+    const TPalette cut = DocImage->PaletteBlock;
+    EXPECT_EQ(UndoCount, 1u);
+    mainform->acUndo->trigger();
+    EXPECT_EQ(DocImage->PaletteBlock[200], (TPaletteEntry{255, 100, 13, 0}));
+    EXPECT_EQ(Interior(200), qRgb(13, 100, 255));
+    mainform->acRedo->trigger();
+    EXPECT_EQ(DocImage->PaletteBlock, cut);
 
     ClickBar(palletform->BBar, 159);
     EXPECT_EQ(DocImage->PaletteBlock[0], (TPaletteEntry{255, 255, 255, 0}));
+}
+
+TEST_F(PalletTest, TheLockRefusesTheCutWithTheLoadsMessage) {
+    OpenDocument();
+    SetEntry(7, 13, 100, 255);
+    palletform->mnPalletChange->trigger();
+    const TPalette before = DocImage->PaletteBlock;
+    palletform->mnCut15Bit->trigger();
+    EXPECT_EQ(DocImage->PaletteBlock, before);
+    EXPECT_EQ(UndoCount, 0u);
+    EXPECT_TRUE(Saved);
+    // The same sentence as a refused load, with what could not be done.
+    dialogs->OpenNames.push_back(TempPath("never-read.gpl"));
+    palletform->mnLoadPalette->trigger();
+    ASSERT_EQ(dialogs->Warnings.size(), 2u);
+    const QString lock = "「パレットを変更しない」が選ばれているので、";
+    EXPECT_EQ(dialogs->Warnings[0], lock + "精度を切り捨てられません");
+    EXPECT_EQ(dialogs->Warnings[1], lock + "パレットを読み込めません");
+    dialogs->OpenNames.clear();
 }
 
 TEST_F(PalletTest, TheSwapMovesAColourToTheOtherIndexKeepingThePictureAndUndoesInOneStep) {

@@ -1,0 +1,30 @@
+#include "app/press.h"
+
+#include <utility>
+
+namespace {
+std::function<void()>& Release() {
+    static std::function<void()> release;
+    return release;
+}
+} // namespace
+
+void PressBegan(std::function<void()> release) {
+    EndPressInProgress();
+    Release() = std::move(release);
+}
+
+void PressEnded() {
+    Release() = nullptr;
+}
+
+bool PressInProgress() {
+    return static_cast<bool>(Release());
+}
+
+void EndPressInProgress() {
+    // Taken out first: the release calls PressEnded, and may itself open nothing that ends it
+    // again.
+    std::function<void()> release = std::exchange(Release(), nullptr);
+    if (release) release();
+}
