@@ -1,5 +1,6 @@
 // The document window's view: rendering, the frames over it, placement with the three snap steps,
 // the layer switch and the zoom.
+#include "editor/lupe.h"
 #include "editor/selection.h"
 #include "editor_fixture.h"
 
@@ -211,6 +212,24 @@ TEST_F(EditorTest, LayerIsActiveOnlyWithTheButtonDownAndOriginsApart) {
     }
 }
 
+TEST_F(EditorTest, ALayerDraggedOntoTheEditAreaLeavesTheMagnifier) {
+    NewDocument("64", "32");
+    mainform->bt8Dot->setChecked(true);
+    // The edit area at (0, 0) is all transparent index 0; the layer at (32, 0) is index 5.
+    for (int32_t y = 0; y < 32; ++y)
+        std::fill_n(DocImage->RowForWrite(y) + 32, 32, uint8_t(5));
+    mainform->btLayer->setChecked(true);
+    mainform->PaintBox2MouseDown(TMouseButton::Right, false, 32, 0);
+    mainform->PaintBox2MouseUp();
+    ASSERT_TRUE(LayerActive);
+    ASSERT_EQ(LupeForm->LupeImage.GetPixel(3, 3), 5u);
+    mainform->PaintBox2MouseDown(TMouseButton::Right, false, 0, 0);
+    mainform->PaintBox2MouseUp();
+    EXPECT_FALSE(LayerActive);
+    EXPECT_EQ(LupeForm->LupeImage.GetPixel(3, 3), 0u);
+    EXPECT_EQ(LupeForm->LupeBitmap.pixel(35, 35), qRgb(0, 0, 0));
+}
+
 TEST_F(EditorTest, LayerButtonAndItemToggleThemselves) {
     mainform->btLayer->click();
     EXPECT_TRUE(mainform->btLayer->isChecked());
@@ -290,7 +309,7 @@ TEST_F(EditorTest, NothingIsDrawnWithoutDocument) {
     EXPECT_EQ(picture, white);
 }
 
-TEST_F(EditorTest, SelectionAndFloatingRegionAreHatchedOverTheImage) {
+TEST_F(EditorTest, SelectionIsHatchedOverTheImage) {
     NewDocument("128", "128");
     ViewLeft[0] = ViewTop[0] = ViewLeft[1] = ViewTop[1] = 64; // frames out of the way
     mainform->UpdateViewSizes();
@@ -298,26 +317,73 @@ TEST_F(EditorTest, SelectionAndFloatingRegionAreHatchedOverTheImage) {
     SelTop = 6;
     SelWidth = 20;
     SelHeight = 16;
-    for (bool* flag : {&Selecting, &Floating}) {
-        *flag = true;
-        const QImage picture = RenderOverlay();
-        *flag = false;
-        int changed = 0, kept = 0;
-        for (int y = 0; y < 60; ++y)
-            for (int x = 0; x < 60; ++x) {
-                const bool inside = x >= 4 && x < 24 && y >= 6 && y < 22;
-                const QRgb pixel = picture.pixel(x, y);
-                if (!inside) {
-                    ASSERT_EQ(pixel, kWhite) << x << ", " << y;
-                    continue;
-                }
-                // Hatch lines invert the white beneath; the gaps leave it.
-                ASSERT_TRUE(pixel == kBlack || pixel == kWhite) << x << ", " << y;
-                (pixel == kBlack ? changed : kept)++;
+    Selecting = true;
+    const QImage picture = RenderOverlay();
+    Selecting = false;
+    int changed = 0, kept = 0;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 60; ++x) {
+            const bool inside = x >= 4 && x < 24 && y >= 6 && y < 22;
+            const QRgb pixel = picture.pixel(x, y);
+            if (!inside) {
+                ASSERT_EQ(pixel, kWhite) << x << ", " << y;
+                continue;
             }
-        EXPECT_GT(changed, 0);
-        EXPECT_GT(kept, 0);
+            // Hatch lines invert the white beneath; the gaps leave it.
+            ASSERT_TRUE(pixel == kBlack || pixel == kWhite) << x << ", " << y;
+            (pixel == kBlack ? changed : kept)++;
+        }
+    EXPECT_GT(changed, 0);
+    EXPECT_GT(kept, 0);
+}
+
+// A floating block shows its own pixels where it floats, in both views, its transparent index
+// letting what lies beneath show, inside an outline that inverts what it covers.
+TEST_F(EditorTest, AFloatingBlockShowsItsPixelsInBothViews) {
+    NewDocument("128", "128");
+    mainform->xClick(mainform->x2);
+    ViewLeft[0] = ViewTop[0] = ViewLeft[1] = ViewTop[1] = 0;
+    mainform->UpdateViewSizes();
+    TransparentIndex = 9;
+    TDIB& block = mainform->WorkImage;
+    block.Resize(3, 2, 8);
+    const uint8_t indices[2][3] = {{40, 9, 200}, {9, 0, 120}};
+    for (int32_t y = 0; y < 2; ++y)
+        for (int32_t x = 0; x < 3; ++x)
+            block.SetPixel(x, y, indices[y][x]);
+    Floating = true;
+    SelLeft = 5;
+    SelTop = 7;
+    SelWidth = 3;
+    SelHeight = 2;
+
+    // The document view at zoom 2 over white.
+    const QImage doc = RenderOverlay();
+    // The magnifier over white: the block lies at cell (5, 7) of the edit area.
+    const int32_t c = LupeForm->CellPixels();
+    QImage lupe(32 * c, 32 * c, QImage::Format_RGB32);
+    lupe.fill(Qt::white);
+    {
+        QPainter canvas(&lupe);
+        LupeForm->LupeBox2Paint(canvas);
     }
+    const std::pair<const QImage*, int32_t> views[] = {{&doc, 2}, {&lupe, c}};
+    for (const auto& [view, scale] : views) {
+        SCOPED_TRACE(scale);
+        for (int32_t y = 0; y < 2; ++y)
+            for (int32_t x = 0; x < 3; ++x) {
+                const uint8_t i = indices[y][x];
+                const QRgb expected = i == 9 ? kWhite : qRgb(i, i, i); // the grey ramp
+                EXPECT_EQ(view->pixel((5 + x) * scale + scale / 2, (7 + y) * scale + scale / 2),
+                          expected)
+                    << x << ", " << y;
+            }
+        // The outline just outside the block.
+        EXPECT_EQ(view->pixel(5 * scale - 1, 7 * scale + 1), kBlack);
+        EXPECT_EQ(view->pixel(8 * scale, 9 * scale - 1), kBlack);
+        EXPECT_EQ(view->pixel(8 * scale + 1, 9 * scale - 1), kWhite);
+    }
+    Floating = false;
 }
 
 TEST_F(EditorTest, MouseEventsOfTheSurfaceReachTheHandlers) {

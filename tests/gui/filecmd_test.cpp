@@ -4,6 +4,7 @@
 #include "editor/lupe.h"
 #include "editor/undo.h"
 #include "editor_fixture.h"
+#include "palette/pallet.h"
 
 #include <QAction>
 #include <QDropEvent>
@@ -211,6 +212,48 @@ TEST_F(EditorTest, NewOverAnUnsavedDocumentAsksFirst) {
     EXPECT_EQ(DocWidth, 4);
     EXPECT_EQ(DocHeight, 3);
     EXPECT_TRUE(Saved);
+}
+
+TEST_F(EditorTest, EveryViewLetsTheDocumentGoWhenItCloses) {
+    const QString file = TempPath("picture.bmp");
+    SaveBmp(Picture(), file);
+    const QString corrupt = TempPath("corrupt.bmp");
+    WriteFileBytes(corrupt.toStdString(), {'B', 'M', 1, 2, 3});
+    struct Case {
+        const char* name;
+        std::function<void()> close;
+    };
+    const Case cases[] = {
+        {"Close", [] { mainform->acClose->trigger(); }},
+        {"Open of a corrupt file",
+         [&] {
+             dialogs->OpenNames.push_back(corrupt);
+             mainform->asOpen->trigger();
+         }},
+        {"Open cancelled",
+         [&] {
+             dialogs->OpenNames.push_back(QString());
+             mainform->asOpen->trigger();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        mainform->OpenPath(file);
+        ASSERT_TRUE(DocImage);
+        ASSERT_FALSE(LupeForm->LupeBitmap.isNull());
+        // Entry 5 of the picture's palette is not black.
+        ASSERT_NE(palletform->PalletBitmap.pixel(5 * 16 + 8, 8), qRgb(0, 0, 0));
+        c.close();
+        dialogs->Errors.clear();
+        EXPECT_FALSE(DocImage);
+        EXPECT_TRUE(LupeForm->LupeBitmap.isNull());
+        EXPECT_EQ(LupeForm->LupeBox->width(), 0);
+        EXPECT_TRUE(mainform->DocBitmap.isNull());
+        for (int32_t i = 0; i < 256; ++i)
+            ASSERT_EQ(palletform->PalletBitmap.pixel(i % 16 * 16 + 8, i / 16 * 16 + 8),
+                      qRgb(0, 0, 0))
+                << "swatch " << i;
+    }
 }
 
 TEST_F(EditorTest, OpenReadsBmpAndPngWhateverTheExtensionsCase) {

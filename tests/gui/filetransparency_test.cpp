@@ -11,6 +11,7 @@
 #include <QAction>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <utility>
 
 namespace {
@@ -281,6 +282,20 @@ TEST_F(TransparencyTest, FirstSaveOverALossyFileAsks) {
 }
 
 } // namespace
+
+TEST_F(TransparencyTest, AReadOnlyLossyFileIsRefusedBeforeTheOverwriteQuestion) {
+    const std::vector<uint8_t> original = PalettePng({0, 85, 170});
+    const QString path = Open("lossy.png", original);
+    ASSERT_NE(DocImage, nullptr);
+    ASSERT_EQ(::chmod(path.toLocal8Bit().constData(), 0444), 0);
+    Saved = false;
+    mainform->acSave->trigger(); // no answer scripted: a question would fail the test
+    EXPECT_TRUE(dialogs->Prompts.empty());
+    ASSERT_EQ(dialogs->Errors.size(), 1u);
+    EXPECT_TRUE(dialogs->Errors[0].contains("lossy.png")) << dialogs->Errors[0].toStdString();
+    EXPECT_FALSE(Saved);
+    EXPECT_EQ(ReadFileBytes(path.toStdString()), original);
+}
 
 TEST_F(TransparencyTest, MovingTheTransparentIndexIsAChangeOnlyWhenTheFileKeepsIt) {
     Open("clear.png", PalettePng({255, 0}));

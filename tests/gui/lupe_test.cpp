@@ -351,6 +351,20 @@ TEST_F(LupeTest, SelectionOverlayIsHatchedOverThePicture) {
     Selecting = false;
 }
 
+// A bitmap made for another display scale (smaller cells than the pointer now maps to) is made
+// anew by the next cell drawn, never written past.
+TEST_F(LupeTest, ABitmapOfAnotherScaleIsMadeAnewNotWrittenPast) {
+    Open(32, 32, 0);
+    const int32_t c = LupeForm->CellPixels();
+    LupeForm->LupeBitmap = QImage(32 * (c / 2), 32 * (c / 2), QImage::Format_RGB32);
+    mainform->DocBitmap = QImage(16, 16, QImage::Format_RGB32);
+    LupeForm->LupeBox2MouseDown(TMouseButton::Left, Centre(30), Centre(30));
+    LupeForm->LupeBox2MouseUp();
+    EXPECT_EQ(LupeForm->LupeBitmap.size(), QSize(32 * c, 32 * c));
+    EXPECT_EQ(mainform->DocBitmap.size(), QSize(32, 32) * mainform->ZoomPixels());
+    ExpectViewsRerendered();
+}
+
 // Every press of the pen or the fill records one step of the whole edit area, even when nothing
 // changes; a whole stroke is one step, and undoing it brings every view back.
 TEST_F(LupeTest, EachPenOrFillPressRecordsOneStep) {
