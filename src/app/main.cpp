@@ -74,6 +74,9 @@ Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
     surface->OnCtrlWheel = [this](int32_t direction, int32_t x, int32_t y) {
         StepZoom(direction, QPoint(x, y));
     };
+    surface->OnScaleChange = [this] {
+        if (DocImage) UpdateDocView();
+    };
     PaintBox2 = surface;
     ScrollBox->setWidget(host);
 

@@ -27,6 +27,12 @@ TPaintSurface::TPaintSurface(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_NoSystemBackground);
 }
 
+bool TPaintSurface::event(QEvent* event) {
+    // Qt tells every widget of a window this way when the window's screen or its scale changes.
+    if (event->type() == QEvent::ScreenChangeInternal && OnScaleChange) RunGuarded(OnScaleChange);
+    return QWidget::event(event);
+}
+
 void TPaintSurface::paintEvent(QPaintEvent*) {
     if (!OnPaint) return;
     QPainter painter(this);

@@ -44,8 +44,12 @@ public:
     // The wheel turned with Ctrl held: direction +1 away from the user, -1 towards; x, y where
     // the pointer is. Without Ctrl or a handler the wheel scrolls the view as usual.
     std::function<void(int32_t direction, int32_t x, int32_t y)> OnCtrlWheel;
+    // The surface moved to a screen, or its screen to a display scale, of other device pixels:
+    // pictures made in device pixels must be made anew.
+    std::function<void()> OnScaleChange;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -95,6 +95,7 @@ TLupeForm::TLupeForm(QWidget* owner) : TToolWindow(owner, "ルーペ") {
     LupeBox2->OnCtrlWheel = [this](int32_t direction, int32_t x, int32_t y) {
         StepPower(direction, QPoint(x, y));
     };
+    LupeBox2->OnScaleChange = [this] { UpdateLupe(); };
     ScrollBox1->setWidget(host);
 
     CreateToolbar();

@@ -363,6 +363,17 @@ TEST_F(LupeTest, ABitmapOfAnotherScaleIsMadeAnewNotWrittenPast) {
     EXPECT_EQ(LupeForm->LupeBitmap.size(), QSize(32 * c, 32 * c));
     EXPECT_EQ(mainform->DocBitmap.size(), QSize(32, 32) * mainform->ZoomPixels());
     ExpectViewsRerendered();
+
+    // Told of the change as Qt tells it, both views are made anew at once.
+    LupeForm->LupeBitmap = QImage(8, 8, QImage::Format_RGB32);
+    mainform->DocBitmap = QImage(8, 8, QImage::Format_RGB32);
+    for (QWidget* surface :
+         {static_cast<QWidget*>(LupeForm->LupeBox2), static_cast<QWidget*>(mainform->PaintBox2)}) {
+        QEvent change(QEvent::ScreenChangeInternal);
+        QCoreApplication::sendEvent(surface, &change);
+    }
+    EXPECT_EQ(LupeForm->LupeBitmap.size(), QSize(32 * c, 32 * c));
+    ExpectViewsRerendered();
 }
 
 // Every press of the pen or the fill records one step of the whole edit area, even when nothing
