@@ -4,9 +4,14 @@
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
-    // Offscreen unless a test run asks for a real window system (the X pointer checks).
+    // Offscreen unless a test run asks for a real window system (the X pointer checks), on a
+    // desktop screen that holds the start-up windows at their sizes at the scales the views are
+    // tested at.
     const QByteArray platform = qgetenv("VARNET_TEST_PLATFORM");
-    qputenv("QT_QPA_PLATFORM", platform.isEmpty() ? QByteArray("offscreen") : platform);
+    qputenv("QT_QPA_PLATFORM", platform.isEmpty()
+                                   ? QByteArray("offscreen:configfile=" VARNET_SOURCE_DIR
+                                                "/tests/gui/offscreen-screen.json")
+                                   : platform);
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
