@@ -3,6 +3,7 @@
 #include "PngTestUtil.h"
 #include "app/imagefile.h"
 #include "app/recovery.h"
+#include "base/Exceptions.h"
 #include "editor_fixture.h"
 #include "image/DIB.h"
 
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <functional>
@@ -46,6 +48,18 @@ void RemoveCopies() {
     for (const QString& name : RecoveryFiles())
         QFile::remove(RecoveryFolder().filePath(name));
 }
+
+// HOME, and with it the data folder, set to home until this ends.
+class TOwnHome {
+public:
+    explicit TOwnHome(const QString& home) { qputenv("HOME", QFile::encodeName(home)); }
+    ~TOwnHome() { qputenv("HOME", previous_); }
+    TOwnHome(const TOwnHome&) = delete;
+    TOwnHome& operator=(const TOwnHome&) = delete;
+
+private:
+    QByteArray previous_ = qgetenv("HOME");
+};
 
 // The offer of the copy at path, written then, of the work of file (a path, or kNewPicture).
 QString OfferOf(const QString& file, const QString& copy) {
@@ -329,11 +343,14 @@ TEST_F(RecoveryTest, RestoredWorkSavesBackToItsFile) {
 // A recovery folder that cannot be written is reported once, not every minute; a write that
 // succeeds again ends the silence.
 TEST_F(RecoveryTest, AFailingWriteIsReportedOnceUntilAWriteSucceeds) {
+    // A home of the test's own for its length: the data folder it blocks is no other run's.
+    const TOwnHome home(TempPath("home"));
     const QString folder = RecoveryFolder().absolutePath();
-    // A file where the folder should be: no copy can be written, whoever runs the test.
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(folder).absolutePath()));
+    // A file where the folder (if any, emptied) was: no copy can be written, whoever runs the
+    // test.
     const auto block = [&folder] {
-        ASSERT_TRUE(QDir().rmdir(folder) || !QFileInfo::exists(folder))
-            << "not empty: " << folder.toStdString();
+        QDir().rmdir(folder);
         WriteFileBytes(folder.toStdString(), {1});
     };
     const auto unblock = [&folder] { ASSERT_TRUE(QFile::remove(folder)); };
@@ -345,7 +362,9 @@ TEST_F(RecoveryTest, AFailingWriteIsReportedOnceUntilAWriteSucceeds) {
     const QString warning = dialogs->Warnings.front();
     EXPECT_TRUE(warning.contains(QDir::toNativeSeparators(folder))) << warning.toStdString();
     // Why, as the writer says it.
-    EXPECT_TRUE(warning.contains("フォルダがありません")) << warning.toStdString();
+    const std::string why =
+        FileErrorMessage(QFile::encodeName(RecoveryPath()).toStdString(), ENOTDIR, true);
+    EXPECT_TRUE(warning.contains(QString::fromStdString(why))) << warning.toStdString();
     EXPECT_TRUE(dialogs->Errors.empty());
 
     unblock();
@@ -357,5 +376,4 @@ TEST_F(RecoveryTest, AFailingWriteIsReportedOnceUntilAWriteSucceeds) {
     block();
     mainform->WriteRecovery();
     EXPECT_EQ(dialogs->Warnings.size(), 2u) << "a new failure after a success is reported";
-    unblock();
 }
