@@ -103,9 +103,12 @@ private:
     qreal previous_ = QGuiApplication::primaryScreen()->devicePixelRatio();
 };
 
-// Failure messages show rectangles as position and size.
+// Failure messages show sizes and rectangles as numbers.
+inline std::ostream& operator<<(std::ostream& out, const QSize& s) {
+    return out << s.width() << "x" << s.height();
+}
 inline std::ostream& operator<<(std::ostream& out, const QRect& r) {
-    return out << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+    return out << r.x() << "," << r.y() << " " << r.size();
 }
 
 // Window frames by name.
