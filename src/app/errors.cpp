@@ -13,12 +13,8 @@ namespace {
 void ShowErrorOf(const std::function<void()>& handler) {
     try {
         handler();
-    } catch (const Exception& e) {
-        Dialogs().Error(QString::fromStdString(e.Message()));
-    } catch (const std::bad_alloc&) {
-        Dialogs().Error(QString::fromStdString(EOutOfMemory().Message()));
-    } catch (const std::exception& e) {
-        Dialogs().Error(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        Dialogs().Error(CaughtMessage());
     }
 }
 
@@ -33,6 +29,18 @@ void CheckEditorState() {
 void CheckEditorState() {}
 #endif
 } // namespace
+
+QString CaughtMessage() {
+    try {
+        throw;
+    } catch (const Exception& e) {
+        return QString::fromStdString(e.Message());
+    } catch (const std::bad_alloc&) {
+        return QString::fromStdString(EOutOfMemory().Message());
+    } catch (const std::exception& e) {
+        return QString::fromLocal8Bit(e.what());
+    }
+}
 
 void RunGuarded(const std::function<void()>& handler) {
     ShowErrorOf(handler);

@@ -6,10 +6,14 @@
 // rule is a programming error, not bad input: it is written to stderr and the process aborts.
 #pragma once
 
+#include <QString>
 #include <functional>
 
 class QAction;
 
 void RunGuarded(const std::function<void()>& handler);
+// The text the error box shows for the exception being handled; called in a catch block. An
+// exception of no known kind is thrown on.
+QString CaughtMessage();
 // Connects the action's triggered signal to handler, run guarded.
 void ConnectGuarded(QAction* action, std::function<void()> handler);

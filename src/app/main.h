@@ -97,10 +97,12 @@ public:
     // Creates the document of the new-image dialog and shows it. Called by TNewForm.
     void CreateDocument(int32_t width, int32_t height);
 
-    // Recovery file (recovery.cpp). Writes the copy while the document has unsaved changes.
+    // Recovery file (recovery.cpp). Writes the copy while the document has unsaved changes; a
+    // failure is reported once, until a write succeeds again.
     void WriteRecovery();
-    // At start: a copy left by a run that ended without saving is offered and, when the user
-    // takes it, opened as an unsaved document.
+    // At start: a copy left by a run that ended without saving is offered, naming its file and
+    // time, and, when the user takes it, opened as an unsaved document of that file. Declined,
+    // it is removed only when the user confirms.
     void OfferRecovery();
 
 protected:
@@ -117,6 +119,9 @@ private:
     void CreateToolbar();
     // Has WriteRecovery run every minute.
     void StartRecoveryTimer();
+    // A write of the recovery copy failed and a warning said so; later failures stay silent
+    // until a write succeeds again.
+    bool RecoveryFailureShown = false;
     // Image pixels times ZoomPixels, in device pixels; raises when no display bitmap is that big.
     int32_t ScreenExtent(int32_t pixels) const;
     // Moves stored view origins that lie outside a newly installed document to the last snap

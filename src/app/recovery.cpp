@@ -5,11 +5,15 @@
 #include "app/imagefile.h"
 #include "app/main.h"
 #include "app/state.h"
+#include "base/Stream.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStandardPaths>
 #include <QTimer>
 #include <cerrno>
@@ -44,6 +48,48 @@ bool Orphaned(const QFileInfo& copy) {
     return !Running(pid);
 }
 
+// What the picture alone cannot carry, kept in a note beside the copy: the document's file, and
+// the file whose open left parts out (the first save over it still asks). Empty for a new
+// picture, and for a copy of older versions, which wrote no note.
+struct TRecoveryNote {
+    QString FileName, LossyFile;
+};
+
+QString NotePath(const QString& copy) {
+    const QFileInfo info(copy);
+    return info.dir().filePath(info.completeBaseName() + ".json");
+}
+
+// Written after the copy, so that a note never describes an older picture than its copy.
+void WriteNote(const QString& copy, const TRecoveryNote& note) {
+    const QByteArray text =
+        QJsonDocument(QJsonObject{{"fileName", note.FileName}, {"lossyFile", note.LossyFile}})
+            .toJson();
+    WriteFileAtomically(QFile::encodeName(NotePath(copy)).toStdString(),
+                        [&text](TStream& out) { out.WriteBuffer(text.constData(), text.size()); });
+}
+
+TRecoveryNote ReadNote(const QString& copy) {
+    QFile file(NotePath(copy));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QJsonObject note = QJsonDocument::fromJson(file.readAll()).object();
+    return {note["fileName"].toString(), note["lossyFile"].toString()};
+}
+
+void RemoveCopy(const QString& copy) {
+    QFile::remove(copy);
+    QFile::remove(NotePath(copy));
+}
+
+// The offer names the work and when its copy was last written.
+QString OfferText(const QString& copy, const TRecoveryNote& note) {
+    const QString file = note.FileName.isEmpty() ? QString("（名前のない新しい画像）")
+                                                 : QDir::toNativeSeparators(note.FileName);
+    const QString written = QFileInfo(copy).lastModified().toString("yyyy-MM-dd HH:mm");
+    return "前回保存されなかったデータがあります。\r\n復元しますか？\r\nファイル：" + file +
+           "\r\n記録日時：" + written;
+}
+
 // The newest copy left by an editor that is gone; empty when there is none.
 QString NewestOrphan() {
     const QFileInfoList copies =
@@ -60,7 +106,7 @@ QString RecoveryPath() {
 }
 
 void RemoveRecovery() {
-    QFile::remove(RecoveryPath());
+    RemoveCopy(RecoveryPath());
 }
 
 void Tmainform::StartRecoveryTimer() {
@@ -73,33 +119,52 @@ void Tmainform::StartRecoveryTimer() {
 void Tmainform::WriteRecovery() {
     if (!DocImage || Saved) return;
     const QString path = RecoveryPath();
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    // The writer replaces the old copy only once the new one is complete.
-    WriteDocumentImage(QFile::encodeName(path).toStdString(), *FormatOfPath(".png"),
-                       WritableCopy(*DocImage, DocWidth, DocHeight), DocumentTransparency());
+    try {
+        QDir().mkpath(RecoveryFolder());
+        // The writer replaces the old copy only once the new one is complete.
+        WriteDocumentImage(QFile::encodeName(path).toStdString(), *FormatOfPath(".png"),
+                           WritableCopy(*DocImage, DocWidth, DocHeight), DocumentTransparency());
+        WriteNote(path, {FileName, LossyFile});
+    } catch (...) {
+        // Every minute a box would stop the user's work for the same fault: told once, the
+        // timer keeps trying silently.
+        if (!RecoveryFailureShown)
+            Dialogs().Warning(
+                QString("復元用のデータをフォルダ %1 に書き込めません。\n%2\n"
+                        "書き込めるようになるまで、知らせずに試し続けます。")
+                    .arg(QDir::toNativeSeparators(RecoveryFolder()), CaughtMessage()));
+        RecoveryFailureShown = true;
+        return;
+    }
+    RecoveryFailureShown = false;
 }
 
 void Tmainform::OfferRecovery() {
     const QString orphan = NewestOrphan();
     if (orphan.isEmpty()) return;
-    switch (Dialogs().Confirm("前回保存されなかったデータがあります。\r\n復元しますか？")) {
+    const TRecoveryNote note = ReadNote(orphan);
+    switch (Dialogs().Confirm(OfferText(orphan, note))) {
     case TPromptAnswer::Cancel:
         // Kept for the next start.
         return;
     case TPromptAnswer::No:
-        QFile::remove(orphan);
+        // The copy is all that is left of that work: removed only when the user says so twice.
+        if (Dialogs().Confirm("復元しないデータを削除しますか？") == TPromptAnswer::Yes)
+            RemoveCopy(orphan);
         return;
     case TPromptAnswer::Yes:
         break;
     }
     TReadImage read = ReadDocumentImage(QFile::encodeName(orphan).toStdString());
-    InstallDocument(std::move(read.Image), QString(), read.TransparentIndex);
+    InstallDocument(std::move(read.Image), note.FileName, read.TransparentIndex);
+    LossyFile = note.LossyFile;
     // Its changes were never saved anywhere: the copy becomes this editor's own, kept until they
     // are saved and rewritten every minute meanwhile.
     const QString own = RecoveryPath();
     if (orphan != own) {
-        QFile::remove(own);
+        RemoveCopy(own);
         QFile::rename(orphan, own);
+        QFile::rename(NotePath(orphan), NotePath(own));
     }
     Saved = false;
 }

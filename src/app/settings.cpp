@@ -1,6 +1,7 @@
 #include "app/settings.h"
 
 #include "app/main.h"
+#include "app/windowplace.h"
 #include "editor/lupe.h"
 #include "editor/tool.h"
 #include "palette/pallet.h"
@@ -33,7 +34,7 @@ void SaveSettings() {
     QSettings store(kOrganization, kApplication);
     for (int i = 0; i < kWindowCount; ++i) {
         const auto [key, window] = Windows(i);
-        if (window) store.setValue(QString("geometry/") + key, window->saveGeometry());
+        if (window) SavePlace(store, key, *window);
     }
     store.setValue("lupe/power", LupeForm->Power);
     store.setValue("lupe/grid", LupeForm->GridMode);
@@ -44,8 +45,7 @@ void RestoreSettings() {
     QSettings store(kOrganization, kApplication);
     for (int i = 0; i < kWindowCount; ++i) {
         const auto [key, window] = Windows(i);
-        const QByteArray geometry = store.value(QString("geometry/") + key).toByteArray();
-        if (window && !geometry.isEmpty()) window->restoreGeometry(geometry);
+        if (window) RestorePlace(store, key, *window);
     }
     TLupeForm* lupe = LupeForm;
     if (QAction* item = ItemWithValue(

@@ -3,6 +3,7 @@
 #include "app/main.h"
 #include "app/new.h"
 #include "app/settings.h"
+#include "app/windowplace.h"
 #include "editor/lupe.h"
 #include "editor/tool.h"
 #include "palette/pallet.h"
@@ -14,6 +15,7 @@ void CreateWindows() {
     palletform = new Tpalletform(mainform);
     NewForm = new TNewForm(mainform);
     LupeForm = new TLupeForm(mainform);
+    PlaceWindowsForStart();
     RestoreSettings();
     mainform->show();
     toolform->show();

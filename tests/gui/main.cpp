@@ -6,9 +6,14 @@
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
-    // Offscreen unless a test run asks for a real window system (the X pointer checks).
+    // Offscreen unless a test run asks for a real window system (the X pointer checks), on a
+    // desktop screen that holds the start-up windows at their sizes at the scales the views are
+    // tested at.
     const QByteArray platform = qgetenv("VARNET_TEST_PLATFORM");
-    qputenv("QT_QPA_PLATFORM", platform.isEmpty() ? QByteArray("offscreen") : platform);
+    qputenv("QT_QPA_PLATFORM", platform.isEmpty()
+                                   ? QByteArray("offscreen:configfile=" VARNET_SOURCE_DIR
+                                                "/tests/gui/offscreen-screen.json")
+                                   : platform);
     QStandardPaths::setTestModeEnabled(true);
     // The settings the tests write and clear are this run's own, never the user's nor those of
     // another run going on beside it.

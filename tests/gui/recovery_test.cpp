@@ -1,15 +1,21 @@
 // The recovery file: written while changes are unsaved, removed by save and close, offered at the
 // next start after a run that ended without either.
+#include "PngTestUtil.h"
+#include "app/imagefile.h"
 #include "app/recovery.h"
+#include "base/Exceptions.h"
 #include "editor_fixture.h"
 #include "image/DIB.h"
 
+#include <QAction>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <functional>
@@ -18,17 +24,47 @@
 
 namespace {
 const QString kOffer = "前回保存されなかったデータがあります。\r\n復元しますか？";
+const QString kNewPicture = "（名前のない新しい画像）";
+const QString kDeleteCopy = "復元しないデータを削除しますか？";
+const QString kOverwriteLossy = "開いたときに読み込めなかった内容は、上書きすると元のファイル"
+                                "からも失われます。\r\n上書きしますか？";
 constexpr TPaletteEntry kChangedEntry{10, 20, 30, 0};
+
+QDir RecoveryFolder() {
+    return QFileInfo(RecoveryPath()).dir();
+}
 
 // The copies in the recovery folder, by file name.
 QStringList Copies() {
-    return QFileInfo(RecoveryPath()).dir().entryList({"recovery*.png"}, QDir::Files, QDir::Name);
+    return RecoveryFolder().entryList({"recovery*.png"}, QDir::Files, QDir::Name);
+}
+
+// The copies and whatever is kept beside them.
+QStringList RecoveryFiles() {
+    return RecoveryFolder().entryList({"recovery*"}, QDir::Files, QDir::Name);
 }
 
 void RemoveCopies() {
-    const QDir folder = QFileInfo(RecoveryPath()).dir();
-    for (const QString& name : Copies())
-        QFile::remove(folder.filePath(name));
+    for (const QString& name : RecoveryFiles())
+        QFile::remove(RecoveryFolder().filePath(name));
+}
+
+// HOME, and with it the data folder, set to home until this ends.
+class TOwnHome {
+public:
+    explicit TOwnHome(const QString& home) { qputenv("HOME", QFile::encodeName(home)); }
+    ~TOwnHome() { qputenv("HOME", previous_); }
+    TOwnHome(const TOwnHome&) = delete;
+    TOwnHome& operator=(const TOwnHome&) = delete;
+
+private:
+    QByteArray previous_ = qgetenv("HOME");
+};
+
+// The offer of the copy at path, written then, of the work of file (a path, or kNewPicture).
+QString OfferOf(const QString& file, const QString& copy) {
+    return kOffer + "\r\nファイル：" + file + "\r\n記録日時：" +
+           QFileInfo(copy).lastModified().toString("yyyy-MM-dd HH:mm");
 }
 
 class RecoveryTest : public EditorTest {
@@ -61,13 +97,14 @@ TEST_F(RecoveryTest, CopyOfUnsavedWorkIsRestoredAfterACrash) {
     EditedDocument();
     mainform->WriteRecovery();
     ASSERT_TRUE(QFile::exists(RecoveryPath()));
+    const QString offer = OfferOf(kNewPicture, RecoveryPath());
 
     CrashAndRestart();
     EXPECT_EQ(DocImage, nullptr);
     dialogs->Answers = {TPromptAnswer::Yes};
     mainform->OfferRecovery();
 
-    EXPECT_EQ(dialogs->Prompts, std::vector<QString>{kOffer});
+    EXPECT_EQ(dialogs->Prompts, std::vector<QString>{offer});
     ASSERT_NE(DocImage, nullptr);
     EXPECT_EQ(DocWidth, 3);
     EXPECT_EQ(DocHeight, 2);
@@ -105,10 +142,11 @@ TEST_F(RecoveryTest, CopyWrittenByTheTimerSurvivesAKilledProcess) {
     // The child's copy, under its own process id.
     ASSERT_EQ(Copies().size(), 1);
     EXPECT_NE(Copies()[0], QFileInfo(RecoveryPath()).fileName());
+    const QString offer = OfferOf(kNewPicture, RecoveryFolder().filePath(Copies()[0]));
 
     dialogs->Answers = {TPromptAnswer::Yes};
     mainform->OfferRecovery();
-    EXPECT_EQ(dialogs->Prompts, std::vector<QString>{kOffer});
+    EXPECT_EQ(dialogs->Prompts, std::vector<QString>{offer});
     ASSERT_NE(DocImage, nullptr);
     EXPECT_EQ(DocImage->GetPixel(2, 1), 7u);
     EXPECT_EQ(DocImage->PaletteBlock[7], kChangedEntry);
@@ -170,21 +208,35 @@ TEST_F(RecoveryTest, SaveAndCloseRemoveTheCopy) {
     }
 }
 
-TEST_F(RecoveryTest, DecliningTheOfferOpensNothing) {
+// No to the offer asks before the copy goes: only a Yes to that removes it.
+TEST_F(RecoveryTest, DecliningTheOfferOpensNothingAndAsksBeforeDeleting) {
     struct Case {
-        TPromptAnswer answer;
+        const char* what;
+        std::deque<TPromptAnswer> answers;
         bool keptForNextStart;
     };
-    const Case cases[] = {{TPromptAnswer::No, false}, {TPromptAnswer::Cancel, true}};
+    const Case cases[] = {
+        {"cancel", {TPromptAnswer::Cancel}, true},
+        {"no, then yes to deleting", {TPromptAnswer::No, TPromptAnswer::Yes}, false},
+        {"no, then no to deleting", {TPromptAnswer::No, TPromptAnswer::No}, true},
+        {"no, then cancel", {TPromptAnswer::No, TPromptAnswer::Cancel}, true},
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.keptForNextStart ? "cancel" : "no");
+        SCOPED_TRACE(c.what);
         EditedDocument();
         mainform->WriteRecovery();
+        const QStringList written = RecoveryFiles();
         CrashAndRestart();
-        dialogs->Answers = {c.answer};
+        dialogs->Prompts.clear();
+        dialogs->Answers = c.answers;
         mainform->OfferRecovery();
         EXPECT_EQ(DocImage, nullptr);
-        EXPECT_EQ(QFile::exists(RecoveryPath()), c.keptForNextStart);
+        EXPECT_EQ(dialogs->Prompts.size(), c.answers.size());
+        if (c.answers.size() > 1) {
+            EXPECT_EQ(dialogs->Prompts.back(), kDeleteCopy);
+        }
+        // The copy and what is kept beside it, whole or not at all.
+        EXPECT_EQ(RecoveryFiles(), c.keptForNextStart ? written : QStringList());
         RemoveRecovery();
     }
 }
@@ -210,9 +262,118 @@ TEST_F(RecoveryTest, CopyOfAnEndedButUncollectedEditorIsOffered) {
     ASSERT_TRUE(QFile::rename(RecoveryPath(), copy));
     Saved = true;
     mainform->CloseDocument();
-    dialogs->Answers = {TPromptAnswer::No};
+    const QString offer = OfferOf(kNewPicture, copy);
+    dialogs->Answers = {TPromptAnswer::No, TPromptAnswer::Yes};
     mainform->OfferRecovery();
-    EXPECT_EQ(dialogs->Prompts, std::vector<QString>{kOffer});
+    EXPECT_EQ(dialogs->Prompts, (std::vector<QString>{offer, kDeleteCopy}));
     EXPECT_FALSE(QFile::exists(copy)) << "declined, so removed";
     ::waitpid(child, nullptr, 0);
+}
+
+// A restored document is the work of its file again: Save writes back to that file without the
+// save dialog, and the first save over a file whose open left parts out still asks.
+TEST_F(RecoveryTest, RestoredWorkSavesBackToItsFile) {
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> file; // the work's file before the edit; none for a new picture
+        bool lossy;                // its open left parts out
+        bool olderCopy;            // the copy of a version that kept nothing beside it
+    };
+    const Case cases[] = {
+        {"new picture", {}, false, false},
+        {"saved file", TTransparentPng{8, false, {}, ColorNone}.Bytes(), false, false},
+        {"file opened with losses", TTransparentPng{8, false, {0, 85, 170}, ColorNone}.Bytes(),
+         true, false},
+        {"copy of an older version", TTransparentPng{8, false, {}, ColorNone}.Bytes(), false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = TempPath("work.png");
+        if (c.file.empty()) {
+            NewDocument("3", "2");
+        } else {
+            WriteFileBytes(path.toStdString(), c.file);
+            dialogs->OpenNames = {path};
+            mainform->asOpen->trigger();
+            ASSERT_EQ(dialogs->Warnings.size(), c.lossy ? 1u : 0u);
+            dialogs->Warnings.clear();
+        }
+        ASSERT_NE(DocImage, nullptr);
+        const uint32_t edited = (DocImage->GetPixel(2, 1) + 1) % 256;
+        DocImage->SetPixel(2, 1, edited);
+        Saved = false;
+        mainform->WriteRecovery();
+        if (c.olderCopy) {
+            const QStringList kept = RecoveryFiles();
+            ASSERT_EQ(kept.size(), 2) << "the copy and its note";
+            for (const QString& name : kept)
+                if (!name.endsWith(".png")) QFile::remove(RecoveryFolder().filePath(name));
+        }
+        const bool named = !c.file.empty() && !c.olderCopy;
+        const QString offer =
+            OfferOf(named ? QDir::toNativeSeparators(path) : kNewPicture, RecoveryPath());
+
+        CrashAndRestart();
+        dialogs->Prompts.clear();
+        dialogs->Answers = {TPromptAnswer::Yes};
+        mainform->OfferRecovery();
+        EXPECT_EQ(dialogs->Prompts, std::vector<QString>{offer});
+        ASSERT_NE(DocImage, nullptr);
+        EXPECT_EQ(mainform->FileName, named ? path : QString());
+        EXPECT_EQ(mainform->LossyFile, c.lossy ? path : QString());
+        EXPECT_FALSE(Saved);
+
+        // Ctrl+S: a question only over the lossy file, a save dialog only without a file.
+        const QString target = named ? path : TempPath("named.png");
+        dialogs->Prompts.clear();
+        if (c.lossy) dialogs->Answers = {TPromptAnswer::Yes};
+        if (!named) dialogs->SaveNames = {target};
+        mainform->acSave->trigger();
+        EXPECT_EQ(dialogs->Prompts,
+                  c.lossy ? std::vector<QString>{kOverwriteLossy} : std::vector<QString>{});
+        EXPECT_EQ(dialogs->SaveStarts.size(), named ? 0u : 1u);
+        EXPECT_TRUE(Saved);
+        EXPECT_EQ(ReadDocumentImage(target.toStdString()).Image->GetPixel(2, 1), edited);
+        EXPECT_TRUE(RecoveryFiles().isEmpty()) << "saved, so the copy and its note are gone";
+        dialogs->SaveStarts.clear();
+        mainform->CloseDocument();
+    }
+}
+
+// A recovery folder that cannot be written is reported once, not every minute; a write that
+// succeeds again ends the silence.
+TEST_F(RecoveryTest, AFailingWriteIsReportedOnceUntilAWriteSucceeds) {
+    // A home of the test's own for its length: the data folder it blocks is no other run's.
+    const TOwnHome home(TempPath("home"));
+    const QString folder = RecoveryFolder().absolutePath();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(folder).absolutePath()));
+    // A file where the folder (if any, emptied) was: no copy can be written, whoever runs the
+    // test.
+    const auto block = [&folder] {
+        QDir().rmdir(folder);
+        WriteFileBytes(folder.toStdString(), {1});
+    };
+    const auto unblock = [&folder] { ASSERT_TRUE(QFile::remove(folder)); };
+    EditedDocument();
+    block();
+    mainform->WriteRecovery();
+    mainform->WriteRecovery();
+    ASSERT_EQ(dialogs->Warnings.size(), 1u);
+    const QString warning = dialogs->Warnings.front();
+    EXPECT_TRUE(warning.contains(QDir::toNativeSeparators(folder))) << warning.toStdString();
+    // Why, as the writer says it.
+    const std::string why =
+        FileErrorMessage(QFile::encodeName(RecoveryPath()).toStdString(), ENOTDIR, true);
+    EXPECT_TRUE(warning.contains(QString::fromStdString(why))) << warning.toStdString();
+    EXPECT_TRUE(dialogs->Errors.empty());
+
+    unblock();
+    mainform->WriteRecovery();
+    EXPECT_TRUE(QFile::exists(RecoveryPath()));
+    EXPECT_EQ(dialogs->Warnings.size(), 1u);
+
+    RemoveCopies();
+    block();
+    mainform->WriteRecovery();
+    EXPECT_EQ(dialogs->Warnings.size(), 2u) << "a new failure after a success is reported";
 }

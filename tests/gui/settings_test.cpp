@@ -1,13 +1,20 @@
-// What the editor remembers between runs: the recent files and the magnifier's settings, kept
-// by one set of windows and found again by the next.
+// What the editor remembers between runs: the recent files, the magnifier's settings and the
+// windows' places, kept by one set of windows and found again by the next; and where the windows
+// stand when nothing is remembered.
 #include "app/settings.h"
+#include "app/windowplace.h"
 #include "editor/lupe.h"
+#include "editor/tool.h"
 #include "editor_fixture.h"
+#include "palette/pallet.h"
+#include "window_system.h"
 
 #include <QAction>
 #include <QFile>
 #include <QMenu>
+#include <QScreen>
 #include <QSettings>
+#include <optional>
 
 class SettingsTest : public EditorTest {
 protected:
@@ -17,8 +24,28 @@ protected:
     }
     void TearDown() override {
         EditorTest::TearDown();
+        scale.reset();
         QSettings("Varnet", "Varnet").clear();
     }
+    // Ends this run, keeping only its settings, and starts the next at the display scale.
+    void RestartAt(qreal displayScale) {
+        DestroyWindows();
+        ResetEditorState();
+        scale.reset();
+        scale.emplace(displayScale);
+        CreateWindows();
+    }
+
+    static TNamedFrames ShownFrames() {
+        return {{"document", mainform->frameGeometry()},
+                {"tools", toolform->frameGeometry()},
+                {"palette", palletform->frameGeometry()},
+                {"magnifier", LupeForm->frameGeometry()}};
+    }
+    // The available area of the screen the windows are on, in logical pixels.
+    static QRect Area() { return QGuiApplication::primaryScreen()->availableGeometry(); }
+
+    std::optional<TDisplayScale> scale;
 };
 
 TEST_F(SettingsTest, RecentFilesKeepTenNewestFirstWithoutRepeats) {
@@ -50,9 +77,7 @@ TEST_F(SettingsTest, WindowSizesMagnifierAndLastFolderComeBackInTheNextRun) {
     mainform->LastFolder = QString::fromStdString(MakeTempDir());
     const QString folder = mainform->LastFolder;
     SaveSettings();
-    DestroyWindows();
-    ResetEditorState();
-    CreateWindows();
+    RestartAt(1);
     EXPECT_EQ(mainform->size(), QSize(611, 503));
     EXPECT_EQ(LupeForm->Power, 4);
     EXPECT_TRUE(LupeForm->N4->isChecked());
@@ -71,4 +96,75 @@ TEST_F(SettingsTest, SavedFilesJoinTheListAndOpenFromIt) {
     mainform->mnRecent->actions().front()->trigger();
     ASSERT_NE(DocImage, nullptr);
     EXPECT_EQ(mainform->FileName, path);
+}
+
+// What the user sees at the first start: the four windows side by side on the screen, at
+// display scales from roomy to tight (at 2 the document window and the magnifier both give up
+// room).
+TEST_F(SettingsTest, StartUpWindowsLieOnTheScreenWithoutOverlap) {
+    for (qreal displayScale : {1.0, 1.5, 2.0}) {
+        RestartAt(displayScale);
+        SCOPED_TRACE(testing::Message() << "scale " << displayScale << " on " << Area());
+        for (const auto& [name, frame] : ShownFrames())
+            EXPECT_TRUE(Area().contains(frame)) << name << " at " << frame;
+        EXPECT_EQ(Overlaps(ShownFrames()), "");
+    }
+}
+
+// A place kept at one display scale comes back at another where it was on the screen, in device
+// pixels, at its size; a window that would now run off the screen is moved onto it.
+TEST_F(SettingsTest, PlacesKeptAtOneDisplayScaleComeBackAtAnother) {
+    struct Case {
+        qreal saved, restored;
+    };
+    const Case cases[] = {{1.5, 1}, {1, 1.5}, {1, 2}, {2, 1.25}, {1, 1.25}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "kept at " << c.saved << ", back at " << c.restored);
+        QSettings("Varnet", "Varnet").clear();
+        RestartAt(c.saved);
+        const QRect document(Area().topLeft() + QPoint(120, 90), QSize(400, 300));
+        mainform->setGeometry(document);
+        // The magnifier in the bottom right corner, its frame within the screen.
+        const QRect corner(Area().bottomRight() -
+                               QPoint(LupeForm->width() + kFrameAllowance.right(),
+                                      LupeForm->height() + kFrameAllowance.bottom()) +
+                               QPoint(1, 1),
+                           LupeForm->size());
+        LupeForm->setGeometry(corner);
+        SaveSettings();
+
+        RestartAt(c.restored);
+        const qreal ratio = c.saved / c.restored;
+        // The document window lies where it was on the screen, within a rounding.
+        const QPointF wanted = QPointF(document.topLeft()) * ratio;
+        EXPECT_LE((QPointF(mainform->geometry().topLeft()) - wanted).manhattanLength(), 2)
+            << mainform->geometry();
+        EXPECT_EQ(mainform->size(), document.size());
+        // The magnifier too, unless that runs off the screen: then it is moved onto it.
+        const QRect magnifier = LupeForm->geometry();
+        const QRect allowed = Area().marginsRemoved(kFrameAllowance);
+        if (c.saved > c.restored) {
+            EXPECT_LE((QPointF(magnifier.topLeft()) - QPointF(corner.topLeft()) * ratio)
+                          .manhattanLength(),
+                      2)
+                << magnifier;
+        } else {
+            EXPECT_EQ(magnifier.bottomRight(), allowed.bottomRight()) << magnifier;
+        }
+        EXPECT_EQ(magnifier.size(), corner.size());
+        for (const auto& [name, frame] : ShownFrames())
+            EXPECT_TRUE(Area().contains(frame)) << name << " at " << frame;
+    }
+}
+
+TEST_F(SettingsTest, AMaximisedDocumentWindowComesBackMaximisedOverItsPlace) {
+    const QRect normal(Area().topLeft() + QPoint(150, 100), QSize(500, 350));
+    mainform->setGeometry(normal);
+    mainform->showMaximized();
+    ASSERT_TRUE(mainform->isMaximized());
+    SaveSettings();
+    RestartAt(1);
+    EXPECT_TRUE(mainform->isMaximized());
+    mainform->showNormal();
+    EXPECT_EQ(mainform->geometry(), normal);
 }

@@ -1,15 +1,22 @@
-// What a user meets of the windows: the title the window system is given for a caption, and a
-// script that answers real modal dialogs (the Qt ones, not the scripted seam) as they come up.
+// What a user meets of the windows: the title the window system is given for a caption, a
+// script that answers real modal dialogs (the Qt ones, not the scripted seam) as they come up,
+// the display scale, and where windows overlap.
 #pragma once
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <QtGui/private/qhighdpiscaling_p.h>
 #include <deque>
 #include <functional>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <qpa/qplatformwindow.h>
+#include <string>
+#include <utility>
+#include <vector>
 
 // The title the X11 and other platform plugins hand to the window system for a window caption:
 // they all pass the caption through this one Qt routine, which may append the application's
@@ -82,3 +89,37 @@ private:
     int idlePolls_ = 0;
     QObject context_;
 };
+
+// The display scale that QT_SCALE_FACTOR sets, for the windows created while this lives (create
+// them after it and destroy them before it ends), then the one before.
+class TDisplayScale {
+public:
+    explicit TDisplayScale(qreal scale) { QHighDpiScaling::setGlobalFactor(scale); }
+    ~TDisplayScale() { QHighDpiScaling::setGlobalFactor(previous_); }
+    TDisplayScale(const TDisplayScale&) = delete;
+    TDisplayScale& operator=(const TDisplayScale&) = delete;
+
+private:
+    qreal previous_ = QGuiApplication::primaryScreen()->devicePixelRatio();
+};
+
+// Failure messages show sizes and rectangles as numbers.
+inline std::ostream& operator<<(std::ostream& out, const QSize& s) {
+    return out << s.width() << "x" << s.height();
+}
+inline std::ostream& operator<<(std::ostream& out, const QRect& r) {
+    return out << r.x() << "," << r.y() << " " << r.size();
+}
+
+// Window frames by name.
+using TNamedFrames = std::vector<std::pair<std::string, QRect>>;
+
+// The frames that overlap, as "a and b; " for each pair; empty when none do.
+inline std::string Overlaps(const TNamedFrames& frames) {
+    std::string found;
+    for (size_t i = 0; i < frames.size(); ++i)
+        for (size_t j = i + 1; j < frames.size(); ++j)
+            if (frames[i].second.intersects(frames[j].second))
+                found += frames[i].first + " and " + frames[j].first + "; ";
+    return found;
+}
