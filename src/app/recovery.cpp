@@ -4,6 +4,7 @@
 #include "app/errors.h"
 #include "app/imagefile.h"
 #include "app/main.h"
+#include "app/press.h"
 #include "app/state.h"
 #include "base/Stream.h"
 
@@ -117,7 +118,9 @@ void Tmainform::StartRecoveryTimer() {
 }
 
 void Tmainform::WriteRecovery() {
-    if (!DocImage || Saved) return;
+    // A copy taken in the middle of a press would hold half a stroke, and a warning about it would
+    // take the mouse from the user; the next tick comes soon enough.
+    if (!DocImage || Saved || PressInProgress()) return;
     const QString path = RecoveryPath();
     try {
         QDir().mkpath(RecoveryFolder());

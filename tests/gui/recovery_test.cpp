@@ -4,6 +4,7 @@
 #include "app/imagefile.h"
 #include "app/recovery.h"
 #include "base/Exceptions.h"
+#include "editor/lupe.h"
 #include "editor_fixture.h"
 #include "image/DIB.h"
 
@@ -178,6 +179,15 @@ TEST_F(RecoveryTest, NothingIsWrittenWithoutUnsavedChanges) {
     NewDocument("3", "2");
     mainform->WriteRecovery();
     EXPECT_FALSE(QFile::exists(RecoveryPath())) << "a document without changes";
+    // Half a stroke is no copy to keep, and the timer must not interrupt it; the next tick after
+    // the release writes the copy.
+    LupeForm->LupeBox2MouseDown(TMouseButton::Left, 5, 5);
+    ASSERT_FALSE(Saved);
+    mainform->WriteRecovery();
+    EXPECT_FALSE(QFile::exists(RecoveryPath())) << "a stroke in progress";
+    LupeForm->LupeBox2MouseUp();
+    mainform->WriteRecovery();
+    EXPECT_TRUE(QFile::exists(RecoveryPath()));
 }
 
 TEST_F(RecoveryTest, SaveAndCloseRemoveTheCopy) {
