@@ -1102,6 +1102,46 @@ TEST_F(EventFuzzTest, ReplaySeed) {
     EXPECT_FALSE(report) << *report;
 }
 
+// Kept cases: the shortest sequences of failing seeds. They fail on the code they were found on
+// and stay disabled until the fault each shows is mended.
+
+// Issue item 1: the pen is held while Close asks about saving; the prompt takes the release,
+// so the magnifier goes on following a press that no longer exists and later moves draw into
+// whatever document is open (seed 66).
+TEST_F(EventFuzzTest, DISABLED_PenHeldThroughClosePrompt) {
+    ExpectNoFault({"ctrl+n new=46x30", "press lupe left 63 125", "ctrl+w prompt=no"});
+}
+
+// Issue item 1: a colour pick held while an unchanged document closes without a prompt; the
+// next move would read the closed document (seed 94).
+TEST_F(EventFuzzTest, DISABLED_ColourPickHeldThroughClose) {
+    ExpectNoFault({"ctrl+n new=23x12", "press lupe right 637 863", "ctrl+w"});
+}
+
+// Issue item 2: Undo in the middle of a pen stroke; the rest of the stroke belongs to no step
+// and Redo would overwrite it (seed 22).
+TEST_F(EventFuzzTest, DISABLED_UndoInTheMiddleOfAPenStroke) {
+    ExpectNoFault({"ctrl+o open=png", "press lupe left 471 298", "ctrl+z", "move lupe -242 424"});
+}
+
+// Issue item 2: Undo in the middle of a bar drag; the colours the drag goes on setting belong
+// to no step (seed 56).
+TEST_F(EventFuzzTest, DISABLED_UndoInTheMiddleOfABarDrag) {
+    ExpectNoFault({"ctrl+o open=png", "press gbar left 786 542", "ctrl+z", "move gbar 849 195"});
+}
+
+// Issue item 3: after Close the palette window still shows the closed document's colours
+// (seed 13).
+TEST_F(EventFuzzTest, DISABLED_PaletteWindowAfterClose) {
+    ExpectNoFault({"ctrl+n new=32x39", "ctrl+w"});
+}
+
+// Issue item 3: the layer frame dragged onto the edit area turns the layer off, but the
+// magnifier keeps showing the layer's pixels (seed 2302).
+TEST_F(EventFuzzTest, DISABLED_LayerFrameDraggedOntoTheEditArea) {
+    ExpectNoFault({"ctrl+o open=png", "layer", "press doc right 301 952", "move doc -171 -209"});
+}
+
 // The text form round-trips, so that a printed sequence replays as it ran.
 TEST(EventFuzzText, LinesReadBackAsTheyWereWritten) {
     const TAnswersUsed all{true, true, true, true};
