@@ -1,0 +1,1168 @@
+// The event fuzzer: seeded random sequences of presses, moves and releases on every view, keys,
+// clicks on controls and dialog answers reach the five windows the way the window system
+// delivers them, and after every event the editor's rules are checked (CheckRules).
+//
+// Mouse events are modelled on the window system: a press grabs the mouse, so moves go to the
+// pressed view until the release; a modal dialog that comes up meanwhile takes the release (the
+// user lets go over it), so the view never gets it. Controls other than shortcuts need a click,
+// so they wait until no button is held.
+//
+// Runs (with --gtest_also_run_disabled_tests while the timed run is disabled):
+//   EventFuzzTest.DISABLED_RandomSequences  seeds from VARNET_FUZZ_EVENTS_SEED (default 1)
+//       upwards for VARNET_FUZZ_EVENTS_SECONDS (default 10) seconds; one report per broken rule
+//   EventFuzzTest.ReplaySeed  the one seed VARNET_FUZZ_EVENTS_REPLAY; skipped without it
+// A failing seed is shrunk to the shortest failing sequence found by dropping events, printed
+// as C++ strings ready to be kept as a case (ExpectNoFault). A sequence runs from freshly made
+// windows, so a seed gives the same events and the same outcome every time.
+#include "app/dialogs.h"
+#include "app/errors.h"
+#include "app/imagefile.h"
+#include "editor/lupe.h"
+#include "editor/tool.h"
+#include "editor/undo.h"
+#include "editor/updown.h"
+#include "editor_fixture.h"
+#include "image/DIB.h"
+#include "image/ImageFormat.h"
+#include "image/LupeRender.h"
+#include "image/PaletteEdit.h"
+#include "palette/pallet.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QClipboard>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QToolButton>
+#include <QWheelEvent>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <optional>
+#include <random>
+#include <sstream>
+
+namespace {
+
+// ---- The events --------------------------------------------------------------------------------
+
+enum class TAct : uint8_t { Press, Move, Release, Wheel, Command };
+enum class TView : uint8_t { Doc, Lupe, Swatches, RBar, GBar, BBar };
+const char* const kViewNames[] = {"doc", "lupe", "swatches", "rbar", "gbar", "bbar"};
+const char* const kButtonNames[] = {"left", "right", "middle"};
+const Qt::MouseButton kButtons[] = {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton};
+const char* const kPromptNames[] = {"yes", "no", "cancel"};
+// What the user picks in an open dialog; the files are made afresh for every sequence.
+const char* const kOpenNames[] = {"cancel", "png", "bmp",     "clear",
+                                  "lossy",  "gpl", "missing", "corrupt"};
+const char* const kOpenFiles[] = {"",          "pic.png",     "pic.bmp",     "clear.png",
+                                  "lossy.png", "colours.gpl", "missing.png", "corrupt.png"};
+// What the user types in a save dialog; "bare" gets the extension of the chosen filter.
+const char* const kSaveNames[] = {"cancel", "png", "bmp", "jpg", "bare"};
+const char* const kSaveFiles[] = {"", "out.png", "out.bmp", "out.jpg", "out"};
+
+struct TFuzzEvent {
+    TAct Act = TAct::Release;
+    // The view of a press, move or wheel; the index into kCommands of a command.
+    uint8_t Target = 0;
+    // A press's index into kButtons; a wheel's direction, 0 away from the user, 1 towards.
+    uint8_t Button = 0;
+    bool Shift = false;
+    // Where, in thousandths of the view's extent; a move while a button is held may leave it.
+    int16_t X = 0, Y = 0;
+    // The answers to whatever dialogs the event brings up.
+    TPromptAnswer Prompt = TPromptAnswer::Cancel;
+    uint8_t Open = 0, Save = 0;
+    uint8_t NewWidth = 0, NewHeight = 0; // 0: the new-image dialog is cancelled
+};
+
+void SendKey(QWidget* window, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(window, &press);
+}
+
+struct TCommand {
+    const char* Name;
+    // A shortcut, which works while a mouse button is held; the others need a click.
+    bool Key;
+    // After New, Open, Save and Save As a true Saved describes the document as it is now; Undo
+    // and Redo leave Saved as it was, by the rule of the history.
+    bool Rebases;
+    // How often sequences pick it, against the others of its kind (shortcuts or clicks).
+    int Weight;
+    void (*Run)();
+};
+
+// Menu items through trigger() and buttons through click(), which reach the handlers through
+// the connections the windows made, as the user's shortcut or click does.
+const TCommand kCommands[] = {
+    {"ctrl+z", true, true, 4, [] { mainform->acUndo->trigger(); }},
+    {"ctrl+y", true, true, 3, [] { mainform->acRedo->trigger(); }},
+    {"ctrl+n", true, true, 2, [] { mainform->acNew->trigger(); }},
+    {"ctrl+o", true, true, 2, [] { mainform->asOpen->trigger(); }},
+    {"ctrl+s", true, true, 2, [] { mainform->acSave->trigger(); }},
+    {"ctrl+shift+s", true, true, 1, [] { mainform->acSaveAs->trigger(); }},
+    {"ctrl+w", true, false, 2, [] { mainform->acClose->trigger(); }},
+    {"ctrl+c", true, false, 1, [] { mainform->acCopy->trigger(); }},
+    {"ctrl+v", true, false, 2, [] { mainform->acPaste->trigger(); }},
+    {"plus", true, false, 1, [] { SendKey(LupeForm, Qt::Key_Plus); }},
+    {"minus", true, false, 1, [] { SendKey(LupeForm, Qt::Key_Minus); }},
+    {"undo-button", false, true, 2, [] { LupeForm->btUndo->click(); }},
+    {"redo-button", false, true, 2, [] { LupeForm->btRedo->click(); }},
+    {"tool-pen", false, false, 3, [] { toolform->SpeedButton1->click(); }},
+    {"tool-fill", false, false, 3, [] { toolform->SpeedButton2->click(); }},
+    {"tool-region", false, false, 3, [] { toolform->SpeedButton3->click(); }},
+    {"shift-up", false, false, 1, [] { toolform->SpeedButton4->click(); }},
+    {"shift-right", false, false, 1, [] { toolform->SpeedButton6->click(); }},
+    {"shift-down", false, false, 1, [] { toolform->SpeedButton5->click(); }},
+    {"shift-left", false, false, 1, [] { toolform->SpeedButton7->click(); }},
+    {"zoom-1", false, false, 1, [] { mainform->x1->trigger(); }},
+    {"zoom-2", false, false, 1, [] { mainform->x2->trigger(); }},
+    {"zoom-4", false, false, 1, [] { mainform->x4->trigger(); }},
+    {"power-1", false, false, 1, [] { LupeForm->N1->trigger(); }},
+    {"power-2", false, false, 1, [] { LupeForm->N2->trigger(); }},
+    {"power-4", false, false, 1, [] { LupeForm->N4->trigger(); }},
+    {"power-6", false, false, 1, [] { LupeForm->N6->trigger(); }},
+    {"power-8", false, false, 1, [] { LupeForm->N8->trigger(); }},
+    {"power-10", false, false, 1, [] { LupeForm->N3->trigger(); }},
+    {"power-12", false, false, 1, [] { LupeForm->N5->trigger(); }},
+    {"power-14", false, false, 1, [] { LupeForm->N7->trigger(); }},
+    {"grid-none", false, false, 2, [] { LupeForm->N10->trigger(); }},
+    {"grid-lines", false, false, 2, [] { LupeForm->N11->trigger(); }},
+    {"grid-special", false, false, 2, [] { LupeForm->N12->trigger(); }},
+    {"layer", false, false, 6, [] { mainform->btLayer->click(); }},
+    {"layer-view", false, false, 3, [] { mainform->mnLayerView->trigger(); }},
+    {"transparent", false, false, 2, [] { mainform->acTransparent->trigger(); }},
+    {"snap-lupe", false, false, 2, [] { mainform->btLupeGrid->click(); }},
+    {"snap-8", false, false, 2, [] { mainform->bt8Dot->click(); }},
+    {"snap-1", false, false, 2, [] { mainform->bt1Dot->click(); }},
+    {"lock", false, false, 2, [] { palletform->mnPalletChange->trigger(); }},
+    {"cut15", false, false, 1, [] { palletform->mnCut15Bit->trigger(); }},
+    {"swap", false, false, 2, [] { palletform->mnSwapIndices->trigger(); }},
+    {"load-palette", false, false, 2, [] { palletform->mnLoadPalette->trigger(); }},
+    {"save-palette", false, false, 1, [] { palletform->mnSavePalette->trigger(); }},
+    {"width+", false, false, 1, [] { LupeForm->xUpDown->Up->click(); }},
+    {"width-", false, false, 1, [] { LupeForm->xUpDown->Down->click(); }},
+    {"height+", false, false, 1, [] { LupeForm->yUpDown->Up->click(); }},
+    {"height-", false, false, 1, [] { LupeForm->yUpDown->Down->click(); }},
+};
+constexpr size_t kCommandCount = std::size(kCommands);
+constexpr size_t kKeyCount = 11; // the shortcuts lead the table
+
+uint8_t CommandNamed(const std::string& name) {
+    for (size_t i = 0; i < kCommandCount; ++i)
+        if (name == kCommands[i].Name) return uint8_t(i);
+    throw std::invalid_argument("unknown event: " + name);
+}
+
+bool IsCommand(const TFuzzEvent& e, const char* name) {
+    return e.Act == TAct::Command && std::strcmp(kCommands[e.Target].Name, name) == 0;
+}
+
+template <size_t N> uint8_t IndexIn(const char* const (&names)[N], const std::string& name) {
+    for (size_t i = 0; i < N; ++i)
+        if (name == names[i]) return uint8_t(i);
+    throw std::invalid_argument("unknown name: " + name);
+}
+
+// Which dialogs an event brought up, so that its text names only the answers that were used.
+struct TAnswersUsed {
+    bool Prompt = false, Open = false, Save = false, New = false;
+};
+
+// The event as a line: "press lupe left 400 120", "move doc 1100 -30", "release",
+// "wheel lupe away 500 500", or a command's name, each followed by the answers used, such as
+// "ctrl+w prompt=no" or "ctrl+n new=17x9".
+std::string Format(const TFuzzEvent& e, const TAnswersUsed& used) {
+    std::ostringstream out;
+    switch (e.Act) {
+    case TAct::Press:
+        out << "press " << kViewNames[e.Target] << ' ' << kButtonNames[e.Button]
+            << (e.Shift ? " shift " : " ") << e.X << ' ' << e.Y;
+        break;
+    case TAct::Move:
+        out << "move " << kViewNames[e.Target] << ' ' << e.X << ' ' << e.Y;
+        break;
+    case TAct::Release:
+        out << "release";
+        break;
+    case TAct::Wheel:
+        out << "wheel " << kViewNames[e.Target] << (e.Button == 0 ? " away " : " towards ") << e.X
+            << ' ' << e.Y;
+        break;
+    case TAct::Command:
+        out << kCommands[e.Target].Name;
+        break;
+    }
+    if (used.Prompt) out << " prompt=" << kPromptNames[int(e.Prompt)];
+    if (used.Open) out << " open=" << kOpenNames[e.Open];
+    if (used.Save) out << " save=" << kSaveNames[e.Save];
+    if (used.New) {
+        if (e.NewWidth == 0)
+            out << " new=cancel";
+        else
+            out << " new=" << int(e.NewWidth) << 'x' << int(e.NewHeight);
+    }
+    return out.str();
+}
+
+// The answers that are not Cancel, which a line may leave out.
+TAnswersUsed AnswersGiven(const TFuzzEvent& e) {
+    return TAnswersUsed{e.Prompt != TPromptAnswer::Cancel, e.Open != 0, e.Save != 0,
+                        e.NewWidth != 0};
+}
+
+// The line Format writes; answers left out are Cancel.
+TFuzzEvent Parse(const std::string& line) {
+    std::istringstream in(line);
+    std::string word;
+    in >> word;
+    TFuzzEvent e;
+    auto number = [&in] {
+        int value = 0;
+        if (!(in >> value)) throw std::invalid_argument("a number is missing");
+        return int16_t(value);
+    };
+    if (word == "press" || word == "move" || word == "wheel") {
+        e.Act = word == "press" ? TAct::Press : word == "move" ? TAct::Move : TAct::Wheel;
+        in >> word;
+        e.Target = IndexIn(kViewNames, word);
+        if (e.Act == TAct::Press) {
+            in >> word;
+            e.Button = IndexIn(kButtonNames, word);
+            const auto at = in.tellg();
+            in >> word;
+            e.Shift = word == "shift";
+            if (!e.Shift) in.seekg(at);
+        } else if (e.Act == TAct::Wheel) {
+            in >> word;
+            e.Button = word == "away" ? 0 : 1;
+        }
+        e.X = number();
+        e.Y = number();
+    } else if (word == "release") {
+        e.Act = TAct::Release;
+    } else {
+        e.Act = TAct::Command;
+        e.Target = CommandNamed(word);
+    }
+    while (in >> word) {
+        const size_t eq = word.find('=');
+        const std::string key = word.substr(0, eq), value = word.substr(eq + 1);
+        if (key == "prompt") {
+            e.Prompt = TPromptAnswer(IndexIn(kPromptNames, value));
+        } else if (key == "open") {
+            e.Open = IndexIn(kOpenNames, value);
+        } else if (key == "save") {
+            e.Save = IndexIn(kSaveNames, value);
+        } else if (key == "new" && value != "cancel") {
+            e.NewWidth = uint8_t(std::stoi(value));
+            e.NewHeight = uint8_t(std::stoi(value.substr(value.find('x') + 1)));
+        } else if (key != "new") {
+            throw std::invalid_argument("unknown answer: " + word);
+        }
+    }
+    return e;
+}
+
+// ---- Making sequences --------------------------------------------------------------------------
+
+constexpr size_t kEventsPerSequence = 60;
+
+int Pick(std::mt19937& random, int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(random);
+}
+
+TFuzzEvent RandomEvent(std::mt19937& random) {
+    TFuzzEvent e;
+    const int kind = Pick(random, 0, 99);
+    const int view = Pick(random, 0, 99);
+    // The magnifier and the document window take most presses; the bars share the rest.
+    const TView pressed = view < 40   ? TView::Lupe
+                          : view < 70 ? TView::Doc
+                          : view < 85 ? TView::Swatches
+                                      : TView(int(TView::RBar) + view % 3);
+    e.X = int16_t(Pick(random, 0, 999));
+    e.Y = int16_t(Pick(random, 0, 999));
+    if (kind < 22) {
+        e.Act = TAct::Press;
+        e.Target = uint8_t(pressed);
+        const int button = Pick(random, 0, 9);
+        e.Button = button < 7 ? 0 : button < 9 ? 1 : 2;
+        e.Shift = Pick(random, 0, 4) == 0;
+    } else if (kind < 50) {
+        e.Act = TAct::Move;
+        // Without a button only the views that follow the pointer hear a move.
+        e.Target = uint8_t(pressed >= TView::RBar ? TView::Swatches : pressed);
+        // Held moves may leave the view by a quarter on each side.
+        e.X = int16_t(Pick(random, -250, 1249));
+        e.Y = int16_t(Pick(random, -250, 1249));
+    } else if (kind < 63) {
+        e.Act = TAct::Release;
+    } else if (kind < 67) {
+        e.Act = TAct::Wheel;
+        e.Target = uint8_t(view % 2 ? TView::Lupe : TView::Doc);
+        e.Button = uint8_t(Pick(random, 0, 1));
+    } else {
+        e.Act = TAct::Command;
+        const size_t first = kind < 82 ? 0 : kKeyCount, end = kind < 82 ? kKeyCount : kCommandCount;
+        std::vector<int> weights;
+        for (size_t i = first; i < end; ++i)
+            weights.push_back(kCommands[i].Weight);
+        e.Target = uint8_t(
+            first + std::discrete_distribution<size_t>(weights.begin(), weights.end())(random));
+    }
+    const int prompt = Pick(random, 0, 9);
+    e.Prompt = prompt < 3   ? TPromptAnswer::Yes
+               : prompt < 8 ? TPromptAnswer::No
+                            : TPromptAnswer::Cancel;
+    e.Open = uint8_t(Pick(random, 0, std::size(kOpenNames) - 1));
+    e.Save = uint8_t(Pick(random, 0, std::size(kSaveNames) - 1));
+    if (Pick(random, 0, 9) > 0) {
+        e.NewWidth = uint8_t(Pick(random, 8, 48));
+        e.NewHeight = uint8_t(Pick(random, 8, 48));
+    }
+    return e;
+}
+
+// A sequence begins with a document, made new or opened from one of the pictures.
+std::vector<TFuzzEvent> Sequence(uint32_t seed) {
+    std::mt19937 random(seed);
+    std::vector<TFuzzEvent> events;
+    TFuzzEvent first = RandomEvent(random);
+    first.Act = TAct::Command;
+    first.Target = CommandNamed(Pick(random, 0, 1) ? "ctrl+n" : "ctrl+o");
+    first.NewWidth = uint8_t(Pick(random, 8, 48));
+    first.NewHeight = uint8_t(Pick(random, 8, 48));
+    first.Open = uint8_t(Pick(random, 1, 4)); // png, bmp, clear or lossy
+    events.push_back(first);
+    while (events.size() < kEventsPerSequence)
+        events.push_back(RandomEvent(random));
+    return events;
+}
+
+// ---- What the editor should show ---------------------------------------------------------------
+
+// A press that a view follows until its release. Kept in one place, so that the editor's own
+// notion of the press in progress can take over here.
+bool AnyPressHeld() {
+    return LupeForm->MouseHeld || mainform->ViewDragging || palletform->BarDragging ||
+           palletform->SwatchDragging;
+}
+
+QRgb Shown(const TPaletteEntry& e) {
+    return qRgb(e.Red, e.Green, e.Blue);
+}
+
+// Where shown first differs from expected, in words; empty when they agree. mayDiffer(shown,
+// expected, x, y) accepts pixels that the editor's rules let differ from what a full render
+// draws.
+using TMayDiffer = std::function<bool(const QImage& shown, const QImage& expected, int x, int y)>;
+std::string Difference(const QImage& shown, const QImage& expected,
+                       const TMayDiffer& mayDiffer = nullptr) {
+    auto size = [](const QImage& image) {
+        return std::to_string(image.width()) + " x " + std::to_string(image.height());
+    };
+    if (shown.size() != expected.size())
+        return "is " + size(shown) + " where a full render is " + size(expected);
+    const QImage a = shown.convertToFormat(QImage::Format_RGB32);
+    if (a == expected) return {};
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if ((a.pixel(x, y) ^ expected.pixel(x, y)) & 0xFFFFFF &&
+                !(mayDiffer && mayDiffer(a, expected, x, y))) {
+                char text[120];
+                std::snprintf(text, sizeof text,
+                              "pixel (%d, %d) is #%06X where a full render has #%06X", x, y,
+                              a.pixel(x, y) & 0xFFFFFF, expected.pixel(x, y) & 0xFFFFFF);
+                return text;
+            }
+    return {};
+}
+
+// The document at the zoom, one square of device pixels for each image pixel.
+QImage RenderedDocument() {
+    const int32_t z = mainform->ZoomPixels();
+    QImage out(DocWidth * z, DocHeight * z, QImage::Format_RGB32);
+    for (int32_t y = 0; y < DocHeight; ++y) {
+        const uint8_t* row = DocImage->RowForRead(y);
+        for (int32_t x = 0; x < DocWidth; ++x) {
+            const QRgb colour = Shown(DocImage->PaletteBlock[row[x]]);
+            for (int32_t dy = 0; dy < z; ++dy)
+                std::fill_n(reinterpret_cast<QRgb*>(out.scanLine(y * z + dy)) + x * z, z, colour);
+        }
+    }
+    return out;
+}
+
+bool LayerShouldBeActive() {
+    return mainform->btLayer->isChecked() && (ViewLeft[kEditArea] != ViewLeft[kLayerArea] ||
+                                              ViewTop[kEditArea] != ViewTop[kLayerArea]);
+}
+
+TRect ViewRect(int i) {
+    return TRect{ViewLeft[i], ViewTop[i], ViewLeft[i] + ViewWidth[i], ViewTop[i] + ViewHeight[i]};
+}
+
+// The magnifier's view of the editor state as it should be.
+TLupeView ExpectedLupeView() {
+    TLupeView view;
+    view.Edit = ViewRect(kEditArea);
+    view.Layer = ViewRect(kLayerArea);
+    view.LayerActive = LayerShouldBeActive();
+    view.LayerView = view.LayerActive && mainform->mnLayerView->isChecked();
+    view.Transparent = uint8_t(TransparentIndex);
+    view.Power = LupeForm->CellPixels();
+    view.GridMode = LupeForm->Power > 4 ? LupeForm->GridMode : 0;
+    view.GridColor = LupeForm->GridColor;
+    return view;
+}
+
+// The edit area composed and drawn afresh from the document.
+QImage RenderedMagnifier(const TLupeView& view) {
+    TDIB lupe;
+    ComposeLupe(lupe, *DocImage, view);
+    QImage out(view.Edit.Width() * view.Power, view.Edit.Height() * view.Power,
+               QImage::Format_RGB32);
+    TSurface surface{out.bits(), out.bytesPerLine(), out.width(), out.height(), 32};
+    RenderLupeSurface(surface, lupe, *DocImage, view);
+    return out;
+}
+
+// Where the pen's cell redraw may leave the magnifier unlike a full render, as the editor's
+// rules have it: the special grid decides the corners a changed cell shares with its neighbours
+// by the diagonal through that cell, and with the layer view a solid pen colour beyond the
+// layer's extent stays solid where a full render stripes it.
+TMayDiffer PenRedrawMayDiffer(const TLupeView& view) {
+    return [view](const QImage& shown, const QImage& expected, int x, int y) {
+        const int32_t p = view.Power, cx = x / p, cy = y / p, row = y % p;
+        if (view.GridMode == 2 && x % p == 0 && row == 0) return true;
+        const bool beyondLayer = cx >= view.Layer.Width() || cy >= view.Layer.Height();
+        // An odd row that shows the colour of the cell's even rows (not the first, which may
+        // be a grid line).
+        const int32_t even = row == 1 && view.GridMode != 0 ? y + 1 : y - 1;
+        return view.LayerView && beyondLayer && row % 2 == 1 &&
+               shown.pixel(x, y) == expected.pixel(x, even);
+    };
+}
+
+void FrameCell(QImage& swatches, int32_t index, QRgb colour) {
+    const int32_t x = index % 16 * kSwatchSide, y = index / 16 * kSwatchSide;
+    const int32_t last = kSwatchSide - 1;
+    for (int32_t k = 0; k < kSwatchSide; ++k) {
+        swatches.setPixel(x + k, y, colour);
+        swatches.setPixel(x + k, y + last, colour);
+        swatches.setPixel(x, y + k, colour);
+        swatches.setPixel(x + last, y + k, colour);
+    }
+}
+
+// The 256 swatches in the document's colours (black without one) with white outlines, the
+// transparent index outlined red and the drawing index blue.
+QImage RenderedSwatches() {
+    QImage out(kSwatchGridSide, kSwatchGridSide, QImage::Format_RGB32);
+    for (int32_t i = 0; i < 256; ++i) {
+        const QRgb colour = DocImage ? Shown(DocImage->PaletteBlock[i]) : qRgb(0, 0, 0);
+        const int32_t x = i % 16 * kSwatchSide, y = i / 16 * kSwatchSide;
+        for (int32_t row = y; row < y + kSwatchSide; ++row)
+            std::fill_n(reinterpret_cast<QRgb*>(out.scanLine(row)) + x, kSwatchSide, colour);
+        FrameCell(out, i, qRgb(255, 255, 255));
+    }
+    FrameCell(out, TransparentIndex, qRgb(255, 0, 0));
+    FrameCell(out, DrawIndex, qRgb(0, 0, 255));
+    return out;
+}
+
+// The cell the bars edit shows its colour edge to edge until its outline is drawn again.
+bool EdgeToEdgeMayDiffer(const QImage& shown, const QImage& expected, int x, int y) {
+    const int32_t left = DrawIndex % 16 * kSwatchSide, top = DrawIndex / 16 * kSwatchSide;
+    const int32_t last = kSwatchSide - 1;
+    const bool outline = x >= left && x <= left + last && y >= top && y <= top + last &&
+                         (x == left || x == left + last || y == top || y == top + last);
+    return outline && shown.pixel(x, y) == expected.pixel(left + 1, top + 1);
+}
+
+std::vector<uint8_t> PixelsOf(const TDIB& image) {
+    std::vector<uint8_t> out;
+    for (int32_t y = 0; y < image.Height(); ++y)
+        out.insert(out.end(), image.RowForRead(y), image.RowForRead(y) + image.Width());
+    return out;
+}
+
+// What a save would write of the document.
+struct TDocState {
+    std::vector<uint8_t> Pixels;
+    int32_t Width = 0;
+    TPalette Palette{};
+    bool Transparent = false;
+    int32_t TransparentIndex = -1; // written only while Transparent
+    bool operator==(const TDocState&) const = default;
+};
+
+TDocState DocumentNow() {
+    return TDocState{PixelsOf(*DocImage), DocImage->Width(), DocImage->PaletteBlock, DocTransparent,
+                     DocTransparent ? TransparentIndex : -1};
+}
+
+// A copy with storage of its own, so the history can be replayed on it.
+TDIB PrivateCopy(const TDIB& image) {
+    TDIB copy;
+    copy.PaletteBlock = image.PaletteBlock;
+    copy.Resize(image.Width(), image.Height(), 8);
+    for (int32_t y = 0; y < image.Height(); ++y)
+        std::memcpy(copy.RowForWrite(y), image.RowForRead(y), size_t(image.Width()));
+    copy.ApplyPalette();
+    return copy;
+}
+
+// A restored step changes the palette only when it is a palette step, as the editor shows it.
+void TakeStepPalette(TDIB& doc, const TUndoSlot* step) {
+    if (!step || !step->PaletteFlag) return;
+    doc.PaletteBlock = step->Image.PaletteBlock;
+    doc.ApplyPalette();
+}
+
+// ---- Running a sequence ------------------------------------------------------------------------
+
+struct TFault {
+    std::string Rule, Detail;
+    size_t Event = 0; // the event after which the rule was found broken
+};
+
+// What is known of the history since the document was installed, for the replay checks.
+struct THistoryNotes {
+    // The pixels and palette as installed; undoing every step must give them back.
+    TDIB Origin;
+    // A step fell out of the full history, so undoing all no longer reaches the origin.
+    bool Overflowed = false;
+    // The 15-bit cut changes the palette without a step and without dropping the redo steps, as
+    // the editor's rule has it: undoing all keeps its colours, and the palette the last Undo
+    // restored may have been cut since.
+    bool CutSinceInstall = false, CutWhileRedoPending = false;
+};
+
+// For the crash message: a fault that no check stopped before it crashed the process, or the
+// state check of RunGuarded, which aborts. The seed is -1 for a kept case.
+int64_t gRunningSeed = -1;
+std::string gRunningSequence;
+size_t gRunningEvent = 0;
+
+void OnCrash(int signal) {
+    std::fprintf(stderr, "\nevent fuzz: signal %d at event %zu of this sequence (seed %lld):\n%s\n",
+                 signal, gRunningEvent, static_cast<long long>(gRunningSeed),
+                 gRunningSequence.c_str());
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+// Reports a crash with the sequence that caused it while in scope.
+class TCrashReport {
+public:
+    TCrashReport() {
+        for (int s : kSignals)
+            std::signal(s, OnCrash);
+    }
+    ~TCrashReport() {
+        for (int s : kSignals)
+            std::signal(s, SIG_DFL);
+    }
+
+private:
+    static constexpr int kSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGABRT};
+};
+
+// Showing the windows afresh for every sequence makes the offscreen platform say each time
+// that it cannot raise a window or pass on size hints; those lines are dropped, others pass.
+QtMessageHandler gPassOn = nullptr;
+void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (!text.startsWith("This plugin does not support")) gPassOn(type, context, text);
+}
+
+std::string Listing(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const std::string& line : lines)
+        out += "    \"" + line + "\",\n";
+    return out;
+}
+
+class EventFuzzTest : public EditorTest {
+protected:
+    // The settings (recent files, the magnifier's magnification) live in the test's folder: the
+    // windows start as on a first run, and opening and saving write nothing elsewhere.
+    void SetUp() override {
+        gPassOn = qInstallMessageHandler(QuietHandler);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, TempPath("settings"));
+        EditorTest::SetUp();
+        PrepareFiles();
+    }
+    void TearDown() override {
+        EditorTest::TearDown();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+        qInstallMessageHandler(gPassOn);
+    }
+
+    // Runs events from freshly made windows and checks the rules after each; the first broken
+    // rule, or nothing. lines, when given, receives each event as text with the answers it used.
+    std::optional<TFault> Run(const std::vector<TFuzzEvent>& events,
+                              std::vector<std::string>* lines = nullptr) {
+        Restart();
+        gRunningSequence.clear();
+        for (const TFuzzEvent& e : events)
+            gRunningSequence += "    \"" + Format(e, AnswersGiven(e)) + "\",\n";
+        for (size_t i = 0; i < events.size(); ++i) {
+            gRunningEvent = i;
+            const bool hadDocument = DocImage != nullptr;
+            const size_t dialogsBefore = DialogsShown();
+            TFuzzEvent delivered = events[i];
+            const TAnswersUsed used = Deliver(delivered);
+            if (lines) lines->push_back(Format(delivered, used));
+            const bool dialogShown = DialogsShown() != dialogsBefore;
+            // The user let go of the button over the dialog, which took the release.
+            if (dialogShown) held_.reset();
+            if (std::optional<TFault> fault = CheckRules(events[i], dialogShown, hadDocument)) {
+                fault->Event = i;
+                return fault;
+            }
+        }
+        return std::nullopt;
+    }
+
+    // Drops events while the same rule still breaks: halves, quarters, ... down to single
+    // events, then single events again until none can go; at most budget runs.
+    std::vector<TFuzzEvent> Shrink(std::vector<TFuzzEvent> events, const TFault& fault,
+                                   int budget = 500) {
+        events.resize(fault.Event + 1);
+        size_t chunk = std::max<size_t>(events.size() / 2, 1);
+        while (budget > 0) {
+            bool dropped = false;
+            for (size_t start = 0; start < events.size() && budget > 0; --budget) {
+                std::vector<TFuzzEvent> fewer = events;
+                fewer.erase(fewer.begin() + long(start),
+                            fewer.begin() + long(std::min(start + chunk, fewer.size())));
+                const std::optional<TFault> again = Run(fewer);
+                if (again && again->Rule == fault.Rule) {
+                    fewer.resize(again->Event + 1);
+                    events = std::move(fewer);
+                    dropped = true;
+                } else {
+                    start += chunk;
+                }
+            }
+            if (chunk > 1)
+                chunk /= 2;
+            else if (!dropped)
+                break;
+        }
+        return events;
+    }
+
+    // The seed's fault, shrunk and described, or nothing when it keeps every rule.
+    std::optional<std::string> Investigate(uint32_t seed) {
+        gRunningSeed = seed;
+        const std::vector<TFuzzEvent> events = Sequence(seed);
+        const std::optional<TFault> fault = Run(events);
+        if (!fault) return std::nullopt;
+        const std::vector<TFuzzEvent> shortest = Shrink(events, *fault);
+        std::vector<std::string> lines;
+        const std::optional<TFault> last = Run(shortest, &lines);
+        const TFault& shown = last ? *last : *fault;
+        std::ostringstream out;
+        out << "seed " << seed << " breaks \"" << shown.Rule << "\" after event " << shown.Event
+            << " of\n"
+            << Listing(lines) << shown.Detail << "\n(" << fault->Event + 1
+            << " events before shrinking; "
+            << "replay with VARNET_FUZZ_EVENTS_REPLAY=" << seed << ")";
+        return out.str();
+    }
+
+    // Runs lines as a kept case; a broken rule fails the test with its description.
+    void ExpectNoFault(const std::vector<std::string>& lines) {
+        TCrashReport crashes;
+        gRunningSeed = -1;
+        std::vector<TFuzzEvent> events;
+        for (const std::string& line : lines)
+            events.push_back(Parse(line));
+        std::vector<std::string> used;
+        const std::optional<TFault> fault = Run(events, &used);
+        EXPECT_FALSE(fault) << "\"" << fault->Rule << "\" broken after event " << fault->Event
+                            << " of\n"
+                            << Listing(used) << fault->Detail;
+    }
+
+private:
+    // The start-up state for every sequence: fresh windows, an empty clipboard, the files the
+    // dialogs name made anew and the answers of the last sequence forgotten.
+    void Restart() {
+        DestroyWindows();
+        ResetEditorState();
+        CreateWindows();
+        QGuiApplication::clipboard()->clear();
+        MakeFiles();
+        mainform->LastFolder = TempPath("");
+        *dialogs = TScriptedDialogs();
+        newForms_ = 0;
+        held_.reset();
+        saved_.reset();
+        history_ = THistoryNotes{};
+    }
+
+    static TDIB Picture(int32_t width, int32_t height, int32_t seed) {
+        TDIB image;
+        for (int i = 0; i < 256; ++i)
+            image.PaletteBlock[size_t(i)] =
+                TPaletteEntry{uint8_t(i * 5), uint8_t(255 - i), uint8_t(i * 3 + seed), 0};
+        image.Resize(width, height, 8);
+        // Few colours in patches, so that fills spread and the special grid has edges to draw.
+        for (int32_t y = 0; y < height; ++y)
+            for (int32_t x = 0; x < width; ++x)
+                image.RowForWrite(y)[x] = uint8_t((x / 3 + y / 2 + seed) % 5);
+        return image;
+    }
+
+    // The bytes of each file an open dialog can name (none for the missing one), made once:
+    // the editor's own writer syncs every file it writes, which would cost more than the
+    // sequence.
+    void PrepareFiles() {
+        const TImageFormat& png = *FormatNamed("png");
+        const std::string scratch = TempPath("scratch").toStdString();
+        auto written = [&](const TImageFormat& format, const TDIB& image,
+                           const TTransparency& transparency) {
+            WriteDocumentImage(scratch, format, image, transparency);
+            return ReadFileBytes(scratch);
+        };
+        const std::string gpl = "GIMP Palette\n255 0 0\n0 255 0\n0 0 255\n";
+        files_ = {
+            {},
+            written(png, Picture(45, 37, 0), {}),
+            written(*FormatNamed("bmp"), Picture(33, 9, 1), {}),
+            // Entry 4 fully clear: the document keeps a transparent index.
+            written(png, Picture(12, 17, 2), TTransparency{{255, 255, 255, 255, 0}, -1}),
+            // A half-clear entry the document cannot keep: a warning, and a question before
+            // saving over the file.
+            written(png, Picture(10, 10, 3), TTransparency{{255, 128}, -1}),
+            {gpl.begin(), gpl.end()},
+            {},
+            {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R', 1, 2, 3},
+        };
+    }
+
+    // The files as prepared, whatever the last sequence saved over them, and no saved files.
+    void MakeFiles() {
+        for (size_t choice = 1; choice < std::size(kOpenFiles); ++choice) {
+            const std::string path = TempPath(kOpenFiles[choice]).toStdString();
+            if (files_[choice].empty())
+                std::remove(path.c_str());
+            else
+                WriteFileBytes(path, files_[choice]);
+        }
+        for (const char* name : {"out.png", "out.bmp", "out.jpg", "out.gpl"})
+            std::remove(TempPath(name).toStdString().c_str());
+    }
+
+    size_t DialogsShown() const {
+        return dialogs->Warnings.size() + dialogs->Errors.size() + dialogs->Prompts.size() +
+               dialogs->OpenFilters.size() + dialogs->SaveFilters.size() + newForms_;
+    }
+
+    QWidget* Widget(TView view) const {
+        switch (view) {
+        case TView::Doc:
+            return mainform->PaintBox2;
+        case TView::Lupe:
+            return LupeForm->LupeBox2;
+        case TView::Swatches:
+            return palletform->palletImage;
+        case TView::RBar:
+            return palletform->RBar;
+        case TView::GBar:
+            return palletform->GBar;
+        case TView::BBar:
+            return palletform->BBar;
+        }
+        return nullptr;
+    }
+
+    // The view's widget, or null while it has no extent to point at.
+    QWidget* Reachable(TView view) const {
+        QWidget* widget = Widget(view);
+        return widget->width() > 0 && widget->height() > 0 ? widget : nullptr;
+    }
+
+    // The point of a widget at thousandths of its extent; inside it unless outside is allowed.
+    static QPoint Spot(const QWidget* widget, int16_t x, int16_t y, bool outside) {
+        QPoint at(x * widget->width() / 1000, y * widget->height() / 1000);
+        if (!outside)
+            at = QPoint(std::clamp(at.x(), 0, widget->width() - 1),
+                        std::clamp(at.y(), 0, widget->height() - 1));
+        return at;
+    }
+
+    static void SendMouse(QWidget* widget, QEvent::Type type, Qt::MouseButton button,
+                          Qt::MouseButtons held, QPoint at, bool shift = false) {
+        QMouseEvent event(type, at, widget->mapToGlobal(at), button, held,
+                          shift ? Qt::ShiftModifier : Qt::NoModifier);
+        QApplication::sendEvent(widget, &event);
+    }
+
+    // Hands the event to the window system's model; returns which dialogs answered it. A move
+    // becomes what the windows saw: the held view's, or one inside the view.
+    TAnswersUsed Deliver(TFuzzEvent& e) {
+        dialogs->Answers.assign(3, e.Prompt);
+        dialogs->OpenNames.assign(1, e.Open ? TempPath(kOpenFiles[e.Open]) : QString());
+        dialogs->SaveNames.assign(1, e.Save ? TempPath(kSaveFiles[e.Save]) : QString());
+        bool newShown = false;
+        dialogs->OnNewForm = [&] {
+            newShown = true;
+            ++newForms_;
+            if (e.NewWidth == 0) return;
+            NewForm->XEdit->setText(QString::number(e.NewWidth));
+            NewForm->YEdit->setText(QString::number(e.NewHeight));
+            NewForm->setResult(QDialog::Rejected);
+            RunGuarded([] { NewForm->Button1Click(); });
+            installed_ = NewForm->result() == QDialog::Accepted;
+        };
+        const size_t opensBefore = dialogs->OpenFilters.size();
+        installed_ = false;
+        DeliverToWindows(e);
+        if (IsCommand(e, "ctrl+o") && dialogs->OpenFilters.size() != opensBefore &&
+            dialogs->OpenNames.empty())
+            installed_ = true;
+        installed_ = installed_ && DocImage != nullptr;
+        const TAnswersUsed used{dialogs->Answers.size() < 3, dialogs->OpenNames.empty(),
+                                dialogs->SaveNames.empty(), newShown};
+        dialogs->Answers.clear();
+        dialogs->OpenNames.clear();
+        dialogs->SaveNames.clear();
+        dialogs->OnNewForm = nullptr;
+        return used;
+    }
+
+    void DeliverToWindows(TFuzzEvent& e) {
+        switch (e.Act) {
+        case TAct::Press: {
+            QWidget* widget = Reachable(TView(e.Target));
+            if (held_ || !widget) return; // one button at a time
+            const Qt::MouseButton button = kButtons[e.Button];
+            held_ = TView(e.Target);
+            heldButton_ = button;
+            SendMouse(widget, QEvent::MouseButtonPress, button, button,
+                      Spot(widget, e.X, e.Y, false), e.Shift);
+            return;
+        }
+        case TAct::Move: {
+            // Held, the pressed view has the mouse wherever the pointer goes.
+            if (held_) {
+                e.Target = uint8_t(*held_);
+                QWidget* widget = Widget(*held_);
+                return SendMouse(widget, QEvent::MouseMove, Qt::NoButton, heldButton_,
+                                 Spot(widget, e.X, e.Y, true));
+            }
+            // The bars do not follow the pointer without a button.
+            QWidget* widget = Reachable(TView(e.Target));
+            if (TView(e.Target) >= TView::RBar || !widget) return;
+            e.X = std::clamp<int16_t>(e.X, 0, 999);
+            e.Y = std::clamp<int16_t>(e.Y, 0, 999);
+            return SendMouse(widget, QEvent::MouseMove, Qt::NoButton, Qt::NoButton,
+                             Spot(widget, e.X, e.Y, false));
+        }
+        case TAct::Release:
+            if (!held_) return;
+            SendMouse(Widget(*held_), QEvent::MouseButtonRelease, heldButton_, Qt::NoButton,
+                      QPoint());
+            held_.reset();
+            return;
+        case TAct::Wheel: {
+            // The pointer is over the held view, so the wheel turns there or not at all.
+            QWidget* widget = Reachable(TView(e.Target));
+            if ((held_ && *held_ != TView(e.Target)) || !widget) return;
+            const QPoint at = Spot(widget, e.X, e.Y, false);
+            QWheelEvent wheel(
+                at, widget->mapToGlobal(at), QPoint(), QPoint(0, e.Button == 0 ? 120 : -120),
+                held_ ? heldButton_ : Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(widget, &wheel);
+            return;
+        }
+        case TAct::Command:
+            if (held_ && !kCommands[e.Target].Key) return;
+            kCommands[e.Target].Run();
+            return;
+        }
+    }
+
+    // The rules, in the order they are reported; the first broken one, or nothing.
+    std::optional<TFault> CheckRules(const TFuzzEvent& e, bool dialogShown, bool hadDocument) {
+        if (const std::string violation = EditorStateViolation(); !violation.empty())
+            return TFault{"state rule", violation};
+        if (dialogShown && AnyPressHeld())
+            return TFault{"press outlives a dialog",
+                          "a dialog took the release, yet a view still follows the press"};
+        if (hadDocument && !DocImage && AnyPressHeld())
+            return TFault{"press outlives Close", "the document is closed, yet a view still "
+                                                  "follows the press"};
+        if (std::optional<TFault> fault = CheckViews()) return fault;
+        if (std::optional<TFault> fault = CheckControls()) return fault;
+        NoteHistory(e);
+        if (std::optional<TFault> fault = CheckHistory()) return fault;
+        return CheckSaved(e);
+    }
+
+    std::optional<TFault> CheckViews() {
+        if (std::string d =
+                Difference(palletform->PalletBitmap, RenderedSwatches(), EdgeToEdgeMayDiffer);
+            !d.empty())
+            return TFault{"palette window", "the swatch picture " + d};
+        if (!DocImage) {
+            if (!mainform->DocBitmap.isNull())
+                return TFault{"document view", "no document is open, yet the view shows a picture"};
+            if (!LupeForm->LupeBitmap.isNull())
+                return TFault{"magnifier",
+                              "no document is open, yet the magnifier shows a picture"};
+            return std::nullopt;
+        }
+        for (int i = 0; i < kViewCount; ++i)
+            if (ViewWidth[i] != std::min(DocWidth - ViewLeft[i], LupeCellsX) ||
+                ViewHeight[i] != std::min(DocHeight - ViewTop[i], LupeCellsY))
+                return TFault{"view rectangles", "view " + std::to_string(i) + " is " +
+                                                     std::to_string(ViewWidth[i]) + " x " +
+                                                     std::to_string(ViewHeight[i]) +
+                                                     ", not the view size cut at the edges"};
+        if (LayerActive != LayerShouldBeActive())
+            return TFault{"view rectangles",
+                          "LayerActive is not: the layer button down and the origins apart"};
+        if (std::string d = Difference(mainform->DocBitmap, RenderedDocument()); !d.empty())
+            return TFault{"document view", "the document view " + d};
+        const TLupeView view = ExpectedLupeView();
+        if (std::string d =
+                Difference(LupeForm->LupeBitmap, RenderedMagnifier(view), PenRedrawMayDiffer(view));
+            !d.empty())
+            return TFault{"magnifier", "the magnifier " + d};
+        const TPaletteEntry& entry = DocImage->PaletteBlock[DrawIndex];
+        const uint8_t channels[3] = {entry.Red, entry.Green, entry.Blue};
+        const TColorBar* bars[3] = {palletform->RBar, palletform->GBar, palletform->BBar};
+        for (int i = 0; i < 3; ++i)
+            if (bars[i]->value() != BarPosition(channels[i]) ||
+                bars[i]->Tag->text() != QString::number(bars[i]->value()))
+                return TFault{"colour bars", std::string("bar ") + "RGB"[i] + " shows " +
+                                                 std::to_string(bars[i]->value()) + " (label " +
+                                                 bars[i]->Tag->text().toStdString() +
+                                                 ") for entry " + std::to_string(DrawIndex)};
+        return std::nullopt;
+    }
+
+    // Controls that report state: the undo buttons and items, the tool buttons, the
+    // transparency item.
+    std::optional<TFault> CheckControls() {
+        const QString undo = "Undo " + QString::number(UndoCount - RedoCount);
+        const QString redo = "Redo " + QString::number(RedoCount);
+        if (mainform->acUndo->isEnabled() != CanUndo() ||
+            mainform->acRedo->isEnabled() != CanRedo() ||
+            LupeForm->btUndo->isEnabled() != CanUndo() ||
+            LupeForm->btRedo->isEnabled() != CanRedo() || LupeForm->btUndo->text() != undo ||
+            LupeForm->btRedo->text() != redo)
+            return TFault{"undo controls", "the buttons show " +
+                                               LupeForm->btUndo->text().toStdString() + " / " +
+                                               LupeForm->btRedo->text().toStdString() +
+                                               " where the history has " + undo.toStdString() +
+                                               " / " + redo.toStdString() + " (or on/off differs)"};
+        if (toolform->ToolGroup->checkedId() != int(CurrentTool))
+            return TFault{"tool buttons",
+                          "button " + std::to_string(toolform->ToolGroup->checkedId()) +
+                              " is down, the tool is " + std::to_string(int(CurrentTool))};
+        if (mainform->acTransparent->isChecked() != DocTransparent)
+            return TFault{"transparency item", "the check mark differs from DocTransparent"};
+        return std::nullopt;
+    }
+
+    void NoteHistory(const TFuzzEvent& e) {
+        if (!DocImage) return;
+        if (installed_) {
+            history_ = THistoryNotes{PrivateCopy(*DocImage)};
+            return;
+        }
+        if (IsCommand(e, "cut15")) {
+            history_.CutSinceInstall = true;
+            history_.CutWhileRedoPending = history_.CutWhileRedoPending || RedoCount > 0;
+        }
+        if (RedoCount == 0) history_.CutWhileRedoPending = false;
+        if (UndoCount + 1 >= UndoCapacity) history_.Overflowed = true;
+    }
+
+    // The history against the document: while Redo is possible, nothing changed where the last
+    // Undo or Redo wrote (a change drops the redo steps); and on copies of the document and the
+    // slots, undoing every step gives back the document as installed, and redoing them gives
+    // back the document as it is.
+    std::optional<TFault> CheckHistory() {
+        if (!DocImage) return std::nullopt;
+        if (RedoCount > 0) {
+            const TUndoSlot& last = UndoSlots[RedoCount];
+            for (int32_t y = 0; y < last.Rect.Height(); ++y)
+                if (std::memcmp(DocImage->RowForRead(last.Rect.Top + y) + last.Rect.Left,
+                                last.Image.RowForRead(y), size_t(last.Rect.Width())) != 0)
+                    return TFault{"change keeps redo", "the pixels that the last Undo or Redo "
+                                                       "restored changed, yet Redo is possible"};
+            if (last.PaletteFlag && !history_.CutWhileRedoPending &&
+                last.Image.PaletteBlock != DocImage->PaletteBlock)
+                return TFault{"change keeps redo", "the palette that the last Undo or Redo "
+                                                   "restored changed, yet Redo is possible"};
+        }
+        TUndoSlots steps = UndoSlots;
+        uint32_t redoCount = RedoCount;
+        TDIB doc = PrivateCopy(*DocImage);
+        for (uint32_t i = RedoCount; i < UndoCount; ++i)
+            TakeStepPalette(doc, UndoStep(steps, UndoCount, redoCount, doc));
+        if (!history_.Overflowed && !history_.Origin.IsEmpty()) {
+            if (PixelsOf(doc) != PixelsOf(history_.Origin))
+                return TFault{"undo to the start", "undoing every step does not give back the "
+                                                   "pixels the document was opened with"};
+            if (!history_.CutSinceInstall && doc.PaletteBlock != history_.Origin.PaletteBlock)
+                return TFault{"undo to the start", "undoing every step does not give back the "
+                                                   "palette the document was opened with"};
+        }
+        while (redoCount > RedoCount)
+            TakeStepPalette(doc, RedoStep(steps, UndoCount, redoCount, doc));
+        if (PixelsOf(doc) != PixelsOf(*DocImage) || doc.PaletteBlock != DocImage->PaletteBlock)
+            return TFault{"undo and redo", "undoing and redoing every step does not give back "
+                                           "the document"};
+        return std::nullopt;
+    }
+
+    // Saved is false whenever the document differs from what New, Open or the last save left.
+    std::optional<TFault> CheckSaved(const TFuzzEvent& e) {
+        if (!DocImage) {
+            saved_.reset();
+            return std::nullopt;
+        }
+        const TDocState now = DocumentNow();
+        const bool rebases = e.Act == TAct::Command && kCommands[e.Target].Rebases;
+        if (installed_ || !saved_ || (rebases && Saved)) {
+            saved_ = now;
+            return std::nullopt;
+        }
+        if (Saved && now != *saved_)
+            return TFault{"Saved", "the document changed since it was opened or saved, yet "
+                                   "Saved is still true"};
+        return std::nullopt;
+    }
+
+    std::vector<std::vector<uint8_t>> files_;
+    size_t newForms_ = 0;
+    // The view holding the mouse between a press and its release, and with which button.
+    std::optional<TView> held_;
+    Qt::MouseButton heldButton_ = Qt::NoButton;
+    // The event installed a document, by New or Open.
+    bool installed_ = false;
+    // What New, Open or the last save left, while a document is open.
+    std::optional<TDocState> saved_;
+    THistoryNotes history_;
+};
+
+uint32_t EnvNumber(const char* name, uint32_t fallback) {
+    const char* text = std::getenv(name);
+    return text && *text ? uint32_t(std::strtoul(text, nullptr, 10)) : fallback;
+}
+
+} // namespace
+
+// The timed run: one report per broken rule, for the first seed that breaks it.
+TEST_F(EventFuzzTest, DISABLED_RandomSequences) {
+    TCrashReport crashes;
+    const uint32_t seconds = EnvNumber("VARNET_FUZZ_EVENTS_SECONDS", 10);
+    const uint32_t first = EnvNumber("VARNET_FUZZ_EVENTS_SEED", 1);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    std::map<std::string, std::string> reports;
+    uint32_t seed = first, failing = 0;
+    for (; std::chrono::steady_clock::now() < end; ++seed) {
+        gRunningSeed = seed;
+        const std::optional<TFault> fault = Run(Sequence(seed));
+        if (!fault) continue;
+        ++failing;
+        if (!reports.count(fault->Rule)) reports[fault->Rule] = *Investigate(seed);
+    }
+    std::printf("event fuzz: seeds %u to %u, %u failing\n", first, seed - 1, failing);
+    for (const auto& [rule, report] : reports)
+        ADD_FAILURE() << report;
+}
+
+TEST_F(EventFuzzTest, ReplaySeed) {
+    const char* seed = std::getenv("VARNET_FUZZ_EVENTS_REPLAY");
+    if (!seed) GTEST_SKIP() << "set VARNET_FUZZ_EVENTS_REPLAY to a seed to replay it";
+    TCrashReport crashes;
+    const std::optional<std::string> report =
+        Investigate(EnvNumber("VARNET_FUZZ_EVENTS_REPLAY", 0));
+    EXPECT_FALSE(report) << *report;
+}
+
+// Kept cases: the shortest sequences of failing seeds. They fail on the code they were found on
+// and stay disabled until the fault each shows is mended.
+
+// Issue item 1: the pen is held while Close asks about saving; the prompt takes the release,
+// so the magnifier goes on following a press that no longer exists and later moves draw into
+// whatever document is open (seed 66).
+TEST_F(EventFuzzTest, DISABLED_PenHeldThroughClosePrompt) {
+    ExpectNoFault({"ctrl+n new=46x30", "press lupe left 63 125", "ctrl+w prompt=no"});
+}
+
+// Issue item 1: a colour pick held while an unchanged document closes without a prompt; the
+// next move would read the closed document (seed 94).
+TEST_F(EventFuzzTest, DISABLED_ColourPickHeldThroughClose) {
+    ExpectNoFault({"ctrl+n new=23x12", "press lupe right 637 863", "ctrl+w"});
+}
+
+// Issue item 2: Undo in the middle of a pen stroke; the rest of the stroke belongs to no step
+// and Redo would overwrite it (seed 22).
+TEST_F(EventFuzzTest, DISABLED_UndoInTheMiddleOfAPenStroke) {
+    ExpectNoFault({"ctrl+o open=png", "press lupe left 471 298", "ctrl+z", "move lupe -242 424"});
+}
+
+// Issue item 2: Undo in the middle of a bar drag; the colours the drag goes on setting belong
+// to no step (seed 56).
+TEST_F(EventFuzzTest, DISABLED_UndoInTheMiddleOfABarDrag) {
+    ExpectNoFault({"ctrl+o open=png", "press gbar left 786 542", "ctrl+z", "move gbar 849 195"});
+}
+
+// Issue item 3: after Close the palette window still shows the closed document's colours
+// (seed 13).
+TEST_F(EventFuzzTest, DISABLED_PaletteWindowAfterClose) {
+    ExpectNoFault({"ctrl+n new=32x39", "ctrl+w"});
+}
+
+// Issue item 3: the layer frame dragged onto the edit area turns the layer off, but the
+// magnifier keeps showing the layer's pixels (seed 2302).
+TEST_F(EventFuzzTest, DISABLED_LayerFrameDraggedOntoTheEditArea) {
+    ExpectNoFault({"ctrl+o open=png", "layer", "press doc right 301 952", "move doc -171 -209"});
+}
+
+// Beyond the issue: Ctrl+S in the middle of a pen stroke; the rest of the stroke changes the
+// saved document while Saved stays true, so Close would not ask (seed 553, found with the
+// faults above set aside).
+TEST_F(EventFuzzTest, DISABLED_PenStrokeGoesOnAfterSave) {
+    ExpectNoFault({"ctrl+o open=png", "press lupe left 388 886", "ctrl+s", "move lupe 697 103"});
+}
+
+// Beyond the issue: with the layer under an edit area that overlaps it, the pen writes a pixel
+// that a transparent edit cell shows as layer; that cell keeps the old colour (seed 5401, found
+// with the faults above set aside).
+TEST_F(EventFuzzTest, DISABLED_PenUnderTheOverlappingLayer) {
+    ExpectNoFault({"ctrl+o open=png", "snap-8", "layer", "height-", "press doc left 386 416",
+                   "release", "press lupe left 118 503"});
+}
+
+// The text form round-trips, so that a printed sequence replays as it ran.
+TEST(EventFuzzText, LinesReadBackAsTheyWereWritten) {
+    const TAnswersUsed all{true, true, true, true};
+    for (uint32_t seed = 1; seed <= 20; ++seed)
+        for (const TFuzzEvent& e : Sequence(seed)) {
+            const std::string line = Format(e, all);
+            EXPECT_EQ(Format(Parse(line), all), line);
+        }
+}
