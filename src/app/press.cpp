@@ -1,5 +1,7 @@
 #include "app/press.h"
 
+#include "editor/undo.h"
+
 #include <utility>
 
 namespace {
@@ -9,13 +11,16 @@ std::function<void()>& Release() {
 }
 } // namespace
 
+// Undo and Redo wait for the press, and their buttons and items say so meanwhile.
 void PressBegan(std::function<void()> release) {
     EndPressInProgress();
     Release() = std::move(release);
+    UpdateUndoButtons();
 }
 
 void PressEnded() {
     Release() = nullptr;
+    UpdateUndoButtons();
 }
 
 bool PressInProgress() {

@@ -62,6 +62,8 @@ QToolButton* AddButton(QWidget* panel, const QString& caption, void (*click)()) 
 } // namespace
 
 TLupeForm::TLupeForm(QWidget* owner) : TToolWindow(owner, "ルーペ") {
+    // Known from the start, so that the undo history's captions reach this window's buttons.
+    LupeForm = this;
     setGeometry(580, 350, 367, 358);
     LupeCellsX = 32;
     LupeCellsY = 32;

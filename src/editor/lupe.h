@@ -51,6 +51,8 @@ public:
     // Ends a press being followed; nothing when none is.
     void LupeBox2MouseUp();
     void PutPixel(int32_t cx, int32_t cy, uint8_t index);
+    // Shows cell (cx, cy) as the document now has it; nothing outside the view.
+    void ShowCell(int32_t cx, int32_t cy);
     // The pen's line from the last cell to (x1, y1), without the last cell itself.
     void DrawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
     void FillArea(int32_t cx, int32_t cy, uint8_t index);

@@ -87,14 +87,21 @@ void TLupeForm::PutPixel(int32_t cx, int32_t cy, uint8_t index) {
     const int32_t x = ViewLeft[kEditArea] + cx, y = ViewTop[kEditArea] + cy;
     DocImage->SetPixel(x, y, index);
     mainform->ShowDocPixel(x, y);
+    ShowCell(cx, cy);
+    // A layer that overlaps the edit area shows the same pixel beneath another cell as well.
+    if (LayerActive) ShowCell(x - ViewLeft[kLayerArea], y - ViewTop[kLayerArea]);
+}
 
+void TLupeForm::ShowCell(int32_t cx, int32_t cy) {
     if (!InsideView(cx, cy)) return;
     const TLupeView view = CurrentView();
-    const uint8_t shown = ComposedPixel(*DocImage, view, cx, cy, index);
+    const auto own =
+        static_cast<uint8_t>(DocImage->GetPixel(ViewLeft[kEditArea] + cx, ViewTop[kEditArea] + cy));
+    const uint8_t shown = ComposedPixel(*DocImage, view, cx, cy, own);
     LupeImage.SetPixel(cx, cy, shown);
-    // With the layer view a transparent pen shows as stripes; otherwise the cell shows what now
-    // lies on top.
-    DrawCell(cx, cy, view.LayerView ? index : shown);
+    // With the layer view a transparent edit pixel shows as stripes; otherwise the cell shows
+    // what lies on top.
+    DrawCell(cx, cy, view.LayerView ? own : shown);
 }
 
 void TLupeForm::DrawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {

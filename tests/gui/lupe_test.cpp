@@ -90,8 +90,11 @@ public:
 
 TEST_F(LupeTest, WindowStartsWithItsControls) {
     EXPECT_EQ(LupeForm->windowTitle(), "ルーペ");
-    EXPECT_EQ(LupeForm->btUndo->text(), "Undo");
-    EXPECT_EQ(LupeForm->btRedo->text(), "Redo");
+    // The history's captions replace the buttons' own as soon as the window is made.
+    EXPECT_EQ(LupeForm->btUndo->text(), "Undo 0");
+    EXPECT_EQ(LupeForm->btRedo->text(), "Redo 0");
+    EXPECT_FALSE(LupeForm->btUndo->isEnabled());
+    EXPECT_FALSE(LupeForm->btRedo->isEnabled());
     EXPECT_EQ(LupeForm->xLabel->text(), "32");
     EXPECT_EQ(LupeForm->yLabel->text(), "32");
     EXPECT_EQ(LupeForm->Power, 10);
