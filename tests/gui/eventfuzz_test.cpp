@@ -32,7 +32,6 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QClipboard>
-#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
