@@ -233,6 +233,7 @@ TEST(UndoSlots, MoveSlotsHandlesBothDirections) {
 TEST(UndoSlots, MergingOfShiftAndPaletteRuns) {
     struct TPush {
         bool shift, palette, recorded;
+        TRect rect = TRect{0, 0, 8, 8};
     };
     struct TCase {
         const char* name;
@@ -247,12 +248,19 @@ TEST(UndoSlots, MergingOfShiftAndPaletteRuns) {
         {"shift between presses", {{false, true, true}, {true, false, true}, {false, true, true}}},
         {"press between shifts", {{true, false, true}, {false, true, true}, {true, false, true}}},
         {"pens never merge", {{false, false, true}, {false, false, true}}},
+        {"shifts of a moved area",
+         {{true, false, true},
+          {true, false, true, TRect{8, 0, 16, 8}},
+          {true, false, false, TRect{8, 0, 16, 8}}}},
+        {"shifts of a resized area",
+         {{true, false, true}, {true, false, true, TRect{0, 0, 8, 16}}}},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.name);
         TPushMerge merge;
         for (size_t i = 0; i < c.pushes.size(); ++i)
-            EXPECT_EQ(merge.Admit(c.pushes[i].shift, c.pushes[i].palette), c.pushes[i].recorded)
+            EXPECT_EQ(merge.Admit(c.pushes[i].shift, c.pushes[i].palette, c.pushes[i].rect),
+                      c.pushes[i].recorded)
                 << "push " << i;
     }
 }

@@ -34,9 +34,9 @@ void FreeUndo(uint32_t) {
 void PushUndo(int32_t left, int32_t top, int32_t right, int32_t bottom, bool paletteFlag) {
     if (!DocImage) return;
     Saved = false;
-    if (!UndoMerge.Admit(ShiftPushing, PalettePushing)) return;
-    RecordStep(UndoSlots, UndoCount, RedoCount, *DocImage, TRect{left, top, right, bottom},
-               paletteFlag);
+    const TRect rect{left, top, right, bottom};
+    if (!UndoMerge.Admit(ShiftPushing, PalettePushing, rect)) return;
+    RecordStep(UndoSlots, UndoCount, RedoCount, *DocImage, rect, paletteFlag);
     UpdateUndoButtons();
 }
 

@@ -67,9 +67,10 @@ const TUndoSlot* RedoStep(TUndoSlots& slots, uint32_t undoCount, uint32_t& redoC
     return SwapStep(slots, redoCount, redoCount + 1, doc);
 }
 
-bool TPushMerge::Admit(bool shiftPushing, bool palettePushing) {
-    if (shiftPushing && LastPushShift) return false;
+bool TPushMerge::Admit(bool shiftPushing, bool palettePushing, const TRect& rect) {
+    if (shiftPushing && LastPushShift && rect == LastShiftRect) return false;
     LastPushShift = shiftPushing;
+    LastShiftRect = rect;
     if (palettePushing && LastPushPalette) return false;
     LastPushPalette = palettePushing;
     return true;

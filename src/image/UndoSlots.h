@@ -44,12 +44,15 @@ void RecordStep(TUndoSlots& slots, uint32_t& undoCount, uint32_t& redoCount, con
 const TUndoSlot* UndoStep(TUndoSlots& slots, uint32_t undoCount, uint32_t& redoCount, TDIB& doc);
 const TUndoSlot* RedoStep(TUndoSlots& slots, uint32_t undoCount, uint32_t& redoCount, TDIB& doc);
 
-// Merging of repeated actions: a run of shifts, or a run of palette bar presses, with no other
-// recording between them is one step.
+// Merging of repeated actions: a run of shifts of one rectangle, or a run of palette bar presses,
+// with no other recording between them is one step. A shift of another rectangle (the edit area
+// moved or resized) begins a step of its own: merged into the last, it could never be undone.
 struct TPushMerge {
     bool LastPushShift = false;
     bool LastPushPalette = false;
-    // Notes a recording by the shift and/or the palette bars; false when it merges into the
-    // step before and records nothing.
-    bool Admit(bool shiftPushing, bool palettePushing);
+    // The rectangle of the last shift's step, while LastPushShift.
+    TRect LastShiftRect;
+    // Notes a recording of rect by the shift and/or the palette bars; false when it merges into
+    // the step before and records nothing.
+    bool Admit(bool shiftPushing, bool palettePushing, const TRect& rect);
 };

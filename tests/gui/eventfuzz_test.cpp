@@ -7,8 +7,8 @@
 // user lets go over it), so the view never gets it. Controls other than shortcuts need a click,
 // so they wait until no button is held.
 //
-// Runs (with --gtest_also_run_disabled_tests while the timed run is disabled):
-//   EventFuzzTest.DISABLED_RandomSequences  seeds from VARNET_FUZZ_EVENTS_SEED (default 1)
+// Runs:
+//   EventFuzzTest.RandomSequences  seeds from VARNET_FUZZ_EVENTS_SEED (default 1)
 //       upwards for VARNET_FUZZ_EVENTS_SECONDS (default 10) seconds; one report per broken rule
 //   EventFuzzTest.ReplaySeed  the one seed VARNET_FUZZ_EVENTS_REPLAY; skipped without it
 // A failing seed is shrunk to the shortest failing sequence found by dropping events, printed
@@ -1101,65 +1101,62 @@ TEST_F(EventFuzzTest, ReplaySeed) {
     EXPECT_FALSE(report) << *report;
 }
 
-// Kept cases: the shortest sequences of failing seeds. They fail on the code they were found on
-// and stay disabled until the fault each shows is mended.
+// Kept cases: the shortest sequences of seeds that failed, each on the code it was found on.
 
-// Issue item 1: the pen is held while Close asks about saving; the prompt takes the release,
+// The pen is held while Close asks about saving; the prompt takes the release,
 // so the magnifier goes on following a press that no longer exists and later moves draw into
 // whatever document is open (seed 66).
 TEST_F(EventFuzzTest, PenHeldThroughClosePrompt) {
     ExpectNoFault({"ctrl+n new=46x30", "press lupe left 63 125", "ctrl+w prompt=no"});
 }
 
-// Issue item 1: a colour pick held while an unchanged document closes without a prompt; the
+// A colour pick held while an unchanged document closes without a prompt; the
 // next move would read the closed document (seed 94).
 TEST_F(EventFuzzTest, ColourPickHeldThroughClose) {
     ExpectNoFault({"ctrl+n new=23x12", "press lupe right 637 863", "ctrl+w"});
 }
 
-// Issue item 2: Undo in the middle of a pen stroke; the rest of the stroke belongs to no step
+// Undo in the middle of a pen stroke; the rest of the stroke belongs to no step
 // and Redo would overwrite it (seed 22).
 TEST_F(EventFuzzTest, UndoInTheMiddleOfAPenStroke) {
     ExpectNoFault({"ctrl+o open=png", "press lupe left 471 298", "ctrl+z", "move lupe -242 424"});
 }
 
-// Issue item 2: Undo in the middle of a bar drag; the colours the drag goes on setting belong
+// Undo in the middle of a bar drag; the colours the drag goes on setting belong
 // to no step (seed 56).
 TEST_F(EventFuzzTest, UndoInTheMiddleOfABarDrag) {
     ExpectNoFault({"ctrl+o open=png", "press gbar left 786 542", "ctrl+z", "move gbar 849 195"});
 }
 
-// Issue item 3: after Close the palette window still shows the closed document's colours
+// After Close the palette window still shows the closed document's colours
 // (seed 13).
 TEST_F(EventFuzzTest, PaletteWindowAfterClose) {
     ExpectNoFault({"ctrl+n new=32x39", "ctrl+w"});
 }
 
-// Issue item 3: the layer frame dragged onto the edit area turns the layer off, but the
+// The layer frame dragged onto the edit area turns the layer off, but the
 // magnifier keeps showing the layer's pixels (seed 2302).
 TEST_F(EventFuzzTest, LayerFrameDraggedOntoTheEditArea) {
     ExpectNoFault({"ctrl+o open=png", "layer", "press doc right 301 952", "move doc -171 -209"});
 }
 
-// Beyond the issue: Ctrl+S in the middle of a pen stroke; the rest of the stroke changes the
-// saved document while Saved stays true, so Close would not ask (seed 553, found with the
-// faults above set aside).
+// Ctrl+S in the middle of a pen stroke; the rest of the stroke changes the
+// saved document while Saved stays true, so Close would not ask (seed 553).
 TEST_F(EventFuzzTest, PenStrokeGoesOnAfterSave) {
     ExpectNoFault({"ctrl+o open=png", "press lupe left 388 886", "ctrl+s", "move lupe 697 103"});
 }
 
-// Beyond the issue: with the layer under an edit area that overlaps it, the pen writes a pixel
-// that a transparent edit cell shows as layer; that cell keeps the old colour (seed 5401, found
-// with the faults above set aside).
+// With the layer under an edit area that overlaps it, the pen writes a pixel
+// that a transparent edit cell shows as layer; that cell keeps the old colour (seed 5401).
 TEST_F(EventFuzzTest, PenUnderTheOverlappingLayer) {
     ExpectNoFault({"ctrl+o open=png", "snap-8", "layer", "height-", "press doc left 386 416",
                    "release", "press lupe left 118 503"});
 }
 
-// Beyond the issue: a run of shifts merges into one step even when the edit area moved between
+// A run of shifts merges into one step even when the edit area moved between
 // them, so Undo takes back only the first area's shift and the second stays for good (found
-// with an earlier weighting of the generator, as seed 1149 then, the faults above set aside).
-TEST_F(EventFuzzTest, DISABLED_ShiftRunAcrossAMovedEditArea) {
+// with an earlier weighting of the generator).
+TEST_F(EventFuzzTest, ShiftRunAcrossAMovedEditArea) {
     ExpectNoFault({"ctrl+o open=bmp", "shift-left", "press doc left 854 294", "move doc 991 524",
                    "release", "shift-down"});
 }
