@@ -4,6 +4,7 @@
 #include "base/Exceptions.h"
 #include "base/Stream.h"
 #include "image/ImageFormat.h"
+#include "image/ReadMessage.h"
 #include "png/KivPNGReader.h"
 
 #include <algorithm>
@@ -144,8 +145,10 @@ TPaletteColors ReadPalette(TStream& stream, const std::string& name) {
 }
 
 TPaletteColors ReadPaletteFile(const std::string& path) {
-    TFileStream file(path, TFileStream::fmOpenRead);
-    return ReadPalette(file, path);
+    return ReadNamingFile(path, [&] {
+        TFileStream file(path, TFileStream::fmOpenRead);
+        return ReadPalette(file, path);
+    });
 }
 
 void SavePalette(const TPalette& palette, TPaletteFormat format, const std::string& title,

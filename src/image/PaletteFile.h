@@ -24,6 +24,8 @@ std::optional<TPaletteFormat> PaletteFormatForExtension(const std::string& path)
 // naming name and the line (text formats) or the size or byte offset (.act); pictures raise the
 // image readers' errors.
 TPaletteColors ReadPalette(TStream& stream, const std::string& name);
+// The same from the file at path; every error is raised as EUnreadableFile naming the file
+// (image/ReadMessage.h).
 TPaletteColors ReadPaletteFile(const std::string& path);
 
 // Writes the 256 entries; title names the palette inside a GIMP palette.

@@ -452,9 +452,15 @@ TEST_F(PalletTest, ALoadUnderTheLockOrOfAMalformedFileChangesNothing) {
     LoadPalette(bad);
     const QString missing = TempPath("missing.gpl");
     LoadPalette(missing);
+    // A picture cut inside its palette: the codec's words inside a sentence naming the file.
+    const char png[] = "\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x01\0\0\0\x01\x08\x03"
+                       "\0\0\0\x01\x02\x03\x04\0\0\x03\0PLTE\x01\x02";
+    const QString cut = FileWith("cut.png", std::string(png, sizeof png - 1));
+    LoadPalette(cut);
     const std::vector<QString> errors = {
         "パレットファイル " + bad + " の 5 行目: R G B の値が足りません",
         "ファイル " + missing + " がありません",
+        cut + " は PLTE チャンクの途中で切れています（Read Image (PNG): PLTE truncated）",
     };
     EXPECT_EQ(dialogs->Errors, errors);
     EXPECT_EQ(DocImage->PaletteBlock, GreyRampPalette());
