@@ -58,6 +58,21 @@ TRunResult RunTool(const std::string& dir, const std::vector<std::string>& args,
     return result;
 }
 
+// Runs the converter with its standard output piped into the shell command reader; Out is what
+// the reader wrote.
+TRunResult RunToolIntoPipe(const std::string& dir, const std::vector<std::string>& args,
+                           const std::string& reader) {
+    const std::string command = "{ " + ToolCommand(args) + " 2>" + Quoted(dir + "/stderr") +
+                                "; echo $? >" + Quoted(dir + "/status") + "; } | " + reader + " >" +
+                                Quoted(dir + "/stdout");
+    std::system(command.c_str());
+    TRunResult result;
+    result.Status = std::stoi(ReadText(dir + "/status"));
+    result.Out = ReadText(dir + "/stdout");
+    result.Err = ReadText(dir + "/stderr");
+    return result;
+}
+
 // A 5 x 3 8-bit BMP written by our own writer, with a non-grey palette.
 std::vector<uint8_t> EightBitBmp() {
     TDIB image;
@@ -117,8 +132,8 @@ TEST(VarnetImg, FailuresExitWithStatusAndMessageAndLeaveNoOutput) {
         {{"convert", dir + "/in.bmp", dir + "/folder.bmp"},
          1,
          dir + "/folder.bmp はフォルダなので保存できません"},
-        {{"convert", dir + "/in.bmp", dir + "/out.xyz"}, 1, "unknown image format"},
-        {{"convert", dir + "/in.bmp", dir + "/out"}, 1, "unknown image format"},
+        {{"convert", dir + "/in.bmp", dir + "/out.xyz"}, 2, "unknown image format"},
+        {{"convert", dir + "/in.bmp", dir + "/out"}, 2, "unknown image format"},
         {{"info", dir + "/junk.gif"}, 1, "ファイル " + dir + "/junk.gif は対応していない形式です"},
         {{"convert", dir + "/in.bmp", dir + "/no-such-dir/out.bmp"},
          1,
@@ -130,12 +145,12 @@ TEST(VarnetImg, FailuresExitWithStatusAndMessageAndLeaveNoOutput) {
          "option --filter is not known for .bmp"},
         {{"info", dir + "/in.bmp", "--level=best"}, 2, "info takes no options"},
         {{"convert", "-x", dir + "/in.bmp", out}, 2, "unknown option -x"},
-        {{}, 2, "usage:"},
-        {{"convert", dir + "/in.bmp"}, 2, "usage:"},
-        {{"info"}, 2, "usage:"},
-        {{"resize", dir + "/in.bmp", out}, 2, "usage:"},
+        {{}, 2, "no command given"},
+        {{"convert", dir + "/in.bmp"}, 2, "convert needs IN and OUT"},
+        {{"info"}, 2, "info needs exactly one file"},
+        {{"resize", dir + "/in.bmp", out}, 2, "unknown command resize"},
         {{"convert", dir + "/in.bmp", out, "--level=9"}, 2, "--level"},
-        {{"convert", dir + "/in.bmp", out, "extra"}, 2, "usage:"},
+        {{"convert", dir + "/in.bmp", out, "extra"}, 2, "convert needs IN and OUT"},
     };
     for (const Case& c : cases) {
         std::string name;
@@ -145,6 +160,11 @@ TEST(VarnetImg, FailuresExitWithStatusAndMessageAndLeaveNoOutput) {
         EXPECT_EQ(r.Status, c.status) << name;
         EXPECT_NE(r.Err.find(c.message), std::string::npos) << name << "-> " << r.Err;
         EXPECT_FALSE(FileExists(out)) << name;
+        // A bad command line is one line and a pointer to the usage, not the whole usage.
+        if (c.status == 2) {
+            EXPECT_EQ(r.Err.substr(r.Err.find('\n')), "\nRun 'varnet-img --help' for the usage.\n")
+                << name;
+        }
     }
 }
 
@@ -357,6 +377,48 @@ TEST(VarnetImg, InterruptedConversionLeavesNoTemporaryFile) {
         EXPECT_EQ(EntriesIn(dir), (std::vector<std::string>{"in.bmp", "out.png"})) << signal;
         EXPECT_EQ(ReadFileBytes(dir + "/out.png"), (std::vector<uint8_t>{'o', 'l', 'd'}));
     }
+}
+
+// Pipes and FIFOs named as OUT are written into, as devices are: /dev/stdout and /dev/fd/1 on a
+// pipe lead to no file that could be replaced.
+TEST(VarnetImg, PipesAndFifosNamedAsOutputAreWrittenInto) {
+    const std::string dir = MakeTempDir();
+    const std::vector<uint8_t> bmp = EightBitBmp();
+    WriteFileBytes(dir + "/in.bmp", bmp);
+    const std::vector<uint8_t> png = Converted(dir, dir + "/in.bmp", dir + "/in.png");
+    for (const char* out : {"/dev/stdout", "/dev/fd/1"}) {
+        for (const char* name : {"in.bmp", "in.png"}) {
+            const TRunResult r =
+                RunToolIntoPipe(dir, {"convert", dir + "/" + name, out, "--format=bmp"}, "cat");
+            ASSERT_EQ(r.Status, 0) << out << " <- " << name << ": " << r.Err;
+            const std::vector<uint8_t> got(r.Out.begin(), r.Out.end());
+            EXPECT_EQ(got, Converted(dir, dir + "/" + name, dir + "/expected.bmp"))
+                << out << " <- " << name;
+        }
+        // The extension of OUT still decides the format.
+        ASSERT_EQ(::symlink(out, (dir + "/link.png").c_str()), 0);
+        const TRunResult r =
+            RunToolIntoPipe(dir, {"convert", dir + "/in.bmp", dir + "/link.png"}, "cat");
+        ASSERT_EQ(r.Status, 0) << r.Err;
+        EXPECT_EQ(std::vector<uint8_t>(r.Out.begin(), r.Out.end()), png) << out;
+        std::filesystem::remove(dir + "/link.png");
+    }
+    ASSERT_EQ(::mkfifo((dir + "/fifo.bmp").c_str(), 0600), 0);
+    const std::string command = "cat " + Quoted(dir + "/fifo.bmp") + " >" +
+                                Quoted(dir + "/from-fifo") + " & " +
+                                ToolCommand({"convert", dir + "/in.png", dir + "/fifo.bmp"}) +
+                                " 2>" + Quoted(dir + "/stderr") + "; status=$?; wait; exit $status";
+    const int raw = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << ReadText(dir + "/stderr");
+    EXPECT_EQ(ReadFileBytes(dir + "/from-fifo"), ReadFileBytes(dir + "/expected.bmp"));
+}
+
+TEST(VarnetImg, VersionIsPrinted) {
+    const std::string dir = MakeTempDir();
+    const TRunResult r = RunTool(dir, {"--version"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out, "varnet-img " VARNET_VERSION "\n");
+    EXPECT_EQ(r.Err, "");
 }
 
 namespace {

@@ -261,11 +261,16 @@ int MakeRecordedTemporary(std::string& name) {
 } // namespace
 
 void WriteFileAtomically(const std::string& path, const std::function<void(TStream&)>& write) {
+    // Devices, FIFOs and pipes are written into. Opening path reaches them through any link,
+    // also the system's own under /dev/fd, which reads as "pipe:[…]" and names no file.
+    struct stat reached {};
+    if (::stat(path.c_str(), &reached) == 0 && !S_ISREG(reached.st_mode) &&
+        !S_ISDIR(reached.st_mode))
+        return WriteInPlace(path, path, false, write);
     const std::string target = FollowLinks(path);
     struct stat st {};
     const bool exists = ::stat(target.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) throw EFCreateError(path, EISDIR);
-    if (exists && !S_ISREG(st.st_mode)) return WriteInPlace(path, target, false, write);
     if (exists && !MayWrite(target, st)) throw EFCreateError(path, EACCES);
 
     // A short name, so that a file name near the system's limit still has room beside it.

@@ -1,6 +1,7 @@
 // varnet-img: converts and describes image files with the editor's own codecs.
 //   varnet-img convert [options] IN OUT
 //   varnet-img info IN
+//   varnet-img --help | --version
 // Exit status: 0 done, 1 the files could not be read or written, 2 bad command line.
 #include "cmdline.h"
 #include "formats.h"
@@ -51,9 +52,8 @@ const TImageFormat& OutputFormat(const std::string& out, const TOptions& options
     }
     if (out == "-") throw TUsageError("writing to standard output needs --format");
     if (const TImageFormat* format = FormatForExtension(out)) return *format;
-    throw std::runtime_error("unknown image format for " + out +
-                             " (known: " + KnownFormats(&TImageFormat::Extension, ", ") +
-                             "); name one with --format");
+    throw TUsageError("unknown image format for " + out + " (known: " +
+                      KnownFormats(&TImageFormat::Extension, ", ") + "); name one with --format");
 }
 
 void CheckOptionsApply(const TOptions& options, const TImageFormat& format) {
@@ -131,6 +131,10 @@ int Run(const std::vector<std::string>& args) {
         std::fputs(kUsage, stdout);
         return 0;
     }
+    if (line.Version) {
+        std::puts("varnet-img " VARNET_VERSION);
+        return 0;
+    }
     if (line.Words.empty()) throw TUsageError("no command given");
     if (line.Words[0] == "convert") return Convert(line);
     if (line.Words[0] == "info") return Info(line);
@@ -145,7 +149,7 @@ int main(int argc, char** argv) {
     try {
         return Run({argv + 1, argv + argc});
     } catch (const TUsageError& e) {
-        std::fprintf(stderr, "varnet-img: %s\n%s", e.what(), kUsage);
+        std::fprintf(stderr, "varnet-img: %s\n%s\n", e.what(), kUsageHint);
         return 2;
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "varnet-img: %s\n", EOutOfMemory().what());
