@@ -69,6 +69,7 @@ void Tmainform::InstallDocument(std::unique_ptr<TDIB> image, const QString& file
     FileName = fileName;
     Saved = true;
     DocTransparent = transparentIndex >= 0;
+    DocPaletteNames = {};
     if (DocTransparent) TransparentIndex = transparentIndex;
     acTransparent->setChecked(DocTransparent);
     ClampViewOrigins();
@@ -188,6 +189,7 @@ bool Tmainform::CloseDocument() {
     }
     DocImage.reset();
     DocTransparent = false;
+    DocPaletteNames = {};
     acTransparent->setChecked(false);
     LossyFile.clear();
     RemoveRecovery();

@@ -11,6 +11,7 @@ int32_t ViewWidth[kViewCount] = {0, 0}, ViewHeight[kViewCount] = {0, 0};
 int32_t LupeCellsX = 32, LupeCellsY = 32;
 bool LayerActive = false;
 int32_t DrawIndex = 0, TransparentIndex = 0;
+TPaletteNames DocPaletteNames;
 bool DocTransparent = false;
 TTool CurrentTool = TTool::Pen;
 bool Selecting = false, Floating = false;
@@ -27,6 +28,7 @@ void ResetEditorState() {
     LupeCellsX = LupeCellsY = 32;
     LayerActive = false;
     DrawIndex = TransparentIndex = 0;
+    DocPaletteNames = {};
     DocTransparent = false;
     CurrentTool = TTool::Pen;
     Selecting = Floating = false;

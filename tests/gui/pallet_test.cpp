@@ -514,6 +514,44 @@ TEST_F(PalletTest, SavingWritesTheFormatOfTheChosenFilterOrExtension) {
     EXPECT_EQ(dialogs->Errors, std::vector<QString>{folder + " はフォルダなので保存できません"});
 }
 
+// The names of a loaded GIMP palette are saved with it; a colour that changes, by a bar press or
+// an undo alike, loses its name; a document opened or made anew, or a reset, has none.
+TEST_F(PalletTest, PaletteFileNamesStayWithTheColoursTheyName) {
+    OpenDocument();
+    const QString sunset =
+        FileWith("sunset.gpl",
+                 "GIMP Palette\nName: Sunset\n255 0 0\tRed\n0 128 255\tSky blue\n9 9 9\tDark\n");
+    LoadPalette(sunset);
+    // The names of the GIMP palette the palette window saves as file.
+    const auto saved = [&](const std::string& file) {
+        dialogs->SaveNames.push_back(TempPath(file));
+        palletform->mnSavePalette->trigger();
+        TPaletteNames names;
+        ReadPaletteFile(TempPath(file).toStdString(), &names);
+        names.Entries.resize(3);
+        return names;
+    };
+    EXPECT_EQ(saved("loaded.gpl"), (TPaletteNames{"Sunset", {"Red", "Sky blue", "Dark"}}));
+
+    Click(TMouseButton::Left, 1 * 16 + 3, 3);
+    ASSERT_EQ(DrawIndex, 1);
+    ClickBar(palletform->GBar, 4);
+    EXPECT_EQ(saved("edited.gpl"), (TPaletteNames{"Sunset", {"Red", "Index 1", "Dark"}}));
+    btUndoClick(); // the bar press
+    btUndoClick(); // the load
+    EXPECT_EQ(DocImage->PaletteBlock, GreyRampPalette());
+    EXPECT_EQ(saved("undone.gpl"), (TPaletteNames{"Sunset", {"Index 0", "Index 1", "Index 2"}}));
+
+    LoadPalette(sunset);
+    Saved = true;
+    NewDocument("8", "8");
+    EXPECT_EQ(saved("new.gpl"), (TPaletteNames{"new", {"Index 0", "Index 1", "Index 2"}}));
+    LoadPalette(sunset);
+    ResetEditorState();
+    EXPECT_EQ(DocPaletteNames, TPaletteNames{});
+    EXPECT_TRUE(dialogs->Errors.empty()) << dialogs->Errors.front().toStdString();
+}
+
 TEST_F(PalletTest, WithoutADocumentTheFileItemsOpenNoDialog) {
     palletform->mnLoadPalette->trigger();
     palletform->mnSavePalette->trigger();
