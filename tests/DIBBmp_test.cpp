@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -320,9 +321,9 @@ TEST(DIBBmp, RefusedFilesLeaveTheImageUnchanged) {
         {"bit count 12", with([](TBmpFixture& f) { f.BitCount = 12; }), true,
          "不正なビット数です (12)"},
         {"bit fields at 24 bits", bitFields(24, {0xFF0000, 0xFF00, 0xFF}), false, invalidDib},
-        {"5-5-5 masks at 32 bits", bitFields(32, {0x7C00, 0x3E0, 0x1F}), true, badFormat},
         {"8-8-8 masks at 16 bits", bitFields(16, {0xFF0000, 0xFF00, 0xFF}), true, badFormat},
-        {"2-3-1 masks", bitFields(16, {0x30, 0xE, 0x1}), true, badFormat},
+        {"green mask past 16 bits", bitFields(16, {0xF800, 0x1FFE0, 0x1F}), true, badFormat},
+        {"no green mask", bitFields(16, {0x7C00, 0, 0x1F}), true, badFormat},
         // Each of these starts with runs of allowed widths, but the masks have more bits.
         {"mask with a gap", bitFields(16, {0x17C00, 0x3E0, 0x1F}), true, badFormat},
         {"red mask with stray bit", bitFields(32, {0x80FF0000, 0xFF00, 0xFF}), true, badFormat},
@@ -552,6 +553,72 @@ TEST(DIBBmp, BitFieldsAreReadIntoTheAllowedLayout) {
         EXPECT_EQ(image.CurrentLayout().RedMask, c.red) << c.name;
         EXPECT_EQ(image.CurrentLayout().GreenMask, c.green) << c.name;
         EXPECT_EQ(image.CurrentLayout().BlueMask, c.blue) << c.name;
+    }
+}
+
+// Bit fields of other widths, 1 to 18 bits a channel, become 32-bit 8-8-8 pixels, each channel
+// scaled by repeating its bits; the alpha channel is dropped.
+TEST(DIBBmp, OtherBitFieldsAreScaledToEightBitsPerChannel) {
+    struct Case {
+        const char* name;
+        uint16_t bits;
+        std::vector<uint32_t> masks; // red, green, blue and, with four, alpha
+        uint32_t stored;             // the pixel as in the file
+        uint32_t expected;           // 0x00RRGGBB
+    } cases[] = {
+        // Red 10, green 101, blue 1 repeat into 10101010, 10110110, 11111111.
+        {"2-3-1", 16, {0x30, 0xE, 0x1}, 0x2B, 0xAAB6FF},
+        {"1-1-1", 16, {0x4, 0x2, 0x1}, 0x5, 0xFF00FF},
+        {"4-4-4 and alpha", 16, {0xF00, 0xF0, 0xF, 0xF000}, 0x512C, 0x1122CC},
+        {"3-10-3", 16, {0xE000, 0x1FF8, 0x7}, 0x9003, 0x92806D},
+        {"5-5-5 at 32 bits", 32, {0x7C00, 0x3E0, 0x1F}, 0x7C1F, 0xFF00FF},
+        // Wide channels keep their high 8 bits.
+        {"10-10-10 and 2 bits of alpha",
+         32,
+         {0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000},
+         0xFFF800FF,
+         0xFF803F},
+        {"11-11-10", 32, {0xFFE00000, 0x1FFC00, 0x3FF}, 0x801FFC01, 0x80FF00},
+        {"7-18-7", 32, {0xFE000000, 0x1FFFF80, 0x7F}, 0x81FFFF81, 0x81FF02},
+        {"8-16-8", 32, {0xFF000000, 0xFFFF00, 0xFF}, 0x12ABCD34, 0x12AB34},
+    };
+    for (const Case& c : cases) {
+        TBmpFixture f;
+        f.HeaderSize = 56; // room for the alpha mask in the header
+        f.BitCount = c.bits;
+        f.Compression = 3;
+        f.HeaderMasks = c.masks;
+        PutLE32(f.Pixels, c.stored);
+        TDIB image;
+        Load(image, MakeBmp(f));
+        EXPECT_EQ(image.BitCount(), 32) << c.name;
+        EXPECT_TRUE(image.CurrentLayout().SameMasks(MakeLayout(8, 8, 8))) << c.name;
+        EXPECT_EQ(image.GetPixel(0, 0), c.expected) << std::hex << c.name;
+    }
+}
+
+// Scaled rows land where the file's row order puts them, wider rows than the file's included.
+TEST(DIBBmp, ScaledBitFieldsKeepTheRowOrder) {
+    TBmpFixture bottomUp;
+    bottomUp.Width = 3;
+    bottomUp.Height = 2;
+    bottomUp.BitCount = 16;
+    bottomUp.Compression = 3;
+    bottomUp.Masks = {0xF00, 0xF0, 0xF};
+    // Bottom row first; each row of three 2-byte pixels padded to 8 bytes.
+    for (uint32_t v : {0x100u, 0x010u, 0x001u, 0x111u, 0x222u, 0x333u}) {
+        PutLE16(bottomUp.Pixels, v);
+        if (bottomUp.Pixels.size() % 8 == 6) PutLE16(bottomUp.Pixels, 0);
+    }
+    TBmpFixture topDown = bottomUp;
+    topDown.Height = -2;
+    std::rotate(topDown.Pixels.begin(), topDown.Pixels.begin() + 8, topDown.Pixels.end());
+    const std::vector<std::vector<uint32_t>> expected = {{0x111111, 0x222222, 0x333333},
+                                                         {0x110000, 0x001100, 0x000011}};
+    for (const TBmpFixture& f : {bottomUp, topDown}) {
+        TDIB image;
+        Load(image, MakeBmp(f));
+        EXPECT_EQ(Pixels(image), expected) << "height " << f.Height;
     }
 }
 

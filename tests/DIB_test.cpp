@@ -211,6 +211,24 @@ TEST(DIB, PixelAccessByBitCount) {
     EXPECT_EQ(nib.RowForRead(0)[0], 0);
 }
 
+// Bit replication checked against its definition: bit k of the byte, counted from the top, is
+// bit k mod bits of the channel, counted from its top; wider channels keep their high byte.
+TEST(DIB, ChannelsScaleToAByteByRepeatingTheirBits) {
+    for (int bits = 1; bits <= 12; ++bits) {
+        for (uint32_t value = 0; value < (1u << bits); ++value) {
+            uint32_t expected = 0;
+            for (int k = 0; k < 8; ++k) {
+                const int from = bits - 1 - k % bits; // valid below 8 bits only
+                const uint32_t bit = bits >= 8 ? value >> (bits - 1 - k) & 1 : value >> from & 1;
+                expected |= bit << (7 - k);
+            }
+            ASSERT_EQ(ChannelToByte(value, bits), expected) << bits << " bits, value " << value;
+        }
+    }
+    EXPECT_EQ(ChannelToByte(0x3FFFF, 18), 0xFF);
+    EXPECT_EQ(ChannelToByte(0x80000000u, 32), 0x80);
+}
+
 TEST(DIB, LayoutsFromMasks) {
     const TChannelLayout l565 = MakeLayout(5, 6, 5);
     EXPECT_EQ(l565.RedMask, 0xF800u);

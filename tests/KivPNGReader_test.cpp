@@ -673,6 +673,59 @@ TEST(KivPNGReader, TruncationInsideTheRowsFailsAfterThemLoads) {
     }
 }
 
+// A file that ends before its picture is refused saying where it ended; image data that fails
+// for another reason is not called cut.
+TEST(KivPNGReader, FilesCutShortSayWhere) {
+    const TPixels p = RandomPixels(20, 20, 8, 8);
+    const std::vector<uint8_t> rows = RawRows(p, false);
+    TPngFile head;
+    head.Header(20, 20, 8, 3);
+    const size_t afterHeader = head.bytes.size();
+    head.Chunk("PLTE", PaletteChunk(256));
+    const size_t afterPalette = head.bytes.size();
+    head.Chunk("tEXt", {'k', 0, 't', 'e', 'x', 't'});
+    const size_t afterText = head.bytes.size();
+    const std::vector<uint8_t> full = TPngFile(head).Data(rows).End().bytes;
+    std::vector<uint8_t> corrupt = Deflate(rows);
+    corrupt[corrupt.size() / 2] ^= 0xFF;
+    corrupt.resize(corrupt.size() - 8);
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> file;
+        std::string message;
+        bool cut;
+        std::string chunk;
+    };
+    const auto cutAt = [&](size_t length) {
+        return std::vector<uint8_t>(full.begin(), full.begin() + long(length));
+    };
+    const Case cases[] = {
+        {"signature only", cutAt(8), "Read Image (PNG): File truncated", true, ""},
+        {"after IHDR", cutAt(afterHeader), "Read Image (PNG): File truncated", true, ""},
+        {"inside the PLTE length", cutAt(afterHeader + 2), "Read Image (PNG): File truncated", true,
+         ""},
+        {"inside PLTE", cutAt(afterHeader + 100), "Read Image (PNG): PLTE truncated", true, "PLTE"},
+        {"inside the PLTE CRC", cutAt(afterPalette - 2), "Read Image (PNG): PLTE truncated", true,
+         "PLTE"},
+        {"inside tEXt", cutAt(afterText - 6), "Read Image (PNG): tEXt truncated", true, "tEXt"},
+        {"inside IDAT", cutAt(afterText + 30), "Read Image (PNG): Read Error", true, "IDAT"},
+        {"corrupt image data", TPngFile(head).Chunk("IDAT", corrupt).End().bytes,
+         "Read Image (PNG): Read Error", false, ""},
+    };
+    for (const Case& c : cases) {
+        try {
+            Load(c.file);
+            ADD_FAILURE() << c.name << ": loaded";
+        } catch (const EKivPNG& e) {
+            EXPECT_EQ(e.Message(), c.message) << c.name;
+            EXPECT_EQ(e.Cut(), c.cut) << c.name;
+            EXPECT_EQ(e.CutChunk(), c.chunk) << c.name;
+        }
+    }
+    // Ended where the file is complete but has no picture: not cut, and nothing raised.
+    EXPECT_TRUE(Load(TPngFile(head).End().bytes)->image.IsEmpty());
+}
+
 // A few bytes cannot inflate to the rows of a large image: such files fail before the image and
 // the mask are sized, whatever the header promises.
 TEST(KivPNGReader, DataTooShortForTheRowsFailsBeforeSizingTheImage) {

@@ -319,6 +319,93 @@ TEST_F(PaletteFileTest, ConformanceSuitePicturesGiveThePaletteTheirFileHolds) {
     }
 }
 
+// A GIMP palette keeps its names through a save and a load; the other formats have none.
+TEST_F(PaletteFileTest, NamesGoThroughGimpPalettesOnly) {
+    const TPalette palette = Distinct();
+    const TPaletteNames named{"Sunset", {"Red", "", "Sky blue"}};
+    WritePaletteFile(dir + "/named.gpl", TPaletteFormat::Gpl, palette, named);
+    WritePaletteFile(dir + "/untitled.gpl", TPaletteFormat::Gpl, palette, {"", {"Red"}});
+    WritePaletteFile(dir + "/named.pal", TPaletteFormat::JascPal, palette, named);
+    struct Case {
+        const char* file;
+        std::string title;
+        std::string first, second; // names of entries 0 and 1, when a GIMP palette
+    };
+    const Case cases[] = {
+        {"named.gpl", "Sunset", "Red", "Index 1"},
+        {"untitled.gpl", "untitled", "Red", "Index 1"},
+        {"named.pal", "", "", ""},
+    };
+    for (const Case& c : cases) {
+        TPaletteNames names{"stale", {"stale"}};
+        EXPECT_EQ(ReadPaletteFile(dir + "/" + c.file, &names), FirstOf(palette, 256)) << c.file;
+        EXPECT_EQ(names.Title, c.title) << c.file;
+        if (c.first.empty()) {
+            EXPECT_TRUE(names.Entries.empty()) << c.file;
+            continue;
+        }
+        ASSERT_EQ(names.Entries.size(), 256u) << c.file;
+        EXPECT_EQ(names.Entries[0], c.first) << c.file;
+        EXPECT_EQ(names.Entries[1], c.second) << c.file;
+    }
+}
+
+// An entry whose colour changes loses its name; the reserved byte is no colour.
+TEST(PaletteFile, NamesOfChangedEntriesAreDropped) {
+    const TPalette before = Distinct();
+    const TPaletteNames names{"Sunset", {"Red", "Green", "Blue"}};
+    const auto changed = [&](int index, uint8_t TPaletteEntry::*part) {
+        TPalette after = before;
+        after[size_t(index)].*part ^= 1;
+        return after;
+    };
+    struct Case {
+        const char* name;
+        TPalette after;
+        TPaletteNames expected;
+    };
+    const Case cases[] = {
+        {"unchanged", before, names},
+        {"red of entry 1", changed(1, &TPaletteEntry::Red), {"Sunset", {"Red", "", "Blue"}}},
+        {"green of entry 2", changed(2, &TPaletteEntry::Green), {"Sunset", {"Red", "Green", ""}}},
+        {"blue of entry 0", changed(0, &TPaletteEntry::Blue), {"Sunset", {"", "Green", "Blue"}}},
+        {"an entry without a name", changed(200, &TPaletteEntry::Red), names},
+        {"reserved byte of entry 0", changed(0, &TPaletteEntry::Reserved), names},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(NamesKept(names, before, c.after), c.expected) << c.name;
+}
+
+// A grey picture of 1, 2 or 4 bits gives the greys it opens with; one of 8 bits has no palette.
+TEST_F(PaletteFileTest, FewBitGreyPicturesGiveTheirGreys) {
+    for (const uint8_t depth : {1, 2, 4, 8}) {
+        std::vector<uint8_t> file(PngSignature.begin(), PngSignature.end());
+        std::vector<uint8_t> header;
+        PutBE32(header, 1);
+        PutBE32(header, 1);
+        header.insert(header.end(), {depth, 0, 0, 0, 0});
+        AppendChunk(file, "IHDR", header);
+        std::vector<uint8_t> data(16);
+        uLongf size = uLongf(data.size());
+        const std::vector<uint8_t> row = {0, 0};
+        compress(data.data(), &size, row.data(), uLong(row.size()));
+        data.resize(size);
+        AppendChunk(file, "IDAT", data);
+        AppendChunk(file, "IEND", {});
+        const std::string path = Write("grey.png", file);
+        if (depth == 8) {
+            EXPECT_NE(Refusal(path).find("の画像はパレットを持っていません"), std::string::npos);
+            continue;
+        }
+        TKivPNG opened;
+        opened.LoadFromFile(path);
+        const TPaletteColors greys = ReadPaletteFile(path);
+        EXPECT_EQ(greys, FirstOf(opened.InternalImage().PaletteBlock, size_t(1) << depth))
+            << int(depth) << " bits";
+        EXPECT_EQ(greys.back(), Rgb(255, 255, 255)) << int(depth) << " bits";
+    }
+}
+
 TEST(PaletteFile, LoadedColoursReplaceTheFirstEntriesOnly) {
     TPalette palette = Distinct();
     palette[1].Reserved = 9;

@@ -1,6 +1,7 @@
 // The text palette formats: files as other programs write them, every way a line can be wrong
 // (the message names the line), and the writers read back.
 #include "base/Exceptions.h"
+#include "helpers.h"
 #include "image/PaletteText.h"
 
 #include <gtest/gtest.h>
@@ -56,6 +57,44 @@ TEST(PaletteText, ReadsGimpPalettesAsTheyAreWritten) {
     }
     // A colour named with digits is still only a name.
     EXPECT_EQ(ParseGpl("GIMP Palette\n1 2 3 4 5 6\n", "a.gpl"), (TPaletteColors{Rgb(1, 2, 3)}));
+}
+
+TEST(PaletteText, GimpPalettesGiveTheirNames) {
+    struct Case {
+        const char* name;
+        std::string text;
+        TPaletteNames names;
+    };
+    const Case cases[] = {
+        {"as GIMP writes",
+         "GIMP Palette\nName: Sunset\nColumns: 4\n#\n255   0   0\tRed\n  0 128 255\tSky blue\n",
+         {"Sunset", {"Red", "Sky blue"}}},
+        {"edited by hand",
+         "GIMP Palette\r\nName:   Warm, light  \r\n1 2 3\r\n# between\r\n4\t5\t6   dark \t red\r\n",
+         {"Warm, light", {"", "dark \t red"}}},
+        {"no names", "GIMP Palette\n1 2 3\n", {"", {""}}},
+    };
+    for (const Case& c : cases) {
+        TPaletteNames names{"stale", {"stale"}};
+        ParseGpl(c.text, "a.gpl", names);
+        EXPECT_EQ(names, c.names) << c.name;
+    }
+}
+
+TEST(PaletteText, GimpPalettesAreWrittenWithTheNamesGiven) {
+    const TPalette palette = Distinct();
+    const std::string gpl = GplText(palette, "Sunset", {"Red", "", "Two\r\nlines"});
+    EXPECT_TRUE(gpl.starts_with("GIMP Palette\nName: Sunset\nColumns: 16\n#\n"
+                                "  0 255   0\tRed\n  1 254   7\tIndex 1\n  2 253  14\tTwo  lines\n"
+                                "  3 252  21\tIndex 3\n"))
+        << gpl.substr(0, 120);
+    TPaletteNames names;
+    EXPECT_EQ(ParseGpl(gpl, "a.gpl", names), TPaletteColors(palette.begin(), palette.end()));
+    EXPECT_EQ(names.Title, "Sunset");
+    ASSERT_EQ(names.Entries.size(), 256u);
+    EXPECT_EQ(names.Entries[0], "Red");
+    EXPECT_EQ(names.Entries[2], "Two  lines");
+    EXPECT_EQ(names.Entries[255], "Index 255");
 }
 
 TEST(PaletteText, ReadsJascPalettesWithEitherLineEnd) {

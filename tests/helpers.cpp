@@ -99,3 +99,10 @@ TDIB Numbered(int32_t w, int32_t h, uint8_t base) {
             image.RowForWrite(y)[x] = uint8_t(base + y * 16 + x);
     return image;
 }
+
+void PrintTo(const TPaletteNames& names, std::ostream* out) {
+    *out << "title \"" << names.Title << "\", entries {";
+    for (const std::string& entry : names.Entries)
+        *out << " \"" << entry << "\"";
+    *out << " }";
+}

@@ -1,7 +1,10 @@
 // Small helpers shared by the test suites.
 #pragma once
 
+#include "image/PaletteNames.h"
+
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -30,3 +33,6 @@ void PutBE32(std::vector<uint8_t>& out, uint32_t v);
 // An 8-bit image whose pixel (x, y) is base + y * 16 + x (mod 256): every pixel of a small image
 // tells where it came from.
 TDIB Numbered(int32_t w, int32_t h, uint8_t base);
+
+// Failure messages show palette names as text.
+void PrintTo(const TPaletteNames& names, std::ostream* out);

@@ -1,4 +1,5 @@
 // The converter, run as the built program.
+#include "PngTestUtil.h"
 #include "base/Stream.h"
 #include "helpers.h"
 #include "image/DIB.h"
@@ -35,18 +36,38 @@ std::string ReadText(const std::string& path) {
     return {bytes.begin(), bytes.end()};
 }
 
-// Runs the converter with a time limit (status 124 when it hangs); stdin, when given, is a shell
-// command whose output is piped in.
-TRunResult RunTool(const std::string& dir, const std::vector<std::string>& args,
-                   const std::string& stdinCommand = "") {
-    std::string command =
-        (stdinCommand.empty() ? "" : stdinCommand + " | ") + "timeout 30 " + Quoted(VARNET_IMG);
+// The shell command that runs the converter with a time limit (status 124 when it hangs).
+std::string ToolCommand(const std::vector<std::string>& args) {
+    std::string command = "timeout 30 " + Quoted(VARNET_IMG);
     for (const std::string& a : args)
         command += " " + Quoted(a);
-    command += " >" + Quoted(dir + "/stdout") + " 2>" + Quoted(dir + "/stderr");
+    return command;
+}
+
+// Runs the converter; stdin, when given, is a shell command whose output is piped in.
+TRunResult RunTool(const std::string& dir, const std::vector<std::string>& args,
+                   const std::string& stdinCommand = "") {
+    const std::string command = (stdinCommand.empty() ? "" : stdinCommand + " | ") +
+                                ToolCommand(args) + " >" + Quoted(dir + "/stdout") + " 2>" +
+                                Quoted(dir + "/stderr");
     const int raw = std::system(command.c_str());
     TRunResult result;
     result.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.Out = ReadText(dir + "/stdout");
+    result.Err = ReadText(dir + "/stderr");
+    return result;
+}
+
+// Runs the converter with its standard output piped into the shell command reader; Out is what
+// the reader wrote.
+TRunResult RunToolIntoPipe(const std::string& dir, const std::vector<std::string>& args,
+                           const std::string& reader) {
+    const std::string command = "{ " + ToolCommand(args) + " 2>" + Quoted(dir + "/stderr") +
+                                "; echo $? >" + Quoted(dir + "/status") + "; } | " + reader + " >" +
+                                Quoted(dir + "/stdout");
+    std::system(command.c_str());
+    TRunResult result;
+    result.Status = std::stoi(ReadText(dir + "/status"));
     result.Out = ReadText(dir + "/stdout");
     result.Err = ReadText(dir + "/stderr");
     return result;
@@ -101,7 +122,9 @@ TEST(VarnetImg, FailuresExitWithStatusAndMessageAndLeaveNoOutput) {
         int status;
         std::string message;
     } cases[] = {
-        {{"convert", dir + "/short.bmp", out}, 1, "ストリームからの読み込みエラー"},
+        {{"convert", dir + "/short.bmp", out},
+         1,
+         dir + "/short.bmp は途中で切れています（ストリームからの読み込みエラー）"},
         {{"convert", dir + "/missing.bmp", out},
          1,
          "ファイル " + dir + "/missing.bmp がありません"},
@@ -109,8 +132,8 @@ TEST(VarnetImg, FailuresExitWithStatusAndMessageAndLeaveNoOutput) {
         {{"convert", dir + "/in.bmp", dir + "/folder.bmp"},
          1,
          dir + "/folder.bmp はフォルダなので保存できません"},
-        {{"convert", dir + "/in.bmp", dir + "/out.xyz"}, 1, "unknown image format"},
-        {{"convert", dir + "/in.bmp", dir + "/out"}, 1, "unknown image format"},
+        {{"convert", dir + "/in.bmp", dir + "/out.xyz"}, 2, "unknown image format"},
+        {{"convert", dir + "/in.bmp", dir + "/out"}, 2, "unknown image format"},
         {{"info", dir + "/junk.gif"}, 1, "ファイル " + dir + "/junk.gif は対応していない形式です"},
         {{"convert", dir + "/in.bmp", dir + "/no-such-dir/out.bmp"},
          1,
@@ -122,12 +145,12 @@ TEST(VarnetImg, FailuresExitWithStatusAndMessageAndLeaveNoOutput) {
          "option --filter is not known for .bmp"},
         {{"info", dir + "/in.bmp", "--level=best"}, 2, "info takes no options"},
         {{"convert", "-x", dir + "/in.bmp", out}, 2, "unknown option -x"},
-        {{}, 2, "usage:"},
-        {{"convert", dir + "/in.bmp"}, 2, "usage:"},
-        {{"info"}, 2, "usage:"},
-        {{"resize", dir + "/in.bmp", out}, 2, "usage:"},
+        {{}, 2, "no command given"},
+        {{"convert", dir + "/in.bmp"}, 2, "convert needs IN and OUT"},
+        {{"info"}, 2, "info needs exactly one file"},
+        {{"resize", dir + "/in.bmp", out}, 2, "unknown command resize"},
         {{"convert", dir + "/in.bmp", out, "--level=9"}, 2, "--level"},
-        {{"convert", dir + "/in.bmp", out, "extra"}, 2, "usage:"},
+        {{"convert", dir + "/in.bmp", out, "extra"}, 2, "convert needs IN and OUT"},
     };
     for (const Case& c : cases) {
         std::string name;
@@ -137,6 +160,11 @@ TEST(VarnetImg, FailuresExitWithStatusAndMessageAndLeaveNoOutput) {
         EXPECT_EQ(r.Status, c.status) << name;
         EXPECT_NE(r.Err.find(c.message), std::string::npos) << name << "-> " << r.Err;
         EXPECT_FALSE(FileExists(out)) << name;
+        // A bad command line is one line and a pointer to the usage, not the whole usage.
+        if (c.status == 2) {
+            EXPECT_EQ(r.Err.substr(r.Err.find('\n')), "\nRun 'varnet-img --help' for the usage.\n")
+                << name;
+        }
     }
 }
 
@@ -174,18 +202,18 @@ TEST(VarnetImg, InputWithoutAPictureKeepsTheOutput) {
         const char* in;
         std::string message;
     } cases[] = {
-        {"empty.bmp", "画像データがありません"},
-        {"empty.png", "画像データがありません"},
-        {"header-only.bmp", "画像データがありません"},
-        {"text.png", "PNG LoadStream: Not PNG Format"},
-        {"text.bmp", "不正な DIB です"},
+        {"empty.bmp", "empty.bmp には画像がありません（画像データがありません）"},
+        {"empty.png", "empty.png には画像がありません（画像データがありません）"},
+        {"header-only.bmp", "header-only.bmp には画像がありません（画像データがありません）"},
+        {"text.png", "text.png は PNG ファイルではありません（PNG LoadStream: Not PNG Format）"},
+        {"text.bmp", "text.bmp は正しい BMP ファイルではありません（不正な DIB です）"},
     };
     for (const auto& c : cases) {
         for (const char* out : {"keep.bmp", "keep.png"}) {
             WriteFileBytes(dir + "/" + out, {'k', 'e', 'e', 'p'});
             const TRunResult r = RunTool(dir, {"convert", dir + "/" + c.in, dir + "/" + out});
             EXPECT_EQ(r.Status, 1) << c.in;
-            EXPECT_NE(r.Err.find(c.message), std::string::npos) << c.in << " -> " << r.Err;
+            EXPECT_EQ(r.Err, "varnet-img: " + dir + "/" + c.message + "\n") << c.in;
             EXPECT_EQ(ReadFileBytes(dir + "/" + out), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}))
                 << c.in << " wiped " << out;
         }
@@ -237,10 +265,18 @@ TEST(VarnetImg, PipesFifosAndDevicesAsInput) {
         {dir + "/stdin.png", catPng, 0, "", fromPng},
         {dir + "/fifo.png", catPng + " >" + Quoted(dir + "/fifo.png"), 0, "", fromPng},
         {"-", "cat " + Quoted(dir + "/in.bmp"), 0, "", bmp},
-        {"-", "true", 1, "画像データがありません", {}},
-        {"-", "echo text", 1, "ファイル - は対応していない形式です", {}},
-        {dir + "/zero.bmp", "", 1, "不正な DIB です", {}},
-        {dir + "/random.png", "", 1, "PNG LoadStream: Not PNG Format", {}},
+        {"-", "true", 1, "(標準入力) には画像がありません（画像データがありません）", {}},
+        {"-", "echo text", 1, "ファイル (標準入力) は対応していない形式です", {}},
+        {dir + "/zero.bmp",
+         "",
+         1,
+         "zero.bmp は正しい BMP ファイルではありません（不正な DIB です）",
+         {}},
+        {dir + "/random.png",
+         "",
+         1,
+         "random.png は PNG ファイルではありません（PNG LoadStream: Not PNG Format）",
+         {}},
         {"/dev/zero", "", 1, "ファイル /dev/zero は対応していない形式です", {}},
     };
     for (const auto& c : cases) {
@@ -341,4 +377,132 @@ TEST(VarnetImg, InterruptedConversionLeavesNoTemporaryFile) {
         EXPECT_EQ(EntriesIn(dir), (std::vector<std::string>{"in.bmp", "out.png"})) << signal;
         EXPECT_EQ(ReadFileBytes(dir + "/out.png"), (std::vector<uint8_t>{'o', 'l', 'd'}));
     }
+}
+
+// Pipes and FIFOs named as OUT are written into, as devices are: /dev/stdout and /dev/fd/1 on a
+// pipe lead to no file that could be replaced.
+TEST(VarnetImg, PipesAndFifosNamedAsOutputAreWrittenInto) {
+    const std::string dir = MakeTempDir();
+    const std::vector<uint8_t> bmp = EightBitBmp();
+    WriteFileBytes(dir + "/in.bmp", bmp);
+    const std::vector<uint8_t> png = Converted(dir, dir + "/in.bmp", dir + "/in.png");
+    for (const char* out : {"/dev/stdout", "/dev/fd/1"}) {
+        for (const char* name : {"in.bmp", "in.png"}) {
+            const TRunResult r =
+                RunToolIntoPipe(dir, {"convert", dir + "/" + name, out, "--format=bmp"}, "cat");
+            ASSERT_EQ(r.Status, 0) << out << " <- " << name << ": " << r.Err;
+            const std::vector<uint8_t> got(r.Out.begin(), r.Out.end());
+            EXPECT_EQ(got, Converted(dir, dir + "/" + name, dir + "/expected.bmp"))
+                << out << " <- " << name;
+        }
+        // The extension of OUT still decides the format.
+        ASSERT_EQ(::symlink(out, (dir + "/link.png").c_str()), 0);
+        const TRunResult r =
+            RunToolIntoPipe(dir, {"convert", dir + "/in.bmp", dir + "/link.png"}, "cat");
+        ASSERT_EQ(r.Status, 0) << r.Err;
+        EXPECT_EQ(std::vector<uint8_t>(r.Out.begin(), r.Out.end()), png) << out;
+        std::filesystem::remove(dir + "/link.png");
+    }
+    ASSERT_EQ(::mkfifo((dir + "/fifo.bmp").c_str(), 0600), 0);
+    const std::string command = "cat " + Quoted(dir + "/fifo.bmp") + " >" +
+                                Quoted(dir + "/from-fifo") + " & " +
+                                ToolCommand({"convert", dir + "/in.png", dir + "/fifo.bmp"}) +
+                                " 2>" + Quoted(dir + "/stderr") + "; status=$?; wait; exit $status";
+    const int raw = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << ReadText(dir + "/stderr");
+    EXPECT_EQ(ReadFileBytes(dir + "/from-fifo"), ReadFileBytes(dir + "/expected.bmp"));
+}
+
+TEST(VarnetImg, VersionIsPrinted) {
+    const std::string dir = MakeTempDir();
+    const TRunResult r = RunTool(dir, {"--version"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out, "varnet-img " VARNET_VERSION "\n");
+    EXPECT_EQ(r.Err, "");
+}
+
+namespace {
+
+// A PNG of 4 x 2 pixels, 8-bit indices into 256 entries, with the IHDR colour type given.
+std::vector<uint8_t> PalettePng(uint8_t colorType = 3) {
+    std::vector<uint8_t> file(PngSignature.begin(), PngSignature.end());
+    std::vector<uint8_t> header;
+    PutBE32(header, 4);
+    PutBE32(header, 2);
+    header.insert(header.end(), {8, colorType, 0, 0, 0});
+    AppendChunk(file, "IHDR", header);
+    std::vector<uint8_t> palette(3 * 256);
+    for (size_t i = 0; i < palette.size(); ++i)
+        palette[i] = uint8_t(i * 5);
+    AppendChunk(file, "PLTE", palette);
+    const std::vector<uint8_t> rows = {0, 1, 2, 3, 4, 0, 5, 6, 7, 8};
+    std::vector<uint8_t> data(compressBound(uLong(rows.size())));
+    uLongf size = uLongf(data.size());
+    compress(data.data(), &size, rows.data(), uLong(rows.size()));
+    data.resize(size);
+    AppendChunk(file, "IDAT", data);
+    AppendChunk(file, "IEND", {});
+    return file;
+}
+
+// A BMP of one pixel with bit fields of 16 bits per pixel and the given compression.
+std::vector<uint8_t> BitFieldsBmp(uint32_t red, uint32_t green, uint32_t blue,
+                                  uint32_t compression = 3) {
+    std::vector<uint8_t> file = {'B', 'M'};
+    PutLE32(file, 14 + 40 + 12 + 4);
+    PutLE32(file, 0);
+    PutLE32(file, 14 + 40 + 12);
+    for (uint32_t v : {40u, 1u, 1u})
+        PutLE32(file, v);
+    PutLE16(file, 1);
+    PutLE16(file, 16);
+    for (uint32_t v : {compression, 4u, 2835u, 2835u, 0u, 0u, red, green, blue, 0x1234u})
+        PutLE32(file, v);
+    return file;
+}
+
+} // namespace
+
+// Every reader error reaches the user as one sentence naming the file, the codec's own text kept
+// inside; a message that names the file already stays as it is. Convert and info say the same.
+TEST(VarnetImg, ReadFailuresNameTheFile) {
+    const std::string dir = MakeTempDir();
+    const std::vector<uint8_t> png = PalettePng();
+    const size_t palette = 8 + 25; // the PLTE chunk starts after the signature and IHDR
+    const size_t data = palette + 12 + 768;
+    const struct {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        std::string sentence; // after the path
+    } cases[] = {
+        {"cut-palette.png",
+         {png.begin(), png.begin() + long(palette + 100)},
+         " は PLTE チャンクの途中で切れています（Read Image (PNG): PLTE truncated）"},
+        {"cut-header.png",
+         {png.begin(), png.begin() + long(palette)},
+         " は画像データの前で切れています（Read Image (PNG): File truncated）"},
+        {"cut-data.png",
+         {png.begin(), png.begin() + long(data + 10)},
+         " は画像データの途中で切れています（Read Image (PNG): Read Error）"},
+        {"colour-type.png", PalettePng(5),
+         " の PNG ヘッダーにある色の種類が正しくありません（Read Header(PNG): Error ColorType）"},
+        {"gap.bmp", BitFieldsBmp(0x6C00, 0x3E0, 0x1F),
+         " は対応していないピクセル形式の BMP です（不正なピクセルフォーマットです）"},
+        {"jpeg.bmp", BitFieldsBmp(0, 0, 0, 4),
+         " は対応していない種類の BMP です（JPEG を格納した BMP は対応していません）"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir + "/" + c.name;
+        WriteFileBytes(path, c.bytes);
+        const std::string expected = "varnet-img: " + path + c.sentence + "\n";
+        const TRunResult converted = RunTool(dir, {"convert", path, dir + "/out.bmp"});
+        EXPECT_EQ(converted.Status, 1) << c.name;
+        EXPECT_EQ(converted.Err, expected) << c.name;
+        const TRunResult info = RunTool(dir, {"info", path});
+        EXPECT_EQ(info.Status, 1) << c.name;
+        EXPECT_EQ(info.Err, expected) << c.name;
+        EXPECT_EQ(info.Out, "") << c.name;
+    }
+    const TRunResult missing = RunTool(dir, {"info", dir + "/missing.png"});
+    EXPECT_EQ(missing.Err, "varnet-img: ファイル " + dir + "/missing.png がありません\n");
 }

@@ -3,10 +3,12 @@
 #include "app/main.h"
 #include "app/state.h"
 #include "editor/lupe.h"
+#include "image/PaletteFile.h"
 #include "palette/pallet.h"
 
 void SetDocumentPalette(const TPalette& entries) {
     if (!DocImage) return;
+    DocPaletteNames = NamesKept(std::move(DocPaletteNames), DocImage->PaletteBlock, entries);
     DocImage->PaletteBlock = entries;
     DocImage->ApplyPalette();
     // The sizes are unchanged, so re-rendering is enough; no view is resized.

@@ -6,7 +6,8 @@
 
 #include "image/DIB.h"
 
-// Makes entries the palette of the open document (nothing happens without one): writes
-// DocImage's PaletteBlock, applies it, then redraws the document view, the magnifier and the
-// palette window. Pixels, Saved and the undo history are the caller's business.
+// Makes entries the palette of the open document (nothing happens without one): drops the names
+// of the entries it changes from DocPaletteNames, writes DocImage's PaletteBlock, applies it,
+// then redraws the document view, the magnifier and the palette window. Pixels, Saved and the
+// undo history are the caller's business.
 void SetDocumentPalette(const TPalette& entries);

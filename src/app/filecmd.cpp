@@ -72,6 +72,7 @@ void Tmainform::InstallDocument(std::unique_ptr<TDIB> image, const QString& file
     FileName = fileName;
     Saved = true;
     DocTransparent = transparentIndex >= 0;
+    DocPaletteNames = {};
     if (DocTransparent) TransparentIndex = transparentIndex;
     acTransparent->setChecked(DocTransparent);
     ClampViewOrigins();
@@ -196,6 +197,7 @@ bool Tmainform::CloseDocument() {
     }
     DocImage.reset();
     DocTransparent = false;
+    DocPaletteNames = {};
     acTransparent->setChecked(false);
     LossyFile.clear();
     RemoveRecovery();

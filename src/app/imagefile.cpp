@@ -4,6 +4,7 @@
 #include "image/BlockCopy.h"
 #include "image/PaletteAlpha.h"
 #include "image/Quantize.h"
+#include "image/ReadMessage.h"
 
 #include <algorithm>
 
@@ -20,9 +21,9 @@ int32_t IndexOfColor(const TDIB& decoded, const TDIB& eight, int32_t color) {
     }
     return -1;
 }
-} // namespace
 
-TReadImage ReadDocumentImage(const std::string& path) {
+// ReadDocumentImage with the codecs' own errors.
+TReadImage ReadEightBit(const std::string& path) {
     const TPicture picture = ReadPictureFile(path);
     const TTransparency& transparency = picture.Transparency;
     TReadImage result;
@@ -42,6 +43,11 @@ TReadImage ReadDocumentImage(const std::string& path) {
             result.TransparentIndex = index;
     }
     return result;
+}
+} // namespace
+
+TReadImage ReadDocumentImage(const std::string& path) {
+    return ReadNamingFile(path, [&] { return ReadEightBit(path); });
 }
 
 void WriteDocumentImage(const std::string& path, const TImageFormat& format, const TDIB& image,

@@ -27,8 +27,8 @@ struct TReadImage {
 };
 
 // Reads a BMP or PNG file as an 8-bit document image; a file of neither signature goes to the
-// reader of its extension. Raises the codecs' errors, and EInvalidGraphic when the file holds no
-// picture at all.
+// reader of its extension. Raises EUnreadableFile (image/ReadMessage.h), whose message names the
+// file and keeps the codec's text, also when the file holds no picture at all.
 TReadImage ReadDocumentImage(const std::string& path);
 // Writes an 8-bit image as BMP or PNG, the PNG with transparency; an existing file is replaced
 // only after the whole write succeeded.

@@ -12,6 +12,7 @@ int32_t ViewWidth[kViewCount] = {0, 0}, ViewHeight[kViewCount] = {0, 0};
 int32_t LupeCellsX = 32, LupeCellsY = 32;
 bool LayerActive = false;
 int32_t DrawIndex = 0, TransparentIndex = 0;
+TPaletteNames DocPaletteNames;
 bool DocTransparent = false;
 TTool CurrentTool = TTool::Pen;
 bool Selecting = false, Floating = false;
@@ -28,6 +29,7 @@ void ResetEditorState() {
     LupeCellsX = LupeCellsY = 32;
     LayerActive = false;
     DrawIndex = TransparentIndex = 0;
+    DocPaletteNames = {};
     DocTransparent = false;
     CurrentTool = TTool::Pen;
     Selecting = Floating = false;

@@ -3,6 +3,8 @@
 // concerned to redraw.
 #pragma once
 
+#include "image/PaletteNames.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -33,6 +35,10 @@ extern bool LayerActive;
 
 // Palette indices (0..255): what the pen draws with, and what the layer overlay skips.
 extern int32_t DrawIndex, TransparentIndex;
+// The names of the palette file last loaded into the document's palette, written back when the
+// palette is saved as a GIMP palette. SetDocumentPalette drops the name of every entry whose
+// colour changes; empty for a document without a loaded palette file.
+extern TPaletteNames DocPaletteNames;
 // The document keeps TransparentIndex transparent in its file: a PNG save writes it as tRNS.
 // Set by opening a file that makes one palette entry fully transparent, or by the file menu's
 // check item; false for a new document.

@@ -258,22 +258,30 @@ int MakeRecordedTemporary(std::string& name) {
     return fd;
 }
 
+// Devices, FIFOs and pipes are written into. Opening path reaches them through any link, also the
+// system's own under /dev/fd, which reads as "pipe:[…]" and names no file.
+bool WrittenInto(const std::string& path) {
+    struct stat reached {};
+    return ::stat(path.c_str(), &reached) == 0 && !S_ISREG(reached.st_mode) &&
+           !S_ISDIR(reached.st_mode);
+}
 } // namespace
 
 void CheckWritable(const std::string& path) {
+    if (WrittenInto(path)) return;
     const std::string target = FollowLinks(path);
     struct stat st {};
     if (::stat(target.c_str(), &st) != 0) return;
     if (S_ISDIR(st.st_mode)) throw EFCreateError(path, EISDIR);
-    if (S_ISREG(st.st_mode) && !MayWrite(target, st)) throw EFCreateError(path, EACCES);
+    if (!MayWrite(target, st)) throw EFCreateError(path, EACCES);
 }
 
 void WriteFileAtomically(const std::string& path, const std::function<void(TStream&)>& write) {
+    if (WrittenInto(path)) return WriteInPlace(path, path, false, write);
     CheckWritable(path);
     const std::string target = FollowLinks(path);
     struct stat st {};
     const bool exists = ::stat(target.c_str(), &st) == 0;
-    if (exists && !S_ISREG(st.st_mode)) return WriteInPlace(path, target, false, write);
 
     // A short name, so that a file name near the system's limit still has room beside it.
     std::string temp = FolderOf(target) + "/.varnet-XXXXXX";

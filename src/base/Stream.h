@@ -100,7 +100,8 @@ private:
 // takes the old file's mode (a new file gets 0666 less the umask) and is renamed over it only
 // after the whole write succeeded. A file without write permission is refused. Where no temporary
 // file can be made but the file itself is writable, and for targets that are no regular file (a
-// device, a FIFO), the bytes are produced in memory first and then written into the file itself.
+// device, a FIFO, a pipe named as /dev/stdout), the bytes are produced in memory first and then
+// written into the file itself.
 // Errors raise EFCreateError naming path, or whatever write raises; no temporary file stays.
 void WriteFileAtomically(const std::string& path, const std::function<void(TStream&)>& write);
 // Raises the EFCreateError that WriteFileAtomically would raise at once for path: a folder, or an

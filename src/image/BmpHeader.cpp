@@ -109,7 +109,7 @@ TBmpInfo ReadBmpInfoHeader(TStream& stream, uint32_t headerSize) {
     return info;
 }
 
-TChannelLayout BmpStorageLayout(const TBmpInfo& info) {
+TBmpStorage BmpStorageFor(const TBmpInfo& info) {
     if (info.Width <= 0 || info.Height == 0) throw EInvalidGraphic(kInvalidDib);
     if (info.BitCount == 2 || info.BitCount == 64)
         throw EInvalidGraphic(std::to_string(info.BitCount) + " ビットの BMP は対応していません");
@@ -124,16 +124,18 @@ TChannelLayout BmpStorageLayout(const TBmpInfo& info) {
                                : true;
     if (!depthFits) throw EInvalidGraphic(kInvalidDib);
     if (info.Compression != TBmpCompression::BitFields)
-        return info.BitCount == 16 ? MakeLayout(5, 5, 5) : MakeLayout(8, 8, 8);
-    // Masks are accepted when they are separate runs of bits as wide as the channels of an
-    // allowed layout; masks that merely start with such runs would scramble colours. The alpha
-    // channel is dropped, as the image holds none, but it must not share bits with a colour.
+        return {info.BitCount, info.BitCount == 16 ? MakeLayout(5, 5, 5) : MakeLayout(8, 8, 8)};
+    // Each mask must be one run of bits inside the pixel, apart from the others: masks that
+    // merely start with such a run would scramble colours. The alpha channel is dropped, as the
+    // image holds none, but it must not share bits with a colour.
     const auto [red, green, blue] = info.Masks;
     const int r = RunWidth(red), g = RunWidth(green), b = RunWidth(blue);
+    const uint64_t pixel = (uint64_t(1) << info.BitCount) - 1;
     const bool separate = (red & green) == 0 && (red & blue) == 0 && (green & blue) == 0 &&
                           (info.AlphaMask & (red | green | blue)) == 0;
-    if (!separate || r < 0 || g < 0 || b < 0 ||
-        !IsLayoutAllowed(info.BitCount, MakeLayout(r, g, b)))
+    if (!separate || r <= 0 || g <= 0 || b <= 0 || ((red | green | blue) & ~pixel) != 0)
         throw EInvalidGraphicOperation("不正なピクセルフォーマットです");
-    return MakeLayout(r, g, b);
+    const TChannelLayout layout = MakeLayout(r, g, b);
+    if (IsLayoutAllowed(info.BitCount, layout)) return {info.BitCount, layout};
+    return {32, MakeLayout(8, 8, 8), true};
 }

@@ -30,6 +30,16 @@ struct TBmpInfo {
 // reader does not support, and EReadError when the stream ends inside.
 TBmpInfo ReadBmpInfoHeader(TStream& stream, uint32_t headerSize);
 
-// Refuses geometry, bit counts and masks that no storage can hold, and returns the channel
-// layout of the storage the file is read into.
-TChannelLayout BmpStorageLayout(const TBmpInfo& info);
+// Where the pixels of a file go: storage of BitCount bits per pixel in Layout. Bit fields that
+// no storage layout has (any separate runs of set bits inside the pixel other than 5-5-5, 5-6-5
+// and 8-8-8) are Scaled: each channel becomes 8 bits of 32-bit 8-8-8 storage.
+struct TBmpStorage {
+    int32_t BitCount = 0;
+    TChannelLayout Layout;
+    bool Scaled = false;
+};
+
+// Refuses geometry, bit counts and masks that no storage can hold (masks that are empty, not
+// one run of bits, overlapping or outside the pixel), and tells the storage the file is read
+// into.
+TBmpStorage BmpStorageFor(const TBmpInfo& info);

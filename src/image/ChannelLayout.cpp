@@ -41,11 +41,18 @@ bool IsLayoutAllowed(int bitCount, const TChannelLayout& layout) {
     return layout.SameMasks(MakeLayout(8, 8, 8));
 }
 
-// Repeats a short channel's high bits into its low bits (5-bit 10000 becomes 10000100, 31 becomes
-// 255), so that the full range maps onto 0..255 evenly.
+uint8_t ChannelToByte(uint32_t value, int bits) {
+    if (bits >= 8) return static_cast<uint8_t>(value >> (bits - 8));
+    uint32_t byte = value << (8 - bits);
+    // Each pass doubles the bits that hold the pattern.
+    for (int filled = bits; filled < 8; filled *= 2)
+        byte |= byte >> filled;
+    return static_cast<uint8_t>(byte);
+}
+
+// A short channel that its layout's shift has moved to the top of a byte, scaled to 8 bits.
 static uint8_t Widen(uint32_t value, int bits) {
-    const auto v = static_cast<uint8_t>(value);
-    return bits >= 8 ? v : static_cast<uint8_t>(v | (v >> bits));
+    return bits >= 8 ? static_cast<uint8_t>(value) : ChannelToByte(value >> (8 - bits), bits);
 }
 
 void UnpackPixel(const TChannelLayout& l, uint32_t value, uint8_t& red, uint8_t& green,

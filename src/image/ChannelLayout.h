@@ -24,6 +24,11 @@ TChannelLayout MakeLayoutFromMasks(uint32_t red, uint32_t green, uint32_t blue);
 // 8-8-8 for 1, 4, 8, 24 and 32 bits; 5-5-5 or 5-6-5 for 16 bits.
 bool IsLayoutAllowed(int bitCount, const TChannelLayout& layout);
 
+// A channel value of bits bits (1 to 32) scaled to 8 bits by bit replication: a wide channel
+// keeps its high 8 bits, a narrow one is repeated (3-bit 101 becomes 10110110), so that its
+// lowest and highest values become 0 and 255.
+uint8_t ChannelToByte(uint32_t value, int bits);
+
 // The 8-bit channel values of a 16- or 32-bit pixel value.
 void UnpackPixel(const TChannelLayout& layout, uint32_t value, uint8_t& red, uint8_t& green,
                  uint8_t& blue);

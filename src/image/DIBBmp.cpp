@@ -111,6 +111,33 @@ void RepackChannels(TDIBSharedImage& storage, const uint32_t (&masks)[3]) {
     }
 }
 
+// Reads the rows of 16- or 32-bit pixels (fileStride bytes each, in file order) whose bit
+// fields fit no storage layout into 32-bit 8-8-8 storage, each channel scaled to 8 bits.
+void ReadScaledRows(TStream& stream, const TBmpInfo& info, int64_t fileStride,
+                    TDIBSharedImage& storage) {
+    int from[3], bits[3];
+    for (int c = 0; c < 3; ++c) {
+        from[c] = std::countr_zero(info.Masks[c]);
+        bits[c] = std::popcount(info.Masks[c]);
+    }
+    const int bytes = info.BitCount / 8;
+    std::vector<uint8_t> row(static_cast<size_t>(fileStride));
+    for (int32_t i = 0; i < storage.Height; ++i) {
+        stream.ReadBuffer(row.data(), fileStride);
+        // The i-th row of the file counts from the bottom, or from the top for a negative height.
+        uint8_t* out = info.Height > 0 ? storage.Storage + int64_t(i) * storage.Stride
+                                       : storage.TopRow + int64_t(i) * storage.RowStep;
+        const uint8_t* p = row.data();
+        for (int32_t x = 0; x < storage.Width; ++x, p += bytes, out += 4) {
+            const uint32_t value = bytes == 4 ? LoadLE32(p) : LoadLE16(p);
+            // Blue, green, red, then the byte that would hold alpha.
+            for (int c = 0; c < 3; ++c)
+                out[2 - c] = ChannelToByte((value & info.Masks[c]) >> from[c], bits[c]);
+            out[3] = 0;
+        }
+    }
+}
+
 struct TStorageDeleter {
     void operator()(TDIBSharedImage* storage) const { delete storage; }
 };
@@ -146,7 +173,7 @@ int64_t ReadFileHeader(TStream& stream) {
 TDIBSharedImage* ReadBmpBody(TStream& stream, int64_t pixelOffset) {
     int64_t gap = 0;
     const TBmpInfo info = ReadInfoHeader(stream, pixelOffset, gap);
-    const TChannelLayout layout = BmpStorageLayout(info);
+    const TBmpStorage kind = BmpStorageFor(info);
     const TPalette colorTable = ReadColorTable(stream, info, gap);
 
     // Sizes from the file are checked in 64 bits before anything is allocated.
@@ -170,8 +197,12 @@ TDIBSharedImage* ReadBmpBody(TStream& stream, int64_t pixelOffset) {
     std::vector<uint8_t> compressed(rle ? info.ImageSize : 0);
     stream.ReadBuffer(compressed.data(), static_cast<int64_t>(compressed.size()));
     TStorageHolder storage(TDIBSharedImage::Build(static_cast<int32_t>(info.Width),
-                                                  static_cast<int32_t>(height), info.BitCount,
-                                                  layout, colorTable));
+                                                  static_cast<int32_t>(height), kind.BitCount,
+                                                  kind.Layout, colorTable));
+    if (kind.Scaled) {
+        ReadScaledRows(stream, info, stride, *storage);
+        return storage.release();
+    }
     if (rle) {
         ExpandBmpRle(compressed.data(), compressed.size(), info.BitCount, storage->Storage,
                      storage->Width, storage->Height, storage->Stride);

@@ -4,6 +4,7 @@
 #include "base/Exceptions.h"
 #include "base/Stream.h"
 #include "image/ImageFormat.h"
+#include "image/ReadMessage.h"
 #include "png/KivPNGReader.h"
 
 #include <algorithm>
@@ -21,7 +22,7 @@ constexpr int64_t kMaxPaletteFileSize = int64_t(1) << 20;
 // colours used and the index of the transparent one.
 constexpr size_t kActTableSize = 768, kActFullSize = 772;
 
-using TReader = TPaletteColors (*)(TStream& stream, const std::string& name);
+using TReader = TPaletteColors (*)(TStream& stream, const std::string& name, TPaletteNames* names);
 
 std::string Lowered(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(),
@@ -40,15 +41,16 @@ std::string Contents(TStream& stream, const std::string& name) {
     return bytes;
 }
 
-TPaletteColors ReadGpl(TStream& stream, const std::string& name) {
-    return ParseGpl(Contents(stream, name), name);
+TPaletteColors ReadGpl(TStream& stream, const std::string& name, TPaletteNames* names) {
+    TPaletteNames unused;
+    return ParseGpl(Contents(stream, name), name, names != nullptr ? *names : unused);
 }
 
-TPaletteColors ReadJascPal(TStream& stream, const std::string& name) {
+TPaletteColors ReadJascPal(TStream& stream, const std::string& name, TPaletteNames*) {
     return ParseJascPal(Contents(stream, name), name);
 }
 
-TPaletteColors ReadAct(TStream& stream, const std::string& name) {
+TPaletteColors ReadAct(TStream& stream, const std::string& name, TPaletteNames*) {
     const std::string bytes = Contents(stream, name);
     if (bytes.size() != kActTableSize && bytes.size() != kActFullSize)
         throw EInvalidGraphic("パレットファイル " + name + " は " + std::to_string(bytes.size()) +
@@ -85,16 +87,19 @@ public:
     int32_t PaletteEntries() const { return paletteCount_; }
 };
 
-TPaletteColors ReadPng(TStream& stream, const std::string& name) {
+TPaletteColors ReadPng(TStream& stream, const std::string& name, TPaletteNames*) {
     TPngPaletteReader reader;
     TDIB image;
     reader.LoadFromStream(image, stream, 0);
     RequirePicture(image);
-    // A grey picture's colour table is the reader's ramp, not a palette of the file.
-    return PictureColors(image, reader.Grayscale() ? 0 : reader.PaletteEntries(), name);
+    // A grey picture's colour table is the reader's ramp, not a palette of the file; but the
+    // 2, 4 or 16 greys of 1, 2 or 4 bits, which the picture opens with, serve as one.
+    const bool fewGreys = reader.Grayscale() && reader.ColorBits() <= 4;
+    return PictureColors(image, !reader.Grayscale() || fewGreys ? reader.PaletteEntries() : 0,
+                         name);
 }
 
-TPaletteColors ReadBmp(TStream& stream, const std::string& name) {
+TPaletteColors ReadBmp(TStream& stream, const std::string& name, TPaletteNames*) {
     const int64_t start = stream.Position();
     const int32_t count = ReadBmpColorCount(stream);
     stream.SetPosition(start);
@@ -131,7 +136,7 @@ std::optional<TPaletteFormat> PaletteFormatForExtension(const std::string& path)
     return std::nullopt;
 }
 
-TPaletteColors ReadPalette(TStream& stream, const std::string& name) {
+TPaletteColors ReadPalette(TStream& stream, const std::string& name, TPaletteNames* names) {
     const int64_t start = stream.Position();
     std::vector<uint8_t> head(kHeadSize);
     head.resize(size_t(stream.Read(head.data(), kHeadSize)));
@@ -140,20 +145,23 @@ TPaletteColors ReadPalette(TStream& stream, const std::string& name) {
     const TReader read = ReaderFor(head, name);
     if (read == nullptr)
         throw EInvalidGraphic("ファイル " + name + " は対応していないパレット形式です");
-    return read(stream, name);
+    if (names != nullptr) *names = {};
+    return read(stream, name, names);
 }
 
-TPaletteColors ReadPaletteFile(const std::string& path) {
-    TFileStream file(path, TFileStream::fmOpenRead);
-    return ReadPalette(file, path);
+TPaletteColors ReadPaletteFile(const std::string& path, TPaletteNames* names) {
+    return ReadNamingFile(path, [&] {
+        TFileStream file(path, TFileStream::fmOpenRead);
+        return ReadPalette(file, path, names);
+    });
 }
 
 void SavePalette(const TPalette& palette, TPaletteFormat format, const std::string& title,
-                 TStream& stream) {
+                 TStream& stream, const std::vector<std::string>& entryNames) {
     std::string bytes;
     switch (format) {
     case TPaletteFormat::Gpl:
-        bytes = GplText(palette, title);
+        bytes = GplText(palette, title, entryNames);
         break;
     case TPaletteFormat::JascPal:
         bytes = JascPalText(palette);
@@ -166,11 +174,14 @@ void SavePalette(const TPalette& palette, TPaletteFormat format, const std::stri
     stream.WriteBuffer(bytes.data(), int64_t(bytes.size()));
 }
 
-void WritePaletteFile(const std::string& path, TPaletteFormat format, const TPalette& palette) {
+void WritePaletteFile(const std::string& path, TPaletteFormat format, const TPalette& palette,
+                      const TPaletteNames& names) {
     const std::string file = path.substr(path.rfind('/') + 1);
-    const std::string title = file.substr(0, file.size() - FileExtension(file).size());
-    WriteFileAtomically(path,
-                        [&](TStream& stream) { SavePalette(palette, format, title, stream); });
+    const std::string title = !names.Title.empty()
+                                  ? names.Title
+                                  : file.substr(0, file.size() - FileExtension(file).size());
+    WriteFileAtomically(
+        path, [&](TStream& stream) { SavePalette(palette, format, title, stream, names.Entries); });
 }
 
 TPalette WithColors(TPalette palette, const TPaletteColors& colors) {
@@ -181,4 +192,13 @@ TPalette WithColors(TPalette palette, const TPaletteColors& colors) {
         palette[i].Blue = colors[i].Blue;
     }
     return palette;
+}
+
+TPaletteNames NamesKept(TPaletteNames names, const TPalette& before, const TPalette& after) {
+    for (size_t i = 0; i < names.Entries.size() && i < after.size(); ++i) {
+        const TPaletteEntry &was = before[i], &is = after[i];
+        if (was.Red != is.Red || was.Green != is.Green || was.Blue != is.Blue)
+            names.Entries[i].clear();
+    }
+    return names;
 }

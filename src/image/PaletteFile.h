@@ -22,16 +22,27 @@ std::optional<TPaletteFormat> PaletteFormatForExtension(const std::string& path)
 // signature; then that signature. A PNG or BMP picture gives its palette's entries, as many as
 // the file holds; a picture without a palette is refused. Malformed files raise EInvalidGraphic
 // naming name and the line (text formats) or the size or byte offset (.act); pictures raise the
-// image readers' errors.
-TPaletteColors ReadPalette(TStream& stream, const std::string& name);
-TPaletteColors ReadPaletteFile(const std::string& path);
+// image readers' errors. With names, the names the file gives are stored there (none but a GIMP
+// palette's).
+TPaletteColors ReadPalette(TStream& stream, const std::string& name,
+                           TPaletteNames* names = nullptr);
+// The same from the file at path; every error is raised as EUnreadableFile naming the file
+// (image/ReadMessage.h).
+TPaletteColors ReadPaletteFile(const std::string& path, TPaletteNames* names = nullptr);
 
-// Writes the 256 entries; title names the palette inside a GIMP palette.
+// Writes the 256 entries; a GIMP palette is titled title and names its entries entryNames
+// (GplText).
 void SavePalette(const TPalette& palette, TPaletteFormat format, const std::string& title,
-                 TStream& stream);
-// As SavePalette to path through WriteFileAtomically, titled by the file's name.
-void WritePaletteFile(const std::string& path, TPaletteFormat format, const TPalette& palette);
+                 TStream& stream, const std::vector<std::string>& entryNames = {});
+// As SavePalette to path through WriteFileAtomically, with the names given; without a title,
+// titled by the file's name.
+void WritePaletteFile(const std::string& path, TPaletteFormat format, const TPalette& palette,
+                      const TPaletteNames& names = {});
 
 // palette with the red, green and blue of its first colors.size() entries taken from colors;
 // the other entries, and every reserved byte, as they were.
 TPalette WithColors(TPalette palette, const TPaletteColors& colors);
+
+// The names of a palette that changed from before to after: an entry whose colour changed loses
+// its name, which described the old colour; the other entries and the title keep theirs.
+TPaletteNames NamesKept(TPaletteNames names, const TPalette& before, const TPalette& after);

@@ -9,6 +9,7 @@
 namespace {
 
 constexpr std::string_view kGplHeader = "GIMP Palette";
+constexpr std::string_view kGplTitle = "Name:";
 constexpr std::string_view kJascHeader = "JASC-PAL";
 constexpr std::string_view kJascVersion = "0100";
 constexpr std::string_view kSpaces = " \t\v\f\r";
@@ -47,6 +48,13 @@ std::vector<std::string_view> Fields(std::string_view line) {
         at = end;
     }
     return fields;
+}
+
+// text with every control character, which would end the line, made a space.
+std::string OneLine(std::string text) {
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return uint8_t(c) < 0x20; }, ' ');
+    return text;
 }
 
 // A line of a file being read, for the message that refuses it.
@@ -108,21 +116,35 @@ bool LooksLikeJascPal(std::string_view text) {
 }
 
 TPaletteColors ParseGpl(std::string_view text, const std::string& name) {
+    TPaletteNames unused;
+    return ParseGpl(text, name, unused);
+}
+
+TPaletteColors ParseGpl(std::string_view text, const std::string& name, TPaletteNames& names) {
     const std::vector<std::string_view> lines = Lines(WithoutByteOrderMark(text));
     if (lines.empty() || Trimmed(lines[0]) != kGplHeader)
         TLineOf{name, 1}.Refuse("\"GIMP Palette\" で始まっていません");
     TPaletteColors colors;
+    TPaletteNames found;
     for (size_t i = 1; i < lines.size(); ++i) {
         const std::string_view line = Trimmed(lines[i]);
         if (line.empty() || line.starts_with('#')) continue;
         // The header's own lines come before the first colour.
-        if (colors.empty() && (line.starts_with("Name:") || line.starts_with("Columns:"))) continue;
+        if (colors.empty() && line.starts_with(kGplTitle)) {
+            found.Title = Trimmed(line.substr(kGplTitle.size()));
+            continue;
+        }
+        if (colors.empty() && line.starts_with("Columns:")) continue;
         const TLineOf at{name, i + 1};
         if (colors.size() == 256) at.Refuse("色が 256 を越えています");
+        const std::vector<std::string_view> fields = Fields(line);
+        colors.push_back(EntryOf(fields, at));
         // Whatever follows the three values names the colour.
-        colors.push_back(EntryOf(Fields(line), at));
+        found.Entries.emplace_back(
+            fields.size() > 3 ? Trimmed(line.substr(size_t(fields[3].data() - line.data()))) : "");
     }
     if (colors.empty()) throw EInvalidGraphic("パレットファイル " + name + " に色がありません");
+    names = std::move(found);
     return colors;
 }
 
@@ -152,17 +174,16 @@ TPaletteColors ParseJascPal(std::string_view text, const std::string& name) {
     return colors;
 }
 
-std::string GplText(const TPalette& palette, const std::string& title) {
-    std::string name = title;
-    // A control character would end the line and break the header.
-    std::replace_if(
-        name.begin(), name.end(), [](char c) { return uint8_t(c) < 0x20; }, ' ');
-    std::string text = std::string(kGplHeader) + "\nName: " + name + "\nColumns: 16\n#\n";
-    for (int32_t i = 0; i < 256; ++i) {
+std::string GplText(const TPalette& palette, const std::string& title,
+                    const std::vector<std::string>& entryNames) {
+    std::string text = std::string(kGplHeader) + "\n" + std::string(kGplTitle) + " " +
+                       OneLine(title) + "\nColumns: 16\n#\n";
+    for (size_t i = 0; i < palette.size(); ++i) {
         const TPaletteEntry& e = palette[i];
-        char line[64];
-        std::snprintf(line, sizeof line, "%3d %3d %3d\tIndex %d\n", e.Red, e.Green, e.Blue, i);
-        text += line;
+        char values[16];
+        std::snprintf(values, sizeof values, "%3d %3d %3d\t", e.Red, e.Green, e.Blue);
+        const bool named = i < entryNames.size() && !entryNames[i].empty();
+        text += values + (named ? OneLine(entryNames[i]) : "Index " + std::to_string(i)) + "\n";
     }
     return text;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "image/DIB.h"
+#include "image/PaletteNames.h"
 
 #include <string>
 #include <string_view>
@@ -23,7 +24,12 @@ bool LooksLikeJascPal(std::string_view text);
 // many lines of three values; blank lines may follow. Lines end in LF or CR LF.
 TPaletteColors ParseGpl(std::string_view text, const std::string& name);
 TPaletteColors ParseJascPal(std::string_view text, const std::string& name);
+// ParseGpl that also gives the palette's names: its "Name:" and the text after each colour's
+// three values.
+TPaletteColors ParseGpl(std::string_view text, const std::string& name, TPaletteNames& names);
 
-// The 256 entries as a file of the format. title is the GIMP palette's "Name:".
-std::string GplText(const TPalette& palette, const std::string& title);
+// The 256 entries as a file of the format. title is the GIMP palette's "Name:"; entry i is named
+// entryNames[i] where that is given and not empty, else "Index i".
+std::string GplText(const TPalette& palette, const std::string& title,
+                    const std::vector<std::string>& entryNames = {});
 std::string JascPalText(const TPalette& palette);

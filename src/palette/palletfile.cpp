@@ -25,10 +25,12 @@ void Tpalletform::mnLoadPaletteClick() {
     if (!path) return;
     mainform->RememberFolder(*path); // one last folder for every file dialog
     // Read whole before anything changes: a file refused leaves the document as it was.
-    const TPaletteColors colors = ReadPaletteFile(QFile::encodeName(*path).toStdString());
+    TPaletteNames names;
+    const TPaletteColors colors = ReadPaletteFile(QFile::encodeName(*path).toStdString(), &names);
     // A step of its own (not merged into a run of bar presses), which also marks the document.
     PushUndo(0, 0, 1, 1, true);
     SetDocumentPalette(WithColors(DocImage->PaletteBlock, colors));
+    DocPaletteNames = std::move(names); // the file's, for a palette that is now the file's
 }
 
 void Tpalletform::mnSavePaletteClick() {
@@ -42,5 +44,6 @@ void Tpalletform::mnSavePaletteClick() {
         Dialogs().Warning("対応していない拡張子なので保存できませんでした");
         return;
     }
-    WritePaletteFile(QFile::encodeName(*path).toStdString(), *format, DocImage->PaletteBlock);
+    WritePaletteFile(QFile::encodeName(*path).toStdString(), *format, DocImage->PaletteBlock,
+                     DocPaletteNames);
 }

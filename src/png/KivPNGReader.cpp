@@ -113,6 +113,17 @@ void ScatterPixels(const uint8_t* src, size_t count, int32_t bitsPerPixel, int32
     }
 }
 
+// The chunk type as its four letters, or "" when it is not four ASCII letters.
+std::string ChunkName(uint32_t type) {
+    std::string name;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        const char c = char(type >> shift);
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) return "";
+        name += c;
+    }
+    return name;
+}
+
 int32_t ImageBitsFor(int32_t colorType, int32_t depth, bool alpha) {
     if (colorType == ColorTypeRgb) return 24;
     if (alpha || depth == 16) return 8;
@@ -177,7 +188,21 @@ void TKivPNGReadStream::ReadChunks() {
         if (chunkLeft_ >= FieldBytes(type)) ReadChunk(type);
         if (chunkLeft_ > 0) SkipBytes(chunkLeft_);
         ReadLong(); // the CRC is not checked
+        // Data that ends before the picture leaves none; where it ended is worth telling.
+        if (endOfData_ && (chunkFlags_ & ImageDone) == 0) {
+            const std::string name = ChunkName(type);
+            if (!name.empty()) throw EKivPNG("Read Image (PNG): " + name + " truncated", name);
+        }
     }
+    if (endOfData_ && !aborted_ && (chunkFlags_ & ImageDone) == 0)
+        throw EKivPNG("Read Image (PNG): File truncated", "");
+}
+
+void TKivPNGReadStream::FailImageData() const {
+    // Data that ends early, or an IDAT chunk longer than the rest of it, is a file cut short;
+    // anything else is image data that is corrupt or too short for the rows.
+    if (endOfData_ || chunkLeft_ > Remaining()) throw EKivPNG(ReadErrorText, "IDAT");
+    throw EKivPNG(ReadErrorText);
 }
 
 int64_t TKivPNGReadStream::FieldBytes(uint32_t type) const {
@@ -523,7 +548,7 @@ void TKivPNGReadStream::ReadImageData() {
     // them now keeps a tiny file from making the image (and the mask) allocate and clear
     // gigabytes first.
     const int64_t rowBytes = PngImageDataBytes(width_, height_, fileBitsPerPixel_, interlace_ != 0);
-    if (rowBytes > MaxInflateRatio * Remaining()) throw EKivPNG(ReadErrorText);
+    if (rowBytes > MaxInflateRatio * Remaining()) FailImageData();
     // The one choice between the two inflates. Complete, intact image data goes through
     // libdeflate in one call, several times faster than zlib. Everything else (data that ends
     // early, a corrupt stream, a preset dictionary, a stream longer or shorter than the rows)
@@ -666,7 +691,7 @@ void TKivPNGReadStream::ReadPass(const TPngPass& pass, int32_t passWidth, int32_
     const bool hook = RowHookOn();
     if (hook) hookRow_.resize(size_t(dataLength));
     for (int32_t k = 0; k < passHeight && !aborted_; ++k) {
-        if (inflate_.ReadRow() != 0) throw EKivPNG(ReadErrorText);
+        if (inflate_.ReadRow() != 0) FailImageData();
         const uint8_t* data = inflate_.Row() + 1;
         if (hook) {
             // The next row unfilters against this row as the file holds it, which is the row

@@ -102,6 +102,8 @@ private:
     void ReadPass(const TPngPass& pass, int32_t passWidth, int32_t passHeight, int32_t& rowNumber,
                   bool store = true);
     void StoreRow(const uint8_t* data, const TPngPass& pass, int32_t passWidth, int32_t y);
+    // Raises the reader's error for image data that does not give all rows.
+    [[noreturn]] void FailImageData() const;
     void BuildMaskFromPaletteAlpha();
     // The inflate adapter's fill: the next piece of IDAT data, -1 when there is none.
     int FillInput();

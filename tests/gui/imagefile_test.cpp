@@ -3,7 +3,9 @@
 #include "app/imagefile.h"
 #include "base/Exceptions.h"
 #include "base/Stream.h"
+#include "editor_fixture.h"
 #include "helpers.h"
+#include "image/ReadMessage.h"
 #include "png/KivPNG.h"
 
 #include <algorithm>
@@ -55,8 +57,16 @@ void ExpectOpensLikeTheCodec(const std::filesystem::path& file, Decode decode) {
     TDIB decoded;
     try {
         decoded = decode(file.string());
-    } catch (const Exception&) {
-        EXPECT_THROW(ReadDocumentImage(file.string()), Exception);
+    } catch (const Exception& e) {
+        // Refused naming the file, the codec's text kept inside.
+        try {
+            ReadDocumentImage(file.string());
+            ADD_FAILURE() << "a file the codec refuses opened";
+        } catch (const EUnreadableFile& refusal) {
+            EXPECT_TRUE(refusal.Message().starts_with(file.string() + " ")) << refusal.Message();
+            EXPECT_TRUE(refusal.Message().ends_with("（" + e.Message() + "）"))
+                << refusal.Message();
+        }
         return;
     }
     if (decoded.IsEmpty()) {
@@ -64,8 +74,9 @@ void ExpectOpensLikeTheCodec(const std::filesystem::path& file, Decode decode) {
         try {
             ReadDocumentImage(file.string());
             ADD_FAILURE() << "a file without a picture opened";
-        } catch (const EInvalidGraphic& e) {
-            EXPECT_EQ(e.Message(), "画像データがありません");
+        } catch (const EUnreadableFile& e) {
+            EXPECT_EQ(e.Message(),
+                      file.string() + " には画像がありません（画像データがありません）");
         }
         return;
     }
@@ -149,4 +160,15 @@ TEST(ImageFile, PngSuiteTransparencyOpensAsTheTransparentIndex) {
         EXPECT_EQ(read.Reduced, c.reduced);
         EXPECT_EQ(read.KeyLost, c.keyLost);
     }
+}
+
+// The editor's error names the file and keeps the codec's words; a document opens no less.
+TEST_F(EditorTest, AnUnreadableFileIsNamedInTheError) {
+    const QString path = TempPath("notes.png");
+    WriteFileBytes(path.toStdString(), {'G', 'I', 'F', '8', '9', 'a', 0, 0});
+    dialogs->OpenNames = {path};
+    mainform->asOpen->trigger();
+    EXPECT_EQ(dialogs->Errors, std::vector<QString>{path + " は PNG ファイルではありません"
+                                                           "（PNG LoadStream: Not PNG Format）"});
+    EXPECT_EQ(DocImage, nullptr);
 }

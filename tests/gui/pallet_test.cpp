@@ -479,9 +479,15 @@ TEST_F(PalletTest, ALoadUnderTheLockOrOfAMalformedFileChangesNothing) {
     LoadPalette(bad);
     const QString missing = TempPath("missing.gpl");
     LoadPalette(missing);
+    // A picture cut inside its palette: the codec's words inside a sentence naming the file.
+    const char png[] = "\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x01\0\0\0\x01\x08\x03"
+                       "\0\0\0\x01\x02\x03\x04\0\0\x03\0PLTE\x01\x02";
+    const QString cut = FileWith("cut.png", std::string(png, sizeof png - 1));
+    LoadPalette(cut);
     const std::vector<QString> errors = {
         "パレットファイル " + bad + " の 5 行目: R G B の値が足りません",
         "ファイル " + missing + " がありません",
+        cut + " は PLTE チャンクの途中で切れています（Read Image (PNG): PLTE truncated）",
     };
     EXPECT_EQ(dialogs->Errors, errors);
     EXPECT_EQ(DocImage->PaletteBlock, GreyRampPalette());
@@ -533,6 +539,44 @@ TEST_F(PalletTest, SavingWritesTheFormatOfTheChosenFilterOrExtension) {
     dialogs->SaveNames.push_back(folder);
     palletform->mnSavePalette->trigger();
     EXPECT_EQ(dialogs->Errors, std::vector<QString>{folder + " はフォルダなので保存できません"});
+}
+
+// The names of a loaded GIMP palette are saved with it; a colour that changes, by a bar press or
+// an undo alike, loses its name; a document opened or made anew, or a reset, has none.
+TEST_F(PalletTest, PaletteFileNamesStayWithTheColoursTheyName) {
+    OpenDocument();
+    const QString sunset =
+        FileWith("sunset.gpl",
+                 "GIMP Palette\nName: Sunset\n255 0 0\tRed\n0 128 255\tSky blue\n9 9 9\tDark\n");
+    LoadPalette(sunset);
+    // The names of the GIMP palette the palette window saves as file.
+    const auto saved = [&](const std::string& file) {
+        dialogs->SaveNames.push_back(TempPath(file));
+        palletform->mnSavePalette->trigger();
+        TPaletteNames names;
+        ReadPaletteFile(TempPath(file).toStdString(), &names);
+        names.Entries.resize(3);
+        return names;
+    };
+    EXPECT_EQ(saved("loaded.gpl"), (TPaletteNames{"Sunset", {"Red", "Sky blue", "Dark"}}));
+
+    Click(TMouseButton::Left, 1 * 16 + 3, 3);
+    ASSERT_EQ(DrawIndex, 1);
+    ClickBar(palletform->GBar, 4);
+    EXPECT_EQ(saved("edited.gpl"), (TPaletteNames{"Sunset", {"Red", "Index 1", "Dark"}}));
+    btUndoClick(); // the bar press
+    btUndoClick(); // the load
+    EXPECT_EQ(DocImage->PaletteBlock, GreyRampPalette());
+    EXPECT_EQ(saved("undone.gpl"), (TPaletteNames{"Sunset", {"Index 0", "Index 1", "Index 2"}}));
+
+    LoadPalette(sunset);
+    Saved = true;
+    NewDocument("8", "8");
+    EXPECT_EQ(saved("new.gpl"), (TPaletteNames{"new", {"Index 0", "Index 1", "Index 2"}}));
+    LoadPalette(sunset);
+    ResetEditorState();
+    EXPECT_EQ(DocPaletteNames, TPaletteNames{});
+    EXPECT_TRUE(dialogs->Errors.empty()) << dialogs->Errors.front().toStdString();
 }
 
 TEST_F(PalletTest, WithoutADocumentTheFileItemsOpenNoDialog) {

@@ -5,7 +5,7 @@
 const char* const kUsage =
     "usage: varnet-img convert [options] IN OUT\n"
     "       varnet-img info IN\n"
-    "       varnet-img --help\n"
+    "       varnet-img --help | --version\n"
     "IN and OUT may be - for standard input and output. The reader follows the signature of IN;\n"
     "the format of OUT is that of its extension or of --format.\n"
     "options of convert, before or after IN and OUT (--name value or --name=value):\n"
@@ -21,6 +21,8 @@ const char* const kUsage =
     "  --comment TEXT      PNG: a Comment text chunk\n"
     "  --                  the words that follow are files, not options\n"
     "Exit status: 0 done, 1 a file could not be read or written, 2 bad command line.\n";
+
+const char* const kUsageHint = "Run 'varnet-img --help' for the usage.";
 
 namespace {
 
@@ -58,6 +60,10 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         }
         if (arg == "--help" || arg == "-h") {
             line.Help = true;
+            continue;
+        }
+        if (arg == "--version") {
+            line.Version = true;
             continue;
         }
         if (arg.rfind("--", 0) != 0) throw TUsageError("unknown option " + arg);

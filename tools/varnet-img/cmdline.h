@@ -8,8 +8,9 @@
 
 struct TCommandLine {
     std::vector<std::string> Words; // the command and its files, in order
-    TOptions Options;               // every option but --help
+    TOptions Options;               // every option but --help and --version
     bool Help = false;
+    bool Version = false;
 };
 
 // Options may stand before, between or after the words, as --name value, --name=value or a bare
@@ -18,3 +19,5 @@ struct TCommandLine {
 TCommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 extern const char* const kUsage;
+// The line that follows the message of a bad command line, pointing to the usage.
+extern const char* const kUsageHint;

@@ -1,6 +1,7 @@
 // varnet-img: converts and describes image files with the editor's own codecs.
 //   varnet-img convert [options] IN OUT
 //   varnet-img info IN
+//   varnet-img --help | --version
 // Exit status: 0 done, 1 the files could not be read or written, 2 bad command line.
 #include "cmdline.h"
 #include "formats.h"
@@ -9,6 +10,7 @@
 #include "base/Stream.h"
 #include "image/DIB.h"
 #include "image/ImageFormat.h"
+#include "image/ReadMessage.h"
 
 #include <cstdio>
 #include <exception>
@@ -18,11 +20,18 @@
 
 namespace {
 
+const char* const kStandardInput = "(標準入力)";
 const char* const kStandardOutput = "(標準出力)";
 
-TImageInput OpenInput(const std::string& path) {
-    if (path == "-") return OpenImage(std::make_unique<TFileStream>(STDIN_FILENO, false), path);
-    return OpenImage(path);
+// IN as messages name it.
+std::string InputName(const std::string& in) {
+    return in == "-" ? kStandardInput : in;
+}
+
+TImageInput OpenInput(const std::string& in) {
+    if (in == "-")
+        return OpenImage(std::make_unique<TFileStream>(STDIN_FILENO, false), kStandardInput);
+    return OpenImage(in);
 }
 
 // The known formats' names or extensions, joined by separator.
@@ -43,9 +52,8 @@ const TImageFormat& OutputFormat(const std::string& out, const TOptions& options
     }
     if (out == "-") throw TUsageError("writing to standard output needs --format");
     if (const TImageFormat* format = FormatForExtension(out)) return *format;
-    throw std::runtime_error("unknown image format for " + out +
-                             " (known: " + KnownFormats(&TImageFormat::Extension, ", ") +
-                             "); name one with --format");
+    throw TUsageError("unknown image format for " + out + " (known: " +
+                      KnownFormats(&TImageFormat::Extension, ", ") + "); name one with --format");
 }
 
 void CheckOptionsApply(const TOptions& options, const TImageFormat& format) {
@@ -82,7 +90,8 @@ int Convert(const TCommandLine& line) {
     const TWriter writer = OptionsOf(format).MakeWriter(line.Options);
     if (out == "-" && ::isatty(STDOUT_FILENO))
         throw std::runtime_error("image data is not written to a terminal");
-    const TPicture picture = ReadPicture(OpenInput(in));
+    const TPicture picture =
+        ReadNamingFile(InputName(in), [&] { return ReadPicture(OpenInput(in)); });
     const auto save = [&](TStream& stream) { writer(picture.Image, picture.Transparency, stream); };
     if (out == "-")
         WriteToStandardOutput(picture.Image, save);
@@ -91,18 +100,28 @@ int Convert(const TCommandLine& line) {
     return 0;
 }
 
+// The lines of the info command: the geometry, then what the format adds.
+TInfoLines InfoLines(const std::string& in) {
+    const TImageInput input = OpenInput(in);
+    const TDIB image = ReadImage(input);
+    TInfoLines lines = {{"width", std::to_string(image.Width())},
+                        {"height", std::to_string(image.Height())},
+                        {"bits", std::to_string(image.BitCount())},
+                        {"palette_count", std::to_string(image.PaletteCount())}};
+    if (const auto describe = OptionsOf(*input.Format).Describe) {
+        input.Stream->SetPosition(input.Start);
+        for (auto& extra : describe(*input.Stream))
+            lines.push_back(std::move(extra));
+    }
+    return lines;
+}
+
 int Info(const TCommandLine& line) {
     if (line.Words.size() != 2) throw TUsageError("info needs exactly one file");
     if (!line.Options.empty()) throw TUsageError("info takes no options");
-    const TImageInput input = OpenInput(line.Words[1]);
-    const TDIB image = ReadImage(input);
-    std::printf("width: %d\nheight: %d\nbits: %d\npalette_count: %d\n", image.Width(),
-                image.Height(), image.BitCount(), image.PaletteCount());
-    if (const auto describe = OptionsOf(*input.Format).Describe) {
-        input.Stream->SetPosition(input.Start);
-        for (const auto& [name, value] : describe(*input.Stream))
-            std::printf("%s: %s\n", name.c_str(), value.c_str());
-    }
+    const std::string& in = line.Words[1];
+    for (const auto& [name, value] : ReadNamingFile(InputName(in), [&] { return InfoLines(in); }))
+        std::printf("%s: %s\n", name.c_str(), value.c_str());
     return 0;
 }
 
@@ -110,6 +129,10 @@ int Run(const std::vector<std::string>& args) {
     const TCommandLine line = ParseCommandLine(args);
     if (line.Help) {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (line.Version) {
+        std::puts("varnet-img " VARNET_VERSION);
         return 0;
     }
     if (line.Words.empty()) throw TUsageError("no command given");
@@ -126,7 +149,7 @@ int main(int argc, char** argv) {
     try {
         return Run({argv + 1, argv + argc});
     } catch (const TUsageError& e) {
-        std::fprintf(stderr, "varnet-img: %s\n%s", e.what(), kUsage);
+        std::fprintf(stderr, "varnet-img: %s\n%s\n", e.what(), kUsageHint);
         return 2;
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "varnet-img: %s\n", EOutOfMemory().what());

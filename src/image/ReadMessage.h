@@ -1,0 +1,30 @@
+// The one table of what users are told when a file cannot be read: every reader error becomes a
+// Japanese sentence that names the file, with the reader's own text kept word for word inside
+// full-width parentheses (other programs may look for it).
+#pragma once
+
+#include "base/Exceptions.h"
+
+#include <exception>
+#include <string>
+
+// The sentence for error, raised while reading file (the name as the user gave it), e.g.
+// "notes.png は PNG ファイルではありません（PNG LoadStream: Not PNG Format）". A message that
+// already names the file is given as it is.
+std::string ReadFailureMessage(const std::string& file, const std::exception& error);
+
+// A file that could not be read; the message is ReadFailureMessage's.
+class EUnreadableFile : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// What read gives; any error it raises comes out as EUnreadableFile naming file.
+template <typename Read>
+auto ReadNamingFile(const std::string& file, Read&& read) -> decltype(read()) {
+    try {
+        return read();
+    } catch (const std::exception& e) {
+        throw EUnreadableFile(ReadFailureMessage(file, e));
+    }
+}
