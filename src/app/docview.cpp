@@ -144,11 +144,12 @@ void Tmainform::PaintBox2Paint(QPainter& canvas) {
 
 void Tmainform::PaintBox2MouseDown(TMouseButton button, bool shift, int32_t x, int32_t y) {
     if (!DocImage) return;
-    DragEditArea = button == TMouseButton::Left;
     // With the region tool, Shift still reaches the placement of the view rectangles.
     if (CurrentTool != TTool::Region || shift) {
+        // Begun first: ending a press still followed here clears the drag's flags.
         PressBegan([this] { PaintBox2MouseUp(); });
         ViewDragging = true;
+        DragEditArea = button == TMouseButton::Left;
         PaintBox2MouseMove(x, y);
         return;
     }

@@ -28,8 +28,7 @@ bool PressInProgress() {
 }
 
 void EndPressInProgress() {
-    // Taken out first: the release calls PressEnded, and may itself open nothing that ends it
-    // again.
+    // Taken out before the release runs, whose own PressEnded then finds nothing left to end.
     std::function<void()> release = std::exchange(Release(), nullptr);
     if (release) release();
 }

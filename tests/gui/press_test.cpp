@@ -212,3 +212,16 @@ TEST_F(PressTest, AMoveWithNoButtonHeldEndsAPressWhoseReleaseWentElsewhere) {
     EXPECT_FALSE(PressInProgress());
     EXPECT_EQ(DocPixels(), pressed);
 }
+
+TEST_F(PressTest, APressBeginningWhileAnotherIsFollowedEndsTheFirst) {
+    FreshDocument();
+    // The layer frame is held with the right button when the left one goes down elsewhere: the
+    // edit area follows the new press, and the layer stays where the first one left it.
+    mainform->PaintBox2MouseDown(TMouseButton::Right, false, 3 * mainform->ZoomPixels(), 0);
+    mainform->PaintBox2MouseDown(TMouseButton::Left, false, 9 * mainform->ZoomPixels(), 0);
+    mainform->PaintBox2MouseMove(11 * mainform->ZoomPixels(), 0);
+    EXPECT_EQ(ViewLeft[kLayerArea], 3);
+    EXPECT_EQ(ViewLeft[kEditArea], 11);
+    mainform->PaintBox2MouseUp();
+    EXPECT_FALSE(PressInProgress());
+}
