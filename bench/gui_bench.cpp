@@ -5,8 +5,8 @@
 #include "bench.h"
 #include "gui_start.h"
 
+#include "app/docwindow.h"
 #include "app/imagefile.h"
-#include "app/main.h"
 #include "app/startup.h"
 #include "app/state.h"
 #include "editor/undo.h"

@@ -2,7 +2,7 @@
 // that drive them.
 #pragma once
 
-#include "app/main.h"
+#include "app/docwindow.h"
 #include "app/startup.h"
 #include "app/state.h"
 #include "editor/lupe.h"

@@ -6,7 +6,7 @@
 #include "bench.h"
 #include "gui_start.h"
 
-#include "palette/pallet.h"
+#include "palette/palettewindow.h"
 
 #include <cstring>
 #include <vector>

@@ -1,12 +1,12 @@
 #include "app/clipboard.h"
 
 #include "app/dialogs.h"
-#include "app/main.h"
+#include "app/docwindow.h"
 #include "app/press.h"
 #include "app/state.h"
 #include "editor/lupe.h"
 #include "editor/selection.h"
-#include "editor/tool.h"
+#include "editor/toolwindow.h"
 #include "editor/undo.h"
 
 #include <QClipboard>

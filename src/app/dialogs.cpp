@@ -1,7 +1,7 @@
 #include "app/dialogs.h"
 
 #include "app/centred.h"
-#include "app/main.h"
+#include "app/docwindow.h"
 #include "app/new.h"
 #include "app/press.h"
 

@@ -1,10 +1,10 @@
 #include "app/docpalette.h"
 
-#include "app/main.h"
+#include "app/docwindow.h"
 #include "app/state.h"
 #include "editor/lupe.h"
 #include "image/PaletteFile.h"
-#include "palette/pallet.h"
+#include "palette/palettewindow.h"
 
 void SetDocumentPalette(const TPalette& entries) {
     if (!DocImage) return;

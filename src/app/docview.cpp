@@ -2,8 +2,8 @@
 // rectangles with the mouse.
 #include "app/devicepixels.h"
 #include "app/displaybitmap.h"
+#include "app/docwindow.h"
 #include "app/frame.h"
-#include "app/main.h"
 #include "app/press.h"
 #include "app/state.h"
 #include "app/zoomstep.h"

@@ -1,7 +1,7 @@
 // The file commands of the document window: New, Open, Save, Save As, Close and the quit path.
 #include "app/dialogs.h"
+#include "app/docwindow.h"
 #include "app/imagefile.h"
-#include "app/main.h"
 #include "app/press.h"
 #include "app/recovery.h"
 #include "app/settings.h"
@@ -9,7 +9,7 @@
 #include "base/Stream.h"
 #include "editor/lupe.h"
 #include "editor/undo.h"
-#include "palette/pallet.h"
+#include "palette/palettewindow.h"
 
 #include <QFile>
 #include <QFileInfo>

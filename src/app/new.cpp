@@ -2,8 +2,8 @@
 
 #include "app/centred.h"
 #include "app/dialogs.h"
+#include "app/docwindow.h"
 #include "app/errors.h"
-#include "app/main.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -1,9 +1,9 @@
 #include "app/recovery.h"
 
 #include "app/dialogs.h"
+#include "app/docwindow.h"
 #include "app/errors.h"
 #include "app/imagefile.h"
-#include "app/main.h"
 #include "app/press.h"
 #include "app/state.h"
 #include "base/Stream.h"

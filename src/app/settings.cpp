@@ -1,10 +1,10 @@
 #include "app/settings.h"
 
-#include "app/main.h"
+#include "app/docwindow.h"
 #include "app/windowplace.h"
 #include "editor/lupe.h"
-#include "editor/tool.h"
-#include "palette/pallet.h"
+#include "editor/toolwindow.h"
+#include "palette/palettewindow.h"
 
 #include <QAction>
 #include <QFileInfo>

@@ -1,12 +1,12 @@
 #include "app/startup.h"
 
-#include "app/main.h"
+#include "app/docwindow.h"
 #include "app/new.h"
 #include "app/settings.h"
 #include "app/windowplace.h"
 #include "editor/lupe.h"
-#include "editor/tool.h"
-#include "palette/pallet.h"
+#include "editor/toolwindow.h"
+#include "palette/palettewindow.h"
 
 void CreateWindows() {
     mainform = new Tmainform;

@@ -1,8 +1,8 @@
 // The editor: start-up, an optional file to open, the event loop until the document window
 // closes.
 #include "app/dialogs.h"
+#include "app/docwindow.h"
 #include "app/errors.h"
-#include "app/main.h"
 #include "app/startup.h"
 #include "base/Stream.h"
 

@@ -1,9 +1,9 @@
 #include "app/windowplace.h"
 
-#include "app/main.h"
+#include "app/docwindow.h"
 #include "editor/lupe.h"
-#include "editor/tool.h"
-#include "palette/pallet.h"
+#include "editor/toolwindow.h"
+#include "palette/palettewindow.h"
 
 #include <QGuiApplication>
 #include <QLayout>

@@ -1,8 +1,8 @@
 #include "editor/lupe.h"
 
 #include "app/devicepixels.h"
+#include "app/docwindow.h"
 #include "app/errors.h"
-#include "app/main.h"
 #include "app/state.h"
 #include "app/zoomstep.h"
 #include "editor/selection.h"

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/paintbox.h"
-#include "app/toolwindow.h"
+#include "app/toolframe.h"
 #include "image/DIB.h"
 #include "image/DisplayColor.h"
 #include "image/LupeRender.h"

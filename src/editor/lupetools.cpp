@@ -1,6 +1,6 @@
 // The pixel tools of the magnifier: pen, fill, picking, and the routing of presses to the region
 // tool.
-#include "app/main.h"
+#include "app/docwindow.h"
 #include "app/press.h"
 #include "app/state.h"
 #include "editor/lupe.h"
@@ -8,7 +8,7 @@
 #include "editor/undo.h"
 #include "image/FloodFill.h"
 #include "image/LineStep.h"
-#include "palette/pallet.h"
+#include "palette/palettewindow.h"
 
 namespace {
 // A step of the whole edit area, taken before the pen or the fill changes it.

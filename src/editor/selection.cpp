@@ -2,7 +2,7 @@
 // live in the core (image/Selection.h), and this unit keeps both windows in step.
 #include "editor/selection.h"
 
-#include "app/main.h"
+#include "app/docwindow.h"
 #include "app/state.h"
 #include "editor/lupe.h"
 #include "editor/undo.h"

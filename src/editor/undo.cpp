@@ -1,8 +1,8 @@
 #include "editor/undo.h"
 
 #include "app/docpalette.h"
+#include "app/docwindow.h"
 #include "app/errors.h"
-#include "app/main.h"
 #include "app/press.h"
 #include "app/state.h"
 #include "editor/lupe.h"

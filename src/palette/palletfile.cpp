@@ -2,11 +2,11 @@
 // document's palette, and saving the palette.
 #include "app/dialogs.h"
 #include "app/docpalette.h"
-#include "app/main.h"
+#include "app/docwindow.h"
 #include "app/state.h"
 #include "editor/undo.h"
 #include "image/PaletteFile.h"
-#include "palette/pallet.h"
+#include "palette/palettewindow.h"
 
 #include <QFile>
 

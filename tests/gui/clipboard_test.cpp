@@ -3,7 +3,7 @@
 // floating block.
 #include "app/clipboard.h"
 #include "editor/selection.h"
-#include "editor/tool.h"
+#include "editor/toolwindow.h"
 #include "editor/undo.h"
 #include "editor_fixture.h"
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/dialogs.h"
-#include "app/main.h"
+#include "app/docwindow.h"
 #include "app/new.h"
 #include "app/startup.h"
 #include "app/state.h"

@@ -18,7 +18,7 @@
 #include "app/errors.h"
 #include "app/imagefile.h"
 #include "editor/lupe.h"
-#include "editor/tool.h"
+#include "editor/toolwindow.h"
 #include "editor/undo.h"
 #include "editor/updown.h"
 #include "editor_fixture.h"
@@ -26,7 +26,7 @@
 #include "image/ImageFormat.h"
 #include "image/LupeRender.h"
 #include "image/PaletteEdit.h"
-#include "palette/pallet.h"
+#include "palette/palettewindow.h"
 
 #include <QAction>
 #include <QApplication>

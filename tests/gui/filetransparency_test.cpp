@@ -6,7 +6,7 @@
 #include "base/Stream.h"
 #include "editor_fixture.h"
 #include "image/PaletteAlpha.h"
-#include "palette/pallet.h"
+#include "palette/palettewindow.h"
 
 #include <QAction>
 #include <optional>

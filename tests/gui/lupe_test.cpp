@@ -5,7 +5,7 @@
 #include "editor/updown.h"
 #include "editor_fixture.h"
 #include "image/LupeRender.h"
-#include "palette/pallet.h"
+#include "palette/palettewindow.h"
 
 #include <QAction>
 #include <QApplication>

@@ -5,7 +5,7 @@
 #include "editor/lupe.h"
 #include "editor/undo.h"
 #include "editor_fixture.h"
-#include "palette/pallet.h"
+#include "palette/palettewindow.h"
 
 #include <QAction>
 #include <QMouseEvent>

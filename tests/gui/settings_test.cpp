@@ -4,9 +4,9 @@
 #include "app/settings.h"
 #include "app/windowplace.h"
 #include "editor/lupe.h"
-#include "editor/tool.h"
+#include "editor/toolwindow.h"
 #include "editor_fixture.h"
-#include "palette/pallet.h"
+#include "palette/palettewindow.h"
 #include "window_system.h"
 
 #include <QAction>

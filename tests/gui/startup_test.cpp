@@ -1,9 +1,9 @@
 // Start-up: the editor state and the five windows as the editor begins, and quitting.
 #include "editor/lupe.h"
-#include "editor/tool.h"
+#include "editor/toolwindow.h"
 #include "editor/undo.h"
 #include "editor_fixture.h"
-#include "palette/pallet.h"
+#include "palette/palettewindow.h"
 #include "window_system.h"
 
 #include <QAction>

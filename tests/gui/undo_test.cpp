@@ -1,6 +1,6 @@
 #include "app/docpalette.h"
 #include "editor/lupe.h"
-#include "editor/tool.h"
+#include "editor/toolwindow.h"
 #include "editor/undo.h"
 #include "editor_fixture.h"
 #include "image/DIB.h"

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/paintbox.h"
-#include "app/toolwindow.h"
+#include "app/toolframe.h"
 
 #include <QImage>
 #include <QProgressBar>

@@ -1,4 +1,4 @@
-#include "app/toolwindow.h"
+#include "app/toolframe.h"
 
 #include <QCloseEvent>
 

@@ -7,7 +7,7 @@
 #include "image/DIB.h"
 #include "image/DisplayColor.h"
 #include "image/PaletteFile.h"
-#include "palette/pallet.h"
+#include "palette/palettewindow.h"
 
 #include <QDir>
 #include <QLabel>

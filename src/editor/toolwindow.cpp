@@ -1,7 +1,7 @@
-#include "editor/tool.h"
+#include "editor/toolwindow.h"
 
+#include "app/docwindow.h"
 #include "app/errors.h"
-#include "app/main.h"
 #include "app/state.h"
 #include "base/ScopedValue.h"
 #include "editor/lupe.h"

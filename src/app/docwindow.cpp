@@ -1,4 +1,4 @@
-#include "app/main.h"
+#include "app/docwindow.h"
 
 #include "app/clipboard.h"
 #include "app/dialogs.h"

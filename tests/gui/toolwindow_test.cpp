@@ -1,7 +1,7 @@
 // The tool window: choosing the tool and the one-pixel shift of the edit area.
 #include "editor/lupe.h"
 #include "editor/selection.h"
-#include "editor/tool.h"
+#include "editor/toolwindow.h"
 #include "editor/undo.h"
 #include "editor_fixture.h"
 #include "image/DIB.h"

@@ -1,9 +1,9 @@
-#include "palette/pallet.h"
+#include "palette/palettewindow.h"
 
 #include "app/dialogs.h"
 #include "app/docpalette.h"
+#include "app/docwindow.h"
 #include "app/errors.h"
-#include "app/main.h"
 #include "app/press.h"
 #include "app/state.h"
 #include "editor/lupe.h"

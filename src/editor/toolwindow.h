@@ -1,7 +1,7 @@
 // The tool window: chooses the drawing tool and shifts the edit area by one pixel.
 #pragma once
 
-#include "app/toolwindow.h"
+#include "app/toolframe.h"
 
 #include <cstdint>
 
