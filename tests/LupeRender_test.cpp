@@ -66,8 +66,8 @@ uint8_t ExpectedComposed(const TDIB& doc, const TLupeView& v, int32_t cx, int32_
 
 // Whether the full render's grid covers display pixel (j, k) of cell (cx, cy).
 bool FullGridAt(const TDIB& doc, const TLupeView& v, int32_t cx, int32_t cy, int32_t j, int32_t k) {
-    if (v.Power <= 4 || v.GridMode == 0) return false;
-    if (v.GridMode == 1) return j == 0 || k == 0;
+    if (v.Power <= 4 || v.GridMode == TGridMode::None) return false;
+    if (v.GridMode == TGridMode::Grid) return j == 0 || k == 0;
     const uint8_t c = Doc(doc, v, cx, cy);
     if (j == 0 && k > 0) return cx > 0 && Doc(doc, v, cx - 1, cy) != c;
     if (k == 0 && j > 0) return cy > 0 && Doc(doc, v, cx, cy - 1) != c;
@@ -98,7 +98,7 @@ void ExpectedCellRedraw(Picture& p, const TDIB& doc, const TLupeView& v, int32_t
             const uint32_t fill = ColourOf(doc, under ? composed : index);
             p.At(cx * P + j, cy * P + k) = FullGridAt(doc, v, cx, cy, j, k) ? kGrid : fill;
         }
-    if (P <= 4 || v.GridMode != 2) return;
+    if (P <= 4 || v.GridMode != TGridMode::Special) return;
     const uint8_t c = Doc(doc, v, cx, cy);
     const int32_t w = v.Edit.Width(), h = v.Edit.Height();
     auto shade = [&](int32_t nx, int32_t ny) {
@@ -152,7 +152,7 @@ template <class Fn> void ForEveryView(Fn&& fn) {
                 v.LayerView = c.layerView;
                 v.Transparent = 1;
                 v.Power = power;
-                v.GridMode = grid;
+                v.GridMode = TGridMode(grid);
                 SCOPED_TRACE(Describe(c, power, grid));
                 fn(v);
             }
@@ -163,7 +163,7 @@ TLupeView SpecialGridView(const TRect& edit, int32_t power) {
     v.Edit = edit;
     v.Layer = edit;
     v.Power = power;
-    v.GridMode = 2;
+    v.GridMode = TGridMode::Special;
     return v;
 }
 } // namespace
@@ -242,7 +242,7 @@ TEST(LupeRender, CellRedrawsFollowTheRepairRules) {
         // Where the two rules coincide, the picture is what a full render gives.
         const bool stripesBeyondLayer =
             v.LayerView && (v.Layer.Width() < v.Edit.Width() || v.Layer.Height() < v.Edit.Height());
-        if (v.GridMode != 2 && !stripesBeyondLayer) {
+        if (v.GridMode != TGridMode::Special && !stripesBeyondLayer) {
             TDIB fresh;
             EXPECT_TRUE(drawn == Render(doc, fresh, v));
         }

@@ -259,7 +259,10 @@ TEST(UndoSlots, MergingOfShiftAndPaletteRuns) {
         SCOPED_TRACE(c.name);
         TPushMerge merge;
         for (size_t i = 0; i < c.pushes.size(); ++i)
-            EXPECT_EQ(merge.Admit(c.pushes[i].shift, c.pushes[i].palette, c.pushes[i].rect),
+            EXPECT_EQ(merge.Admit(c.pushes[i].shift     ? TStepRun::Shift
+                                  : c.pushes[i].palette ? TStepRun::PaletteBar
+                                                        : TStepRun::None,
+                                  c.pushes[i].rect),
                       c.pushes[i].recorded)
                 << "push " << i;
     }

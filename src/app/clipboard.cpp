@@ -1,13 +1,7 @@
 #include "app/clipboard.h"
 
-#include "app/dialogs.h"
-#include "app/docwindow.h"
-#include "app/press.h"
-#include "app/state.h"
-#include "editor/lupe.h"
-#include "editor/selection.h"
-#include "editor/toolwindow.h"
-#include "editor/undo.h"
+#include "ui/dialogs.h"
+#include "ui/session.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -67,39 +61,33 @@ TDIB ImageToBlock(const QImage& picture, const TPalette& palette, uint8_t transp
 }
 
 void CopyToClipboard() {
-    if (!DocImage) return;
+    const TDocument& doc = Doc();
+    if (!doc.IsOpen()) return;
     QImage picture;
-    if (Floating) {
-        const TDIB& work = mainform->WorkImage;
+    if (doc.Floating()) {
+        const TDIB& work = doc.WorkImage();
         picture = BlockToImage(work, 0, 0, work.Width(), work.Height());
-    } else if (Selecting) {
-        picture = BlockToImage(*DocImage, SelLeft, SelTop, SelWidth, SelHeight);
+    } else if (doc.Selecting()) {
+        const TSelectionBox& sel = doc.Sel();
+        picture = BlockToImage(*doc.DocImage(), sel.Left, sel.Top, sel.Width, sel.Height);
     } else {
-        picture = BlockToImage(*DocImage, ViewLeft[kEditArea], ViewTop[kEditArea],
-                               ViewWidth[kEditArea], ViewHeight[kEditArea]);
+        const TRect area = Editor().ViewRect(kEditArea);
+        picture = BlockToImage(*doc.DocImage(), area.Left, area.Top, area.Width(), area.Height());
     }
     QGuiApplication::clipboard()->setImage(picture);
 }
 
 void PasteFromClipboard() {
-    if (!DocImage) return;
+    if (!Doc().IsOpen()) return;
     const QImage picture = QGuiApplication::clipboard()->image();
     if (picture.isNull()) {
         Dialogs().Warning("クリップボードに画像がありません。");
         return;
     }
-    TDIB block = ImageToBlock(picture, DocImage->PaletteBlock, uint8_t(TransparentIndex));
+    TDIB block =
+        ImageToBlock(picture, Doc().DocImage()->PaletteBlock, uint8_t(Doc().TransparentIndex()));
     // A press would go on into the block's tool; a block already floating is replaced, not placed.
-    EndPressInProgress();
-    if (Selecting) CancelSelection();
-    mainform->WorkImage = block;
-    SelLeft = ViewLeft[kEditArea];
-    SelTop = ViewTop[kEditArea];
-    SelWidth = block.Width();
-    SelHeight = block.Height();
-    Floating = true;
-    toolform->SToolClick(int32_t(TTool::Region));
-    UpdateUndoButtons();
-    mainform->PaintBox2->update();
-    LupeForm->LupeBox2->update();
+    Editor().EndPressInProgress();
+    Doc().FloatBlock(std::move(block), Editor().ViewLeft(kEditArea), Editor().ViewTop(kEditArea));
+    Editor().SetTool(TTool::Region);
 }

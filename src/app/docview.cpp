@@ -1,17 +1,15 @@
 // The document view: rendering the document, the frames over it and placing the view
 // rectangles with the mouse.
-#include "app/devicepixels.h"
-#include "app/displaybitmap.h"
 #include "app/docwindow.h"
-#include "app/frame.h"
-#include "app/press.h"
-#include "app/state.h"
-#include "app/zoomstep.h"
 #include "base/Exceptions.h"
-#include "editor/lupe.h"
 #include "editor/selection.h"
 #include "image/DisplayColor.h"
 #include "image/LupeRender.h"
+#include "ui/devicepixels.h"
+#include "ui/displaybitmap.h"
+#include "ui/frame.h"
+#include "ui/session.h"
+#include "ui/zoomstep.h"
 
 #include <QAction>
 #include <QPainter>
@@ -30,7 +28,7 @@ int32_t Tmainform::ScreenExtent(int32_t pixels) const {
 }
 
 void Tmainform::UpdateDocView() {
-    const QSize picture(ScreenExtent(DocWidth), ScreenExtent(DocHeight));
+    const QSize picture(ScreenExtent(Doc().DocWidth()), ScreenExtent(Doc().DocHeight()));
     const QSize size = LogicalSize(picture, PaintBox2->devicePixelRatioF());
     PaintBox2->DevicePicture = picture;
     PaintBox->parentWidget()->resize(size);
@@ -41,82 +39,56 @@ void Tmainform::UpdateDocView() {
 }
 
 void Tmainform::RenderDocBitmap() {
-    const int32_t width = ScreenExtent(DocWidth), height = ScreenExtent(DocHeight);
+    const int32_t width = ScreenExtent(Doc().DocWidth()), height = ScreenExtent(Doc().DocHeight());
     if (DocBitmap.width() != width || DocBitmap.height() != height) {
         DocBitmap = NewDisplayBitmap(width, height);
         if (DocBitmap.isNull() && width > 0 && height > 0)
             throw EOutOfResources("表示用ビットマップ");
     }
-    if (!DocImage || DocBitmap.isNull()) return;
+    if (!Doc().IsOpen() || DocBitmap.isNull()) return;
     TSurface surface{DocBitmap.bits(), DocBitmap.bytesPerLine(), width, height, 32};
-    DocImage->DrawTo(surface, TRect{0, 0, width, height});
+    Doc().DocImage()->DrawTo(surface, TRect{0, 0, width, height});
 }
 
-void Tmainform::ShowDocPixel(int32_t x, int32_t y) {
+void Tmainform::ShowDocRect(const TRect& rect) {
     const int32_t z = ZoomPixels();
     // A bitmap of another display scale is made anew rather than drawn into at the wrong place.
-    if (DocBitmap.width() != ScreenExtent(DocWidth) ||
-        DocBitmap.height() != ScreenExtent(DocHeight))
+    if (DocBitmap.width() != ScreenExtent(Doc().DocWidth()) ||
+        DocBitmap.height() != ScreenExtent(Doc().DocHeight()))
         return UpdateDocView();
+    const TDIB& image = *Doc().DocImage();
     TSurface surface{DocBitmap.bits(), DocBitmap.bytesPerLine(), DocBitmap.width(),
                      DocBitmap.height(), 32};
-    const TPaletteEntry& e = DocImage->PaletteBlock[DocImage->GetPixel(x, y)];
-    FillSquare(
-        surface, x * z, y * z, z,
-        SurfaceValueOfDisplayColor(PaletteEntryToColor(PaletteEntryOf(e.Red, e.Green, e.Blue))));
-    PaintBox->update(LogicalCover(*PaintBox, QRect(x * z, y * z, z, z)));
-}
-
-void Tmainform::UpdateViewSizes() {
-    for (int i = 0; i < kViewCount; ++i) {
-        ViewWidth[i] = std::min(DocWidth - ViewLeft[i], LupeCellsX);
-        ViewHeight[i] = std::min(DocHeight - ViewTop[i], LupeCellsY);
-    }
-    LayerActive = btLayer->isChecked() && (ViewLeft[kEditArea] != ViewLeft[kLayerArea] ||
-                                           ViewTop[kEditArea] != ViewTop[kLayerArea]);
-}
-
-void Tmainform::SnapStep(int32_t& sx, int32_t& sy) const {
-    if (btLupeGrid->isChecked()) {
-        sx = LupeCellsX;
-        sy = LupeCellsY;
-    } else {
-        sx = sy = bt8Dot->isChecked() ? 8 : 1;
-    }
-}
-
-namespace {
-// An origin past the document's end moves to the last multiple of step at which the whole view
-// (cells long) fits, or to 0 when it fits nowhere, so that the view is never a sliver at the edge.
-int32_t ClampedOrigin(int32_t origin, int32_t docLength, int32_t cells, int32_t step) {
-    if (origin < docLength) return origin;
-    return docLength < cells ? 0 : (docLength - cells) / step * step;
-}
-} // namespace
-
-void Tmainform::ClampViewOrigins() {
-    int32_t sx, sy;
-    SnapStep(sx, sy);
-    for (int i = 0; i < kViewCount; ++i) {
-        ViewLeft[i] = ClampedOrigin(ViewLeft[i], DocWidth, LupeCellsX, sx);
-        ViewTop[i] = ClampedOrigin(ViewTop[i], DocHeight, LupeCellsY, sy);
-    }
+    for (int32_t y = rect.Top; y < rect.Bottom; ++y)
+        for (int32_t x = rect.Left; x < rect.Right; ++x) {
+            const TPaletteEntry& e = image.PaletteBlock[image.GetPixel(x, y)];
+            FillSquare(surface, x * z, y * z, z,
+                       SurfaceValueOfDisplayColor(
+                           PaletteEntryToColor(PaletteEntryOf(e.Red, e.Green, e.Blue))));
+        }
+    PaintBox->update(LogicalCover(
+        *PaintBox, QRect(rect.Left * z, rect.Top * z, rect.Width() * z, rect.Height() * z)));
 }
 
 namespace {
 // The border of a view rectangle grown by grow device pixels on every side.
 TRect ViewFrame(int i, int32_t zoom, int32_t grow) {
-    return TRect{ViewLeft[i] * zoom - grow, ViewTop[i] * zoom - grow,
-                 (ViewLeft[i] + ViewWidth[i]) * zoom + grow,
-                 (ViewTop[i] + ViewHeight[i]) * zoom + grow};
+    const TRect view = Editor().ViewRect(i);
+    return TRect{view.Left * zoom - grow, view.Top * zoom - grow, view.Right * zoom + grow,
+                 view.Bottom * zoom + grow};
+}
+
+// The selection or floating block in device pixels of the view.
+QRect SelectionFrame(int32_t zoom) {
+    const TSelectionBox& sel = Doc().Sel();
+    return QRect(sel.Left * zoom, sel.Top * zoom, sel.Width * zoom, sel.Height * zoom);
 }
 
 // Hatch lines invert what lies beneath them (white differs from every colour by its inverse);
 // the gaps leave the image visible.
 void FillHatched(QPainter& canvas, int32_t zoom) {
     canvas.setCompositionMode(QPainter::CompositionMode_Difference);
-    canvas.fillRect(SelLeft * zoom, SelTop * zoom, SelWidth * zoom, SelHeight * zoom,
-                    QBrush(Qt::white, Qt::CrossPattern));
+    canvas.fillRect(SelectionFrame(zoom), QBrush(Qt::white, Qt::CrossPattern));
     canvas.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
@@ -130,71 +102,56 @@ void KeepInSight(QScrollArea& area, const QRect& frame) {
 } // namespace
 
 void Tmainform::PaintBox2Paint(QPainter& canvas) {
-    if (!DocImage) return;
+    if (!Doc().IsOpen()) return;
     const int32_t z = ZoomPixels();
     DrawFrame(canvas, ViewFrame(kEditArea, z, 1), DisplayColor::Blue);
     DrawFrame(canvas, ViewFrame(kEditArea, z, 2), DisplayColor::Blue);
     DrawFrame(canvas, ViewFrame(kEditArea, z, 3), DisplayColor::Black);
     // Drawn last, so the layer's frame covers the edit area's where they overlap.
     DrawFrame(canvas, ViewFrame(kLayerArea, z, 1), DisplayColor::Red);
-    if (Selecting) FillHatched(canvas, z);
-    if (Floating)
-        PaintFloatingBlock(canvas, QRect(SelLeft * z, SelTop * z, SelWidth * z, SelHeight * z));
+    if (Doc().Selecting()) FillHatched(canvas, z);
+    if (Doc().Floating()) PaintFloatingBlock(canvas, SelectionFrame(z));
 }
 
 void Tmainform::PaintBox2MouseDown(TMouseButton button, bool shift, int32_t x, int32_t y) {
-    if (!DocImage) return;
+    if (!Doc().IsOpen()) return;
     // With the region tool, Shift still reaches the placement of the view rectangles.
-    if (CurrentTool != TTool::Region || shift) {
+    if (Editor().CurrentTool() != TTool::Region || shift) {
         // Begun first: ending a press still followed here clears the drag's flags.
-        PressBegan([this] { PaintBox2MouseUp(); });
+        Editor().PressBegan([this] { PaintBox2MouseUp(); });
         ViewDragging = true;
         DragEditArea = button == TMouseButton::Left;
         PaintBox2MouseMove(x, y);
         return;
     }
-    if (button != TMouseButton::Left)
-        CancelSelection();
-    else if (Selecting)
-        LiftSelection();
-    else if (Floating)
-        PlaceFloat();
-    else
-        StartSelection(x / ZoomPixels(), y / ZoomPixels());
+    const int32_t z = ZoomPixels();
+    RegionPress(button, x / z, y / z);
 }
 
 void Tmainform::PaintBox2MouseMove(int32_t x, int32_t y) {
-    if (!DocImage) return;
+    if (!Doc().IsOpen()) return;
     const int32_t z = ZoomPixels();
     if (ViewDragging) {
-        x = static_cast<int32_t>(std::clamp<int64_t>(x, 0, int64_t(DocWidth) * z - 1));
-        y = static_cast<int32_t>(std::clamp<int64_t>(y, 0, int64_t(DocHeight) * z - 1));
-        int32_t sx, sy;
-        SnapStep(sx, sy);
+        x = static_cast<int32_t>(std::clamp<int64_t>(x, 0, int64_t(Doc().DocWidth()) * z - 1));
+        y = static_cast<int32_t>(std::clamp<int64_t>(y, 0, int64_t(Doc().DocHeight()) * z - 1));
+        const TSnapStep step = Editor().SnapStep();
         const int32_t c = x / z, r = y / z;
         const int i = DragEditArea ? kEditArea : kLayerArea;
-        const bool layerWasActive = LayerActive;
-        ViewLeft[i] = c - c % sx;
-        ViewTop[i] = r - r % sy;
-        UpdateViewSizes();
-        // A layer that stops lying beneath the edit area must leave the magnifier too.
-        if (DragEditArea || LayerActive || layerWasActive) LupeForm->UpdateLupe();
-        PaintBox2->update();
+        Editor().SetViewOrigin(i, c - c % step.X, r - r % step.Y);
         // A drag past the visible part of a large picture brings the frame along.
         const TRect frame = ViewFrame(i, z, 3);
         KeepInSight(*ScrollBox, LogicalCover(*PaintBox2, QRect(frame.Left, frame.Top, frame.Width(),
                                                                frame.Height())));
     }
     // The selection follows the mouse between clicks, button held or not.
-    if (Selecting) DragSelection(x / z, y / z);
-    if (Floating) MoveFloat(x / z, y / z);
+    RegionFollow(x / z, y / z);
 }
 
 void Tmainform::PaintBox2MouseUp() {
     if (!ViewDragging) return;
     ViewDragging = false;
     DragEditArea = false;
-    PressEnded();
+    Editor().PressEnded();
 }
 
 void Tmainform::xClick(QAction* sender) {
@@ -202,7 +159,7 @@ void Tmainform::xClick(QAction* sender) {
     if (tag == ZoomFactor) return;
     ZoomFactor = tag;
     sender->setChecked(true);
-    if (!DocImage) return;
+    if (!Doc().IsOpen()) return;
     try {
         UpdateDocView();
     } catch (...) {
@@ -225,10 +182,19 @@ void Tmainform::StepZoom(int32_t direction, QPoint anchor) {
 }
 
 void Tmainform::btLayerClick() {
-    UpdateViewSizes();
-    if (DocImage) LupeForm->RenderLupe();
+    ReportLayerChoice();
 }
 
 void Tmainform::mnLayerViewClick() {
-    if (DocImage) LupeForm->RenderLupe();
+    ReportLayerChoice();
+}
+
+void Tmainform::ReportLayerChoice() {
+    Editor().SetLayer(btLayer->isChecked(), mnLayerView->isChecked());
+}
+
+void Tmainform::SnapButtonClick() {
+    Editor().SetSnap(btLupeGrid->isChecked() ? TSnapMode::LupeGrid
+                     : bt8Dot->isChecked()   ? TSnapMode::Dot8
+                                             : TSnapMode::Dot1);
 }

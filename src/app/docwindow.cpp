@@ -1,13 +1,11 @@
 #include "app/docwindow.h"
 
 #include "app/clipboard.h"
-#include "app/dialogs.h"
-#include "app/errors.h"
 #include "app/imagefile.h"
-#include "app/press.h"
 #include "app/settings.h"
-#include "app/state.h"
-#include "editor/undo.h"
+#include "ui/dialogs.h"
+#include "ui/errors.h"
+#include "ui/session.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -75,7 +73,7 @@ Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
         StepZoom(direction, QPoint(x, y));
     };
     surface->OnScaleChange = [this] {
-        if (DocImage) UpdateDocView();
+        if (Doc().IsOpen()) UpdateDocView();
     };
     PaintBox2 = surface;
     ScrollBox->setWidget(host);
@@ -83,10 +81,36 @@ Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
     CreateToolbar();
     StartRecoveryTimer();
     CreateMenus();
+    SetDialogOwner(this);
+    Doc().Subscribe(this);
     // Another application took the pointer and the keyboard; the release will not come here.
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [](Qt::ApplicationState state) {
-        if (state != Qt::ApplicationActive) RunGuarded(EndPressInProgress);
+        if (state != Qt::ApplicationActive) RunGuarded([] { Editor().EndPressInProgress(); });
     });
+}
+
+Tmainform::~Tmainform() {
+    Doc().Unsubscribe(this);
+    SetDialogOwner(nullptr);
+}
+
+QString Tmainform::FileName() const {
+    return QString::fromStdString(Doc().FileName);
+}
+
+void Tmainform::Changed(const TChange& change) {
+    if (change.Document) {
+        UpdateDocView();
+    } else if (change.Palette) {
+        RenderDocBitmap();
+        PaintBox->update();
+    } else if (change.Pixels) {
+        ShowDocRect(change.Rect);
+    }
+    if (change.Document || change.Areas || change.Selection) PaintBox2->update();
+    acTransparent->setChecked(Doc().DocTransparent());
+    acUndo->setEnabled(Editor().CanUndo());
+    acRedo->setEnabled(Editor().CanRedo());
 }
 
 void Tmainform::CreateToolbar() {
@@ -100,8 +124,11 @@ void Tmainform::CreateToolbar() {
     btLupeGrid->setChecked(true);
     auto* snap = new QButtonGroup(Panel1);
     snap->setExclusive(true);
-    for (QToolButton* button : {btLupeGrid, bt8Dot, bt1Dot})
+    for (QToolButton* button : {btLupeGrid, bt8Dot, bt1Dot}) {
         snap->addButton(button);
+        connect(button, &QToolButton::clicked, this,
+                [this] { RunGuarded([this] { SnapButtonClick(); }); });
+    }
     connect(btLayer, &QToolButton::clicked, this,
             [this] { RunGuarded([this] { btLayerClick(); }); });
 }
@@ -167,11 +194,12 @@ void Tmainform::CreateEditMenu() {
     edit->addSeparator();
     acCopy = AddItem(edit, "コピー(&C)", QKeySequence::Copy);
     acPaste = AddItem(edit, "貼り付け(&P)", QKeySequence::Paste);
-    ConnectGuarded(acUndo, btUndoClick);
-    ConnectGuarded(acRedo, btRedoClick);
+    ConnectGuarded(acUndo, [] { Editor().Undo(); });
+    ConnectGuarded(acRedo, [] { Editor().Redo(); });
     ConnectGuarded(acCopy, [] { CopyToClipboard(); });
     ConnectGuarded(acPaste, [] { PasteFromClipboard(); });
-    UpdateUndoButtons();
+    acUndo->setEnabled(false);
+    acRedo->setEnabled(false);
 }
 
 void Tmainform::FillRecentMenu() {
@@ -193,7 +221,7 @@ void Tmainform::OpenRecent(const QString& path) {
 }
 
 bool Tmainform::CloseQuery() {
-    return !DocImage || CloseDocument();
+    return !Doc().IsOpen() || CloseDocument();
 }
 
 void Tmainform::closeEvent(QCloseEvent* event) {

@@ -2,8 +2,9 @@
 // layer area with the mouse, and carries the file commands.
 #pragma once
 
-#include "app/paintbox.h"
+#include "document/Change.h"
 #include "image/DIB.h"
+#include "ui/paintbox.h"
 
 #include <QImage>
 #include <QMainWindow>
@@ -14,17 +15,13 @@ class QPainter;
 class QScrollArea;
 class QToolButton;
 
-class Tmainform : public QMainWindow {
+class Tmainform : public QMainWindow, public TObserver {
 public:
     explicit Tmainform(QWidget* parent = nullptr);
+    ~Tmainform() override;
 
     // Path of the open document; empty when it came from New and was never saved.
-    QString FileName;
-    // Folder of the file last opened or chosen in a file dialog; where the dialogs begin when
-    // there is no document file to begin with. Empty until then.
-    QString LastFolder;
-    // Makes the folder of path the LastFolder: every file dialog, the palette's too, shares it.
-    void RememberFolder(const QString& path);
+    QString FileName() const;
     // The zoom chosen in this window: 1, 2 or 4.
     int32_t ZoomFactor = 1;
     // The document drawn at ZoomPixels, in device pixels of PaintBox.
@@ -32,8 +29,6 @@ public:
     // A view rectangle is being placed (press to release); the press was the left button, so
     // the edit area moves rather than the layer area.
     bool ViewDragging = false, DragEditArea = false;
-    // The pixels of the floating block, from LiftSelection to PlaceFloat or CancelSelection.
-    TDIB WorkImage;
 
     QWidget* Panel1;
     QToolButton *btLayer, *btLupeGrid, *bt8Dot, *bt1Dot;
@@ -42,23 +37,22 @@ public:
     QWidget* PaintBox;
     TPaintSurface* PaintBox2;
     QAction *acNew, *asOpen, *acSave, *acSaveAs, *acClose, *acExit;
-    // Checked while DocTransparent holds.
+    // Checked while the document keeps its transparent index in its file.
     QAction* acTransparent;
-    // The file the document came from when opening it left part of the file out (a warning
-    // said what); the first save over that file asks first. Empty otherwise.
-    QString LossyFile;
     // The edit menu; Undo and Redo are enabled under the rule of the magnifier's buttons.
     QAction *acUndo = nullptr, *acRedo = nullptr, *acCopy, *acPaste;
     QAction *x1, *x2, *x4, *mnLayerView;
     // The files of RecentFiles, refilled each time it opens.
     QMenu* mnRecent;
 
+    // Redraws what the change touched and shows what can be undone and redone.
+    void Changed(const TChange& change) override;
+
     // Document view (docview.cpp).
     void UpdateDocView();
     void RenderDocBitmap();
-    // Shows the document's pixel (x, y) after it changed: one square of DocBitmap.
-    void ShowDocPixel(int32_t x, int32_t y);
-    void UpdateViewSizes();
+    // Shows the document's pixels in rect after they changed.
+    void ShowDocRect(const TRect& rect);
     void PaintBox2Paint(QPainter& canvas);
     // x, y in device pixels of PaintBox2 (screen pixels at display scale 1).
     void PaintBox2MouseDown(TMouseButton button, bool shift, int32_t x, int32_t y);
@@ -68,14 +62,14 @@ public:
     // One zoom up (direction > 0) or down from the wheel; anchor, in device pixels of PaintBox2,
     // stays under the pointer where the scroll range allows.
     void StepZoom(int32_t direction, QPoint anchor);
-    // Called after the button or menu item has toggled itself.
+    // Called after the button or menu item has toggled itself: the layer choices reach the
+    // editor state.
     void btLayerClick();
     void mnLayerViewClick();
+    // Called after a snap button was pressed: the snap step reaches the editor state.
+    void SnapButtonClick();
     // Device pixels per image pixel: ZoomFactor at the display scale (app/devicepixels.h).
     int32_t ZoomPixels() const;
-    // The snap step of the pressed grid button, in image pixels; read afresh by every placement
-    // and selection step.
-    void SnapStep(int32_t& sx, int32_t& sy) const;
 
     // File commands (filecmd.cpp).
     void acNewExecute();
@@ -88,7 +82,8 @@ public:
     // Called after the check item toggled itself: the document keeps its transparent index in
     // its file or stops doing so.
     void acTransparentExecute();
-    // Writes image in the format the extension names; false for an unknown extension.
+    // Writes image in the format the extension names, the document then saved as that file;
+    // false for an unknown extension.
     bool WriteImageFile(const QString& path, const TDIB& image);
     // False when the user kept the document (Cancel, or a Yes whose save wrote nothing).
     bool CloseDocument();
@@ -117,6 +112,8 @@ private:
     // Opens a file of the recent list; one no longer there is dropped from it with a message.
     void OpenRecent(const QString& path);
     void CreateToolbar();
+    // The layer button and the layer view item, as they stand, reach the editor state.
+    void ReportLayerChoice();
     // Has WriteRecovery run every minute.
     void StartRecoveryTimer();
     // A write of the recovery copy failed and a warning said so; later failures stay silent
@@ -124,11 +121,8 @@ private:
     bool RecoveryFailureShown = false;
     // Image pixels times ZoomPixels, in device pixels; raises when no display bitmap is that big.
     int32_t ScreenExtent(int32_t pixels) const;
-    // Moves stored view origins that lie outside a newly installed document to the last snap
-    // position where the whole view fits (0 where it fits nowhere).
-    void ClampViewOrigins();
-    // Makes image the document and brings every window up to date; a transparentIndex of 0..255
-    // becomes TransparentIndex, kept in the document's file (DocTransparent).
+    // Makes image the document, which every window then shows; a transparentIndex of 0..255
+    // becomes the transparent index, kept in the document's file.
     void InstallDocument(std::unique_ptr<TDIB> image, const QString& fileName,
                          int32_t transparentIndex = -1);
     void LoadDocument(const QString& path);

@@ -1,15 +1,11 @@
 // The file commands of the document window: New, Open, Save, Save As, Close and the quit path.
-#include "app/dialogs.h"
 #include "app/docwindow.h"
 #include "app/imagefile.h"
-#include "app/press.h"
 #include "app/recovery.h"
 #include "app/settings.h"
-#include "app/state.h"
 #include "base/Stream.h"
-#include "editor/lupe.h"
-#include "editor/undo.h"
-#include "palette/palettewindow.h"
+#include "ui/dialogs.h"
+#include "ui/session.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -24,8 +20,6 @@ const char* const kUnknownFormat = "対応していない形式か、\n\f拡張�
 
 const char* const kOverwriteLossy = "開いたときに読み込めなかった内容は、上書きすると元のファイル"
                                     "からも失われます。\r\n上書きしますか？";
-
-constexpr uint32_t kUndoSlots = 50;
 
 // One warning for all that an open left out of the file.
 QString LossWarning(const TReadImage& read) {
@@ -62,30 +56,16 @@ void Tmainform::CreateDocument(int32_t width, int32_t height) {
 
 void Tmainform::InstallDocument(std::unique_ptr<TDIB> image, const QString& fileName,
                                 int32_t transparentIndex) {
-    EndPressInProgress();
+    Editor().EndPressInProgress();
     // A picture too large for any display bitmap is refused before it replaces anything.
     ScreenExtent(image->Width());
     ScreenExtent(image->Height());
-    DocImage = std::move(image);
-    DocWidth = DocImage->Width();
-    DocHeight = DocImage->Height();
-    FileName = fileName;
-    Saved = true;
-    DocTransparent = transparentIndex >= 0;
-    DocPaletteNames = {};
-    if (DocTransparent) TransparentIndex = transparentIndex;
-    acTransparent->setChecked(DocTransparent);
-    ClampViewOrigins();
-    InitUndo(kUndoSlots);
-    UpdateUndoButtons();
+    Editor().ClampViewOrigins(image->Width(), image->Height());
     try {
-        UpdateDocView();
-        UpdateViewSizes();
-        LupeForm->UpdateLupe();
-        palletform->RebuildPaletteImage();
+        Doc().Open(std::move(image), fileName.toStdString(), transparentIndex);
     } catch (...) {
         // A document the windows could not take up (no memory for its display bitmap) is not
-        // left open with views that still describe the previous one. Saved is true, so this
+        // left open with views that still describe the previous one. It is saved, so this
         // closes without asking.
         CloseDocument();
         throw;
@@ -94,7 +74,7 @@ void Tmainform::InstallDocument(std::unique_ptr<TDIB> image, const QString& file
 
 void Tmainform::asOpenExecute() {
     if (!CloseDocument()) return;
-    const std::optional<QString> path = Dialogs().OpenFileName(kOpenFilter, LastFolder);
+    const std::optional<QString> path = Dialogs().OpenFileName(kOpenFilter, LastFolder());
     if (path) LoadDocument(*path);
 }
 
@@ -118,21 +98,21 @@ void Tmainform::LoadDocument(const QString& path) {
     InstallDocument(std::move(read.Image), path, read.TransparentIndex);
     AddRecentFile(path);
     if (read.Lossy()) {
-        LossyFile = path;
+        Doc().LossyFile = path.toStdString();
         Dialogs().Warning(LossWarning(read));
     }
 }
 
 bool Tmainform::SaveDocument() {
-    if (!DocImage) return false;
-    if (FileName.isEmpty()) return SaveDocumentAs();
-    return WriteDocument(FileName);
+    if (!Doc().IsOpen()) return false;
+    if (FileName().isEmpty()) return SaveDocumentAs();
+    return WriteDocument(FileName());
 }
 
 bool Tmainform::SaveDocumentAs() {
-    if (!DocImage) return false;
+    if (!Doc().IsOpen()) return false;
     // The document's own file, so that saving a changed copy beside it takes one edit.
-    const QString start = FileName.isEmpty() ? LastFolder : FileName;
+    const QString start = FileName().isEmpty() ? LastFolder() : FileName();
     const std::optional<QString> path = Dialogs().SaveFileName(kSaveFilter, "png", start);
     if (!path) return false;
     RememberFolder(*path);
@@ -140,29 +120,24 @@ bool Tmainform::SaveDocumentAs() {
 }
 
 void Tmainform::acTransparentExecute() {
-    if (!DocImage) {
+    if (!Doc().IsOpen()) {
         acTransparent->setChecked(false);
         return;
     }
-    DocTransparent = acTransparent->isChecked();
-    // The file to be written changed, so closing now asks to save.
-    Saved = false;
-}
-
-void Tmainform::RememberFolder(const QString& path) {
-    LastFolder = QFileInfo(path).absolutePath();
+    Doc().SetDocTransparent(acTransparent->isChecked());
 }
 
 bool Tmainform::WriteDocument(const QString& path) {
     // A stroke that went on after the save would leave changes the saved flag does not know of.
-    EndPressInProgress();
+    Editor().EndPressInProgress();
     // A file that cannot be written is refused before the user is asked whether to overwrite it.
     if (FormatOfPath(path.toStdString()) != nullptr) CheckWritable(LocalPath(path));
     // Compared as files, so that another spelling of the same path asks too.
-    const bool overLossy = !LossyFile.isEmpty() && QFileInfo(path) == QFileInfo(LossyFile);
+    const QString lossy = QString::fromStdString(Doc().LossyFile);
+    const bool overLossy = !lossy.isEmpty() && QFileInfo(path) == QFileInfo(lossy);
     if (overLossy && Dialogs().Confirm(kOverwriteLossy) != TPromptAnswer::Yes) return false;
-    if (WriteImageFile(path, WritableCopy(*DocImage, DocWidth, DocHeight))) {
-        if (overLossy) LossyFile.clear();
+    if (WriteImageFile(path, WritableCopy(*Doc().DocImage()))) {
+        if (overLossy) Doc().LossyFile.clear();
         AddRecentFile(path);
         return true;
     }
@@ -173,17 +148,17 @@ bool Tmainform::WriteDocument(const QString& path) {
 bool Tmainform::WriteImageFile(const QString& path, const TDIB& image) {
     const TImageFormat* format = FormatOfPath(path.toStdString());
     if (format == nullptr) return false;
-    WriteDocumentImage(LocalPath(path), *format, image, DocumentTransparency());
-    Saved = true;
-    FileName = path;
+    WriteDocumentImage(LocalPath(path), *format, image, DocumentTransparency(Doc()));
+    Doc().FileName = path.toStdString();
+    Doc().SetSaved(true);
     RemoveRecovery();
     return true;
 }
 
 bool Tmainform::CloseDocument() {
-    EndPressInProgress();
-    if (!DocImage) return true;
-    if (!Saved) {
+    Editor().EndPressInProgress();
+    if (!Doc().IsOpen()) return true;
+    if (!Doc().Saved()) {
         switch (Dialogs().Confirm("データが保存されていません。\r\n保存しますか？")) {
         case TPromptAnswer::Cancel:
             return false;
@@ -195,23 +170,8 @@ bool Tmainform::CloseDocument() {
             break;
         }
     }
-    DocImage.reset();
-    DocTransparent = false;
-    DocPaletteNames = {};
-    acTransparent->setChecked(false);
-    LossyFile.clear();
     RemoveRecovery();
-    DocBitmap = QImage();
-    FileName.clear();
-    PaintBox->update();
-    PaintBox2->update();
-    Selecting = false;
-    Floating = false;
-    WorkImage.MakeEmpty();
-    FreeUndo(kUndoSlots);
-    UpdateUndoButtons();
     // Every view lets the closed picture go: the magnifier empties, the swatches turn black.
-    LupeForm->UpdateLupe();
-    palletform->RebuildPaletteImage();
+    Doc().Close();
     return true;
 }

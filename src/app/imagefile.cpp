@@ -1,6 +1,6 @@
 #include "app/imagefile.h"
 
-#include "app/state.h"
+#include "document/Document.h"
 #include "image/BlockCopy.h"
 #include "image/PaletteAlpha.h"
 #include "image/Quantize.h"
@@ -55,12 +55,13 @@ void WriteDocumentImage(const std::string& path, const TImageFormat& format, con
     WriteImageFile(path, format, image, transparency);
 }
 
-TTransparency DocumentTransparency() {
-    if (!DocTransparent) return {};
-    return {AlphaTableFor(TransparentIndex)};
+TTransparency DocumentTransparency(const TDocument& document) {
+    if (!document.DocTransparent()) return {};
+    return {AlphaTableFor(document.TransparentIndex())};
 }
 
-TDIB WritableCopy(const TDIB& document, int32_t width, int32_t height) {
+TDIB WritableCopy(const TDIB& document) {
+    const int32_t width = document.Width(), height = document.Height();
     TDIB copy;
     copy.Resize(width, height, 8);
     copy.PaletteBlock = document.PaletteBlock;

@@ -6,6 +6,8 @@
 #include "image/ImageFormat.h"
 
 #include <memory>
+
+class TDocument;
 #include <string>
 
 // ".bmp" and ".png" in any letter case; null for any other extension.
@@ -34,8 +36,8 @@ TReadImage ReadDocumentImage(const std::string& path);
 // only after the whole write succeeded.
 void WriteDocumentImage(const std::string& path, const TImageFormat& format, const TDIB& image,
                         const TTransparency& transparency = {});
-// What the open document's file keeps transparent: TransparentIndex while DocTransparent holds.
-TTransparency DocumentTransparency();
-// A copy of the document's width x height pixels whose colour table is its palette block, as the
-// writers take it: palette edits not yet applied to the document reach the file.
-TDIB WritableCopy(const TDIB& document, int32_t width, int32_t height);
+// What the document's file keeps transparent: the transparent index while the document keeps it.
+TTransparency DocumentTransparency(const TDocument& document);
+// A copy of the document's pixels whose colour table is its palette block, as the writers take
+// it: palette edits not yet applied to the document reach the file.
+TDIB WritableCopy(const TDIB& document);

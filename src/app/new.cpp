@@ -1,9 +1,9 @@
 #include "app/new.h"
 
-#include "app/centred.h"
-#include "app/dialogs.h"
 #include "app/docwindow.h"
-#include "app/errors.h"
+#include "ui/centred.h"
+#include "ui/dialogs.h"
+#include "ui/errors.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -12,6 +12,10 @@
 #include <QPushButton>
 
 TNewForm* NewForm = nullptr;
+
+void TQtDialogs::RunNewForm() {
+    NewForm->exec();
+}
 
 TNewForm::TNewForm(QWidget* parent) : QDialog(parent) {
     setWindowTitle("新規作成");

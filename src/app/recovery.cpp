@@ -1,12 +1,11 @@
 #include "app/recovery.h"
 
-#include "app/dialogs.h"
 #include "app/docwindow.h"
-#include "app/errors.h"
 #include "app/imagefile.h"
-#include "app/press.h"
-#include "app/state.h"
 #include "base/Stream.h"
+#include "ui/dialogs.h"
+#include "ui/errors.h"
+#include "ui/session.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -120,14 +119,14 @@ void Tmainform::StartRecoveryTimer() {
 void Tmainform::WriteRecovery() {
     // A copy taken in the middle of a press would hold half a stroke, and a warning about it would
     // take the mouse from the user; the next tick comes soon enough.
-    if (!DocImage || Saved || PressInProgress()) return;
+    if (!Doc().IsOpen() || Doc().Saved() || Editor().PressInProgress()) return;
     const QString path = RecoveryPath();
     try {
         QDir().mkpath(RecoveryFolder());
         // The writer replaces the old copy only once the new one is complete.
         WriteDocumentImage(QFile::encodeName(path).toStdString(), *FormatOfPath(".png"),
-                           WritableCopy(*DocImage, DocWidth, DocHeight), DocumentTransparency());
-        WriteNote(path, {FileName, LossyFile});
+                           WritableCopy(*Doc().DocImage()), DocumentTransparency(Doc()));
+        WriteNote(path, {FileName(), QString::fromStdString(Doc().LossyFile)});
     } catch (...) {
         // Every minute a box would stop the user's work for the same fault: told once, the
         // timer keeps trying silently.
@@ -160,7 +159,7 @@ void Tmainform::OfferRecovery() {
     }
     TReadImage read = ReadDocumentImage(QFile::encodeName(orphan).toStdString());
     InstallDocument(std::move(read.Image), note.FileName, read.TransparentIndex);
-    LossyFile = note.LossyFile;
+    Doc().LossyFile = note.LossyFile.toStdString();
     // Its changes were never saved anywhere: the copy becomes this editor's own, kept until they
     // are saved and rewritten every minute meanwhile.
     const QString own = RecoveryPath();
@@ -169,5 +168,5 @@ void Tmainform::OfferRecovery() {
         QFile::rename(orphan, own);
         QFile::rename(NotePath(orphan), NotePath(own));
     }
-    Saved = false;
+    Doc().MarkUnsaved();
 }

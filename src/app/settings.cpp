@@ -5,6 +5,7 @@
 #include "editor/lupe.h"
 #include "editor/toolwindow.h"
 #include "palette/palettewindow.h"
+#include "ui/dialogs.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -37,8 +38,8 @@ void SaveSettings() {
         if (window) SavePlace(store, key, *window);
     }
     store.setValue("lupe/power", LupeForm->Power);
-    store.setValue("lupe/grid", LupeForm->GridMode);
-    store.setValue("lastFolder", mainform->LastFolder);
+    store.setValue("lupe/grid", int(LupeForm->GridMode));
+    store.setValue("lastFolder", LastFolder());
 }
 
 void RestoreSettings() {
@@ -55,7 +56,7 @@ void RestoreSettings() {
     if (QAction* item =
             ItemWithValue({lupe->N10, lupe->N11, lupe->N12}, store.value("lupe/grid", -1).toInt()))
         lupe->GridChange(item);
-    mainform->LastFolder = store.value("lastFolder").toString();
+    LastFolder() = store.value("lastFolder").toString();
 }
 
 QStringList RecentFiles() {

@@ -1,10 +1,10 @@
 // The editor: start-up, an optional file to open, the event loop until the document window
 // closes.
-#include "app/dialogs.h"
 #include "app/docwindow.h"
-#include "app/errors.h"
 #include "app/startup.h"
 #include "base/Stream.h"
+#include "ui/dialogs.h"
+#include "ui/errors.h"
 
 #include <QApplication>
 #include <QIcon>

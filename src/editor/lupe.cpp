@@ -1,13 +1,12 @@
 #include "editor/lupe.h"
+#include "ui/session.h"
 
-#include "app/devicepixels.h"
 #include "app/docwindow.h"
-#include "app/errors.h"
-#include "app/state.h"
-#include "app/zoomstep.h"
 #include "editor/selection.h"
-#include "editor/undo.h"
 #include "editor/updown.h"
+#include "ui/devicepixels.h"
+#include "ui/errors.h"
+#include "ui/zoomstep.h"
 
 #include <QActionGroup>
 #include <QCursor>
@@ -19,6 +18,7 @@
 #include <QScrollArea>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 TLupeForm* LupeForm = nullptr;
 
@@ -52,7 +52,7 @@ QLabel* AddLabel(QWidget* panel, const QString& text) {
     return label;
 }
 
-QToolButton* AddButton(QWidget* panel, const QString& caption, void (*click)()) {
+QToolButton* AddButton(QWidget* panel, const QString& caption, std::function<void()> click) {
     auto* button = new QToolButton(panel);
     button->setText(caption);
     panel->layout()->addWidget(button);
@@ -62,11 +62,8 @@ QToolButton* AddButton(QWidget* panel, const QString& caption, void (*click)()) 
 } // namespace
 
 TLupeForm::TLupeForm(QWidget* owner) : TToolWindow(owner, "ルーペ") {
-    // Known from the start, so that the undo history's captions reach this window's buttons.
     LupeForm = this;
     setGeometry(580, 350, 367, 358);
-    LupeCellsX = 32;
-    LupeCellsY = 32;
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -102,7 +99,32 @@ TLupeForm::TLupeForm(QWidget* owner) : TToolWindow(owner, "ルーペ") {
 
     CreateToolbar();
     CreateMenus();
-    UpdateUndoButtons();
+    ShowHistory();
+    Doc().Subscribe(this);
+}
+
+TLupeForm::~TLupeForm() {
+    Doc().Unsubscribe(this);
+}
+
+void TLupeForm::Changed(const TChange& change) {
+    ShowHistory();
+    if (!Doc().IsOpen() || change.Document) return UpdateLupe();
+    // Areas and indices matter only as far as they change what is shown: a layer dragged while
+    // it lies beneath nothing, or a new drawing index, leave the view as it is.
+    if (change.Palette || ((change.Areas || change.Indices) &&
+                           (LupeBitmap.size() != ViewPixels() || CurrentView() != ShownView)))
+        return UpdateLupe();
+    if (change.Pixels) ShowRect(change.Rect);
+    if (change.Selection || change.Areas) LupeBox2->update();
+}
+
+void TLupeForm::ShowHistory() {
+    const TUndoHistory& history = Doc().History;
+    btUndo->setEnabled(Editor().CanUndo());
+    btUndo->setText("Undo " + QString::number(history.UndoCount() - history.RedoCount()));
+    btRedo->setEnabled(Editor().CanRedo());
+    btRedo->setText("Redo " + QString::number(history.RedoCount()));
 }
 
 void TLupeForm::CreateMenus() {
@@ -143,25 +165,22 @@ void TLupeForm::CreateToolbar() {
     }
     for (TUpDown* upDown : {xUpDown, yUpDown})
         upDown->OnMouseUp = [this] { xUpDownMouseUp(); };
-    btUndo = AddButton(Panel1, "Undo", btUndoClick);
-    btRedo = AddButton(Panel1, "Redo", btRedoClick);
+    btUndo = AddButton(Panel1, "Undo", [] { Editor().Undo(); });
+    btRedo = AddButton(Panel1, "Redo", [] { Editor().Redo(); });
     row->addStretch();
 }
 
 TLupeView TLupeForm::CurrentView() const {
+    const TEditor& editor = Editor();
     TLupeView view;
-    view.Edit =
-        TRect{ViewLeft[kEditArea], ViewTop[kEditArea], ViewLeft[kEditArea] + ViewWidth[kEditArea],
-              ViewTop[kEditArea] + ViewHeight[kEditArea]};
-    view.Layer = TRect{ViewLeft[kLayerArea], ViewTop[kLayerArea],
-                       ViewLeft[kLayerArea] + ViewWidth[kLayerArea],
-                       ViewTop[kLayerArea] + ViewHeight[kLayerArea]};
-    view.LayerActive = LayerActive;
-    view.LayerView = LayerActive && mainform->mnLayerView->isChecked();
-    view.Transparent = static_cast<uint8_t>(TransparentIndex);
+    view.Edit = editor.ViewRect(kEditArea);
+    view.Layer = editor.ViewRect(kLayerArea);
+    view.LayerActive = editor.LayerActive();
+    view.LayerView = view.LayerActive && editor.LayerView();
+    view.Transparent = static_cast<uint8_t>(Doc().TransparentIndex());
     view.Power = CellPixels();
     // Whether a grid shows is the user's magnification's to decide, whatever the display scale.
-    view.GridMode = Power > 4 ? GridMode : 0;
+    view.GridMode = Power > 4 ? GridMode : TGridMode::None;
     view.GridColor = GridColor;
     return view;
 }
@@ -172,7 +191,8 @@ TSurface TLupeForm::LupeSurface() {
 }
 
 bool TLupeForm::InsideView(int32_t cx, int32_t cy) const {
-    return cx >= 0 && cx < ViewWidth[kEditArea] && cy >= 0 && cy < ViewHeight[kEditArea];
+    return cx >= 0 && cx < Editor().ViewWidth(kEditArea) && cy >= 0 &&
+           cy < Editor().ViewHeight(kEditArea);
 }
 
 int32_t TLupeForm::CellPixels() const {
@@ -180,12 +200,12 @@ int32_t TLupeForm::CellPixels() const {
 }
 
 QSize TLupeForm::ViewPixels() const {
-    return QSize(ViewWidth[kEditArea], ViewHeight[kEditArea]) * CellPixels();
+    return QSize(Editor().ViewWidth(kEditArea), Editor().ViewHeight(kEditArea)) * CellPixels();
 }
 
 void TLupeForm::UpdateLupe() {
     // Without a document the view is empty, so that nothing of a closed picture stays.
-    const QSize pixels = DocImage ? ViewPixels() : QSize(0, 0);
+    const QSize pixels = Doc().IsOpen() ? ViewPixels() : QSize(0, 0);
     const QSize size = LogicalSize(pixels, LupeBox2->devicePixelRatioF());
     LupeBox2->DevicePicture = pixels;
     ScrollBox1->widget()->resize(size);
@@ -193,7 +213,10 @@ void TLupeForm::UpdateLupe() {
     LupeBox2->resize(size);
     if (LupeBitmap.size() != pixels)
         LupeBitmap = pixels.isEmpty() ? QImage() : QImage(pixels, QImage::Format_RGB32);
-    if (!DocImage) return LupeBox->update();
+    if (!Doc().IsOpen()) {
+        ShownView = {};
+        return LupeBox->update();
+    }
     RenderLupe();
 }
 
@@ -202,10 +225,12 @@ void TLupeForm::RenderLupe() {
     // than drawn past.
     if (LupeBitmap.size() != ViewPixels()) return UpdateLupe();
     const TLupeView view = CurrentView();
-    ComposeLupe(LupeImage, *DocImage, view);
+    ComposeLupe(LupeImage, *Doc().DocImage(), view);
     TSurface surface = LupeSurface();
-    RenderLupeSurface(surface, LupeImage, *DocImage, view);
+    RenderLupeSurface(surface, LupeImage, *Doc().DocImage(), view);
+    ShownView = view;
     LupeBox->update();
+    LupeBox2->update();
 }
 
 void TLupeForm::DrawCell(int32_t cx, int32_t cy, uint8_t index) {
@@ -214,26 +239,49 @@ void TLupeForm::DrawCell(int32_t cx, int32_t cy, uint8_t index) {
     // anew instead.
     if (LupeBitmap.size() != ViewPixels()) return UpdateLupe();
     TSurface surface = LupeSurface();
-    DrawCellSurface(surface, LupeImage, *DocImage, CurrentView(), cx, cy, index);
+    DrawCellSurface(surface, LupeImage, *Doc().DocImage(), CurrentView(), cx, cy, index);
     // The repair reaches the first row and column of the right and lower neighbours.
     const int32_t c = CellPixels();
     LupeBox->update(LogicalCover(*LupeBox, QRect(cx * c, cy * c, c + 1, c + 1)));
 }
 
+void TLupeForm::ShowRect(const TRect& rect) {
+    const TLupeView view = CurrentView();
+    // Where the rectangle meets the edit area, and the layer seen through it, in cells.
+    const auto cells = [&](const TRect& area) {
+        return TRect{std::max(rect.Left, area.Left) - area.Left,
+                     std::max(rect.Top, area.Top) - area.Top,
+                     std::min(rect.Right, area.Right) - area.Left,
+                     std::min(rect.Bottom, area.Bottom) - area.Top};
+    };
+    const TRect own = cells(view.Edit);
+    const TRect beneath = view.LayerActive ? cells(view.Layer) : TRect{};
+    const auto count = [](const TRect& r) {
+        return r.Width() > 0 && r.Height() > 0 ? int64_t(r.Width()) * r.Height() : 0;
+    };
+    // Beyond a few cells one pass over the view is cheaper than cell by cell.
+    if (count(own) + count(beneath) > 64) return RenderLupe();
+    for (const TRect& part : {own, beneath})
+        for (int32_t cy = part.Top; cy < part.Bottom; ++cy)
+            for (int32_t cx = part.Left; cx < part.Right; ++cx)
+                ShowCell(cx, cy);
+}
+
 void TLupeForm::LupeBox2Paint(QPainter& canvas) {
-    if (!DocImage) return;
+    if (!Doc().IsOpen()) return;
     const int32_t c = CellPixels();
-    const QRect rect((SelLeft - ViewLeft[kEditArea]) * c, (SelTop - ViewTop[kEditArea]) * c,
-                     SelWidth * c, SelHeight * c);
-    if (Selecting) canvas.fillRect(rect, QBrush(kWorkspace, Qt::CrossPattern));
-    if (Floating) PaintFloatingBlock(canvas, rect);
+    const TSelectionBox& sel = Doc().Sel();
+    const QRect rect((sel.Left - Editor().ViewLeft(kEditArea)) * c,
+                     (sel.Top - Editor().ViewTop(kEditArea)) * c, sel.Width * c, sel.Height * c);
+    if (Doc().Selecting()) canvas.fillRect(rect, QBrush(kWorkspace, Qt::CrossPattern));
+    if (Doc().Floating()) PaintFloatingBlock(canvas, rect);
 }
 
 void TLupeForm::PowerChange(QAction* item) {
     if (item->data().toInt() == Power) return;
     Power = item->data().toInt();
     item->setChecked(true);
-    if (DocImage) UpdateLupe();
+    if (Doc().IsOpen()) UpdateLupe();
 }
 
 void TLupeForm::StepPower(int32_t direction, QPoint anchor) {
@@ -259,18 +307,14 @@ void TLupeForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void TLupeForm::GridChange(QAction* item) {
-    if (item->data().toInt() == GridMode) return;
-    GridMode = static_cast<uint8_t>(item->data().toInt());
+    if (item->data().toInt() == int(GridMode)) return;
+    GridMode = TGridMode(item->data().toInt());
     item->setChecked(true);
-    if (DocImage) UpdateLupe();
+    if (Doc().IsOpen()) UpdateLupe();
 }
 
 void TLupeForm::xUpDownMouseUp() {
-    LupeCellsX = xUpDown->Position();
-    LupeCellsY = yUpDown->Position();
-    xLabel->setText(QString::number(LupeCellsX));
-    yLabel->setText(QString::number(LupeCellsY));
-    mainform->UpdateViewSizes();
-    mainform->PaintBox2->update();
-    if (DocImage) UpdateLupe();
+    xLabel->setText(QString::number(xUpDown->Position()));
+    yLabel->setText(QString::number(yUpDown->Position()));
+    Editor().SetLupeCells(xUpDown->Position(), yUpDown->Position());
 }

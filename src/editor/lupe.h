@@ -2,11 +2,12 @@
 // (lupe.cpp) composes and draws the picture; the tools (lupetools.cpp) take the mouse.
 #pragma once
 
-#include "app/paintbox.h"
-#include "app/toolframe.h"
+#include "document/Document.h"
 #include "image/DIB.h"
 #include "image/DisplayColor.h"
 #include "image/LupeRender.h"
+#include "ui/paintbox.h"
+#include "ui/toolframe.h"
 
 #include <QImage>
 #include <cstdint>
@@ -22,9 +23,13 @@ class TImageControl;
 class TPaintSurface;
 class TUpDown;
 
-class TLupeForm : public TToolWindow {
+class TLupeForm : public TToolWindow, public TObserver {
 public:
     explicit TLupeForm(QWidget* owner);
+    ~TLupeForm() override;
+
+    // Redraws what the change touched and shows what can be undone and redone.
+    void Changed(const TChange& change) override;
 
     // View (lupe.cpp); each needs an open document.
     // Resizes the view to the edit area times CellPixels and redraws it.
@@ -33,6 +38,8 @@ public:
     void RenderLupe();
     // Redraws cell (cx, cy) of the edit area after its pixel became index.
     void DrawCell(int32_t cx, int32_t cy, uint8_t index);
+    // Redraws the cells that show the document's pixels in rect (image pixels).
+    void ShowRect(const TRect& rect);
     // The hatched selection or floating block over the picture.
     void LupeBox2Paint(QPainter& canvas);
     // Menu handlers; item is one of the menu's radio items, its data the new value.
@@ -50,7 +57,9 @@ public:
     void LupeBox2MouseMove(int32_t x, int32_t y);
     // Ends a press being followed; nothing when none is.
     void LupeBox2MouseUp();
-    void PutPixel(int32_t cx, int32_t cy, uint8_t index);
+    // Writes index into the edit area's cell (cx, cy): the press of a stroke records step, the
+    // pixels after it belong to that step.
+    void PutPixel(int32_t cx, int32_t cy, uint8_t index, const TStep* step = nullptr);
     // Shows cell (cx, cy) as the document now has it; nothing outside the view.
     void ShowCell(int32_t cx, int32_t cy);
     // The pen's line from the last cell to (x1, y1), without the last cell itself.
@@ -62,16 +71,17 @@ public:
     int32_t Power = 10;
     // Device pixels per image pixel: Power at the display scale (app/devicepixels.h).
     int32_t CellPixels() const;
-    // 0 no grid, 1 grid, 2 special grid (lines only between differing pixels).
-    uint8_t GridMode = 0;
+    TGridMode GridMode = TGridMode::None;
     // A press is being followed until mouse-up; it was the left button.
     bool MouseHeld = false, LeftHeld = false;
     // The cell (of the edit area) where the pen stroke last drew or passed.
     int32_t LastCellX = 0, LastCellY = 0;
     // Grid line colour, a display colour 0x00BBGGRR.
     uint32_t GridColor = DisplayColor::Grey;
-    // The edit area composed with the layer beneath it: ViewWidth[0] x ViewHeight[0] indices.
+    // The edit area composed with the layer beneath it: the edit area's size in indices.
     TDIB LupeImage;
+    // The view LupeImage and LupeBitmap were last made for.
+    TLupeView ShownView;
     // What the magnifier shows, in device pixels.
     QImage LupeBitmap;
 
@@ -104,6 +114,8 @@ private:
     bool InsideView(int32_t cx, int32_t cy) const;
     // Follows the press just made until its release: the pen's (left) or a colour pick's.
     void HoldPress(bool left);
+    // The Undo and Redo buttons' captions and states.
+    void ShowHistory();
 };
 
 extern TLupeForm* LupeForm;

@@ -1,66 +1,51 @@
 // The pixel tools of the magnifier: pen, fill, picking, and the routing of presses to the region
 // tool.
-#include "app/docwindow.h"
-#include "app/press.h"
-#include "app/state.h"
 #include "editor/lupe.h"
 #include "editor/selection.h"
-#include "editor/undo.h"
 #include "image/FloodFill.h"
 #include "image/LineStep.h"
-#include "palette/palettewindow.h"
+#include "ui/session.h"
 
 namespace {
 // A step of the whole edit area, taken before the pen or the fill changes it.
-void PushEditArea() {
-    PushUndo(ViewLeft[kEditArea], ViewTop[kEditArea], ViewLeft[kEditArea] + ViewWidth[kEditArea],
-             ViewTop[kEditArea] + ViewHeight[kEditArea], false);
+TStep EditAreaStep() {
+    return TStep{Editor().ViewRect(kEditArea)};
 }
 } // namespace
 
 void TLupeForm::LupeBox2MouseDown(TMouseButton button, int32_t x, int32_t y) {
-    if (!DocImage) return;
+    if (!Doc().IsOpen()) return;
     // Division truncates toward zero, as the cell mapping asks.
     const int32_t c = CellPixels(), cx = x / c, cy = y / c;
+    const TTool tool = Editor().CurrentTool();
+    if (tool == TTool::Region)
+        return RegionPress(button, Editor().ViewLeft(kEditArea) + cx,
+                           Editor().ViewTop(kEditArea) + cy);
     if (button != TMouseButton::Left) {
-        if (CurrentTool == TTool::Region) return CancelSelection();
         HoldPress(false);
         PickColor(cx, cy);
         return;
     }
     LastCellX = cx;
     LastCellY = cy;
-    switch (CurrentTool) {
-    case TTool::Pen:
-        PushEditArea();
+    const auto index = static_cast<uint8_t>(Editor().DrawIndex());
+    if (tool == TTool::Pen) {
         HoldPress(true);
-        PutPixel(cx, cy, static_cast<uint8_t>(DrawIndex));
-        Saved = false;
-        break;
-    case TTool::Fill:
-        PushEditArea();
-        FillArea(cx, cy, static_cast<uint8_t>(DrawIndex));
-        Saved = false;
-        break;
-    case TTool::Region:
-        if (!Selecting && !Floating)
-            StartSelection(ViewLeft[kEditArea] + cx, ViewTop[kEditArea] + cy);
-        else if (Selecting)
-            LiftSelection();
-        else
-            PlaceFloat();
-        break;
+        const TStep step = EditAreaStep();
+        PutPixel(cx, cy, index, &step);
+        return;
     }
+    FillArea(cx, cy, index);
 }
 
 void TLupeForm::HoldPress(bool left) {
-    PressBegan([this] { LupeBox2MouseUp(); });
+    Editor().PressBegan([this] { LupeBox2MouseUp(); });
     MouseHeld = true;
     LeftHeld = left;
 }
 
 void TLupeForm::LupeBox2MouseMove(int32_t x, int32_t y) {
-    if (!DocImage) return;
+    if (!Doc().IsOpen()) return;
     const int32_t c = CellPixels(), cx = x / c, cy = y / c;
     if (MouseHeld) {
         if (!LeftHeld)
@@ -72,32 +57,29 @@ void TLupeForm::LupeBox2MouseMove(int32_t x, int32_t y) {
         }
     }
     // The selection follows the pointer with or without a button held.
-    if (Selecting) DragSelection(ViewLeft[kEditArea] + cx, ViewTop[kEditArea] + cy);
-    if (Floating) MoveFloat(ViewLeft[kEditArea] + cx, ViewTop[kEditArea] + cy);
+    RegionFollow(Editor().ViewLeft(kEditArea) + cx, Editor().ViewTop(kEditArea) + cy);
 }
 
 void TLupeForm::LupeBox2MouseUp() {
     if (!MouseHeld) return;
     MouseHeld = false;
     LeftHeld = false;
-    PressEnded();
+    Editor().PressEnded();
 }
 
-void TLupeForm::PutPixel(int32_t cx, int32_t cy, uint8_t index) {
-    const int32_t x = ViewLeft[kEditArea] + cx, y = ViewTop[kEditArea] + cy;
-    DocImage->SetPixel(x, y, index);
-    mainform->ShowDocPixel(x, y);
-    ShowCell(cx, cy);
-    // A layer that overlaps the edit area shows the same pixel beneath another cell as well.
-    if (LayerActive) ShowCell(x - ViewLeft[kLayerArea], y - ViewTop[kLayerArea]);
+void TLupeForm::PutPixel(int32_t cx, int32_t cy, uint8_t index, const TStep* step) {
+    const int32_t x = Editor().ViewLeft(kEditArea) + cx, y = Editor().ViewTop(kEditArea) + cy;
+    Doc().Edit(step, {.Pixels = true, .Rect = {x, y, x + 1, y + 1}}, [&](TDIB& image) {
+        if (InsideView(cx, cy)) image.SetPixel(x, y, index);
+    });
 }
 
 void TLupeForm::ShowCell(int32_t cx, int32_t cy) {
     if (!InsideView(cx, cy)) return;
     const TLupeView view = CurrentView();
-    const auto own =
-        static_cast<uint8_t>(DocImage->GetPixel(ViewLeft[kEditArea] + cx, ViewTop[kEditArea] + cy));
-    const uint8_t shown = ComposedPixel(*DocImage, view, cx, cy, own);
+    const TDIB& image = *Doc().DocImage();
+    const auto own = static_cast<uint8_t>(image.GetPixel(view.Edit.Left + cx, view.Edit.Top + cy));
+    const uint8_t shown = ComposedPixel(image, view, cx, cy, own);
     LupeImage.SetPixel(cx, cy, shown);
     // With the layer view a transparent edit pixel shows as stripes; otherwise the cell shows
     // what lies on top.
@@ -105,27 +87,21 @@ void TLupeForm::ShowCell(int32_t cx, int32_t cy) {
 }
 
 void TLupeForm::DrawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
-    StepLine(x0, y0, x1, y1, [this](int32_t px, int32_t py) {
+    const auto index = static_cast<uint8_t>(Editor().DrawIndex());
+    StepLine(x0, y0, x1, y1, [&](int32_t px, int32_t py) {
         // Steps outside the view are skipped, not clamped.
-        if (InsideView(px, py)) PutPixel(px, py, static_cast<uint8_t>(DrawIndex));
+        if (InsideView(px, py)) PutPixel(px, py, index);
     });
 }
 
 void TLupeForm::FillArea(int32_t cx, int32_t cy, uint8_t index) {
-    const TRect editArea{ViewLeft[kEditArea], ViewTop[kEditArea],
-                         ViewLeft[kEditArea] + ViewWidth[kEditArea],
-                         ViewTop[kEditArea] + ViewHeight[kEditArea]};
-    if (!FloodFill4(*DocImage, editArea, ViewLeft[kEditArea] + cx, ViewTop[kEditArea] + cy, index))
-        return;
-    mainform->UpdateDocView();
-    mainform->UpdateViewSizes();
-    UpdateLupe();
-    Saved = false;
+    const TRect area = Editor().ViewRect(kEditArea);
+    Doc().Edit(EditAreaStep(), {.Pixels = true, .Rect = area},
+               [&](TDIB& image) { FloodFill4(image, area, area.Left + cx, area.Top + cy, index); });
 }
 
 void TLupeForm::PickColor(int32_t cx, int32_t cy) {
     if (!InsideView(cx, cy)) return;
-    palletform->SelectSwatch(
-        static_cast<int32_t>(DocImage->GetPixel(ViewLeft[kEditArea] + cx, ViewTop[kEditArea] + cy)),
-        true);
+    Editor().SetDrawIndex(static_cast<int32_t>(Doc().DocImage()->GetPixel(
+        Editor().ViewLeft(kEditArea) + cx, Editor().ViewTop(kEditArea) + cy)));
 }

@@ -1,19 +1,19 @@
-// Region selection: choosing a rectangle of the document, lifting a copy of it and placing it
-// elsewhere. Positions are image pixels. The floating block lives in the document window's
-// WorkImage.
+// The region tool as both views route it: presses and moves at image pixels go to the document's
+// selection, read with the snap step of the moment; the rules live in the core (image/Selection.h).
 #pragma once
+
+#include "ui/paintbox.h"
 
 #include <cstdint>
 
 class QPainter;
 class QRect;
 
-void StartSelection(int32_t x, int32_t y);
-void DragSelection(int32_t x, int32_t y);
-void LiftSelection();
-void MoveFloat(int32_t x, int32_t y);
-void PlaceFloat();
-void CancelSelection();
+// A press with the region tool at image pixel (x, y): the left button anchors a selection, lifts
+// the selection made, or places the floating block; any other button drops either.
+void RegionPress(TMouseButton button, int32_t x, int32_t y);
+// The selection or floating block follows the pointer at image pixel (x, y), button held or not.
+void RegionFollow(int32_t x, int32_t y);
 
 // Draws the floating block over a view: its pixels in the document's colours, scaled to target
 // (device pixels of the view), its transparent index showing what lies beneath as the layer does,

@@ -1,13 +1,11 @@
 #include "editor/toolwindow.h"
+#include "ui/session.h"
 
 #include "app/docwindow.h"
-#include "app/errors.h"
-#include "app/state.h"
 #include "base/ScopedValue.h"
-#include "editor/lupe.h"
 #include "editor/toolglyphs.h"
-#include "editor/undo.h"
 #include "image/Shift.h"
+#include "ui/errors.h"
 
 #include <QButtonGroup>
 #include <QFrame>
@@ -41,10 +39,10 @@ Ttoolform::Ttoolform(QWidget* owner) : TToolWindow(owner, "ツール") {
         button->setCheckable(true);
         ToolGroup->addButton(button, tag);
         connect(button, &QToolButton::clicked, this,
-                [this, tag] { RunGuarded([this, tag] { SToolClick(tag); }); });
+                [this, tag] { RunGuarded([this, tag] { SToolClick(TTool(tag)); }); });
         ++tag;
     }
-    SpeedButton1->setChecked(true); // CurrentTool starts as the pen
+    SpeedButton1->setChecked(true); // the tool starts as the pen
 
     Bevel1 = new QFrame(this);
     Bevel1->setGeometry(124, 8, 89, 89);
@@ -56,30 +54,30 @@ Ttoolform::Ttoolform(QWidget* owner) : TToolWindow(owner, "ツール") {
     SpeedButton7 = SpeedButton(this, 136, 40, 20, ArrowGlyph(TShiftDirection::Left));
     tag = 0;
     for (QToolButton* button : {SpeedButton4, SpeedButton6, SpeedButton5, SpeedButton7}) {
-        connect(button, &QToolButton::clicked, this,
-                [this, tag] { RunGuarded([this, tag] { ShiftButtonClick(tag); }); });
+        connect(button, &QToolButton::clicked, this, [this, tag] {
+            RunGuarded([this, tag] { ShiftButtonClick(TShiftDirection(tag)); });
+        });
         ++tag;
     }
+    Doc().Subscribe(this);
 }
 
-void Ttoolform::SToolClick(int32_t tag) {
-    CurrentTool = TTool(tag);
-    ToolGroup->button(tag)->setChecked(true);
+Ttoolform::~Ttoolform() {
+    Doc().Unsubscribe(this);
 }
 
-void Ttoolform::ShiftButtonClick(int32_t tag) {
-    if (!DocImage) return;
-    const TRect area{ViewLeft[kEditArea], ViewTop[kEditArea],
-                     ViewLeft[kEditArea] + ViewWidth[kEditArea],
-                     ViewTop[kEditArea] + ViewHeight[kEditArea]};
-    {
-        const TScopedValue<bool> shifting(ShiftPushing, true);
-        PushUndo(area.Left, area.Top, area.Right, area.Bottom, false);
-    }
-    // In place with storage of its own: WorkImage may hold a floating block still to be placed.
-    ShiftArea(*DocImage, area, TShiftDirection(tag));
-    mainform->UpdateDocView();
-    mainform->UpdateViewSizes();
-    LupeForm->UpdateLupe();
-    Saved = false;
+void Ttoolform::Changed(const TChange& change) {
+    if (change.Tool) ToolGroup->button(int(Editor().CurrentTool()))->setChecked(true);
+}
+
+void Ttoolform::SToolClick(TTool tool) {
+    Editor().SetTool(tool);
+}
+
+void Ttoolform::ShiftButtonClick(TShiftDirection direction) {
+    if (!Doc().IsOpen()) return;
+    const TRect area = Editor().ViewRect(kEditArea);
+    // In place with storage of its own: a block may float, still to be placed.
+    Doc().Edit(TStep{area, false, TStepRun::Shift}, {.Pixels = true, .Rect = area},
+               [&](TDIB& image) { ShiftArea(image, area, direction); });
 }

@@ -1,7 +1,9 @@
 // The tool window: chooses the drawing tool and shifts the edit area by one pixel.
 #pragma once
 
-#include "app/toolframe.h"
+#include "document/Editor.h"
+#include "image/Shift.h"
+#include "ui/toolframe.h"
 
 #include <cstdint>
 
@@ -9,16 +11,19 @@ class QButtonGroup;
 class QFrame;
 class QToolButton;
 
-class Ttoolform : public TToolWindow {
+class Ttoolform : public TToolWindow, public TObserver {
 public:
     explicit Ttoolform(QWidget* owner);
+    ~Ttoolform() override;
 
-    // tag 0 pen, 1 fill, 2 region: becomes CurrentTool, and that tool's button is down. A
-    // selection or floating block is left as it is.
-    void SToolClick(int32_t tag);
-    // tag 0 up, 1 right, 2 down, 3 left: turns the edit area by one pixel that way, wrapping
-    // round. A run of shifts with no other recorded change between them is one undo step.
-    void ShiftButtonClick(int32_t tag);
+    // The tool's button is down whichever way the tool was chosen.
+    void Changed(const TChange& change) override;
+
+    // tool becomes the current tool. A selection or floating block is left as it is.
+    void SToolClick(TTool tool);
+    // Turns the edit area by one pixel towards direction, wrapping round. A run of shifts of the
+    // same area with no other recorded change between them is one undo step.
+    void ShiftButtonClick(TShiftDirection direction);
 
     // The tool buttons (exactly one down): pen, fill, region.
     QToolButton *SpeedButton1, *SpeedButton2, *SpeedButton3;

@@ -1,6 +1,6 @@
 #include "editor/updown.h"
 
-#include "app/errors.h"
+#include "ui/errors.h"
 
 #include <QHBoxLayout>
 #include <QToolButton>

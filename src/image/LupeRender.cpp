@@ -102,7 +102,7 @@ void RenderLupeSurface(TSurface& out, const TDIB& lupe, const TDIB& doc, const T
             if (row != from) std::memcpy(row, from, rowBytes);
         }
     }
-    if (p <= 4 || view.GridMode == 0) return;
+    if (p <= 4 || view.GridMode == TGridMode::None) return;
     for (int32_t cy = 0; cy < h; ++cy)
         for (int32_t cx = 0; cx < w; ++cx)
             DrawCellGrid(out, doc, view, cx, cy, false);
@@ -122,10 +122,10 @@ void DrawCellSurface(TSurface& out, const TDIB& lupe, const TDIB& doc, const TLu
 void DrawCellGrid(TSurface& out, const TDIB& doc, const TLupeView& view, int32_t cx, int32_t cy,
                   bool refreshNeighbours) {
     const int32_t p = view.Power;
-    if (p <= 4 || view.GridMode == 0) return;
+    if (p <= 4 || view.GridMode == TGridMode::None) return;
     const uint32_t grid = SurfaceValueOfDisplayColor(view.GridColor);
     const int32_t x = cx * p, y = cy * p;
-    if (view.GridMode == 1) {
+    if (view.GridMode == TGridMode::Grid) {
         FillColumn(out, x, y, p, grid);
         FillRun(out, x, y, p, grid);
         return;

@@ -10,6 +10,10 @@
 
 class TDIB;
 
+// The magnifier's grid: none, a grid, or the special grid with lines only between differing
+// pixels.
+enum class TGridMode : uint8_t { None = 0, Grid = 1, Special = 2 };
+
 // What the magnifier shows and how. Rectangles are in document pixels, already cut to the
 // document (right and bottom exclusive).
 struct TLupeView {
@@ -22,10 +26,10 @@ struct TLupeView {
     uint8_t Transparent = 0;
     // Display pixels per document pixel.
     int32_t Power = 10;
-    // 0 none, 1 grid, 2 special grid (lines only between differing pixels).
-    uint8_t GridMode = 0;
+    TGridMode GridMode = TGridMode::None;
     // Display colour 0x00BBGGRR.
     uint32_t GridColor = 0x808080;
+    bool operator==(const TLupeView&) const = default;
 };
 
 // The 32-bit surface values (0xFFRRGGBB, as RGB32 pixels hold them) of the 256 entries of a

@@ -67,7 +67,8 @@ const TUndoSlot* RedoStep(TUndoSlots& slots, uint32_t undoCount, uint32_t& redoC
     return SwapStep(slots, redoCount, redoCount + 1, doc);
 }
 
-bool TPushMerge::Admit(bool shiftPushing, bool palettePushing, const TRect& rect) {
+bool TPushMerge::Admit(TStepRun run, const TRect& rect) {
+    const bool shiftPushing = run == TStepRun::Shift, palettePushing = run == TStepRun::PaletteBar;
     if (shiftPushing && LastPushShift && rect == LastShiftRect) return false;
     LastPushShift = shiftPushing;
     LastShiftRect = rect;

@@ -44,6 +44,10 @@ void RecordStep(TUndoSlots& slots, uint32_t& undoCount, uint32_t& redoCount, con
 const TUndoSlot* UndoStep(TUndoSlots& slots, uint32_t undoCount, uint32_t& redoCount, TDIB& doc);
 const TUndoSlot* RedoStep(TUndoSlots& slots, uint32_t undoCount, uint32_t& redoCount, TDIB& doc);
 
+// The run a step belongs to: a run of shifts of one rectangle, or of palette bar presses, is one
+// step.
+enum class TStepRun : uint8_t { None, Shift, PaletteBar };
+
 // Merging of repeated actions: a run of shifts of one rectangle, or a run of palette bar presses,
 // with no other recording between them is one step. A shift of another rectangle (the edit area
 // moved or resized) begins a step of its own: merged into the last, it could never be undone.
@@ -52,7 +56,7 @@ struct TPushMerge {
     bool LastPushPalette = false;
     // The rectangle of the last shift's step, while LastPushShift.
     TRect LastShiftRect;
-    // Notes a recording of rect by the shift and/or the palette bars; false when it merges into
-    // the step before and records nothing.
-    bool Admit(bool shiftPushing, bool palettePushing, const TRect& rect);
+    // Notes a recording of rect by a step of run; false when it merges into the step before and
+    // records nothing.
+    bool Admit(TStepRun run, const TRect& rect);
 };

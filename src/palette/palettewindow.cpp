@@ -1,16 +1,12 @@
 #include "palette/palettewindow.h"
+#include "ui/session.h"
 
-#include "app/dialogs.h"
-#include "app/docpalette.h"
 #include "app/docwindow.h"
-#include "app/errors.h"
-#include "app/press.h"
-#include "app/state.h"
-#include "editor/lupe.h"
-#include "editor/undo.h"
 #include "image/DIB.h"
 #include "image/DisplayColor.h"
 #include "image/PaletteEdit.h"
+#include "ui/dialogs.h"
+#include "ui/errors.h"
 
 #include <QLabel>
 #include <QMenuBar>
@@ -91,8 +87,30 @@ Tpalletform::Tpalletform(QWidget* owner) : TToolWindow(owner, "パレット") {
     CreateMenus();
 
     RebuildPaletteImage();
-    DrawIndex = 0;
-    TransparentIndex = 0;
+    Doc().Subscribe(this);
+}
+
+Tpalletform::~Tpalletform() {
+    Doc().Unsubscribe(this);
+}
+
+void Tpalletform::Changed(const TChange& change) {
+    if (change.Document || change.Palette) return RebuildPaletteImage();
+    if (!change.Indices) return;
+    // The marker moved last shows where the two meet.
+    if (Editor().DrawIndex() != MarkedDraw) {
+        FrameSwatch(MarkedDraw,
+                    MarkedDraw == MarkedTransparent ? DisplayColor::Red : DisplayColor::White);
+        MarkedDraw = Editor().DrawIndex();
+        FrameSwatch(MarkedDraw, DisplayColor::Blue);
+        ShowEntryOnBars(MarkedDraw);
+    }
+    if (Doc().TransparentIndex() != MarkedTransparent) {
+        FrameSwatch(MarkedTransparent,
+                    MarkedTransparent == MarkedDraw ? DisplayColor::Blue : DisplayColor::White);
+        MarkedTransparent = Doc().TransparentIndex();
+        FrameSwatch(MarkedTransparent, DisplayColor::Red);
+    }
 }
 
 void Tpalletform::CreateBars(QWidget* client) {
@@ -119,8 +137,8 @@ void Tpalletform::CreateMenus() {
     ConnectGuarded(mnSavePalette, [this] { mnSavePaletteClick(); });
     QMenu* edit = PalletMenu->addMenu("パレット編集");
     mnPalletChange = edit->addAction("パレットを変更しない");
-    // The lock is only its check mark, which the item toggles itself; bar presses read it.
     mnPalletChange->setCheckable(true);
+    ConnectGuarded(mnPalletChange, [this] { mnPalletChangeClick(); });
     edit->addSeparator();
     mnCut15Bit = edit->addAction("精度を15Bitに切り捨てる");
     ConnectGuarded(mnCut15Bit, [this] { mnCut15BitClick(); });
@@ -131,16 +149,18 @@ void Tpalletform::CreateMenus() {
 void Tpalletform::RebuildPaletteImage() {
     for (int32_t i = 0; i < 256; ++i) {
         uint32_t colour = DisplayColor::Black;
-        if (DocImage) {
-            const TPaletteEntry& e = DocImage->PaletteBlock[i];
+        if (Doc().IsOpen()) {
+            const TPaletteEntry& e = Doc().DocImage()->PaletteBlock[i];
             colour = PaletteEntryToColor(PaletteEntryOf(e.Red, e.Green, e.Blue));
         }
         FillSwatch(i, colour);
         FrameSwatch(i, DisplayColor::White);
     }
-    FrameSwatch(TransparentIndex, DisplayColor::Red);
-    FrameSwatch(DrawIndex, DisplayColor::Blue);
-    ShowEntryOnBars(DrawIndex);
+    MarkedTransparent = Doc().TransparentIndex();
+    MarkedDraw = Editor().DrawIndex();
+    FrameSwatch(MarkedTransparent, DisplayColor::Red);
+    FrameSwatch(MarkedDraw, DisplayColor::Blue);
+    ShowEntryOnBars(MarkedDraw);
 }
 
 void Tpalletform::FrameSwatch(int32_t index, uint32_t colour) {
@@ -167,26 +187,15 @@ void Tpalletform::FillSwatch(int32_t index, uint32_t colour) {
 }
 
 void Tpalletform::SelectSwatch(int32_t index, bool left) {
-    if (left) {
-        FrameSwatch(DrawIndex,
-                    DrawIndex == TransparentIndex ? DisplayColor::Red : DisplayColor::White);
-        DrawIndex = index;
-        FrameSwatch(DrawIndex, DisplayColor::Blue);
-        ShowEntryOnBars(DrawIndex);
-    } else {
-        FrameSwatch(TransparentIndex,
-                    TransparentIndex == DrawIndex ? DisplayColor::Blue : DisplayColor::White);
-        // The file keeps the transparent index when the document carries transparency, so
-        // moving it is a change to save.
-        if (DocTransparent && DocImage && index != TransparentIndex) Saved = false;
-        TransparentIndex = index;
-        FrameSwatch(TransparentIndex, DisplayColor::Red);
-    }
+    if (left)
+        Editor().SetDrawIndex(index);
+    else
+        Doc().SetTransparentIndex(index);
 }
 
 void Tpalletform::ShowEntryOnBars(int32_t index) {
-    if (!DocImage) return;
-    const TPaletteEntry& e = DocImage->PaletteBlock[index];
+    if (!Doc().IsOpen()) return;
+    const TPaletteEntry& e = Doc().DocImage()->PaletteBlock[index];
     const uint8_t channels[3] = {e.Red, e.Green, e.Blue};
     TColorBar* bars[3] = {RBar, GBar, BBar};
     for (int i = 0; i < 3; ++i) {
@@ -196,87 +205,82 @@ void Tpalletform::ShowEntryOnBars(int32_t index) {
 }
 
 void Tpalletform::palletImageMouseDown(TMouseButton button, int32_t x, int32_t y) {
-    PressBegan([this] { palletImageMouseUp(); });
+    Editor().PressBegan([this] { palletImageMouseUp(); });
     SwatchDragging = true;
     SwatchLeftButton = button == TMouseButton::Left;
     palletImageMouseMove(x, y);
 }
 
 void Tpalletform::palletImageMouseMove(int32_t x, int32_t y) {
-    if (!SwatchDragging) return;
-    SelectSwatch(SwatchIndexAt(x, y), SwatchLeftButton);
-    // The transparent index decides what the layer overlay shows.
-    if (!SwatchLeftButton && DocImage) LupeForm->RenderLupe();
+    if (SwatchDragging) SelectSwatch(SwatchIndexAt(x, y), SwatchLeftButton);
 }
 
 void Tpalletform::palletImageMouseUp() {
     if (!SwatchDragging) return;
     SwatchDragging = false;
     SwatchLeftButton = false;
-    PressEnded();
+    Editor().PressEnded();
 }
 
 void Tpalletform::RBarMouseDown(TColorBar* bar, int32_t x) {
-    if (!DocImage || mnPalletChange->isChecked()) return;
-    PressBegan([this] { RBarMouseUp(); });
+    if (!Doc().IsOpen() || Editor().PaletteLocked) return;
+    Editor().PressBegan([this] { RBarMouseUp(); });
     BarDragging = true;
-    // One undo step for a whole run of bar presses: the history merges while this is set.
-    PalettePushing = true;
-    PushUndo(0, 0, 1, 1, true);
-    PalettePushing = false;
-    RBarMouseMove(bar, x);
+    // One undo step for a whole run of bar presses.
+    const TStep step{TRect{0, 0, 1, 1}, true, TStepRun::PaletteBar};
+    ApplyBar(bar, x, &step);
 }
 
 void Tpalletform::RBarMouseMove(TColorBar* bar, int32_t x) {
-    if (!BarDragging || !DocImage) return;
+    if (BarDragging && Doc().IsOpen()) ApplyBar(bar, x, nullptr);
+}
+
+void Tpalletform::ApplyBar(TColorBar* bar, int32_t x, const TStep* step) {
     bar->setValue(BarPositionAt(x));
-    TPalette palette = DocImage->PaletteBlock;
-    palette[DrawIndex] =
-        EntryFromBars(palette[DrawIndex], RBar->value(), GBar->value(), BBar->value());
-    SetDocumentPalette(palette);
-    const TPaletteEntry& e = palette[DrawIndex];
+    const int32_t index = Editor().DrawIndex();
+    TPalette palette = Doc().DocImage()->PaletteBlock;
+    palette[index] = EntryFromBars(palette[index], RBar->value(), GBar->value(), BBar->value());
+    Doc().EditPalette(step, palette);
+    const TPaletteEntry& e = palette[index];
     // The edited cell shows its colour edge to edge until its outline is drawn again.
-    FillSwatch(DrawIndex, PaletteEntryToColor(PaletteEntryOf(e.Red, e.Green, e.Blue)));
+    FillSwatch(index, PaletteEntryToColor(PaletteEntryOf(e.Red, e.Green, e.Blue)));
     bar->Tag->setText(QString::number(bar->value()));
 }
 
 // Every release over a bar marks the document, also that of a press the lock refused.
 void Tpalletform::RBarMouseUp() {
-    if (BarDragging) PressEnded();
+    if (BarDragging) Editor().PressEnded();
     BarDragging = false;
-    if (!DocImage) return;
-    Saved = false;
-    RenderViews();
-}
-
-void Tpalletform::RenderViews() {
-    mainform->RenderDocBitmap();
-    mainform->PaintBox->update();
-    LupeForm->RenderLupe();
+    Doc().MarkUnsaved();
 }
 
 bool Tpalletform::RefusedByLock(const QString& refusal) {
-    if (!mnPalletChange->isChecked()) return false;
+    if (!Editor().PaletteLocked) return false;
     Dialogs().Warning("「パレットを変更しない」が選ばれているので、" + refusal);
     return true;
 }
 
+void Tpalletform::mnPalletChangeClick() {
+    Editor().PaletteLocked = mnPalletChange->isChecked();
+}
+
 // The low bits it drops are gone for good, so the cut is a step of its own that undo gives back.
 void Tpalletform::mnCut15BitClick() {
-    if (!DocImage || RefusedByLock("精度を切り捨てられません")) return;
-    PushUndo(0, 0, 1, 1, true);
-    SetDocumentPalette(Cut15Bit(DocImage->PaletteBlock));
+    if (!Doc().IsOpen() || RefusedByLock("精度を切り捨てられません")) return;
+    const TStep step{TRect{0, 0, 1, 1}, true};
+    Doc().EditPalette(&step, Cut15Bit(Doc().DocImage()->PaletteBlock));
 }
 
 void Tpalletform::mnSwapIndicesClick() {
-    if (!DocImage || mnPalletChange->isChecked() || DrawIndex == TransparentIndex) return;
+    const auto draw = uint8_t(Editor().DrawIndex()), clear = uint8_t(Doc().TransparentIndex());
+    if (!Doc().IsOpen() || Editor().PaletteLocked || draw == clear) return;
     // A floating block keeps its own pixels, which the swap would leave showing other colours.
-    if (Floating) return;
+    if (Doc().Floating()) return;
     // One step holding every pixel and the palette, so undo restores both.
-    PushUndo(0, 0, DocImage->Width(), DocImage->Height(), true);
-    SwapPixelIndices(*DocImage, uint8_t(DrawIndex), uint8_t(TransparentIndex));
-    TPalette palette = DocImage->PaletteBlock;
-    std::swap(palette[DrawIndex], palette[TransparentIndex]);
-    // Redraws the views too, now that the pixels are swapped already.
-    SetDocumentPalette(palette);
+    const TRect whole{0, 0, Doc().DocWidth(), Doc().DocHeight()};
+    Doc().Edit(TStep{whole, true}, {.Pixels = true, .Rect = whole, .Palette = true},
+               [&](TDIB& image) {
+                   SwapPixelIndices(image, draw, clear);
+                   std::swap(image.PaletteBlock[draw], image.PaletteBlock[clear]);
+               });
 }

@@ -2,8 +2,9 @@
 // indices chosen on them, and the three 32-step bars that edit the drawing index's colour.
 #pragma once
 
-#include "app/paintbox.h"
-#include "app/toolframe.h"
+#include "document/Document.h"
+#include "ui/paintbox.h"
+#include "ui/toolframe.h"
 
 #include <QImage>
 #include <QProgressBar>
@@ -30,9 +31,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
-class Tpalletform : public TToolWindow {
+class Tpalletform : public TToolWindow, public TObserver {
 public:
     explicit Tpalletform(QWidget* owner);
+    ~Tpalletform() override;
+
+    // Redraws the swatches after a palette change, the markers after an index moved.
+    void Changed(const TChange& change) override;
 
     // Redraws every swatch from DocImage's palette (black without a document) with white
     // outlines, then the transparent marker in red and the drawing marker in blue, and shows the
@@ -42,7 +47,7 @@ public:
     void FrameSwatch(int32_t index, uint32_t colour);
     // Fills index's whole cell, outline included, with colour.
     void FillSwatch(int32_t index, uint32_t colour);
-    // Makes index the drawing index (left) or the transparent index (not left), moving its marker.
+    // Makes index the drawing index (left) or the transparent index (not left).
     void SelectSwatch(int32_t index, bool left);
     // Shows the document's entry index on the bars and their labels; nothing without a document.
     void ShowEntryOnBars(int32_t index);
@@ -54,9 +59,10 @@ public:
     void RBarMouseDown(TColorBar* bar, int32_t x);
     void RBarMouseMove(TColorBar* bar, int32_t x);
     void RBarMouseUp();
-    // The 15-bit cut of the menu: one palette undo step, refused under the lock. The lock item
-    // mnPalletChange needs no handler: its check mark, read by the palette commands, is the lock.
+    // The 15-bit cut of the menu: one palette undo step, refused under the lock.
     void mnCut15BitClick();
+    // Called after the lock item toggled itself: the lock reaches the editor state.
+    void mnPalletChangeClick();
     // Under the lock: warns that the command cannot go on (refusal says what it cannot do) and
     // answers true.
     bool RefusedByLock(const QString& refusal);
@@ -84,8 +90,10 @@ public:
 private:
     void CreateMenus();
     void CreateBars(QWidget* client);
-    // Redraws the document view and the magnifier after the palette's colours changed.
-    void RenderViews();
+    // Sets the drawing entry's channel of bar from x, the press recording step.
+    void ApplyBar(TColorBar* bar, int32_t x, const TStep* step);
+    // The indices the blue and the red marker stand at.
+    int32_t MarkedDraw = 0, MarkedTransparent = 0;
 };
 
 extern Tpalletform* palletform;

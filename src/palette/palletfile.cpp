@@ -1,12 +1,9 @@
 // The palette window's file menu: loading the colours of a palette file or picture into the
 // document's palette, and saving the palette.
-#include "app/dialogs.h"
-#include "app/docpalette.h"
-#include "app/docwindow.h"
-#include "app/state.h"
-#include "editor/undo.h"
 #include "image/PaletteFile.h"
 #include "palette/palettewindow.h"
+#include "ui/dialogs.h"
+#include "ui/session.h"
 
 #include <QFile>
 
@@ -20,30 +17,29 @@ const char* const kSaveFilter =
 } // namespace
 
 void Tpalletform::mnLoadPaletteClick() {
-    if (!DocImage || RefusedByLock("パレットを読み込めません")) return;
-    const std::optional<QString> path = Dialogs().OpenFileName(kLoadFilter, mainform->LastFolder);
+    if (!Doc().IsOpen() || RefusedByLock("パレットを読み込めません")) return;
+    const std::optional<QString> path = Dialogs().OpenFileName(kLoadFilter, LastFolder());
     if (!path) return;
-    mainform->RememberFolder(*path); // one last folder for every file dialog
+    RememberFolder(*path); // one last folder for every file dialog
     // Read whole before anything changes: a file refused leaves the document as it was.
     TPaletteNames names;
     const TPaletteColors colors = ReadPaletteFile(QFile::encodeName(*path).toStdString(), &names);
-    // A step of its own (not merged into a run of bar presses), which also marks the document.
-    PushUndo(0, 0, 1, 1, true);
-    SetDocumentPalette(WithColors(DocImage->PaletteBlock, colors));
-    DocPaletteNames = std::move(names); // the file's, for a palette that is now the file's
+    // A step of its own, not merged into a run of bar presses.
+    const TStep step{TRect{0, 0, 1, 1}, true};
+    Doc().EditPalette(&step, WithColors(Doc().DocImage()->PaletteBlock, colors));
+    Doc().SetPaletteNames(std::move(names)); // the file's, for a palette that is now the file's
 }
 
 void Tpalletform::mnSavePaletteClick() {
-    if (!DocImage) return;
-    const std::optional<QString> path =
-        Dialogs().SaveFileName(kSaveFilter, "gpl", mainform->LastFolder);
+    if (!Doc().IsOpen()) return;
+    const std::optional<QString> path = Dialogs().SaveFileName(kSaveFilter, "gpl", LastFolder());
     if (!path) return;
-    mainform->RememberFolder(*path); // one last folder for every file dialog
+    RememberFolder(*path); // one last folder for every file dialog
     const std::optional<TPaletteFormat> format = PaletteFormatForExtension(path->toStdString());
     if (!format) {
         Dialogs().Warning("対応していない拡張子なので保存できませんでした");
         return;
     }
-    WritePaletteFile(QFile::encodeName(*path).toStdString(), *format, DocImage->PaletteBlock,
-                     DocPaletteNames);
+    WritePaletteFile(QFile::encodeName(*path).toStdString(), *format,
+                     Doc().DocImage()->PaletteBlock, Doc().DocPaletteNames());
 }

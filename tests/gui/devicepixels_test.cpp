@@ -3,7 +3,7 @@
 // them again under QT_SCALE_FACTOR 1.25, 1.5 and 2. Every image pixel of a checkerboard must
 // cover the same whole number of device pixels in the window's picture, and a click on any
 // device pixel of an image pixel must reach that image pixel.
-#include "app/devicepixels.h"
+#include "ui/devicepixels.h"
 #include "editor/lupe.h"
 #include "editor/updown.h"
 #include "editor_fixture.h"

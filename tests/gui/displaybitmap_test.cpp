@@ -1,6 +1,6 @@
 // Display bitmaps: small ones from Qt, big ones on huge-page memory of their own; both must be
 // ordinary RGB32 images to everyone who draws into them or copies them.
-#include "app/displaybitmap.h"
+#include "ui/displaybitmap.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // tears them down again, so every test begins from the start-up state.
 #pragma once
 
-#include "app/dialogs.h"
+#include "ui/dialogs.h"
 #include "app/docwindow.h"
 #include "app/new.h"
 #include "app/startup.h"

@@ -1,6 +1,6 @@
 // The error funnel: exceptions end in an error box, and in test builds a handler that leaves the
 // editor state broken stops the program loudly.
-#include "app/errors.h"
+#include "ui/errors.h"
 #include "base/Exceptions.h"
 #include "editor_fixture.h"
 

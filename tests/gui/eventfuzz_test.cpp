@@ -14,8 +14,8 @@
 // A failing seed is shrunk to the shortest failing sequence found by dropping events, printed
 // as C++ strings ready to be kept as a case (ExpectNoFault). A sequence runs from freshly made
 // windows, so a seed gives the same events and the same outcome every time.
-#include "app/dialogs.h"
-#include "app/errors.h"
+#include "ui/dialogs.h"
+#include "ui/errors.h"
 #include "app/imagefile.h"
 #include "editor/lupe.h"
 #include "editor/toolwindow.h"

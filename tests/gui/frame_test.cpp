@@ -1,5 +1,5 @@
 // The document window's rectangle frame and the display colours it is drawn in.
-#include "app/frame.h"
+#include "ui/frame.h"
 #include "image/DisplayColor.h"
 
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "app/frame.h"
+#include "ui/frame.h"
 
 #include <QPainter>
 

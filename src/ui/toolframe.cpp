@@ -1,4 +1,4 @@
-#include "app/toolframe.h"
+#include "ui/toolframe.h"
 
 #include <QCloseEvent>
 

@@ -1,6 +1,6 @@
-#include "app/zoomstep.h"
+#include "ui/zoomstep.h"
 
-#include "app/devicepixels.h"
+#include "ui/devicepixels.h"
 
 #include <QAction>
 #include <QScrollArea>

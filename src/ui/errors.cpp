@@ -1,8 +1,8 @@
-#include "app/errors.h"
+#include "ui/errors.h"
 
-#include "app/dialogs.h"
-#include "app/state.h"
 #include "base/Exceptions.h"
+#include "ui/dialogs.h"
+#include "ui/session.h"
 
 #include <QAction>
 #include <cstdio>
@@ -20,7 +20,7 @@ void ShowErrorOf(const std::function<void()>& handler) {
 
 #ifdef VARNET_CHECK_INVARIANTS
 void CheckEditorState() {
-    const std::string violation = EditorStateViolation();
+    const std::string violation = Editor().Violation();
     if (violation.empty()) return;
     std::fprintf(stderr, "varnet: editor state broken after a handler: %s\n", violation.c_str());
     std::abort();

@@ -1,4 +1,4 @@
-#include "app/displaybitmap.h"
+#include "ui/displaybitmap.h"
 
 #include "base/LargeAlloc.h"
 

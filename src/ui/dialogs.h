@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QString>
+
+class QWidget;
 #include <memory>
 #include <optional>
 
@@ -43,10 +45,18 @@ QString MissingFolderWarning(const QString& path);
 const QString& ApplicationTitle();
 void SetApplicationTitle(const QString& title);
 
-// The installed dialogs; the Qt ones unless a test installed others. Ends the press in progress
-// (app/press.h), since a dialog is about to take the mouse.
+// The installed dialogs; the Qt ones unless a test installed others. Ends the press in progress,
+// since a dialog is about to take the mouse.
 TDialogs& Dialogs();
 void SetDialogs(std::unique_ptr<TDialogs> dialogs);
+// The window message boxes and file dialogs belong to, so that they stay above it.
+void SetDialogOwner(QWidget* owner);
+
+// Folder of the file last opened or chosen in a file dialog; where every file dialog begins when
+// there is no document file to begin with. Empty until then.
+QString& LastFolder();
+// Makes the folder of path the LastFolder.
+void RememberFolder(const QString& path);
 
 // The dialogs shown to a user.
 class TQtDialogs : public TDialogs {
@@ -57,5 +67,6 @@ public:
     std::optional<QString> OpenFileName(const QString& filter, const QString& start) override;
     std::optional<QString> SaveFileName(const QString& filter, const QString& defaultSuffix,
                                         const QString& start) override;
+    // Defined with the new-image dialog (app/new.cpp).
     void RunNewForm() override;
 };

@@ -2,7 +2,7 @@
 // carries on. Every menu command and every event handler runs through RunGuarded.
 //
 // In builds with VARNET_CHECK_INVARIANTS (debug and test builds) RunGuarded also checks the
-// editor state after every handler, thrown or not (EditorStateViolation in app/state.h). A broken
+// editor state after every handler, thrown or not (TEditor::Violation). A broken
 // rule is a programming error, not bad input: it is written to stderr and the process aborts.
 #pragma once
 

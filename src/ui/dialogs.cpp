@@ -1,9 +1,7 @@
-#include "app/dialogs.h"
+#include "ui/dialogs.h"
 
-#include "app/centred.h"
-#include "app/docwindow.h"
-#include "app/new.h"
-#include "app/press.h"
+#include "ui/centred.h"
+#include "ui/session.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,8 +22,9 @@ std::unique_ptr<TDialogs>& Installed() {
 }
 
 // Message boxes belong to the document window so that they stay above it.
-QWidget* Owner() {
-    return mainform;
+QWidget*& Owner() {
+    static QWidget* owner = nullptr;
+    return owner;
 }
 
 class TScreenBox : public QMessageBox {
@@ -104,8 +103,21 @@ void SetApplicationTitle(const QString& title) {
 TDialogs& Dialogs() {
     // Every modal box and dialog is reached through here. The button held down now will be
     // released over it, so the press ends here rather than never.
-    EndPressInProgress();
+    Editor().EndPressInProgress();
     return *Installed();
+}
+
+void SetDialogOwner(QWidget* owner) {
+    Owner() = owner;
+}
+
+QString& LastFolder() {
+    static QString folder;
+    return folder;
+}
+
+void RememberFolder(const QString& path) {
+    LastFolder() = QFileInfo(path).absolutePath();
 }
 
 void SetDialogs(std::unique_ptr<TDialogs> dialogs) {
@@ -149,8 +161,4 @@ std::optional<QString> TQtDialogs::SaveFileName(const QString& filter, const QSt
     TSaveDialog dialog(filter, defaultSuffix, start);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().front();
-}
-
-void TQtDialogs::RunNewForm() {
-    NewForm->exec();
 }

@@ -1,4 +1,4 @@
-#include "app/devicepixels.h"
+#include "ui/devicepixels.h"
 
 #include <QPainter>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "app/nativepointer.h"
+#include "ui/nativepointer.h"
 
 #include <QGuiApplication>
 #include <QWidget>

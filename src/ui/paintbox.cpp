@@ -1,8 +1,8 @@
-#include "app/paintbox.h"
+#include "ui/paintbox.h"
 
-#include "app/devicepixels.h"
-#include "app/errors.h"
-#include "app/nativepointer.h"
+#include "ui/devicepixels.h"
+#include "ui/errors.h"
+#include "ui/nativepointer.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "app/centred.h"
+#include "ui/centred.h"
 
 #include <QScreen>
 #include <QWidget>

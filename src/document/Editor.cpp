@@ -1,0 +1,137 @@
+#include "document/Editor.h"
+
+#include <algorithm>
+#include <utility>
+
+int32_t TEditor::ViewWidth(int i) const {
+    return std::max(0, std::min(Doc.DocWidth() - ViewLeft_[i], CellsX_));
+}
+
+int32_t TEditor::ViewHeight(int i) const {
+    return std::max(0, std::min(Doc.DocHeight() - ViewTop_[i], CellsY_));
+}
+
+TRect TEditor::ViewRect(int i) const {
+    return TRect{ViewLeft_[i], ViewTop_[i], ViewLeft_[i] + ViewWidth(i),
+                 ViewTop_[i] + ViewHeight(i)};
+}
+
+bool TEditor::LayerActive() const {
+    return LayerOn_ && (ViewLeft_[kEditArea] != ViewLeft_[kLayerArea] ||
+                        ViewTop_[kEditArea] != ViewTop_[kLayerArea]);
+}
+
+TSnapStep TEditor::SnapStep() const {
+    switch (Snap_) {
+    case TSnapMode::LupeGrid:
+        return TSnapStep{CellsX_, CellsY_};
+    case TSnapMode::Dot8:
+        return TSnapStep{8, 8};
+    case TSnapMode::Dot1:
+        break;
+    }
+    return TSnapStep{1, 1};
+}
+
+void TEditor::SetViewOrigin(int i, int32_t left, int32_t top) {
+    if (left == ViewLeft_[i] && top == ViewTop_[i]) return;
+    ViewLeft_[i] = left;
+    ViewTop_[i] = top;
+    Doc.Notify({.Areas = true});
+}
+
+void TEditor::SetLupeCells(int32_t x, int32_t y) {
+    CellsX_ = x;
+    CellsY_ = y;
+    Doc.Notify({.Areas = true});
+}
+
+void TEditor::SetLayer(bool on, bool view) {
+    LayerOn_ = on;
+    LayerView_ = view;
+    Doc.Notify({.Areas = true});
+}
+
+void TEditor::SetDrawIndex(int32_t index) {
+    if (index == DrawIndex_) return;
+    DrawIndex_ = index;
+    Doc.Notify({.Indices = true});
+}
+
+void TEditor::SetTool(TTool tool) {
+    Tool_ = tool;
+    Doc.Notify({.Tool = true});
+}
+
+namespace {
+// An origin past the document's end moves to the last multiple of step at which the whole view
+// (cells long) fits, or to 0 when it fits nowhere, so that the view is never a sliver at the edge.
+int32_t ClampedOrigin(int32_t origin, int32_t docLength, int32_t cells, int32_t step) {
+    if (origin < docLength) return origin;
+    return docLength < cells ? 0 : (docLength - cells) / step * step;
+}
+} // namespace
+
+void TEditor::ClampViewOrigins(int32_t width, int32_t height) {
+    const TSnapStep step = SnapStep();
+    for (int i = 0; i < kViewCount; ++i) {
+        ViewLeft_[i] = ClampedOrigin(ViewLeft_[i], width, CellsX_, step.X);
+        ViewTop_[i] = ClampedOrigin(ViewTop_[i], height, CellsY_, step.Y);
+    }
+}
+
+// Undo and Redo wait for the press, and their buttons say so meanwhile: hence the notices.
+void TEditor::PressBegan(std::function<void()> release) {
+    EndPressInProgress();
+    Release_ = std::move(release);
+    Doc.Notify({});
+}
+
+void TEditor::PressEnded() {
+    if (!Release_) return;
+    Release_ = nullptr;
+    Doc.Notify({});
+}
+
+void TEditor::EndPressInProgress() {
+    // Taken out before the release runs, whose own PressEnded then finds nothing left to end.
+    std::function<void()> release = std::exchange(Release_, nullptr);
+    if (!release) return;
+    release();
+    Doc.Notify({});
+}
+
+bool TEditor::CanUndo() const {
+    return Doc.History.UndoCount() != Doc.History.RedoCount() &&
+           Doc.Region() == TRegionState::None && !PressInProgress();
+}
+
+bool TEditor::CanRedo() const {
+    return Doc.History.RedoCount() != 0 && Doc.Region() == TRegionState::None && !PressInProgress();
+}
+
+void TEditor::Undo() {
+    if (CanUndo()) Doc.Undo();
+}
+
+void TEditor::Redo() {
+    if (CanRedo()) Doc.Redo();
+}
+
+void TEditor::Reset() {
+    // Forgotten rather than released: the windows that followed it may be gone.
+    Release_ = nullptr;
+    for (int i = 0; i < kViewCount; ++i)
+        ViewLeft_[i] = ViewTop_[i] = 0;
+    CellsX_ = CellsY_ = 32;
+    LayerOn_ = LayerView_ = false;
+    DrawIndex_ = 0;
+    Tool_ = TTool::Pen;
+    Snap_ = TSnapMode::LupeGrid;
+    PaletteLocked = false;
+    Doc.Reset();
+}
+
+std::string TEditor::Violation() const {
+    return Doc.Violation();
+}

@@ -1,0 +1,90 @@
+// The editor's state around the document: the edit area and the layer area, the user's choices
+// (tool, snap step, drawing index, layer, palette lock) and the one press in progress. Windows
+// report the user's choices here and learn of every change from the document's notices.
+// Positions and sizes are image pixels.
+#pragma once
+
+#include "document/Document.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// Indices of the two view rectangles.
+constexpr int kEditArea = 0;  // shown and edited in the magnifier
+constexpr int kLayerArea = 1; // overlaid beneath the edit area in the magnifier
+constexpr int kViewCount = 2;
+
+enum class TTool : uint8_t { Pen = 0, Fill = 1, Region = 2 };
+// Where placements and selections snap: to the magnifier's cell count, to 8 or to 1 pixel.
+enum class TSnapMode : uint8_t { LupeGrid, Dot8, Dot1 };
+
+class TEditor {
+public:
+    TDocument Doc;
+
+    // Top-left image pixel of the edit area and of the layer area.
+    int32_t ViewLeft(int i) const { return ViewLeft_[i]; }
+    int32_t ViewTop(int i) const { return ViewTop_[i]; }
+    // The view rectangle's size: LupeCellsX x LupeCellsY cut at the document's right and bottom.
+    int32_t ViewWidth(int i) const;
+    int32_t ViewHeight(int i) const;
+    TRect ViewRect(int i) const;
+    // Nominal view rectangle size (8..64, steps of 8); also the coarse snap step.
+    int32_t LupeCellsX() const { return CellsX_; }
+    int32_t LupeCellsY() const { return CellsY_; }
+    // The layer button is down and the two view rectangles' origins differ.
+    bool LayerActive() const;
+    // The layer button, and the layer shown striped where the edit area is transparent.
+    bool LayerOn() const { return LayerOn_; }
+    bool LayerView() const { return LayerView_; }
+    // The palette index the pen draws with.
+    int32_t DrawIndex() const { return DrawIndex_; }
+    TTool CurrentTool() const { return Tool_; }
+    TSnapMode Snap() const { return Snap_; }
+    // The snap step now, read afresh by every placement and selection step.
+    TSnapStep SnapStep() const;
+    // "パレットを変更しない": palette commands are refused.
+    bool PaletteLocked = false;
+
+    void SetViewOrigin(int i, int32_t left, int32_t top);
+    void SetLupeCells(int32_t x, int32_t y);
+    void SetLayer(bool on, bool view);
+    void SetDrawIndex(int32_t index);
+    void SetTool(TTool tool);
+    void SetSnap(TSnapMode mode) { Snap_ = mode; }
+    // Moves view origins that lie outside a document of width x height (about to be opened) to
+    // the last snap position where the whole view fits (0 where it fits nowhere).
+    void ClampViewOrigins(int32_t width, int32_t height);
+
+    // The one mouse press followed at a time, in whichever view it began. A dialog, Close, New,
+    // Open and the application losing focus end it as if the button were released: the real
+    // release then goes elsewhere. release is what the view's own mouse-up does; a press still
+    // in progress is ended first.
+    void PressBegan(std::function<void()> release);
+    // The view saw its release (or ended the press itself).
+    void PressEnded();
+    bool PressInProgress() const { return static_cast<bool>(Release_); }
+    void EndPressInProgress();
+
+    // Something to undo (redo), no selection being made or block floating and no press in
+    // progress: a stroke is undone whole, once it is finished.
+    bool CanUndo() const;
+    bool CanRedo() const;
+    void Undo();
+    void Redo();
+
+    // Back to the start-up state; the document closes without a notice of its own.
+    void Reset();
+    // The first broken rule of the editor state, in words, or an empty string.
+    std::string Violation() const;
+
+private:
+    int32_t ViewLeft_[kViewCount] = {0, 0}, ViewTop_[kViewCount] = {0, 0};
+    int32_t CellsX_ = 32, CellsY_ = 32;
+    bool LayerOn_ = false, LayerView_ = false;
+    int32_t DrawIndex_ = 0;
+    TTool Tool_ = TTool::Pen;
+    TSnapMode Snap_ = TSnapMode::LupeGrid;
+    std::function<void()> Release_;
+};

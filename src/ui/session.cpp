@@ -1,0 +1,6 @@
+#include "ui/session.h"
+
+TEditor& Editor() {
+    static TEditor editor;
+    return editor;
+}
