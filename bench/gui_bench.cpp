@@ -8,9 +8,8 @@
 #include "app/docwindow.h"
 #include "app/imagefile.h"
 #include "app/startup.h"
-#include "app/state.h"
-#include "editor/undo.h"
 #include "png/KivPNG.h"
+#include "ui/session.h"
 
 #include <cstdio>
 #include <cstring>
@@ -36,7 +35,7 @@ TDIB Picture() {
 BENCH_CASE(gui_render_doc_bitmap_4096) {
     StartEditor();
     mainform->CreateDocument(kSide, kSide);
-    *DocImage = Picture();
+    *Doc().DocImage() = Picture();
     const size_t bytes = size_t(kSide) * kSide * 4;
     std::vector<uint8_t> from(bytes, 1), to(bytes);
     const double ours = Measure([] { mainform->RenderDocBitmap(); });
@@ -69,13 +68,12 @@ BENCH_CASE(editor_undo_redo) {
     StartEditor();
     auto undoRedo = [](int32_t side) {
         mainform->CreateDocument(side, side);
-        LupeCellsX = LupeCellsY = 64;
-        mainform->UpdateViewSizes();
+        Editor().SetLupeCells(64, 64);
         PushUndo(0, 0, 64, 64, false);
-        DocImage->SetPixel(3, 3, 9);
+        Doc().DocImage()->SetPixel(3, 3, 9);
         return Measure([] {
-            btUndoClick();
-            btRedoClick();
+            Editor().Undo();
+            Editor().Redo();
         });
     };
     const double small = undoRedo(256);
@@ -84,7 +82,7 @@ BENCH_CASE(editor_undo_redo) {
     const double render = Measure([] { mainform->UpdateDocView(); });
     Report("UpdateDocView 8192x8192 (twice per undo + redo)", 2 * render, "undo + redo", large);
     // The next case opens a file, which must not stop to ask about these changes.
-    Saved = true;
+    Doc().SetSaved(true);
 }
 
 #endif

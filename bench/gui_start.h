@@ -4,9 +4,9 @@
 
 #include "app/docwindow.h"
 #include "app/startup.h"
-#include "app/state.h"
 #include "editor/lupe.h"
 #include "editor/updown.h"
+#include "ui/session.h"
 
 #include <QApplication>
 
@@ -27,13 +27,12 @@ inline void StartEditor() {
 // magnifier at its largest.
 inline void OpenDocument(int32_t side) {
     StartEditor();
-    Saved = true;
+    Doc().SetSaved(true);
     LupeForm->xUpDown->SetPosition(64);
     LupeForm->yUpDown->SetPosition(64);
     LupeForm->xUpDownMouseUp();
     LupeForm->PowerChange(LupeForm->N7);
     mainform->CreateDocument(side, side);
-    ViewLeft[kEditArea] = ViewTop[kEditArea] = side / 2 - 32;
-    mainform->UpdateViewSizes();
+    Editor().SetViewOrigin(kEditArea, side / 2 - 32, side / 2 - 32);
     LupeForm->UpdateLupe();
 }

@@ -5,8 +5,8 @@
 #include "bench.h"
 #include "gui_start.h"
 
-#include "app/state.h"
 #include "editor/lupe.h"
+#include "ui/session.h"
 
 #include <QAction>
 #include <cstring>
@@ -16,7 +16,7 @@ namespace {
 // Press, 999 moves into neighbouring cells along rows of the view, release: 1000 pixels drawn.
 void Stroke() {
     const int32_t p = LupeForm->Power;
-    DrawIndex = (DrawIndex + 1) % 256;
+    Editor().SetDrawIndex((Editor().DrawIndex() + 1) % 256);
     LupeForm->LupeBox2MouseDown(TMouseButton::Left, p / 2, p / 2);
     for (int32_t i = 1; i < 1000; ++i) {
         const int32_t row = i / 62, column = row % 2 ? 61 - i % 62 : i % 62;
@@ -32,7 +32,7 @@ BENCH_CASE(editor_pen_stroke) {
     OpenDocument(8192);
     const double large = Measure(Stroke);
     Report("Pen stroke of 1000 pixels, 8192x8192 document", large, "256x256 doc", small);
-    Saved = true;
+    Doc().SetSaved(true);
     mainform->CloseDocument();
 }
 
@@ -40,7 +40,7 @@ BENCH_CASE(editor_render_lupe) {
     OpenDocument(256);
     for (int32_t y = 0; y < 256; ++y)
         for (int32_t x = 0; x < 256; ++x)
-            DocImage->RowForWrite(y)[x] = static_cast<uint8_t>((x / 3) ^ (y / 5));
+            Doc().DocImage()->RowForWrite(y)[x] = static_cast<uint8_t>((x / 3) ^ (y / 5));
     const size_t bytes = size_t(896) * 896 * 4;
     std::vector<uint8_t> from(bytes, 1), to(bytes);
     const double copy = Measure([&] {
@@ -54,7 +54,7 @@ BENCH_CASE(editor_render_lupe) {
         const double render = Measure([] { LupeForm->RenderLupe(); });
         Report(std::string("RenderLupe 64x64 at 14x, ") + name, render, "memcpy", copy);
     }
-    Saved = true;
+    Doc().SetSaved(true);
     mainform->CloseDocument();
 }
 

@@ -15,7 +15,7 @@ BENCH_CASE(editor_palette_bar_drag) {
     constexpr int32_t side = 4096;
     OpenDocument(side);
     for (int32_t y = 0; y < side; ++y) {
-        uint8_t* row = DocImage->RowForWrite(y);
+        uint8_t* row = Doc().DocImage()->RowForWrite(y);
         for (int32_t x = 0; x < side; ++x)
             row[x] = static_cast<uint8_t>((x >> 3) ^ (y >> 2));
     }
@@ -39,7 +39,7 @@ BENCH_CASE(editor_palette_bar_drag) {
     });
     Report("Bar move, 4096x4096 document (apply, document and magnifier render)", move, "memcpy",
            copy);
-    Saved = true;
+    Doc().SetSaved(true);
     mainform->CloseDocument();
 }
 

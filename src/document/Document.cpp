@@ -37,7 +37,6 @@ void TDocument::Close() {
     Image_.reset();
     FileName.clear();
     LossyFile.clear();
-    Saved_ = false;
     DocTransparent_ = false;
     PaletteNames_ = {};
     History.Reset(0);
@@ -53,13 +52,13 @@ void TDocument::Reset() {
 }
 
 void TDocument::SetSaved(bool saved) {
-    if (!Image_ || saved == Saved_) return;
+    if (saved == Saved_) return;
     Saved_ = saved;
     Notify({});
 }
 
 void TDocument::MarkUnsaved() {
-    SetSaved(false);
+    if (Image_) SetSaved(false);
 }
 
 void TDocument::Edit(const TStep* step, const TChange& change,

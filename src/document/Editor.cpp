@@ -133,5 +133,12 @@ void TEditor::Reset() {
 }
 
 std::string TEditor::Violation() const {
+    if (Doc.IsOpen())
+        for (int i = 0; i < kViewCount; ++i)
+            if (ViewLeft_[i] < 0 || ViewLeft_[i] >= Doc.DocWidth() || ViewTop_[i] < 0 ||
+                ViewTop_[i] >= Doc.DocHeight())
+                return std::string(i == kEditArea ? "the edit area" : "the layer area") +
+                       " begins outside the document at " + std::to_string(ViewLeft_[i]) + ", " +
+                       std::to_string(ViewTop_[i]);
     return Doc.Violation();
 }

@@ -76,7 +76,8 @@ public:
 
     // Back to the start-up state; the document closes without a notice of its own.
     void Reset();
-    // The first broken rule of the editor state, in words, or an empty string.
+    // The first broken rule of the editor state, in words, or an empty string: the document's,
+    // and while one is open both view rectangles begin inside it.
     std::string Violation() const;
 
 private:

@@ -204,8 +204,9 @@ QSize TLupeForm::ViewPixels() const {
 }
 
 void TLupeForm::UpdateLupe() {
-    // Without a document the view is empty, so that nothing of a closed picture stays.
-    const QSize pixels = Doc().IsOpen() ? ViewPixels() : QSize(0, 0);
+    // Without a document (or with an edit area beyond it) the view is empty, so that nothing of
+    // a closed picture stays.
+    const QSize pixels = Doc().IsOpen() && !ViewPixels().isEmpty() ? ViewPixels() : QSize(0, 0);
     const QSize size = LogicalSize(pixels, LupeBox2->devicePixelRatioF());
     LupeBox2->DevicePicture = pixels;
     ScrollBox1->widget()->resize(size);
@@ -213,7 +214,7 @@ void TLupeForm::UpdateLupe() {
     LupeBox2->resize(size);
     if (LupeBitmap.size() != pixels)
         LupeBitmap = pixels.isEmpty() ? QImage() : QImage(pixels, QImage::Format_RGB32);
-    if (!Doc().IsOpen()) {
+    if (pixels.isEmpty()) {
         ShownView = {};
         return LupeBox->update();
     }
@@ -247,24 +248,16 @@ void TLupeForm::DrawCell(int32_t cx, int32_t cy, uint8_t index) {
 
 void TLupeForm::ShowRect(const TRect& rect) {
     const TLupeView view = CurrentView();
-    // Where the rectangle meets the edit area, and the layer seen through it, in cells.
-    const auto cells = [&](const TRect& area) {
-        return TRect{std::max(rect.Left, area.Left) - area.Left,
-                     std::max(rect.Top, area.Top) - area.Top,
-                     std::min(rect.Right, area.Right) - area.Left,
-                     std::min(rect.Bottom, area.Bottom) - area.Top};
+    const auto meets = [&](const TRect& area) {
+        return rect.Left < area.Right && area.Left < rect.Right && rect.Top < area.Bottom &&
+               area.Top < rect.Bottom;
     };
-    const TRect own = cells(view.Edit);
-    const TRect beneath = view.LayerActive ? cells(view.Layer) : TRect{};
-    const auto count = [](const TRect& r) {
-        return r.Width() > 0 && r.Height() > 0 ? int64_t(r.Width()) * r.Height() : 0;
-    };
-    // Beyond a few cells one pass over the view is cheaper than cell by cell.
-    if (count(own) + count(beneath) > 64) return RenderLupe();
-    for (const TRect& part : {own, beneath})
-        for (int32_t cy = part.Top; cy < part.Bottom; ++cy)
-            for (int32_t cx = part.Left; cx < part.Right; ++cx)
-                ShowCell(cx, cy);
+    if (!meets(view.Edit) && !(view.LayerActive && meets(view.Layer))) return;
+    // A pen's pixel is redrawn cell by cell, where the edit area shows it and where the layer
+    // beneath shows it too; any larger change redraws the view, which is at most 64 x 64 cells.
+    if (rect.Width() != 1 || rect.Height() != 1) return RenderLupe();
+    ShowCell(rect.Left - view.Edit.Left, rect.Top - view.Edit.Top);
+    if (view.LayerActive) ShowCell(rect.Left - view.Layer.Left, rect.Top - view.Layer.Top);
 }
 
 void TLupeForm::LupeBox2Paint(QPainter& canvas) {

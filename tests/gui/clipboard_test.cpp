@@ -4,7 +4,6 @@
 #include "app/clipboard.h"
 #include "editor/selection.h"
 #include "editor/toolwindow.h"
-#include "editor/undo.h"
 #include "editor_fixture.h"
 
 #include <QAction>
@@ -20,9 +19,9 @@ uint8_t Index(int32_t x, int32_t y) {
 
 std::vector<uint32_t> DocPixels() {
     std::vector<uint32_t> out;
-    for (int32_t y = 0; y < DocHeight; ++y)
-        for (int32_t x = 0; x < DocWidth; ++x)
-            out.push_back(DocImage->GetPixel(x, y));
+    for (int32_t y = 0; y < Doc().DocHeight(); ++y)
+        for (int32_t x = 0; x < Doc().DocWidth(); ++x)
+            out.push_back(Doc().DocImage()->GetPixel(x, y));
     return out;
 }
 
@@ -35,22 +34,16 @@ class ClipboardTest : public EditorTest {
 protected:
     void SetUp() override {
         EditorTest::SetUp();
-        Saved = true;
+        Doc().SetSaved(true);
         NewDocument("40", "30");
-        for (int32_t y = 0; y < DocHeight; ++y)
-            for (int32_t x = 0; x < DocWidth; ++x)
-                DocImage->RowForWrite(y)[x] = Index(x, y);
-        ViewLeft[kEditArea] = 8;
-        ViewTop[kEditArea] = 4;
-        mainform->UpdateViewSizes();
+        for (int32_t y = 0; y < Doc().DocHeight(); ++y)
+            for (int32_t x = 0; x < Doc().DocWidth(); ++x)
+                Doc().DocImage()->RowForWrite(y)[x] = Index(x, y);
+        Editor().SetViewOrigin(kEditArea, 8, 4);
         Clipboard()->clear();
     }
     void Select(int32_t left, int32_t top, int32_t width, int32_t height) {
-        Selecting = true;
-        SelLeft = left;
-        SelTop = top;
-        SelWidth = width;
-        SelHeight = height;
+        SelectBox(left, top, width, height);
     }
 };
 
@@ -65,17 +58,11 @@ TEST_F(ClipboardTest, CopyPutsTheFloatingBlockElseTheSelectionElseTheEditAreaAsA
         {"edit area", [] {}, 8, 4, 32, 26},
         {"selection", [this] { Select(2, 3, 5, 4); }, 2, 3, 5, 4},
         {"floating block moved away from where it was lifted",
-         [this] {
-             Select(1, 2, 6, 3);
-             LiftSelection();
-             SelLeft = 20;
-             SelTop = 20;
-         },
-         1, 2, 6, 3},
+         [this] { FloatBox(1, 2, 6, 3, 20, 20); }, 1, 2, 6, 3},
     };
     // The edit area is cut at the document's right and bottom edges.
-    ASSERT_EQ(ViewWidth[kEditArea], 32);
-    ASSERT_EQ(ViewHeight[kEditArea], 26);
+    ASSERT_EQ(Editor().ViewWidth(kEditArea), 32);
+    ASSERT_EQ(Editor().ViewHeight(kEditArea), 26);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         CancelSelection();
@@ -93,7 +80,7 @@ TEST_F(ClipboardTest, CopyPutsTheFloatingBlockElseTheSelectionElseTheEditAreaAsA
 }
 
 TEST_F(ClipboardTest, PasteMapsColoursToTheNearestEntryAndFloatsAtTheEditAreaOrigin) {
-    TransparentIndex = 200;
+    Doc().SetTransparentIndex(200);
     struct Pixel {
         QRgb color;
         uint8_t index;
@@ -113,52 +100,49 @@ TEST_F(ClipboardTest, PasteMapsColoursToTheNearestEntryAndFloatsAtTheEditAreaOri
 
     mainform->acPaste->trigger();
 
-    ASSERT_TRUE(Floating);
-    EXPECT_FALSE(Selecting);
-    EXPECT_EQ(CurrentTool, TTool::Region);
+    ASSERT_TRUE(Doc().Floating());
+    EXPECT_FALSE(Doc().Selecting());
+    EXPECT_EQ(Editor().CurrentTool(), TTool::Region);
     EXPECT_TRUE(toolform->SpeedButton3->isChecked());
-    EXPECT_EQ(SelLeft, 8);
-    EXPECT_EQ(SelTop, 4);
-    EXPECT_EQ(SelWidth, picture.width());
-    EXPECT_EQ(SelHeight, 1);
+    EXPECT_EQ(Doc().Sel().Left, 8);
+    EXPECT_EQ(Doc().Sel().Top, 4);
+    EXPECT_EQ(Doc().Sel().Width, picture.width());
+    EXPECT_EQ(Doc().Sel().Height, 1);
     // Nothing is written until the block is placed, and no step can be undone meanwhile.
     EXPECT_EQ(DocPixels(), before);
     EXPECT_FALSE(mainform->acUndo->isEnabled());
     for (int x = 0; x < picture.width(); ++x)
-        EXPECT_EQ(mainform->WorkImage.GetPixel(x, 0), pixels[x].index) << x;
+        EXPECT_EQ(Doc().WorkImage().GetPixel(x, 0), pixels[x].index) << x;
 
     PlaceFloat();
     for (int x = 0; x < picture.width(); ++x)
-        EXPECT_EQ(DocImage->GetPixel(8 + x, 4), pixels[x].index) << x;
-    EXPECT_FALSE(Saved);
+        EXPECT_EQ(Doc().DocImage()->GetPixel(8 + x, 4), pixels[x].index) << x;
+    EXPECT_FALSE(Doc().Saved());
     ASSERT_TRUE(mainform->acUndo->isEnabled());
     mainform->acUndo->trigger();
     for (int x = 0; x < picture.width(); ++x)
-        EXPECT_EQ(DocImage->GetPixel(8 + x, 4), Index(8 + x, 4)) << x;
+        EXPECT_EQ(Doc().DocImage()->GetPixel(8 + x, 4), Index(8 + x, 4)) << x;
 }
 
 TEST_F(ClipboardTest, CopyThenPasteGivesBackTheIndicesAndReplacesAFloatingBlock) {
     Select(3, 5, 4, 2);
     mainform->acCopy->trigger();
-    Select(0, 0, 2, 2);
-    LiftSelection();
-    SelLeft = 30;
-    SelTop = 20;
+    FloatBox(0, 0, 2, 2, 30, 20);
     const std::vector<uint32_t> before = DocPixels();
-    Saved = true;
+    Doc().SetSaved(true);
 
     mainform->acPaste->trigger();
 
     // The earlier block is dropped, not written where it floated.
     EXPECT_EQ(DocPixels(), before);
-    EXPECT_TRUE(Saved);
-    EXPECT_EQ(UndoCount, 0u);
-    ASSERT_TRUE(Floating);
-    ASSERT_EQ(mainform->WorkImage.Width(), 4);
-    ASSERT_EQ(mainform->WorkImage.Height(), 2);
+    EXPECT_TRUE(Doc().Saved());
+    EXPECT_EQ(Doc().History.UndoCount(), 0u);
+    ASSERT_TRUE(Doc().Floating());
+    ASSERT_EQ(Doc().WorkImage().Width(), 4);
+    ASSERT_EQ(Doc().WorkImage().Height(), 2);
     for (int32_t y = 0; y < 2; ++y)
         for (int32_t x = 0; x < 4; ++x)
-            EXPECT_EQ(mainform->WorkImage.GetPixel(x, y), Index(3 + x, 5 + y)) << x << "," << y;
+            EXPECT_EQ(Doc().WorkImage().GetPixel(x, y), Index(3 + x, 5 + y)) << x << "," << y;
 }
 
 TEST_F(ClipboardTest, PasteWithoutAPictureWarnsAndChangesNothing) {
@@ -166,9 +150,9 @@ TEST_F(ClipboardTest, PasteWithoutAPictureWarnsAndChangesNothing) {
     Select(1, 1, 2, 2);
     mainform->acPaste->trigger();
     EXPECT_EQ(dialogs->Warnings, std::vector<QString>{"クリップボードに画像がありません。"});
-    EXPECT_TRUE(Selecting);
-    EXPECT_FALSE(Floating);
-    EXPECT_TRUE(Saved);
+    EXPECT_TRUE(Doc().Selecting());
+    EXPECT_FALSE(Doc().Floating());
+    EXPECT_TRUE(Doc().Saved());
 }
 
 TEST_F(ClipboardTest, UndoAndRedoItemsFollowTheHistoryAndTheSelection) {
@@ -177,16 +161,15 @@ TEST_F(ClipboardTest, UndoAndRedoItemsFollowTheHistoryAndTheSelection) {
                (mainform->acRedo->isEnabled() ? "redo on" : "redo off");
     };
     EXPECT_EQ(states(), "undo off / redo off");
-    PushUndo(0, 0, 1, 1, false);
-    DocImage->RowForWrite(0)[0] = 99;
+    RecordedEdit({0, 0, 1, 1}, [](TDIB& image) { image.RowForWrite(0)[0] = 99; });
     EXPECT_EQ(states(), "undo on / redo off");
     StartSelection(5, 5);
     EXPECT_EQ(states(), "undo off / redo off");
     CancelSelection();
     mainform->acUndo->trigger();
-    EXPECT_EQ(DocImage->GetPixel(0, 0), Index(0, 0));
+    EXPECT_EQ(Doc().DocImage()->GetPixel(0, 0), Index(0, 0));
     EXPECT_EQ(states(), "undo off / redo on");
     mainform->acRedo->trigger();
-    EXPECT_EQ(DocImage->GetPixel(0, 0), 99u);
+    EXPECT_EQ(Doc().DocImage()->GetPixel(0, 0), 99u);
     EXPECT_EQ(states(), "undo on / redo off");
 }

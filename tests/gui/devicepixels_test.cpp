@@ -3,10 +3,10 @@
 // them again under QT_SCALE_FACTOR 1.25, 1.5 and 2. Every image pixel of a checkerboard must
 // cover the same whole number of device pixels in the window's picture, and a click on any
 // device pixel of an image pixel must reach that image pixel.
-#include "ui/devicepixels.h"
 #include "editor/lupe.h"
 #include "editor/updown.h"
 #include "editor_fixture.h"
+#include "ui/devicepixels.h"
 
 #include <QAction>
 #include <QApplication>
@@ -81,10 +81,10 @@ protected:
             ASSERT_DOUBLE_EQ(ratio, qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
         }
         NewDocument(QString::number(kWidth), QString::number(kHeight));
-        DocImage->PaletteBlock[1] = TPaletteEntry{120, 16, 200, 0};
-        DocImage->PaletteBlock[2] = TPaletteEntry{90, 220, 16, 0};
-        DocImage->PaletteBlock[3] = TPaletteEntry{0, 0, 0, 0};
-        DocImage->ApplyPalette();
+        Doc().DocImage()->PaletteBlock[1] = TPaletteEntry{120, 16, 200, 0};
+        Doc().DocImage()->PaletteBlock[2] = TPaletteEntry{90, 220, 16, 0};
+        Doc().DocImage()->PaletteBlock[3] = TPaletteEntry{0, 0, 0, 0};
+        Doc().DocImage()->ApplyPalette();
         PaintChecker();
         mainform->UpdateDocView();
         LupeForm->UpdateLupe();
@@ -93,7 +93,7 @@ protected:
     static void PaintChecker() {
         for (int32_t y = 0; y < kHeight; ++y)
             for (int32_t x = 0; x < kWidth; ++x)
-                DocImage->SetPixel(x, y, Checker(x, y) == kDark ? 1 : 2);
+                Doc().DocImage()->SetPixel(x, y, Checker(x, y) == kDark ? 1 : 2);
     }
 
     // Grabs the window holding view and finds the checkerboard in it: the bounding box of its
@@ -202,9 +202,9 @@ TEST_F(ScaledViewTest, EveryImagePixelIsTheSameWholeNumberOfDevicePixels) {
 }
 
 TEST_F(ScaledViewTest, ClicksOnEveryDevicePixelOfAPixelReachThatPixel) {
-    CurrentTool = TTool::Pen;
-    DrawIndex = 3;
-    mainform->bt1Dot->setChecked(true);
+    Editor().SetTool(TTool::Pen);
+    Editor().SetDrawIndex(3);
+    mainform->bt1Dot->click();
     for (const TZoomCase& c : kZooms) {
         SCOPED_TRACE(testing::Message()
                      << c.view << " at " << c.magnification << ", scale " << ratio);
@@ -216,19 +216,18 @@ TEST_F(ScaledViewTest, ClicksOnEveryDevicePixelOfAPixelReachThatPixel) {
             Click(Surface(c), device);
             if (IsDocument(c)) {
                 // The one-pixel snap places the edit area on the pixel clicked.
-                ASSERT_EQ(QPoint(ViewLeft[kEditArea], ViewTop[kEditArea]), pixel);
+                ASSERT_EQ(QPoint(Editor().ViewLeft(kEditArea), Editor().ViewTop(kEditArea)), pixel);
                 continue;
             }
             // The pen paints the pixel clicked and nothing else.
             std::vector<QPoint> painted;
             for (int32_t y = 0; y < kHeight; ++y)
                 for (int32_t x = 0; x < kWidth; ++x)
-                    if (DocImage->GetPixel(x, y) == 3) painted.emplace_back(x, y);
+                    if (Doc().DocImage()->GetPixel(x, y) == 3) painted.emplace_back(x, y);
             ASSERT_EQ(painted, std::vector<QPoint>{pixel});
             PaintChecker();
         }
-        ViewLeft[kEditArea] = ViewTop[kEditArea] = 0;
-        mainform->UpdateViewSizes();
+        Editor().SetViewOrigin(kEditArea, 0, 0);
         LupeForm->UpdateLupe();
     }
 }
@@ -239,10 +238,8 @@ TEST_F(ScaledViewTest, FramesAndSelectionLieOnTheDevicePixelGrid) {
     LupeForm->xUpDown->SetPosition(8);
     LupeForm->yUpDown->SetPosition(8);
     LupeForm->xUpDownMouseUp();
-    ViewLeft[kEditArea] = ViewTop[kEditArea] = 4;
-    ViewLeft[kLayerArea] = 12;
-    ViewTop[kLayerArea] = 8;
-    mainform->UpdateViewSizes();
+    Editor().SetViewOrigin(kEditArea, 4, 4);
+    Editor().SetViewOrigin(kLayerArea, 12, 8);
     LupeForm->UpdateLupe();
     const QRgb blue = qRgb(0, 0, 255), black = qRgb(0, 0, 0);
     for (int32_t zoom : {1, 2, 4}) {
@@ -271,11 +268,7 @@ TEST_F(ScaledViewTest, FramesAndSelectionLieOnTheDevicePixelGrid) {
     // The magnifier's hatch covers the selected cells' device pixels and no others.
     SetZoom({"magnifier", 6});
     const TShownPicture plain = Shown(LupeForm->LupeBox2, QSize(8, 8));
-    Selecting = true;
-    SelLeft = 5;
-    SelTop = 4;
-    SelWidth = 3;
-    SelHeight = 2;
+    SelectBox(5, 4, 3, 2);
     const TShownPicture hatched = Shown(LupeForm->LupeBox2, QSize(8, 8));
     const int32_t k = plain.pixels;
     const QRect cells(plain.picture.topLeft() + QPoint(1 * k, 0), QSize(3 * k, 2 * k));
@@ -290,11 +283,9 @@ TEST_F(ScaledViewTest, FramesAndSelectionLieOnTheDevicePixelGrid) {
 }
 
 TEST_F(ScaledViewTest, ZoomByWheelKeepsThePixelUnderThePointer) {
-    Saved = true;
+    Doc().SetSaved(true);
     NewDocument("400", "400");
-    LupeCellsX = LupeCellsY = 64;
-    mainform->UpdateViewSizes();
-    LupeForm->UpdateLupe();
+    Editor().SetLupeCells(64, 64);
     const struct {
         TZoomCase start;
         int32_t delta;
@@ -364,9 +355,9 @@ namespace {
 // The pixels of index 3, as text.
 std::string PaintedPixels() {
     std::string text;
-    for (int32_t y = 0; y < DocHeight; ++y)
-        for (int32_t x = 0; x < DocWidth; ++x)
-            if (DocImage->GetPixel(x, y) == 3)
+    for (int32_t y = 0; y < Doc().DocHeight(); ++y)
+        for (int32_t x = 0; x < Doc().DocWidth(); ++x)
+            if (Doc().DocImage()->GetPixel(x, y) == 3)
                 text += "(" + std::to_string(x) + ", " + std::to_string(y) + ") ";
     return text;
 }
@@ -388,9 +379,9 @@ bool WaitFor(const std::function<bool()>& done) {
 // own position tells the first device pixel of an image pixel from the one before it.
 TEST_F(ScaledViewTest, RealPointerClicksReachThePixelUnderThem) {
     if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs an X server";
-    CurrentTool = TTool::Pen;
-    DrawIndex = 3;
-    mainform->bt1Dot->setChecked(true);
+    Editor().SetTool(TTool::Pen);
+    Editor().SetDrawIndex(3);
+    mainform->bt1Dot->click();
     const TZoomCase cases[] = {{"magnifier", 10}, {"magnifier", 1}, {"document", 2}};
     for (const TZoomCase& c : cases) {
         SCOPED_TRACE(testing::Message()
@@ -416,19 +407,21 @@ TEST_F(ScaledViewTest, RealPointerClicksReachThePixelUnderThem) {
             if (IsDocument(c)) {
                 // The one-pixel snap places the edit area on the pixel clicked.
                 ASSERT_TRUE(WaitFor([&] {
-                    return QPoint(ViewLeft[kEditArea], ViewTop[kEditArea]) == pixel;
+                    return QPoint(Editor().ViewLeft(kEditArea), Editor().ViewTop(kEditArea)) ==
+                           pixel;
                 })) << "edit area at "
-                    << ViewLeft[kEditArea] << ", " << ViewTop[kEditArea];
+                    << Editor().ViewLeft(kEditArea) << ", " << Editor().ViewTop(kEditArea);
                 continue;
             }
-            ASSERT_TRUE(WaitFor([&] { return DocImage->GetPixel(pixel.x(), pixel.y()) == 3; }))
-                << "painted: " << PaintedPixels();
+            ASSERT_TRUE(WaitFor([&] {
+                return Doc().DocImage()->GetPixel(pixel.x(), pixel.y()) == 3;
+            })) << "painted: "
+                << PaintedPixels();
             EXPECT_EQ(PaintedPixels(),
                       "(" + std::to_string(pixel.x()) + ", " + std::to_string(pixel.y()) + ") ");
             PaintChecker();
         }
-        ViewLeft[kEditArea] = ViewTop[kEditArea] = 0;
-        mainform->UpdateViewSizes();
+        Editor().SetViewOrigin(kEditArea, 0, 0);
         LupeForm->UpdateLupe();
     }
 }

@@ -16,8 +16,8 @@
 namespace {
 // The overlay painted over a white picture of the document's size.
 QImage RenderOverlay() {
-    QImage picture(DocWidth * mainform->ZoomFactor, DocHeight * mainform->ZoomFactor,
-                   QImage::Format_RGB32);
+    QImage picture(Doc().DocWidth() * mainform->ZoomFactor,
+                   Doc().DocHeight() * mainform->ZoomFactor, QImage::Format_RGB32);
     picture.fill(Qt::white);
     QPainter canvas(&picture);
     mainform->PaintBox2Paint(canvas);
@@ -40,10 +40,10 @@ void ExpectPixels(const QImage& picture, const std::vector<PixelCase>& cases) {
 
 TEST_F(EditorTest, DocumentIsRenderedThroughItsPaletteAtEachZoom) {
     NewDocument("5", "4");
-    DocImage->PaletteBlock[0] = TPaletteEntry{0x10, 0x20, 0x30, 0};
-    DocImage->PaletteBlock[7] = TPaletteEntry{0xFF, 0x80, 0x01, 0};
-    DocImage->ApplyPalette();
-    DocImage->RowForWrite(2)[3] = 7;
+    Doc().DocImage()->PaletteBlock[0] = TPaletteEntry{0x10, 0x20, 0x30, 0};
+    Doc().DocImage()->PaletteBlock[7] = TPaletteEntry{0xFF, 0x80, 0x01, 0};
+    Doc().DocImage()->ApplyPalette();
+    Doc().DocImage()->RowForWrite(2)[3] = 7;
     mainform->RenderDocBitmap();
     for (QAction* item : {mainform->x1, mainform->x2, mainform->x4}) {
         mainform->xClick(item);
@@ -92,17 +92,17 @@ TEST_F(EditorTest, PlacementSnapsToTheChosenStep) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.button->text().toStdString() << " zoom " << c.zoom
                                         << " at " << c.x << ", " << c.y);
-        c.button->setChecked(true);
+        c.button->click();
         mainform->ZoomFactor = c.zoom;
         mainform->PaintBox2MouseDown(TMouseButton::Left, false, c.x, c.y);
         EXPECT_TRUE(mainform->ViewDragging);
         EXPECT_TRUE(mainform->DragEditArea);
         mainform->PaintBox2MouseUp();
         EXPECT_FALSE(mainform->ViewDragging);
-        EXPECT_EQ(ViewLeft[0], c.left);
-        EXPECT_EQ(ViewTop[0], c.top);
-        EXPECT_EQ(ViewLeft[1], 0) << "the layer area moved";
-        EXPECT_EQ(ViewWidth[0], 32);
+        EXPECT_EQ(Editor().ViewLeft(0), c.left);
+        EXPECT_EQ(Editor().ViewTop(0), c.top);
+        EXPECT_EQ(Editor().ViewLeft(1), 0) << "the layer area moved";
+        EXPECT_EQ(Editor().ViewWidth(0), 32);
     }
 }
 
@@ -110,17 +110,17 @@ TEST_F(EditorTest, DragsLeavingTheSurfaceStopAtTheImageEdges) {
     NewDocument("100", "70");
     mainform->PaintBox2MouseDown(TMouseButton::Left, false, 10, 10);
     mainform->PaintBox2MouseMove(5000, 9000);
-    EXPECT_EQ(ViewLeft[0], 96);
-    EXPECT_EQ(ViewTop[0], 64);
-    EXPECT_EQ(ViewWidth[0], 4);
-    EXPECT_EQ(ViewHeight[0], 6);
+    EXPECT_EQ(Editor().ViewLeft(0), 96);
+    EXPECT_EQ(Editor().ViewTop(0), 64);
+    EXPECT_EQ(Editor().ViewWidth(0), 4);
+    EXPECT_EQ(Editor().ViewHeight(0), 6);
     mainform->PaintBox2MouseMove(-40, -3);
-    EXPECT_EQ(ViewLeft[0], 0);
-    EXPECT_EQ(ViewTop[0], 0);
+    EXPECT_EQ(Editor().ViewLeft(0), 0);
+    EXPECT_EQ(Editor().ViewTop(0), 0);
     mainform->PaintBox2MouseUp();
     // Without a press, moves place nothing.
     mainform->PaintBox2MouseMove(80, 50);
-    EXPECT_EQ(ViewLeft[0], 0);
+    EXPECT_EQ(Editor().ViewLeft(0), 0);
 }
 
 TEST_F(EditorTest, DraggedFramesStayInSightOfALargePicture) {
@@ -148,9 +148,9 @@ TEST_F(EditorTest, DraggedFramesStayInSightOfALargePicture) {
         mainform->PaintBox2MouseUp();
         const int i = d.button == TMouseButton::Left ? 0 : 1;
         // The outer frame line, cut at the picture's edges.
-        const QRect frame =
-            QRect(ViewLeft[i] - 3, ViewTop[i] - 3, ViewWidth[i] + 6, ViewHeight[i] + 6)
-                .intersected(QRect(0, 0, 2000, 2000));
+        const QRect frame = QRect(Editor().ViewLeft(i) - 3, Editor().ViewTop(i) - 3,
+                                  Editor().ViewWidth(i) + 6, Editor().ViewHeight(i) + 6)
+                                .intersected(QRect(0, 0, 2000, 2000));
         EXPECT_TRUE(shown().contains(frame))
             << "frame (" << frame.x() << ", " << frame.y() << ") outside the view at ("
             << shown().x() << ", " << shown().y() << ")";
@@ -163,31 +163,31 @@ TEST_F(EditorTest, OtherButtonsPlaceTheLayerArea) {
         mainform->PaintBox2MouseDown(button, false, 100, 200);
         EXPECT_FALSE(mainform->DragEditArea);
         mainform->PaintBox2MouseUp();
-        EXPECT_EQ(ViewLeft[1], 96);
-        EXPECT_EQ(ViewTop[1], 192);
-        EXPECT_EQ(ViewLeft[0], 0);
-        EXPECT_EQ(ViewTop[0], 0);
-        ViewLeft[1] = ViewTop[1] = 0;
+        EXPECT_EQ(Editor().ViewLeft(1), 96);
+        EXPECT_EQ(Editor().ViewTop(1), 192);
+        EXPECT_EQ(Editor().ViewLeft(0), 0);
+        EXPECT_EQ(Editor().ViewTop(0), 0);
+        Editor().SetViewOrigin(1, 0, 0);
     }
 }
 
 TEST_F(EditorTest, PressesWithoutDocumentAreIgnored) {
     mainform->PaintBox2MouseDown(TMouseButton::Left, false, 50, 50);
     EXPECT_FALSE(mainform->ViewDragging);
-    EXPECT_EQ(ViewLeft[0], 0);
+    EXPECT_EQ(Editor().ViewLeft(0), 0);
 }
 
 TEST_F(EditorTest, RegionToolTakesPressesUnlessShiftIsHeld) {
     NewDocument("256", "256");
-    CurrentTool = TTool::Region;
+    Editor().SetTool(TTool::Region);
     mainform->PaintBox2MouseDown(TMouseButton::Left, false, 70, 40);
     EXPECT_FALSE(mainform->ViewDragging);
-    EXPECT_EQ(ViewLeft[0], 0) << "a press of the region tool placed the edit area";
+    EXPECT_EQ(Editor().ViewLeft(0), 0) << "a press of the region tool placed the edit area";
     mainform->PaintBox2MouseUp();
     mainform->PaintBox2MouseDown(TMouseButton::Left, true, 70, 40);
     EXPECT_TRUE(mainform->ViewDragging);
-    EXPECT_EQ(ViewLeft[0], 64);
-    EXPECT_EQ(ViewTop[0], 32);
+    EXPECT_EQ(Editor().ViewLeft(0), 64);
+    EXPECT_EQ(Editor().ViewTop(0), 32);
 }
 
 TEST_F(EditorTest, LayerIsActiveOnlyWithTheButtonDownAndOriginsApart) {
@@ -205,27 +205,27 @@ TEST_F(EditorTest, LayerIsActiveOnlyWithTheButtonDownAndOriginsApart) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.down << " " << c.left1 << "," << c.top1);
         mainform->btLayer->setChecked(c.down);
-        ViewLeft[1] = c.left1;
-        ViewTop[1] = c.top1;
+        Editor().SetViewOrigin(1, c.left1, c.top1);
         mainform->btLayerClick();
-        EXPECT_EQ(LayerActive, c.active);
+        EXPECT_EQ(Editor().LayerActive(), c.active);
     }
 }
 
 TEST_F(EditorTest, ALayerDraggedOntoTheEditAreaLeavesTheMagnifier) {
     NewDocument("64", "32");
-    mainform->bt8Dot->setChecked(true);
+    mainform->bt8Dot->click();
     // The edit area at (0, 0) is all transparent index 0; the layer at (32, 0) is index 5.
     for (int32_t y = 0; y < 32; ++y)
-        std::fill_n(DocImage->RowForWrite(y) + 32, 32, uint8_t(5));
+        std::fill_n(Doc().DocImage()->RowForWrite(y) + 32, 32, uint8_t(5));
     mainform->btLayer->setChecked(true);
+    mainform->btLayerClick();
     mainform->PaintBox2MouseDown(TMouseButton::Right, false, 32, 0);
     mainform->PaintBox2MouseUp();
-    ASSERT_TRUE(LayerActive);
+    ASSERT_TRUE(Editor().LayerActive());
     ASSERT_EQ(LupeForm->LupeImage.GetPixel(3, 3), 5u);
     mainform->PaintBox2MouseDown(TMouseButton::Right, false, 0, 0);
     mainform->PaintBox2MouseUp();
-    EXPECT_FALSE(LayerActive);
+    EXPECT_FALSE(Editor().LayerActive());
     EXPECT_EQ(LupeForm->LupeImage.GetPixel(3, 3), 0u);
     EXPECT_EQ(LupeForm->LupeBitmap.pixel(35, 35), qRgb(0, 0, 0));
 }
@@ -243,7 +243,7 @@ TEST_F(EditorTest, FramesOutlineTheViewRectanglesAtExactPixels) {
     NewDocument("256", "256");
     mainform->PaintBox2MouseDown(TMouseButton::Left, false, 40, 40);
     mainform->PaintBox2MouseUp();
-    ASSERT_EQ(ViewLeft[0], 32);
+    ASSERT_EQ(Editor().ViewLeft(0), 32);
     const QImage picture = RenderOverlay();
     ExpectPixels(picture, {
                               // Edit area (32, 32, 32 x 32): blue at 31/64 and 30/65, black 29/66.
@@ -279,11 +279,11 @@ TEST_F(EditorTest, FramesOutlineTheViewRectanglesAtExactPixels) {
 TEST_F(EditorTest, FramesScaleWithTheZoom) {
     NewDocument("64", "64");
     mainform->xClick(mainform->x2);
-    mainform->bt8Dot->setChecked(true);
+    mainform->bt8Dot->click();
     mainform->PaintBox2MouseDown(TMouseButton::Left, false, 17, 17);
     mainform->PaintBox2MouseUp();
-    ASSERT_EQ(ViewLeft[0], 8);
-    ASSERT_EQ(ViewWidth[0], 32);
+    ASSERT_EQ(Editor().ViewLeft(0), 8);
+    ASSERT_EQ(Editor().ViewWidth(0), 32);
     const QImage picture = RenderOverlay();
     // The edit area covers screen pixels 16..79: outlines at 15/80, 14/81 and black 13/82.
     ExpectPixels(picture, {{15, 40, kBlue},
@@ -311,15 +311,12 @@ TEST_F(EditorTest, NothingIsDrawnWithoutDocument) {
 
 TEST_F(EditorTest, SelectionIsHatchedOverTheImage) {
     NewDocument("128", "128");
-    ViewLeft[0] = ViewTop[0] = ViewLeft[1] = ViewTop[1] = 64; // frames out of the way
-    mainform->UpdateViewSizes();
-    SelLeft = 4;
-    SelTop = 6;
-    SelWidth = 20;
-    SelHeight = 16;
-    Selecting = true;
+    // Frames out of the way.
+    Editor().SetViewOrigin(0, 64, 64);
+    Editor().SetViewOrigin(1, 64, 64);
+    SelectBox(4, 6, 20, 16);
     const QImage picture = RenderOverlay();
-    Selecting = false;
+    CancelSelection();
     int changed = 0, kept = 0;
     for (int y = 0; y < 60; ++y)
         for (int x = 0; x < 60; ++x) {
@@ -342,20 +339,16 @@ TEST_F(EditorTest, SelectionIsHatchedOverTheImage) {
 TEST_F(EditorTest, AFloatingBlockShowsItsPixelsInBothViews) {
     NewDocument("128", "128");
     mainform->xClick(mainform->x2);
-    ViewLeft[0] = ViewTop[0] = ViewLeft[1] = ViewTop[1] = 0;
-    mainform->UpdateViewSizes();
-    TransparentIndex = 9;
-    TDIB& block = mainform->WorkImage;
+    Editor().SetViewOrigin(0, 0, 0);
+    Editor().SetViewOrigin(1, 0, 0);
+    Doc().SetTransparentIndex(9);
+    TDIB block;
     block.Resize(3, 2, 8);
     const uint8_t indices[2][3] = {{40, 9, 200}, {9, 0, 120}};
     for (int32_t y = 0; y < 2; ++y)
         for (int32_t x = 0; x < 3; ++x)
             block.SetPixel(x, y, indices[y][x]);
-    Floating = true;
-    SelLeft = 5;
-    SelTop = 7;
-    SelWidth = 3;
-    SelHeight = 2;
+    Doc().FloatBlock(block, 5, 7);
 
     // The document view at zoom 2 over white.
     const QImage doc = RenderOverlay();
@@ -383,7 +376,7 @@ TEST_F(EditorTest, AFloatingBlockShowsItsPixelsInBothViews) {
         EXPECT_EQ(view->pixel(8 * scale, 9 * scale - 1), kBlack);
         EXPECT_EQ(view->pixel(8 * scale + 1, 9 * scale - 1), kWhite);
     }
-    Floating = false;
+    CancelSelection();
 }
 
 TEST_F(EditorTest, MouseEventsOfTheSurfaceReachTheHandlers) {
@@ -399,20 +392,20 @@ TEST_F(EditorTest, MouseEventsOfTheSurfaceReachTheHandlers) {
     };
     send(QEvent::MouseButtonPress, 100, 200, Qt::RightButton, Qt::NoModifier);
     EXPECT_TRUE(mainform->ViewDragging);
-    EXPECT_EQ(ViewLeft[1], 96);
-    EXPECT_EQ(ViewTop[1], 192);
+    EXPECT_EQ(Editor().ViewLeft(1), 96);
+    EXPECT_EQ(Editor().ViewTop(1), 192);
     send(QEvent::MouseMove, 40, 70, Qt::RightButton, Qt::NoModifier);
-    EXPECT_EQ(ViewLeft[1], 32);
-    EXPECT_EQ(ViewTop[1], 64);
+    EXPECT_EQ(Editor().ViewLeft(1), 32);
+    EXPECT_EQ(Editor().ViewTop(1), 64);
     send(QEvent::MouseButtonRelease, 40, 70, Qt::RightButton, Qt::NoModifier);
     EXPECT_FALSE(mainform->ViewDragging);
-    EXPECT_EQ(ViewLeft[0], 0);
+    EXPECT_EQ(Editor().ViewLeft(0), 0);
 
     // Shift reaches the handler: with the region tool it still places the edit area.
-    CurrentTool = TTool::Region;
+    Editor().SetTool(TTool::Region);
     send(QEvent::MouseButtonPress, 70, 40, Qt::LeftButton, Qt::ShiftModifier);
-    EXPECT_EQ(ViewLeft[0], 64);
-    EXPECT_EQ(ViewTop[0], 32);
+    EXPECT_EQ(Editor().ViewLeft(0), 64);
+    EXPECT_EQ(Editor().ViewTop(0), 32);
     send(QEvent::MouseButtonRelease, 70, 40, Qt::LeftButton, Qt::ShiftModifier);
 }
 
@@ -469,4 +462,23 @@ TEST_F(EditorTest, CtrlWheelStepsTheDocumentZoomAroundThePointer) {
         expectKept(h, at.x(), spot.x());
         expectKept(v, at.y(), spot.y());
     }
+}
+
+// A palette edit through the edit path reaches the pixels' storage, the view and the saved flag.
+TEST_F(EditorTest, APaletteEditIsAppliedAndShown) {
+    TPalette entries = GreyRampPalette();
+    entries[0] = TPaletteEntry{0, 0, 255, 0}; // red
+    Doc().EditPalette(nullptr, entries);      // no document: nothing to change
+    EXPECT_EQ(Doc().DocImage(), nullptr);
+
+    NewDocument("4", "3");
+    ASSERT_NE(Doc().DocImage(), nullptr);
+    ASSERT_EQ(mainform->DocBitmap.pixel(0, 0), qRgb(0, 0, 0));
+    Doc().EditPalette(nullptr, entries);
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock, entries);
+    // A copy takes the storage's colour table, so it shows whether the palette was applied.
+    EXPECT_EQ(TDIB(*Doc().DocImage()).PaletteBlock, entries);
+    EXPECT_EQ(mainform->DocBitmap.pixel(3, 2), qRgb(255, 0, 0))
+        << "the document view was not redrawn";
+    EXPECT_FALSE(Doc().Saved());
 }

@@ -2,12 +2,12 @@
 // tears them down again, so every test begins from the start-up state.
 #pragma once
 
-#include "ui/dialogs.h"
 #include "app/docwindow.h"
 #include "app/new.h"
 #include "app/startup.h"
-#include "app/state.h"
 #include "helpers.h"
+#include "ui/dialogs.h"
+#include "ui/session.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -104,12 +104,13 @@ protected:
         auto scripted = std::make_unique<TScriptedDialogs>();
         dialogs = scripted.get();
         SetDialogs(std::move(scripted));
-        ResetEditorState();
+        Editor().Reset();
+        LastFolder().clear();
         CreateWindows();
     }
     void TearDown() override {
         DestroyWindows();
-        ResetEditorState();
+        Editor().Reset();
         SetDialogs(std::make_unique<TQtDialogs>());
     }
 
@@ -132,3 +133,42 @@ protected:
     TScriptedDialogs* dialogs = nullptr;
     std::string dir;
 };
+
+// Set-up through the editor's own paths, with the snap step of the moment where the region tool
+// reads one.
+inline void StartSelection(int32_t x, int32_t y) {
+    Doc().StartSelection(x, y, Editor().SnapStep());
+}
+inline void DragSelection(int32_t x, int32_t y) {
+    Doc().DragSelection(x, y, Editor().SnapStep());
+}
+inline void LiftSelection() {
+    Doc().LiftSelection(Editor().SnapStep());
+}
+inline void MoveFloat(int32_t x, int32_t y) {
+    Doc().MoveFloat(x, y, Editor().SnapStep());
+}
+inline void PlaceFloat() {
+    Doc().PlaceFloat();
+}
+inline void CancelSelection() {
+    Doc().CancelSelection();
+}
+// A selection of exactly this box, made at a one-pixel step.
+inline void SelectBox(int32_t left, int32_t top, int32_t width, int32_t height) {
+    Doc().CancelSelection();
+    Doc().StartSelection(left, top, TSnapStep{});
+    Doc().DragSelection(left + width - 1, top + height - 1, TSnapStep{});
+}
+// The block of this box lifted and floating at (x, y).
+inline void FloatBox(int32_t left, int32_t top, int32_t width, int32_t height, int32_t x,
+                     int32_t y) {
+    SelectBox(left, top, width, height);
+    Doc().LiftSelection(TSnapStep{});
+    Doc().MoveFloat(x, y, TSnapStep{});
+}
+// An edit of rect recorded as one step, as a tool makes it.
+inline void RecordedEdit(const TRect& rect, const std::function<void(TDIB&)>& apply,
+                         bool palette = false) {
+    Doc().Edit(TStep{rect, palette}, {.Pixels = true, .Rect = rect, .Palette = palette}, apply);
+}

@@ -14,12 +14,9 @@
 // A failing seed is shrunk to the shortest failing sequence found by dropping events, printed
 // as C++ strings ready to be kept as a case (ExpectNoFault). A sequence runs from freshly made
 // windows, so a seed gives the same events and the same outcome every time.
-#include "ui/dialogs.h"
-#include "ui/errors.h"
 #include "app/imagefile.h"
 #include "editor/lupe.h"
 #include "editor/toolwindow.h"
-#include "editor/undo.h"
 #include "editor/updown.h"
 #include "editor_fixture.h"
 #include "image/DIB.h"
@@ -27,6 +24,8 @@
 #include "image/LupeRender.h"
 #include "image/PaletteEdit.h"
 #include "palette/palettewindow.h"
+#include "ui/dialogs.h"
+#include "ui/errors.h"
 
 #include <QAction>
 #include <QApplication>
@@ -93,8 +92,8 @@ struct TCommand {
     const char* Name;
     // A shortcut, which works while a mouse button is held; the others need a click.
     bool Key;
-    // After New, Open, Save and Save As a true Saved describes the document as it is now; Undo
-    // and Redo leave Saved as it was, by the rule of the history.
+    // After New, Open, Save and Save As a true Doc().Saved() describes the document as it is now;
+    // Undo and Redo leave Doc().Saved() as it was, by the rule of the history.
     bool Rebases;
     // How often sequences pick it, against the others of its kind (shortcuts or clicks).
     int Weight;
@@ -391,11 +390,11 @@ std::string Difference(const QImage& shown, const QImage& expected,
 // The document at the zoom, one square of device pixels for each image pixel.
 QImage RenderedDocument() {
     const int32_t z = mainform->ZoomPixels();
-    QImage out(DocWidth * z, DocHeight * z, QImage::Format_RGB32);
-    for (int32_t y = 0; y < DocHeight; ++y) {
-        const uint8_t* row = DocImage->RowForRead(y);
-        for (int32_t x = 0; x < DocWidth; ++x) {
-            const QRgb colour = Shown(DocImage->PaletteBlock[row[x]]);
+    QImage out(Doc().DocWidth() * z, Doc().DocHeight() * z, QImage::Format_RGB32);
+    for (int32_t y = 0; y < Doc().DocHeight(); ++y) {
+        const uint8_t* row = Doc().DocImage()->RowForRead(y);
+        for (int32_t x = 0; x < Doc().DocWidth(); ++x) {
+            const QRgb colour = Shown(Doc().DocImage()->PaletteBlock[row[x]]);
             for (int32_t dy = 0; dy < z; ++dy)
                 std::fill_n(reinterpret_cast<QRgb*>(out.scanLine(y * z + dy)) + x * z, z, colour);
         }
@@ -404,12 +403,15 @@ QImage RenderedDocument() {
 }
 
 bool LayerShouldBeActive() {
-    return mainform->btLayer->isChecked() && (ViewLeft[kEditArea] != ViewLeft[kLayerArea] ||
-                                              ViewTop[kEditArea] != ViewTop[kLayerArea]);
+    return mainform->btLayer->isChecked() &&
+           (Editor().ViewLeft(kEditArea) != Editor().ViewLeft(kLayerArea) ||
+            Editor().ViewTop(kEditArea) != Editor().ViewTop(kLayerArea));
 }
 
 TRect ViewRect(int i) {
-    return TRect{ViewLeft[i], ViewTop[i], ViewLeft[i] + ViewWidth[i], ViewTop[i] + ViewHeight[i]};
+    return TRect{Editor().ViewLeft(i), Editor().ViewTop(i),
+                 Editor().ViewLeft(i) + Editor().ViewWidth(i),
+                 Editor().ViewTop(i) + Editor().ViewHeight(i)};
 }
 
 // The magnifier's view of the editor state as it should be.
@@ -419,9 +421,9 @@ TLupeView ExpectedLupeView() {
     view.Layer = ViewRect(kLayerArea);
     view.LayerActive = LayerShouldBeActive();
     view.LayerView = view.LayerActive && mainform->mnLayerView->isChecked();
-    view.Transparent = uint8_t(TransparentIndex);
+    view.Transparent = uint8_t(Doc().TransparentIndex());
     view.Power = LupeForm->CellPixels();
-    view.GridMode = LupeForm->Power > 4 ? LupeForm->GridMode : 0;
+    view.GridMode = LupeForm->Power > 4 ? LupeForm->GridMode : TGridMode::None;
     view.GridColor = LupeForm->GridColor;
     return view;
 }
@@ -429,11 +431,11 @@ TLupeView ExpectedLupeView() {
 // The edit area composed and drawn afresh from the document.
 QImage RenderedMagnifier(const TLupeView& view) {
     TDIB lupe;
-    ComposeLupe(lupe, *DocImage, view);
+    ComposeLupe(lupe, *Doc().DocImage(), view);
     QImage out(view.Edit.Width() * view.Power, view.Edit.Height() * view.Power,
                QImage::Format_RGB32);
     TSurface surface{out.bits(), out.bytesPerLine(), out.width(), out.height(), 32};
-    RenderLupeSurface(surface, lupe, *DocImage, view);
+    RenderLupeSurface(surface, lupe, *Doc().DocImage(), view);
     return out;
 }
 
@@ -444,11 +446,11 @@ QImage RenderedMagnifier(const TLupeView& view) {
 TMayDiffer PenRedrawMayDiffer(const TLupeView& view) {
     return [view](const QImage& shown, const QImage& expected, int x, int y) {
         const int32_t p = view.Power, cx = x / p, cy = y / p, row = y % p;
-        if (view.GridMode == 2 && x % p == 0 && row == 0) return true;
+        if (view.GridMode == TGridMode::Special && x % p == 0 && row == 0) return true;
         const bool beyondLayer = cx >= view.Layer.Width() || cy >= view.Layer.Height();
         // An odd row that shows the colour of the cell's even rows (not the first, which may
         // be a grid line).
-        const int32_t even = row == 1 && view.GridMode != 0 ? y + 1 : y - 1;
+        const int32_t even = row == 1 && view.GridMode != TGridMode::None ? y + 1 : y - 1;
         return view.LayerView && beyondLayer && row % 2 == 1 &&
                shown.pixel(x, y) == expected.pixel(x, even);
     };
@@ -470,14 +472,15 @@ void FrameCell(QImage& swatches, int32_t index, QRgb colour) {
 QImage RenderedSwatches() {
     QImage out(kSwatchGridSide, kSwatchGridSide, QImage::Format_RGB32);
     for (int32_t i = 0; i < 256; ++i) {
-        const QRgb colour = DocImage ? Shown(DocImage->PaletteBlock[i]) : qRgb(0, 0, 0);
+        const QRgb colour =
+            Doc().DocImage() ? Shown(Doc().DocImage()->PaletteBlock[i]) : qRgb(0, 0, 0);
         const int32_t x = i % 16 * kSwatchSide, y = i / 16 * kSwatchSide;
         for (int32_t row = y; row < y + kSwatchSide; ++row)
             std::fill_n(reinterpret_cast<QRgb*>(out.scanLine(row)) + x, kSwatchSide, colour);
         FrameCell(out, i, qRgb(255, 255, 255));
     }
-    FrameCell(out, TransparentIndex, qRgb(255, 0, 0));
-    FrameCell(out, DrawIndex, qRgb(0, 0, 255));
+    FrameCell(out, Doc().TransparentIndex(), qRgb(255, 0, 0));
+    FrameCell(out, Editor().DrawIndex(), qRgb(0, 0, 255));
     return out;
 }
 
@@ -492,12 +495,12 @@ bool OnOutlineOf(int32_t index, int x, int y) {
 // edge to edge until its outline is drawn again, and where both markers meet the one chosen last
 // lies on top (a rebuild puts the drawing marker there).
 bool SwatchesMayDiffer(const QImage& shown, const QImage& expected, int x, int y) {
-    if (OnOutlineOf(DrawIndex, x, y) &&
-        shown.pixel(x, y) ==
-            expected.pixel(DrawIndex % 16 * kSwatchSide + 1, DrawIndex / 16 * kSwatchSide + 1))
+    if (OnOutlineOf(Editor().DrawIndex(), x, y) &&
+        shown.pixel(x, y) == expected.pixel(Editor().DrawIndex() % 16 * kSwatchSide + 1,
+                                            Editor().DrawIndex() / 16 * kSwatchSide + 1))
         return true;
-    return DrawIndex == TransparentIndex && OnOutlineOf(DrawIndex, x, y) &&
-           shown.pixel(x, y) == qRgb(255, 0, 0);
+    return Editor().DrawIndex() == Doc().TransparentIndex() &&
+           OnOutlineOf(Editor().DrawIndex(), x, y) && shown.pixel(x, y) == qRgb(255, 0, 0);
 }
 
 std::vector<uint8_t> PixelsOf(const TDIB& image) {
@@ -518,8 +521,9 @@ struct TDocState {
 };
 
 TDocState DocumentNow() {
-    return TDocState{PixelsOf(*DocImage), DocImage->Width(), DocImage->PaletteBlock, DocTransparent,
-                     DocTransparent ? TransparentIndex : -1};
+    return TDocState{PixelsOf(*Doc().DocImage()), Doc().DocImage()->Width(),
+                     Doc().DocImage()->PaletteBlock, Doc().DocTransparent(),
+                     Doc().DocTransparent() ? Doc().TransparentIndex() : -1};
 }
 
 // A copy with storage of its own, so the history can be replayed on it.
@@ -626,7 +630,7 @@ protected:
             gRunningSequence += "    \"" + Format(e, AnswersGiven(e)) + "\",\n";
         for (size_t i = 0; i < events.size(); ++i) {
             gRunningEvent = i;
-            const bool hadDocument = DocImage != nullptr;
+            const bool hadDocument = Doc().DocImage() != nullptr;
             const size_t dialogsBefore = DialogsShown();
             TFuzzEvent delivered = events[i];
             const TAnswersUsed used = Deliver(delivered);
@@ -709,11 +713,11 @@ private:
     // dialogs name made anew and the answers of the last sequence forgotten.
     void Restart() {
         DestroyWindows();
-        ResetEditorState();
+        Editor().Reset();
         CreateWindows();
         QGuiApplication::clipboard()->clear();
         MakeFiles();
-        mainform->LastFolder = TempPath("");
+        LastFolder() = TempPath("");
         *dialogs = TScriptedDialogs();
         newForms_ = 0;
         held_.reset();
@@ -842,7 +846,7 @@ private:
         if (IsCommand(e, "ctrl+o") && dialogs->OpenFilters.size() != opensBefore &&
             dialogs->OpenNames.empty())
             installed_ = true;
-        installed_ = installed_ && DocImage != nullptr;
+        installed_ = installed_ && Doc().DocImage() != nullptr;
         const TAnswersUsed used{dialogs->Answers.size() < 3, dialogs->OpenNames.empty(),
                                 dialogs->SaveNames.empty(), newShown};
         dialogs->Answers.clear();
@@ -906,12 +910,12 @@ private:
 
     // The rules, in the order they are reported; the first broken one, or nothing.
     std::optional<TFault> CheckRules(const TFuzzEvent& e, bool dialogShown, bool hadDocument) {
-        if (const std::string violation = EditorStateViolation(); !violation.empty())
+        if (const std::string violation = Editor().Violation(); !violation.empty())
             return TFault{"state rule", violation};
         if (dialogShown && AnyPressHeld())
             return TFault{"press outlives a dialog",
                           "a dialog took the release, yet a view still follows the press"};
-        if (hadDocument && !DocImage && AnyPressHeld())
+        if (hadDocument && !Doc().DocImage() && AnyPressHeld())
             return TFault{"press outlives Close", "the document is closed, yet a view still "
                                                   "follows the press"};
         if (std::optional<TFault> fault = CheckViews()) return fault;
@@ -926,7 +930,7 @@ private:
                 Difference(palletform->PalletBitmap, RenderedSwatches(), SwatchesMayDiffer);
             !d.empty())
             return TFault{"palette window", "the swatch picture " + d};
-        if (!DocImage) {
+        if (!Doc().DocImage()) {
             if (!mainform->DocBitmap.isNull())
                 return TFault{"document view", "no document is open, yet the view shows a picture"};
             if (!LupeForm->LupeBitmap.isNull())
@@ -935,15 +939,18 @@ private:
             return std::nullopt;
         }
         for (int i = 0; i < kViewCount; ++i)
-            if (ViewWidth[i] != std::min(DocWidth - ViewLeft[i], LupeCellsX) ||
-                ViewHeight[i] != std::min(DocHeight - ViewTop[i], LupeCellsY))
+            if (Editor().ViewWidth(i) !=
+                    std::min(Doc().DocWidth() - Editor().ViewLeft(i), Editor().LupeCellsX()) ||
+                Editor().ViewHeight(i) !=
+                    std::min(Doc().DocHeight() - Editor().ViewTop(i), Editor().LupeCellsY()))
                 return TFault{"view rectangles", "view " + std::to_string(i) + " is " +
-                                                     std::to_string(ViewWidth[i]) + " x " +
-                                                     std::to_string(ViewHeight[i]) +
+                                                     std::to_string(Editor().ViewWidth(i)) + " x " +
+                                                     std::to_string(Editor().ViewHeight(i)) +
                                                      ", not the view size cut at the edges"};
-        if (LayerActive != LayerShouldBeActive())
-            return TFault{"view rectangles",
-                          "LayerActive is not: the layer button down and the origins apart"};
+        if (Editor().LayerActive() != LayerShouldBeActive())
+            return TFault{
+                "view rectangles",
+                "Editor().LayerActive() is not: the layer button down and the origins apart"};
         if (std::string d = Difference(mainform->DocBitmap, RenderedDocument()); !d.empty())
             return TFault{"document view", "the document view " + d};
         const TLupeView view = ExpectedLupeView();
@@ -951,7 +958,7 @@ private:
                 Difference(LupeForm->LupeBitmap, RenderedMagnifier(view), PenRedrawMayDiffer(view));
             !d.empty())
             return TFault{"magnifier", "the magnifier " + d};
-        const TPaletteEntry& entry = DocImage->PaletteBlock[DrawIndex];
+        const TPaletteEntry& entry = Doc().DocImage()->PaletteBlock[Editor().DrawIndex()];
         const uint8_t channels[3] = {entry.Red, entry.Green, entry.Blue};
         const TColorBar* bars[3] = {palletform->RBar, palletform->GBar, palletform->BBar};
         for (int i = 0; i < 3; ++i)
@@ -960,41 +967,46 @@ private:
                 return TFault{"colour bars", std::string("bar ") + "RGB"[i] + " shows " +
                                                  std::to_string(bars[i]->value()) + " (label " +
                                                  bars[i]->Tag->text().toStdString() +
-                                                 ") for entry " + std::to_string(DrawIndex)};
+                                                 ") for entry " +
+                                                 std::to_string(Editor().DrawIndex())};
         return std::nullopt;
     }
 
     // Controls that report state: the undo buttons and items, the tool buttons, the
     // transparency item.
     std::optional<TFault> CheckControls() {
-        const QString undo = "Undo " + QString::number(UndoCount - RedoCount);
-        const QString redo = "Redo " + QString::number(RedoCount);
-        if (mainform->acUndo->isEnabled() != CanUndo() ||
-            mainform->acRedo->isEnabled() != CanRedo() ||
-            LupeForm->btUndo->isEnabled() != CanUndo() ||
-            LupeForm->btRedo->isEnabled() != CanRedo() || LupeForm->btUndo->text() != undo ||
-            LupeForm->btRedo->text() != redo)
+        const QString undo =
+            "Undo " + QString::number(Doc().History.UndoCount() - Doc().History.RedoCount());
+        const QString redo = "Redo " + QString::number(Doc().History.RedoCount());
+        if (mainform->acUndo->isEnabled() != Editor().CanUndo() ||
+            mainform->acRedo->isEnabled() != Editor().CanRedo() ||
+            LupeForm->btUndo->isEnabled() != Editor().CanUndo() ||
+            LupeForm->btRedo->isEnabled() != Editor().CanRedo() ||
+            LupeForm->btUndo->text() != undo || LupeForm->btRedo->text() != redo)
             return TFault{"undo controls", "the buttons show " +
                                                LupeForm->btUndo->text().toStdString() + " / " +
                                                LupeForm->btRedo->text().toStdString() +
                                                " where the history has " + undo.toStdString() +
                                                " / " + redo.toStdString() + " (or on/off differs)"};
-        if (toolform->ToolGroup->checkedId() != int(CurrentTool))
-            return TFault{"tool buttons",
-                          "button " + std::to_string(toolform->ToolGroup->checkedId()) +
-                              " is down, the tool is " + std::to_string(int(CurrentTool))};
-        if (mainform->acTransparent->isChecked() != DocTransparent)
-            return TFault{"transparency item", "the check mark differs from DocTransparent"};
+        if (toolform->ToolGroup->checkedId() != int(Editor().CurrentTool()))
+            return TFault{"tool buttons", "button " +
+                                              std::to_string(toolform->ToolGroup->checkedId()) +
+                                              " is down, the tool is " +
+                                              std::to_string(int(Editor().CurrentTool()))};
+        if (mainform->acTransparent->isChecked() != Doc().DocTransparent())
+            return TFault{"transparency item",
+                          "the check mark differs from Doc().DocTransparent()"};
         return std::nullopt;
     }
 
     void NoteHistory() {
-        if (!DocImage) return;
+        if (!Doc().DocImage()) return;
         if (installed_) {
-            history_ = THistoryNotes{PrivateCopy(*DocImage)};
+            history_ = THistoryNotes{PrivateCopy(*Doc().DocImage())};
             return;
         }
-        if (UndoCount + 1 >= UndoCapacity) history_.Overflowed = true;
+        if (Doc().History.UndoCount() + 1 >= Doc().History.UndoCapacity())
+            history_.Overflowed = true;
     }
 
     // The history against the document: while Redo is possible, nothing changed where the last
@@ -1002,23 +1014,23 @@ private:
     // slots, undoing every step gives back the document as installed, and redoing them gives
     // back the document as it is.
     std::optional<TFault> CheckHistory() {
-        if (!DocImage) return std::nullopt;
-        if (RedoCount > 0) {
-            const TUndoSlot& last = UndoSlots[RedoCount];
+        if (!Doc().DocImage()) return std::nullopt;
+        if (Doc().History.RedoCount() > 0) {
+            const TUndoSlot& last = Doc().History.Slots()[Doc().History.RedoCount()];
             for (int32_t y = 0; y < last.Rect.Height(); ++y)
-                if (std::memcmp(DocImage->RowForRead(last.Rect.Top + y) + last.Rect.Left,
+                if (std::memcmp(Doc().DocImage()->RowForRead(last.Rect.Top + y) + last.Rect.Left,
                                 last.Image.RowForRead(y), size_t(last.Rect.Width())) != 0)
                     return TFault{"change keeps redo", "the pixels that the last Undo or Redo "
                                                        "restored changed, yet Redo is possible"};
-            if (last.PaletteFlag && last.Image.PaletteBlock != DocImage->PaletteBlock)
+            if (last.PaletteFlag && last.Image.PaletteBlock != Doc().DocImage()->PaletteBlock)
                 return TFault{"change keeps redo", "the palette that the last Undo or Redo "
                                                    "restored changed, yet Redo is possible"};
         }
-        TUndoSlots steps = UndoSlots;
-        uint32_t redoCount = RedoCount;
-        TDIB doc = PrivateCopy(*DocImage);
-        for (uint32_t i = RedoCount; i < UndoCount; ++i)
-            TakeStepPalette(doc, UndoStep(steps, UndoCount, redoCount, doc));
+        TUndoSlots steps = Doc().History.Slots();
+        uint32_t redoCount = Doc().History.RedoCount();
+        TDIB doc = PrivateCopy(*Doc().DocImage());
+        for (uint32_t i = Doc().History.RedoCount(); i < Doc().History.UndoCount(); ++i)
+            TakeStepPalette(doc, UndoStep(steps, Doc().History.UndoCount(), redoCount, doc));
         if (!history_.Overflowed && !history_.Origin.IsEmpty()) {
             if (PixelsOf(doc) != PixelsOf(history_.Origin))
                 return TFault{"undo to the start", "undoing every step does not give back the "
@@ -1027,29 +1039,31 @@ private:
                 return TFault{"undo to the start", "undoing every step does not give back the "
                                                    "palette the document was opened with"};
         }
-        while (redoCount > RedoCount)
-            TakeStepPalette(doc, RedoStep(steps, UndoCount, redoCount, doc));
-        if (PixelsOf(doc) != PixelsOf(*DocImage) || doc.PaletteBlock != DocImage->PaletteBlock)
+        while (redoCount > Doc().History.RedoCount())
+            TakeStepPalette(doc, RedoStep(steps, Doc().History.UndoCount(), redoCount, doc));
+        if (PixelsOf(doc) != PixelsOf(*Doc().DocImage()) ||
+            doc.PaletteBlock != Doc().DocImage()->PaletteBlock)
             return TFault{"undo and redo", "undoing and redoing every step does not give back "
                                            "the document"};
         return std::nullopt;
     }
 
-    // Saved is false whenever the document differs from what New, Open or the last save left.
+    // Doc().Saved() is false whenever the document differs from what New, Open or the last save
+    // left.
     std::optional<TFault> CheckSaved(const TFuzzEvent& e) {
-        if (!DocImage) {
+        if (!Doc().DocImage()) {
             saved_.reset();
             return std::nullopt;
         }
         const TDocState now = DocumentNow();
         const bool rebases = e.Act == TAct::Command && kCommands[e.Target].Rebases;
-        if (installed_ || !saved_ || (rebases && Saved)) {
+        if (installed_ || !saved_ || (rebases && Doc().Saved())) {
             saved_ = now;
             return std::nullopt;
         }
-        if (Saved && now != *saved_)
-            return TFault{"Saved", "the document changed since it was opened or saved, yet "
-                                   "Saved is still true"};
+        if (Doc().Saved() && now != *saved_)
+            return TFault{"Doc().Saved()", "the document changed since it was opened or saved, yet "
+                                           "Doc().Saved() is still true"};
         return std::nullopt;
     }
 
@@ -1141,7 +1155,7 @@ TEST_F(EventFuzzTest, LayerFrameDraggedOntoTheEditArea) {
 }
 
 // Ctrl+S in the middle of a pen stroke; the rest of the stroke changes the
-// saved document while Saved stays true, so Close would not ask (seed 553).
+// saved document while Doc().Saved() stays true, so Close would not ask (seed 553).
 TEST_F(EventFuzzTest, PenStrokeGoesOnAfterSave) {
     ExpectNoFault({"ctrl+o open=png", "press lupe left 388 886", "ctrl+s", "move lupe 697 103"});
 }

@@ -2,7 +2,6 @@
 #include "app/imagefile.h"
 #include "base/Stream.h"
 #include "editor/lupe.h"
-#include "editor/undo.h"
 #include "editor_fixture.h"
 #include "palette/palettewindow.h"
 
@@ -77,28 +76,28 @@ void OnAFullDisk(const std::function<void()>& command) {
 
 TEST_F(EditorTest, NewOneByOneIsABlankGreyRampImage) {
     NewDocument("1", "1");
-    ASSERT_NE(DocImage, nullptr);
+    ASSERT_NE(Doc().DocImage(), nullptr);
     EXPECT_EQ(NewForm->result(), QDialog::Accepted);
-    EXPECT_EQ(DocImage->Width(), 1);
-    EXPECT_EQ(DocImage->Height(), 1);
-    EXPECT_EQ(DocImage->BitCount(), 8);
-    EXPECT_EQ(DocImage->RowForRead(0)[0], 0);
-    EXPECT_EQ(DocImage->PaletteBlock, GreyRampPalette());
-    EXPECT_EQ(DocWidth, 1);
-    EXPECT_EQ(DocHeight, 1);
-    EXPECT_TRUE(Saved);
-    EXPECT_TRUE(mainform->FileName.isEmpty());
-    EXPECT_EQ(UndoCapacity, 50u);
-    EXPECT_EQ(ViewWidth[0], 1);
-    EXPECT_EQ(ViewHeight[0], 1);
+    EXPECT_EQ(Doc().DocImage()->Width(), 1);
+    EXPECT_EQ(Doc().DocImage()->Height(), 1);
+    EXPECT_EQ(Doc().DocImage()->BitCount(), 8);
+    EXPECT_EQ(Doc().DocImage()->RowForRead(0)[0], 0);
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock, GreyRampPalette());
+    EXPECT_EQ(Doc().DocWidth(), 1);
+    EXPECT_EQ(Doc().DocHeight(), 1);
+    EXPECT_TRUE(Doc().Saved());
+    EXPECT_TRUE(mainform->FileName().isEmpty());
+    EXPECT_EQ(Doc().History.UndoCapacity(), 50u);
+    EXPECT_EQ(Editor().ViewWidth(0), 1);
+    EXPECT_EQ(Editor().ViewHeight(0), 1);
     EXPECT_EQ(mainform->DocBitmap.size(), QSize(1, 1));
     EXPECT_EQ(mainform->PaintBox2->size(), QSize(1, 1));
 }
 
 TEST_F(EditorTest, NewRefusesSizesThatAreNotPositive) {
     NewDocument("9", "8");
-    Saved = false; // an open, unsaved document must come through untouched
-    const TDIB* before = DocImage.get();
+    Doc().SetSaved(false); // an open, unsaved document must come through untouched
+    const TDIB* before = Doc().DocImage();
     const char* sizes[][2] = {{"0", "5"},  {"-5", "5"},  {"abc", "5"}, {"5", "0"},
                               {"5", "-5"}, {"5", "abc"}, {"", "5"},    {"2.5", "5"}};
     for (const auto& size : sizes) {
@@ -109,9 +108,9 @@ TEST_F(EditorTest, NewRefusesSizesThatAreNotPositive) {
         ASSERT_EQ(dialogs->Warnings.size(), 1u);
         EXPECT_EQ(dialogs->Warnings[0], QString("0サイズの画像は作れません"));
         EXPECT_EQ(NewForm->result(), 0) << "the dialog closed";
-        EXPECT_EQ(DocImage.get(), before);
-        EXPECT_EQ(DocWidth, 9);
-        EXPECT_FALSE(Saved);
+        EXPECT_EQ(Doc().DocImage(), before);
+        EXPECT_EQ(Doc().DocWidth(), 9);
+        EXPECT_FALSE(Doc().Saved());
     }
     EXPECT_TRUE(dialogs->Prompts.empty());
 }
@@ -125,7 +124,7 @@ TEST_F(EditorTest, NewTooWideToDisplayIsRefusedWithAnError) {
     mainform->acNew->trigger();
     ASSERT_EQ(dialogs->Errors.size(), 1u);
     EXPECT_EQ(dialogs->Errors[0], QString("表示用ビットマップ を作成できません"));
-    EXPECT_EQ(DocImage, nullptr);
+    EXPECT_EQ(Doc().DocImage(), nullptr);
     EXPECT_TRUE(mainform->isVisible());
 }
 
@@ -153,9 +152,8 @@ TEST_F(EditorTest, DocumentWhoseViewCannotBeMadeIsNotLeftHalfInstalled) {
     GTEST_SKIP() << "the address sanitizer reserves more address space than any limit allows";
 #endif
     NewDocument("256", "256");
-    ViewTop[0] = 224;
-    mainform->UpdateViewSizes();
-    ASSERT_EQ(ViewHeight[0], 32);
+    Editor().SetViewOrigin(0, Editor().ViewLeft(0), 224);
+    ASSERT_EQ(Editor().ViewHeight(0), 32);
     const uint64_t mapped = MappedBytes();
     ASSERT_GT(mapped, 0u);
 
@@ -178,9 +176,9 @@ TEST_F(EditorTest, DocumentWhoseViewCannotBeMadeIsNotLeftHalfInstalled) {
     EXPECT_EQ(dialogs->Errors[0], QString("表示用ビットマップ を作成できません"));
     EXPECT_EQ(NewForm->result(), 0) << "the dialog closed";
     // No document rather than one whose views still describe the last one.
-    EXPECT_EQ(DocImage, nullptr);
+    EXPECT_EQ(Doc().DocImage(), nullptr);
     EXPECT_TRUE(mainform->DocBitmap.isNull());
-    EXPECT_TRUE(mainform->FileName.isEmpty());
+    EXPECT_TRUE(mainform->FileName().isEmpty());
     EXPECT_TRUE(mainform->isVisible());
 }
 
@@ -198,20 +196,20 @@ TEST_F(EditorTest, NewDialogKeepsTheLastTypedSize) {
 
 TEST_F(EditorTest, NewOverAnUnsavedDocumentAsksFirst) {
     NewDocument("9", "8");
-    Saved = false;
-    const TDIB* before = DocImage.get();
+    Doc().SetSaved(false);
+    const TDIB* before = Doc().DocImage();
     dialogs->Answers = {TPromptAnswer::Cancel};
     NewForm->setResult(0);
     NewDocument("4", "4");
     EXPECT_EQ(dialogs->Prompts, std::vector<QString>{kUnsavedPrompt});
-    EXPECT_EQ(DocImage.get(), before);
+    EXPECT_EQ(Doc().DocImage(), before);
     EXPECT_EQ(NewForm->result(), 0) << "the dialog closed";
 
     dialogs->Answers = {TPromptAnswer::No};
     NewDocument("4", "3");
-    EXPECT_EQ(DocWidth, 4);
-    EXPECT_EQ(DocHeight, 3);
-    EXPECT_TRUE(Saved);
+    EXPECT_EQ(Doc().DocWidth(), 4);
+    EXPECT_EQ(Doc().DocHeight(), 3);
+    EXPECT_TRUE(Doc().Saved());
 }
 
 TEST_F(EditorTest, EveryViewLetsTheDocumentGoWhenItCloses) {
@@ -239,13 +237,13 @@ TEST_F(EditorTest, EveryViewLetsTheDocumentGoWhenItCloses) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         mainform->OpenPath(file);
-        ASSERT_TRUE(DocImage);
+        ASSERT_TRUE(Doc().DocImage());
         ASSERT_FALSE(LupeForm->LupeBitmap.isNull());
         // Entry 5 of the picture's palette is not black.
         ASSERT_NE(palletform->PalletBitmap.pixel(5 * 16 + 8, 8), qRgb(0, 0, 0));
         c.close();
         dialogs->Errors.clear();
-        EXPECT_FALSE(DocImage);
+        EXPECT_FALSE(Doc().DocImage());
         EXPECT_TRUE(LupeForm->LupeBitmap.isNull());
         EXPECT_EQ(LupeForm->LupeBox->width(), 0);
         EXPECT_TRUE(mainform->DocBitmap.isNull());
@@ -268,13 +266,13 @@ TEST_F(EditorTest, OpenReadsBmpAndPngWhateverTheExtensionsCase) {
         mainform->asOpen->trigger();
         EXPECT_TRUE(dialogs->Errors.empty());
         EXPECT_TRUE(dialogs->Warnings.empty());
-        ASSERT_NE(DocImage, nullptr);
-        ExpectSamePicture(*DocImage, picture);
-        EXPECT_EQ(DocWidth, 7);
-        EXPECT_EQ(DocHeight, 5);
-        EXPECT_EQ(mainform->FileName, path);
-        EXPECT_TRUE(Saved);
-        EXPECT_EQ(UndoCapacity, 50u);
+        ASSERT_NE(Doc().DocImage(), nullptr);
+        ExpectSamePicture(*Doc().DocImage(), picture);
+        EXPECT_EQ(Doc().DocWidth(), 7);
+        EXPECT_EQ(Doc().DocHeight(), 5);
+        EXPECT_EQ(mainform->FileName(), path);
+        EXPECT_TRUE(Doc().Saved());
+        EXPECT_EQ(Doc().History.UndoCapacity(), 50u);
         EXPECT_EQ(mainform->DocBitmap.size(), QSize(7, 5));
         EXPECT_EQ(mainform->DocBitmap.pixel(3, 2), qRgb(23 / 2, 255 - 23, 23));
     }
@@ -305,8 +303,8 @@ TEST_F(EditorTest, OpenRefusesMissingFilesAndUnknownFormats) {
         dialogs->OpenNames = {path};
         mainform->asOpen->trigger();
         EXPECT_EQ(dialogs->Warnings, std::vector<QString>{c.warning});
-        EXPECT_EQ(DocImage, nullptr);
-        EXPECT_TRUE(mainform->FileName.isEmpty());
+        EXPECT_EQ(Doc().DocImage(), nullptr);
+        EXPECT_TRUE(mainform->FileName().isEmpty());
     }
 }
 
@@ -314,18 +312,18 @@ TEST_F(EditorTest, OpenCancelledLeavesNoDocument) {
     NewDocument("8", "8");
     dialogs->OpenNames = {QString()};
     mainform->asOpen->trigger();
-    EXPECT_EQ(DocImage, nullptr);
+    EXPECT_EQ(Doc().DocImage(), nullptr);
     EXPECT_TRUE(dialogs->Warnings.empty());
 }
 
 TEST_F(EditorTest, OpenOverAnUnsavedDocumentCancelledKeepsIt) {
     NewDocument("8", "8");
-    Saved = false;
-    const TDIB* before = DocImage.get();
+    Doc().SetSaved(false);
+    const TDIB* before = Doc().DocImage();
     dialogs->Answers = {TPromptAnswer::Cancel};
     mainform->asOpen->trigger(); // no open dialog may follow
-    EXPECT_EQ(DocImage.get(), before);
-    EXPECT_FALSE(Saved);
+    EXPECT_EQ(Doc().DocImage(), before);
+    EXPECT_FALSE(Doc().Saved());
 }
 
 TEST_F(EditorTest, UnreadableFilesShowTheErrorAndOpenNothing) {
@@ -340,7 +338,7 @@ TEST_F(EditorTest, UnreadableFilesShowTheErrorAndOpenNothing) {
         dialogs->OpenNames = {path};
         mainform->asOpen->trigger();
         EXPECT_EQ(dialogs->Errors.size(), 1u);
-        EXPECT_EQ(DocImage, nullptr);
+        EXPECT_EQ(Doc().DocImage(), nullptr);
         EXPECT_TRUE(mainform->isVisible());
     }
 }
@@ -357,10 +355,10 @@ TEST_F(EditorTest, OpenedPicturesBecomeEightBitDocuments) {
     SaveBmp(fourBit, TempPath("four.bmp"));
     dialogs->OpenNames = {TempPath("four.bmp")};
     mainform->asOpen->trigger();
-    ASSERT_NE(DocImage, nullptr);
-    EXPECT_EQ(DocImage->BitCount(), 8);
-    EXPECT_EQ(DocImage->RowForRead(2)[4], 14);
-    EXPECT_EQ(DocImage->PaletteBlock[14], fourBit.PaletteBlock[14]);
+    ASSERT_NE(Doc().DocImage(), nullptr);
+    EXPECT_EQ(Doc().DocImage()->BitCount(), 8);
+    EXPECT_EQ(Doc().DocImage()->RowForRead(2)[4], 14);
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock[14], fourBit.PaletteBlock[14]);
     EXPECT_TRUE(dialogs->Warnings.empty());
 
     // 24 bits with more than 256 colours: reduced, with a warning.
@@ -372,14 +370,14 @@ TEST_F(EditorTest, OpenedPicturesBecomeEightBitDocuments) {
     SaveBmp(rich, TempPath("rich.bmp"));
     dialogs->OpenNames = {TempPath("rich.bmp")};
     mainform->asOpen->trigger();
-    ASSERT_NE(DocImage, nullptr);
-    EXPECT_EQ(DocImage->BitCount(), 8);
-    EXPECT_EQ(DocWidth, 32);
+    ASSERT_NE(Doc().DocImage(), nullptr);
+    EXPECT_EQ(Doc().DocImage()->BitCount(), 8);
+    EXPECT_EQ(Doc().DocWidth(), 32);
     EXPECT_EQ(dialogs->Warnings,
               std::vector<QString>{"このファイルの次の内容は読み込めませんでした。\n"
                                    "・色数が256を超えているため、256色に減色しました\n"
                                    "上書き保存すると、元のファイルからも失われます。"});
-    EXPECT_TRUE(Saved);
+    EXPECT_TRUE(Doc().Saved());
 }
 
 TEST_F(EditorTest, InstalledDocumentsKeepTheViewsInsideTheImage) {
@@ -395,50 +393,48 @@ TEST_F(EditorTest, InstalledDocumentsKeepTheViewsInsideTheImage) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.snap->text().toStdString());
         NewDocument("256", "256");
-        c.snap->setChecked(true);
-        ViewLeft[0] = 200;
-        ViewTop[0] = 100;
-        ViewLeft[1] = 20;
-        ViewTop[1] = 64;
+        c.snap->click();
+        Editor().SetViewOrigin(0, 200, 100);
+        Editor().SetViewOrigin(1, 20, 64);
         NewDocument("50", "40");
-        EXPECT_EQ(ViewLeft[0], c.left0);
-        EXPECT_EQ(ViewTop[0], c.top0);
-        EXPECT_EQ(ViewLeft[1], c.left1);
-        EXPECT_EQ(ViewTop[1], c.top1);
+        EXPECT_EQ(Editor().ViewLeft(0), c.left0);
+        EXPECT_EQ(Editor().ViewTop(0), c.top0);
+        EXPECT_EQ(Editor().ViewLeft(1), c.left1);
+        EXPECT_EQ(Editor().ViewTop(1), c.top1);
         for (int i = 0; i < 2; ++i) {
-            EXPECT_GT(ViewWidth[i], 0);
-            EXPECT_GT(ViewHeight[i], 0);
+            EXPECT_GT(Editor().ViewWidth(i), 0);
+            EXPECT_GT(Editor().ViewHeight(i), 0);
         }
-        EXPECT_EQ(ViewWidth[0], 32);
-        EXPECT_EQ(ViewHeight[0], 32);
+        EXPECT_EQ(Editor().ViewWidth(0), 32);
+        EXPECT_EQ(Editor().ViewHeight(0), 32);
     }
     // Where no whole view fits, the origin is 0.
-    mainform->bt1Dot->setChecked(true);
-    ViewLeft[0] = ViewTop[0] = 40;
+    mainform->bt1Dot->click();
+    Editor().SetViewOrigin(0, 40, 40);
     NewDocument("20", "12");
-    EXPECT_EQ(ViewLeft[0], 0);
-    EXPECT_EQ(ViewTop[0], 0);
+    EXPECT_EQ(Editor().ViewLeft(0), 0);
+    EXPECT_EQ(Editor().ViewTop(0), 0);
 }
 
 TEST_F(EditorTest, SaveOfANewDocumentAsksForAName) {
     NewDocument("6", "4");
-    DocImage->RowForWrite(1)[2] = 77;
-    Saved = false;
+    Doc().DocImage()->RowForWrite(1)[2] = 77;
+    Doc().SetSaved(false);
     const QString path = TempPath("new.bmp");
     dialogs->SaveNames = {path};
     mainform->acSave->trigger();
-    EXPECT_TRUE(Saved);
-    EXPECT_EQ(mainform->FileName, path);
+    EXPECT_TRUE(Doc().Saved());
+    EXPECT_EQ(mainform->FileName(), path);
     EXPECT_EQ(dialogs->SaveSuffixes, std::vector<QString>{"png"});
     EXPECT_EQ(dialogs->SaveFilters.front(),
               QString("PNGファイル (*.png);;BMPファイル (*.bmp);;すべてのファイル (*)"));
-    ExpectSamePicture(LoadBmp(path), *DocImage);
+    ExpectSamePicture(LoadBmp(path), *Doc().DocImage());
 
     // Save again goes straight to the file.
-    DocImage->RowForWrite(0)[0] = 5;
-    Saved = false;
+    Doc().DocImage()->RowForWrite(0)[0] = 5;
+    Doc().SetSaved(false);
     mainform->acSave->trigger();
-    EXPECT_TRUE(Saved);
+    EXPECT_TRUE(Doc().Saved());
     EXPECT_EQ(LoadBmp(path).RowForRead(0)[0], 5);
 }
 
@@ -446,40 +442,40 @@ TEST_F(EditorTest, SaveAsChoosesTheFormatByExtension) {
     dialogs->OpenNames = {};
     SaveBmp(Picture(), TempPath("src.bmp"));
     mainform->OpenPath(TempPath("src.bmp"));
-    ASSERT_NE(DocImage, nullptr);
+    ASSERT_NE(Doc().DocImage(), nullptr);
 
     // A name without an extension is written as PNG.
     dialogs->SaveNames = {TempPath("plain")};
     mainform->acSaveAs->trigger();
-    EXPECT_EQ(mainform->FileName, TempPath("plain.png"));
+    EXPECT_EQ(mainform->FileName(), TempPath("plain.png"));
     const std::vector<uint8_t> bytes = ReadFileBytes(TempPath("plain.png").toStdString());
     ASSERT_GE(bytes.size(), 8u);
     EXPECT_EQ(bytes[1], 'P');
     EXPECT_FALSE(FileExists(TempPath("plain").toStdString()));
     mainform->OpenPath(TempPath("plain.png"));
-    ASSERT_NE(DocImage, nullptr);
-    ExpectSamePicture(*DocImage, Picture());
+    ASSERT_NE(Doc().DocImage(), nullptr);
+    ExpectSamePicture(*Doc().DocImage(), Picture());
 
     // ... unless the BMP filter was chosen: then it is a BMP.
     dialogs->SaveChosenFilters = {"BMPファイル (*.bmp)"};
     dialogs->SaveNames = {TempPath("chosen")};
     mainform->acSaveAs->trigger();
-    EXPECT_EQ(mainform->FileName, TempPath("chosen.bmp"));
+    EXPECT_EQ(mainform->FileName(), TempPath("chosen.bmp"));
     ExpectSamePicture(LoadBmp(TempPath("chosen.bmp")), Picture());
 
     // An unknown extension writes nothing and says so.
-    Saved = false;
+    Doc().SetSaved(false);
     dialogs->SaveNames = {TempPath("photo.jpg")};
     mainform->acSaveAs->trigger();
     EXPECT_EQ(dialogs->Warnings, std::vector<QString>{kUnknownSaveExtension});
     EXPECT_FALSE(FileExists(TempPath("photo.jpg").toStdString()));
-    EXPECT_FALSE(Saved);
-    EXPECT_EQ(mainform->FileName, TempPath("chosen.bmp"));
+    EXPECT_FALSE(Doc().Saved());
+    EXPECT_EQ(mainform->FileName(), TempPath("chosen.bmp"));
     // ... so closing still asks.
     dialogs->Answers = {TPromptAnswer::No};
     mainform->acClose->trigger();
     EXPECT_EQ(dialogs->Prompts.size(), 1u);
-    EXPECT_EQ(DocImage, nullptr);
+    EXPECT_EQ(Doc().DocImage(), nullptr);
 }
 
 TEST_F(EditorTest, FileDialogsBeginWhereTheUserLastWorked) {
@@ -521,18 +517,18 @@ TEST_F(EditorTest, CommandsWithoutDocumentDoNothing) {
         action->trigger();
     EXPECT_TRUE(mainform->CloseDocument());
     EXPECT_TRUE(dialogs->Errors.empty());
-    EXPECT_EQ(DocImage, nullptr);
+    EXPECT_EQ(Doc().DocImage(), nullptr);
 }
 
 TEST_F(EditorTest, FailedSaveReportsTheErrorAndChangesNothing) {
     NewDocument("6", "4");
-    Saved = false;
+    Doc().SetSaved(false);
     dialogs->SaveNames = {TempPath("x.bmp")};
     OnAFullDisk([] { mainform->acSaveAs->trigger(); });
     EXPECT_EQ(dialogs->Errors.size(), 1u);
-    EXPECT_FALSE(Saved);
-    EXPECT_TRUE(mainform->FileName.isEmpty());
-    EXPECT_NE(DocImage, nullptr);
+    EXPECT_FALSE(Doc().Saved());
+    EXPECT_TRUE(mainform->FileName().isEmpty());
+    EXPECT_NE(Doc().DocImage(), nullptr);
     EXPECT_TRUE(mainform->isVisible());
 }
 
@@ -540,16 +536,16 @@ TEST_F(EditorTest, FailedSaveLeavesTheOldFileAsItWas) {
     const QString path = TempPath("keep.bmp");
     SaveBmp(Picture(), path);
     mainform->OpenPath(path);
-    ASSERT_NE(DocImage, nullptr);
+    ASSERT_NE(Doc().DocImage(), nullptr);
     const std::vector<uint8_t> before = ReadFileBytes(path.toStdString());
-    for (int32_t y = 0; y < DocHeight; ++y)
-        DocImage->RowForWrite(y)[0] = 0xEE;
-    Saved = false;
+    for (int32_t y = 0; y < Doc().DocHeight(); ++y)
+        Doc().DocImage()->RowForWrite(y)[0] = 0xEE;
+    Doc().SetSaved(false);
 
     OnAFullDisk([] { mainform->acSave->trigger(); });
 
     EXPECT_EQ(dialogs->Errors.size(), 1u);
-    EXPECT_FALSE(Saved);
+    EXPECT_FALSE(Doc().Saved());
     EXPECT_EQ(ReadFileBytes(path.toStdString()), before);
     EXPECT_EQ(EntriesIn(dir), std::vector<std::string>{"keep.bmp"}) << "a temporary file was left";
 }
@@ -582,65 +578,65 @@ TEST_F(EditorTest, ClosePromptPaths) {
         NewDocument("6", "4");
         const QString path = TempPath("close.bmp");
         std::filesystem::remove(path.toStdString());
-        if (c.setup == UnsavedNamed) mainform->FileName = path;
-        Saved = c.setup == Clean;
-        ViewLeft[1] = 2;
-        Selecting = true;
+        if (c.setup == UnsavedNamed) Doc().FileName = (path).toStdString();
+        Doc().SetSaved(c.setup == Clean);
+        Editor().SetViewOrigin(1, 2, Editor().ViewTop(1));
+        SelectBox(0, 0, 2, 2);
         dialogs->Prompts.clear();
         dialogs->Answers.assign(c.answers.begin(), c.answers.end());
         dialogs->SaveNames.clear();
         for (const QString& name : c.saveNames)
             dialogs->SaveNames.push_back(name.isNull() ? name : TempPath(name.toStdString()));
-        const TDIB* before = DocImage.get();
+        const TDIB* before = Doc().DocImage();
 
         EXPECT_EQ(mainform->CloseDocument(), c.closed);
         EXPECT_EQ(dialogs->Prompts.size(), c.answers.size());
         EXPECT_EQ(FileExists(path.toStdString()), c.written);
         if (c.closed) {
-            EXPECT_EQ(DocImage, nullptr);
-            EXPECT_TRUE(mainform->FileName.isEmpty());
-            EXPECT_FALSE(Selecting);
-            EXPECT_FALSE(Floating);
+            EXPECT_EQ(Doc().DocImage(), nullptr);
+            EXPECT_TRUE(mainform->FileName().isEmpty());
+            EXPECT_FALSE(Doc().Selecting());
+            EXPECT_FALSE(Doc().Floating());
             EXPECT_EQ(mainform->DocBitmap.width(), 0);
             EXPECT_EQ(LupeForm->LupeBitmap.width(), 0);
-            EXPECT_EQ(UndoCount, 0u);
-            // Sizes and origins stay as they were.
-            EXPECT_EQ(DocWidth, 6);
-            EXPECT_EQ(DocHeight, 4);
-            EXPECT_EQ(ViewLeft[1], 2);
+            EXPECT_EQ(Doc().History.UndoCount(), 0u);
+            // The size is the closed document's no more; the origins stay as they were.
+            EXPECT_EQ(Doc().DocWidth(), 0);
+            EXPECT_EQ(Doc().DocHeight(), 0);
+            EXPECT_EQ(Editor().ViewLeft(1), 2);
         } else {
-            EXPECT_EQ(DocImage.get(), before);
-            EXPECT_FALSE(Saved);
-            EXPECT_TRUE(Selecting);
+            EXPECT_EQ(Doc().DocImage(), before);
+            EXPECT_FALSE(Doc().Saved());
+            EXPECT_TRUE(Doc().Selecting());
         }
-        Selecting = false;
-        Saved = true; // the next case's New must not ask about this one
+        CancelSelection();
+        Doc().SetSaved(true); // the next case's New must not ask about this one
     }
 }
 
 TEST_F(EditorTest, YesWhoseSaveFailsKeepsTheDocumentOpen) {
     NewDocument("6", "4");
-    Saved = false;
-    mainform->FileName = TempPath("no-such-folder/x.png");
+    Doc().SetSaved(false);
+    Doc().FileName = (TempPath("no-such-folder/x.png")).toStdString();
     dialogs->Answers = {TPromptAnswer::Yes};
     mainform->acClose->trigger();
     EXPECT_EQ(dialogs->Errors.size(), 1u);
-    EXPECT_NE(DocImage, nullptr);
-    EXPECT_FALSE(Saved);
+    EXPECT_NE(Doc().DocImage(), nullptr);
+    EXPECT_FALSE(Doc().Saved());
 }
 
 TEST_F(EditorTest, QuittingAsksAboutUnsavedWork) {
     NewDocument("6", "4");
-    Saved = false;
+    Doc().SetSaved(false);
     dialogs->Answers = {TPromptAnswer::Cancel};
     EXPECT_FALSE(mainform->close());
     EXPECT_TRUE(mainform->isVisible());
-    EXPECT_NE(DocImage, nullptr);
+    EXPECT_NE(Doc().DocImage(), nullptr);
 
     dialogs->Answers = {TPromptAnswer::No};
     mainform->acExit->trigger();
     EXPECT_FALSE(mainform->isVisible());
-    EXPECT_EQ(DocImage, nullptr);
+    EXPECT_EQ(Doc().DocImage(), nullptr);
     EXPECT_EQ(dialogs->Prompts.size(), 2u);
 }
 
@@ -662,15 +658,15 @@ TEST_F(EditorTest, DroppedImageFileOpens) {
     const QString path = TempPath("dropped.bmp");
     SaveBmp(Picture(), path);
     NewDocument("8", "8");
-    Saved = false;
+    Doc().SetSaved(false);
     dialogs->Answers = {TPromptAnswer::No};
     ASSERT_TRUE(DropFile(path));
     EXPECT_EQ(dialogs->Prompts.size(), 1u) << "the open document was not closed first";
-    ASSERT_NE(DocImage, nullptr);
-    EXPECT_EQ(mainform->FileName, path);
-    EXPECT_EQ(DocWidth, 7);
+    ASSERT_NE(Doc().DocImage(), nullptr);
+    EXPECT_EQ(mainform->FileName(), path);
+    EXPECT_EQ(Doc().DocWidth(), 7);
 
     WriteFileBytes(TempPath("notes.txt").toStdString(), {'x'});
     EXPECT_FALSE(DropFile(TempPath("notes.txt")));
-    EXPECT_EQ(mainform->FileName, path);
+    EXPECT_EQ(mainform->FileName(), path);
 }

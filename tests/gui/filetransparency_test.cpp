@@ -114,33 +114,34 @@ TEST_F(TransparencyTest, ClearPaletteEntrySurvivesOpenSaveOpen) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const QString path = Open("in.png", c.bytes);
-        ASSERT_NE(DocImage, nullptr);
+        ASSERT_NE(Doc().DocImage(), nullptr);
         EXPECT_TRUE(dialogs->Warnings.empty());
-        EXPECT_TRUE(DocTransparent);
+        EXPECT_TRUE(Doc().DocTransparent());
         EXPECT_TRUE(mainform->acTransparent->isChecked());
         int32_t index = c.index;
         std::vector<uint8_t> trns = c.trns;
         if (index == -2) {
-            const TPaletteEntry& e = DocImage->PaletteBlock[size_t(TransparentIndex)];
+            const TPaletteEntry& e =
+                Doc().DocImage()->PaletteBlock[size_t(Doc().TransparentIndex())];
             EXPECT_EQ(e, (TPaletteEntry{3, 2, 1, 0})); // blue, green, red
-            index = TransparentIndex;
+            index = Doc().TransparentIndex();
             trns = AlphaTableFor(index);
         }
-        EXPECT_EQ(TransparentIndex, index);
-        DocImage->RowForWrite(0)[0] = 5;
-        Saved = false;
+        EXPECT_EQ(Doc().TransparentIndex(), index);
+        Doc().DocImage()->RowForWrite(0)[0] = 5;
+        Doc().SetSaved(false);
         mainform->acSave->trigger();
-        ASSERT_TRUE(Saved);
+        ASSERT_TRUE(Doc().Saved());
         EXPECT_EQ(TrnsOf(path), trns);
-        TransparentIndex = 200; // the next open sets it from the file
         mainform->acClose->trigger();
-        EXPECT_FALSE(DocTransparent);
+        Doc().SetTransparentIndex(200); // the next open sets it from the file
+        EXPECT_FALSE(Doc().DocTransparent());
         EXPECT_FALSE(mainform->acTransparent->isChecked());
         Reopen(path);
-        ASSERT_NE(DocImage, nullptr);
-        EXPECT_EQ(TransparentIndex, index);
-        EXPECT_TRUE(DocTransparent);
-        EXPECT_EQ(DocImage->RowForRead(0)[0], 5);
+        ASSERT_NE(Doc().DocImage(), nullptr);
+        EXPECT_EQ(Doc().TransparentIndex(), index);
+        EXPECT_TRUE(Doc().DocTransparent());
+        EXPECT_EQ(Doc().DocImage()->RowForRead(0)[0], 5);
         mainform->acClose->trigger();
     }
 }
@@ -152,13 +153,13 @@ TEST_F(TransparencyTest, PictureWithoutTransparencyGainsNone) {
          }) {
         SCOPED_TRACE(what);
         const QString path = Open("plain.png", bytes);
-        ASSERT_NE(DocImage, nullptr);
-        EXPECT_FALSE(DocTransparent);
+        ASSERT_NE(Doc().DocImage(), nullptr);
+        EXPECT_FALSE(Doc().DocTransparent());
         EXPECT_FALSE(mainform->acTransparent->isChecked());
-        TransparentIndex = 4; // the layer overlay's index, not the file's
-        Saved = false;
+        Doc().SetTransparentIndex(4); // the layer overlay's index, not the file's
+        Doc().SetSaved(false);
         mainform->acSave->trigger();
-        ASSERT_TRUE(Saved);
+        ASSERT_TRUE(Doc().Saved());
         EXPECT_EQ(TrnsOf(path), std::nullopt);
         EXPECT_TRUE(dialogs->Warnings.empty());
         mainform->acClose->trigger();
@@ -167,22 +168,22 @@ TEST_F(TransparencyTest, PictureWithoutTransparencyGainsNone) {
 
 TEST_F(TransparencyTest, NewDocumentKeepsTransparencyOnlyWhenAsked) {
     NewDocument("4", "4");
-    EXPECT_FALSE(DocTransparent);
-    TransparentIndex = 9;
+    EXPECT_FALSE(Doc().DocTransparent());
+    Doc().SetTransparentIndex(9);
     dialogs->SaveNames = {TempPath("new.png")};
     mainform->acSave->trigger();
     EXPECT_EQ(TrnsOf(TempPath("new.png")), std::nullopt);
     mainform->acTransparent->trigger(); // checks the item
-    EXPECT_TRUE(DocTransparent);
-    EXPECT_FALSE(Saved) << "closing must ask: the file would change";
+    EXPECT_TRUE(Doc().DocTransparent());
+    EXPECT_FALSE(Doc().Saved()) << "closing must ask: the file would change";
     mainform->acSave->trigger();
     EXPECT_EQ(TrnsOf(TempPath("new.png")), AlphaTableFor(9));
     // BMP has no place for it and stays as it was.
     dialogs->SaveNames = {TempPath("new.bmp")};
     mainform->acSaveAs->trigger();
-    EXPECT_TRUE(Saved);
+    EXPECT_TRUE(Doc().Saved());
     mainform->acTransparent->trigger(); // unchecks it
-    EXPECT_FALSE(DocTransparent);
+    EXPECT_FALSE(Doc().DocTransparent());
     dialogs->SaveNames = {TempPath("again.png")};
     mainform->acSaveAs->trigger();
     EXPECT_EQ(TrnsOf(TempPath("again.png")), std::nullopt);
@@ -190,7 +191,7 @@ TEST_F(TransparencyTest, NewDocumentKeepsTransparencyOnlyWhenAsked) {
     mainform->acClose->trigger();
     mainform->acTransparent->trigger();
     EXPECT_FALSE(mainform->acTransparent->isChecked());
-    EXPECT_FALSE(DocTransparent);
+    EXPECT_FALSE(Doc().DocTransparent());
 }
 
 TEST_F(TransparencyTest, WhatAnOpenCannotKeepIsReportedInOneWarning) {
@@ -219,34 +220,34 @@ TEST_F(TransparencyTest, WhatAnOpenCannotKeepIsReportedInOneWarning) {
         SCOPED_TRACE(c.what);
         dialogs->Warnings.clear();
         const QString path = Open("lossy.png", c.bytes);
-        ASSERT_NE(DocImage, nullptr);
+        ASSERT_NE(Doc().DocImage(), nullptr);
         EXPECT_EQ(dialogs->Warnings, std::vector<QString>{LossWarning(c.lines)});
-        EXPECT_EQ(DocTransparent, c.index >= 0);
+        EXPECT_EQ(Doc().DocTransparent(), c.index >= 0);
         if (c.index >= 0) {
-            EXPECT_EQ(TransparentIndex, c.index);
+            EXPECT_EQ(Doc().TransparentIndex(), c.index);
         }
-        EXPECT_EQ(mainform->LossyFile, path);
+        EXPECT_EQ(QString::fromStdString(Doc().LossyFile), path);
         mainform->acClose->trigger();
-        EXPECT_TRUE(mainform->LossyFile.isEmpty());
+        EXPECT_TRUE(QString::fromStdString(Doc().LossyFile).isEmpty());
     }
 }
 
 TEST_F(TransparencyTest, FirstSaveOverALossyFileAsks) {
     const std::vector<uint8_t> original = PalettePng({0, 85, 170});
     const QString path = Open("lossy.png", original);
-    ASSERT_NE(DocImage, nullptr);
-    DocImage->RowForWrite(1)[1] = 77;
-    Saved = false;
+    ASSERT_NE(Doc().DocImage(), nullptr);
+    Doc().DocImage()->RowForWrite(1)[1] = 77;
+    Doc().SetSaved(false);
 
     // No: the file and the document stay as they are.
-    const TDIB* document = DocImage.get();
+    const TDIB* document = Doc().DocImage();
     dialogs->Answers = {TPromptAnswer::No};
     mainform->acSave->trigger();
     EXPECT_EQ(dialogs->Prompts, std::vector<QString>{kOverwriteLossy});
     EXPECT_EQ(ReadFileBytes(path.toStdString()), original);
-    EXPECT_FALSE(Saved);
-    EXPECT_EQ(DocImage.get(), document);
-    EXPECT_EQ(DocImage->RowForRead(1)[1], 77);
+    EXPECT_FALSE(Doc().Saved());
+    EXPECT_EQ(Doc().DocImage(), document);
+    EXPECT_EQ(Doc().DocImage()->RowForRead(1)[1], 77);
 
     // Closing with Yes to saving asks again; Cancel there keeps the document open.
     dialogs->Prompts.clear();
@@ -254,7 +255,7 @@ TEST_F(TransparencyTest, FirstSaveOverALossyFileAsks) {
     mainform->acClose->trigger();
     EXPECT_EQ(dialogs->Prompts.size(), 2u);
     EXPECT_EQ(dialogs->Prompts.back(), kOverwriteLossy);
-    EXPECT_NE(DocImage, nullptr);
+    EXPECT_NE(Doc().DocImage(), nullptr);
     EXPECT_EQ(ReadFileBytes(path.toStdString()), original);
 
     // Save As to another name does not ask, and leaves the old file alone.
@@ -263,7 +264,7 @@ TEST_F(TransparencyTest, FirstSaveOverALossyFileAsks) {
     dialogs->SaveNames = {copy};
     mainform->acSaveAs->trigger();
     EXPECT_TRUE(dialogs->Prompts.empty());
-    EXPECT_TRUE(Saved);
+    EXPECT_TRUE(Doc().Saved());
     EXPECT_EQ(TrnsOf(copy), std::vector<uint8_t>{0});
     EXPECT_EQ(ReadFileBytes(path.toStdString()), original);
 
@@ -272,12 +273,12 @@ TEST_F(TransparencyTest, FirstSaveOverALossyFileAsks) {
     dialogs->Answers = {TPromptAnswer::Yes};
     mainform->acSaveAs->trigger();
     EXPECT_EQ(dialogs->Prompts, std::vector<QString>{kOverwriteLossy});
-    EXPECT_TRUE(Saved);
+    EXPECT_TRUE(Doc().Saved());
     EXPECT_EQ(TrnsOf(path), std::vector<uint8_t>{0});
-    EXPECT_TRUE(mainform->LossyFile.isEmpty());
-    Saved = false;
+    EXPECT_TRUE(QString::fromStdString(Doc().LossyFile).isEmpty());
+    Doc().SetSaved(false);
     mainform->acSave->trigger(); // no answer scripted: a question would fail the test
-    EXPECT_TRUE(Saved);
+    EXPECT_TRUE(Doc().Saved());
     EXPECT_EQ(dialogs->Prompts.size(), 1u);
 }
 
@@ -286,30 +287,30 @@ TEST_F(TransparencyTest, FirstSaveOverALossyFileAsks) {
 TEST_F(TransparencyTest, AReadOnlyLossyFileIsRefusedBeforeTheOverwriteQuestion) {
     const std::vector<uint8_t> original = PalettePng({0, 85, 170});
     const QString path = Open("lossy.png", original);
-    ASSERT_NE(DocImage, nullptr);
+    ASSERT_NE(Doc().DocImage(), nullptr);
     ASSERT_EQ(::chmod(path.toLocal8Bit().constData(), 0444), 0);
-    Saved = false;
+    Doc().SetSaved(false);
     mainform->acSave->trigger(); // no answer scripted: a question would fail the test
     EXPECT_TRUE(dialogs->Prompts.empty());
     ASSERT_EQ(dialogs->Errors.size(), 1u);
     EXPECT_TRUE(dialogs->Errors[0].contains("lossy.png")) << dialogs->Errors[0].toStdString();
-    EXPECT_FALSE(Saved);
+    EXPECT_FALSE(Doc().Saved());
     EXPECT_EQ(ReadFileBytes(path.toStdString()), original);
 }
 
 TEST_F(TransparencyTest, MovingTheTransparentIndexIsAChangeOnlyWhenTheFileKeepsIt) {
     Open("clear.png", PalettePng({255, 0}));
-    ASSERT_TRUE(DocTransparent);
-    ASSERT_TRUE(Saved);
+    ASSERT_TRUE(Doc().DocTransparent());
+    ASSERT_TRUE(Doc().Saved());
     palletform->SelectSwatch(1, false); // the index it already has
-    EXPECT_TRUE(Saved);
+    EXPECT_TRUE(Doc().Saved());
     palletform->SelectSwatch(6, false);
-    EXPECT_FALSE(Saved);
-    EXPECT_EQ(TransparentIndex, 6);
+    EXPECT_FALSE(Doc().Saved());
+    EXPECT_EQ(Doc().TransparentIndex(), 6);
     dialogs->Answers = {TPromptAnswer::No}; // closing asks, and No drops the change
     mainform->acClose->trigger();
     Open("plain.png", PalettePng({}));
-    ASSERT_FALSE(DocTransparent);
+    ASSERT_FALSE(Doc().DocTransparent());
     palletform->SelectSwatch(6, false); // only the overlay's index
-    EXPECT_TRUE(Saved);
+    EXPECT_TRUE(Doc().Saved());
 }

@@ -170,5 +170,5 @@ TEST_F(EditorTest, AnUnreadableFileIsNamedInTheError) {
     mainform->asOpen->trigger();
     EXPECT_EQ(dialogs->Errors, std::vector<QString>{path + " は PNG ファイルではありません"
                                                            "（PNG LoadStream: Not PNG Format）"});
-    EXPECT_EQ(DocImage, nullptr);
+    EXPECT_EQ(Doc().DocImage(), nullptr);
 }

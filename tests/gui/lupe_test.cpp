@@ -1,7 +1,6 @@
 // The magnifier and its pixel tools, driven through the handlers. After every stroke and fill the
 // incrementally updated pictures are compared with full re-renders of each.
 #include "editor/lupe.h"
-#include "editor/undo.h"
 #include "editor/updown.h"
 #include "editor_fixture.h"
 #include "image/LupeRender.h"
@@ -21,7 +20,7 @@
 
 namespace {
 QRgb Rgb(uint8_t index) {
-    const TPaletteEntry& e = DocImage->PaletteBlock[index];
+    const TPaletteEntry& e = Doc().DocImage()->PaletteBlock[index];
     return qRgb(e.Red, e.Green, e.Blue);
 }
 
@@ -31,7 +30,7 @@ int32_t Centre(int32_t cell) {
 }
 
 uint8_t Pixel(int32_t x, int32_t y) {
-    return static_cast<uint8_t>(DocImage->GetPixel(x, y));
+    return static_cast<uint8_t>(Doc().DocImage()->GetPixel(x, y));
 }
 
 // The strong check: the document bitmap, LupeImage and the magnifier's bitmap as the tools left
@@ -60,18 +59,16 @@ public:
     // A document of the given size whose palette entries differ from each other, filled with
     // index fill, the edit area at (left, top).
     void Open(int32_t w, int32_t h, uint8_t fill, int32_t left = 0, int32_t top = 0) {
-        Saved = true; // an earlier picture of the test goes without a prompt
+        Doc().SetSaved(true); // an earlier picture of the test goes without a prompt
         NewDocument(QString::number(w), QString::number(h));
         TPalette palette;
         for (int i = 0; i < 256; ++i)
             palette[i] = TPaletteEntry{uint8_t(i * 3), uint8_t(255 - i), uint8_t(i * 11 + 5), 0};
-        DocImage->PaletteBlock = palette;
-        DocImage->ApplyPalette();
+        Doc().DocImage()->PaletteBlock = palette;
+        Doc().DocImage()->ApplyPalette();
         for (int32_t y = 0; y < h; ++y)
-            std::fill_n(DocImage->RowForWrite(y), w, fill);
-        ViewLeft[kEditArea] = left;
-        ViewTop[kEditArea] = top;
-        mainform->UpdateViewSizes();
+            std::fill_n(Doc().DocImage()->RowForWrite(y), w, fill);
+        Editor().SetViewOrigin(kEditArea, left, top);
         mainform->RenderDocBitmap();
         LupeForm->UpdateLupe();
     }
@@ -98,7 +95,7 @@ TEST_F(LupeTest, WindowStartsWithItsControls) {
     EXPECT_EQ(LupeForm->xLabel->text(), "32");
     EXPECT_EQ(LupeForm->yLabel->text(), "32");
     EXPECT_EQ(LupeForm->Power, 10);
-    EXPECT_EQ(LupeForm->GridMode, 0);
+    EXPECT_EQ(int(LupeForm->GridMode), 0);
     EXPECT_TRUE(LupeForm->N3->isChecked());
     EXPECT_TRUE(LupeForm->N10->isChecked());
     const QList<QAction*> menus = LupeForm->LupeMenu->actions();
@@ -117,8 +114,8 @@ TEST_F(LupeTest, WindowStartsWithItsControls) {
 
 TEST_F(LupeTest, MagnificationAndGridResizeAndRedraw) {
     Open(40, 20, 3, 16, 8);
-    ASSERT_EQ(ViewWidth[0], 24);
-    ASSERT_EQ(ViewHeight[0], 12);
+    ASSERT_EQ(Editor().ViewWidth(0), 24);
+    ASSERT_EQ(Editor().ViewHeight(0), 12);
     EXPECT_EQ(LupeForm->LupeBitmap.size(), QSize(240, 120));
     LupeForm->PowerChange(LupeForm->N7);
     EXPECT_EQ(LupeForm->Power, 14);
@@ -127,7 +124,7 @@ TEST_F(LupeTest, MagnificationAndGridResizeAndRedraw) {
     EXPECT_EQ(LupeForm->LupeBitmap.size(), QSize(24 * 14, 12 * 14));
     EXPECT_EQ(LupeForm->LupeBox2->size(), QSize(24 * 14, 12 * 14));
     LupeForm->GridChange(LupeForm->N11);
-    EXPECT_EQ(LupeForm->GridMode, 1);
+    EXPECT_EQ(int(LupeForm->GridMode), 1);
     EXPECT_EQ(LupeForm->LupeBitmap.pixel(14, 5), qRgb(0x80, 0x80, 0x80));
     EXPECT_EQ(LupeForm->LupeBitmap.pixel(15, 5), Rgb(3));
     // The item already checked redraws nothing.
@@ -144,10 +141,10 @@ TEST_F(LupeTest, MagnificationAndGridResizeAndRedraw) {
 TEST_F(LupeTest, ViewSizeTakesEffectOnRelease) {
     LupeForm->xUpDown->SetPosition(16);
     LupeForm->yUpDown->SetPosition(72); // past the end: stays at 64
-    EXPECT_EQ(LupeCellsX, 32) << "before the release";
+    EXPECT_EQ(Editor().LupeCellsX(), 32) << "before the release";
     LupeForm->xUpDownMouseUp();
-    EXPECT_EQ(LupeCellsX, 16);
-    EXPECT_EQ(LupeCellsY, 64);
+    EXPECT_EQ(Editor().LupeCellsX(), 16);
+    EXPECT_EQ(Editor().LupeCellsY(), 64);
     EXPECT_EQ(LupeForm->xLabel->text(), "16");
     EXPECT_EQ(LupeForm->yLabel->text(), "64");
     EXPECT_TRUE(LupeForm->LupeBitmap.isNull()) << "nothing is drawn without a document";
@@ -155,7 +152,7 @@ TEST_F(LupeTest, ViewSizeTakesEffectOnRelease) {
     EXPECT_EQ(LupeForm->LupeBitmap.size(), QSize(160, 640));
     LupeForm->xUpDown->SetPosition(8);
     LupeForm->xUpDownMouseUp();
-    EXPECT_EQ(ViewWidth[0], 8);
+    EXPECT_EQ(Editor().ViewWidth(0), 8);
     EXPECT_EQ(LupeForm->LupeBitmap.size(), QSize(80, 640));
     // The largest view: the scroll box scrolls what does not fit.
     SetViewSize(64, 64);
@@ -186,7 +183,7 @@ TEST_F(LupeTest, PenStrokeDrawsTheLineAndKeepsEveryViewConsistent) {
                      << "power " << LupeForm->Power << " grid " << int(LupeForm->GridMode)
                      << " zoom " << mainform->ZoomFactor);
         Open(48, 40, 2, 8, 4);
-        DrawIndex = 9;
+        Editor().SetDrawIndex(9);
         Press(TMouseButton::Left, Centre(0), Centre(0));
         Move(Centre(1), Centre(2));
         Release();
@@ -195,7 +192,7 @@ TEST_F(LupeTest, PenStrokeDrawsTheLineAndKeepsEveryViewConsistent) {
         EXPECT_EQ(Pixel(8, 5), 9);
         EXPECT_EQ(Pixel(9, 5), 2);
         EXPECT_EQ(Pixel(9, 6), 9);
-        EXPECT_FALSE(Saved);
+        EXPECT_FALSE(Doc().Saved());
         const int32_t z = mainform->ZoomFactor;
         EXPECT_EQ(mainform->DocBitmap.pixel(9 * z + z - 1, 6 * z + z - 1), Rgb(9));
         ExpectViewsRerendered();
@@ -205,9 +202,9 @@ TEST_F(LupeTest, PenStrokeDrawsTheLineAndKeepsEveryViewConsistent) {
 TEST_F(LupeTest, StrokeLeavingTheViewResumesOnReentry) {
     Open(64, 64, 0, 8, 8);
     SetViewSize(8, 8);
-    ASSERT_EQ(ViewWidth[0], 8);
+    ASSERT_EQ(Editor().ViewWidth(0), 8);
     const int32_t p = LupeForm->Power;
-    DrawIndex = 5;
+    Editor().SetDrawIndex(5);
     // A pointer up to Power - 1 pixels left of the view counts as column 0.
     Press(TMouseButton::Left, -(p - 1), Centre(1));
     EXPECT_EQ(Pixel(8, 9), 5);
@@ -233,15 +230,15 @@ TEST_F(LupeTest, FillStaysInsideTheEditAreaAndRefreshesEverything) {
     SetViewSize(8, 8);
     // A diagonal of index 1 through the edit area: the fill must not pass it.
     for (int32_t i = 0; i < 8; ++i)
-        DocImage->SetPixel(4 + i, 4 + 7 - i, 1);
+        Doc().DocImage()->SetPixel(4 + i, 4 + 7 - i, 1);
     mainform->RenderDocBitmap();
     LupeForm->RenderLupe();
-    CurrentTool = TTool::Fill;
-    DrawIndex = 6;
-    Saved = true;
+    Editor().SetTool(TTool::Fill);
+    Editor().SetDrawIndex(6);
+    Doc().SetSaved(true);
     Press(TMouseButton::Left, Centre(0), Centre(0));
     EXPECT_FALSE(LupeForm->MouseHeld);
-    EXPECT_FALSE(Saved);
+    EXPECT_FALSE(Doc().Saved());
     for (int32_t y = 0; y < 20; ++y)
         for (int32_t x = 0; x < 20; ++x) {
             const bool edit = x >= 4 && x < 12 && y >= 4 && y < 12;
@@ -254,30 +251,30 @@ TEST_F(LupeTest, FillStaysInsideTheEditAreaAndRefreshesEverything) {
     EXPECT_EQ(Pixel(11, 11), 0);
     ExpectViewsRerendered();
     // On a pixel that already has the index: nothing changes, the document is still unsaved.
-    Saved = true;
+    Doc().SetSaved(true);
     Press(TMouseButton::Left, Centre(0), Centre(0));
-    EXPECT_FALSE(Saved);
+    EXPECT_FALSE(Doc().Saved());
     EXPECT_EQ(Pixel(4, 4), 6);
 }
 
 TEST_F(LupeTest, OtherButtonsPickAndDragPicking) {
     Open(16, 16, 0);
-    DocImage->SetPixel(2, 3, 7);
-    DocImage->SetPixel(5, 3, 8);
+    Doc().DocImage()->SetPixel(2, 3, 7);
+    Doc().DocImage()->SetPixel(5, 3, 8);
     for (const TTool tool : {TTool::Pen, TTool::Fill}) {
-        CurrentTool = tool;
-        DrawIndex = 0;
+        Editor().SetTool(tool);
+        Editor().SetDrawIndex(0);
         Press(TMouseButton::Right, Centre(2), Centre(3));
-        EXPECT_EQ(DrawIndex, 7);
+        EXPECT_EQ(Editor().DrawIndex(), 7);
         EXPECT_TRUE(LupeForm->MouseHeld);
         EXPECT_EQ(Pixel(2, 3), 7) << "picking draws nothing";
         Move(Centre(5), Centre(3));
-        EXPECT_EQ(DrawIndex, 8);
+        EXPECT_EQ(Editor().DrawIndex(), 8);
         Move(Centre(40), Centre(3)); // beyond the view: no change
-        EXPECT_EQ(DrawIndex, 8);
+        EXPECT_EQ(Editor().DrawIndex(), 8);
         Release();
         Move(Centre(2), Centre(3));
-        EXPECT_EQ(DrawIndex, 8) << "picking ends at release";
+        EXPECT_EQ(Editor().DrawIndex(), 8) << "picking ends at release";
     }
 }
 
@@ -294,20 +291,19 @@ TEST_F(LupeTest, TransparentPenOverTheLayer) {
     Open(40, 40, 0);
     for (int32_t y = 0; y < 40; ++y)
         for (int32_t x = 0; x < 40; ++x)
-            DocImage->SetPixel(x, y, 3);
+            Doc().DocImage()->SetPixel(x, y, 3);
     mainform->btLayer->setChecked(true);
-    ViewLeft[kEditArea] = 0;
-    ViewTop[kEditArea] = 0;
-    ViewLeft[kLayerArea] = 16; // the layer is cut to 24 x 24 by the document's edge
-    ViewTop[kLayerArea] = 16;
-    DocImage->SetPixel(16 + 1, 16 + 1, 4); // layer pixel under cell (1, 1)
-    mainform->UpdateViewSizes();
-    ASSERT_TRUE(LayerActive);
-    ASSERT_EQ(ViewWidth[kLayerArea], 24);
+    mainform->btLayerClick();
+    Editor().SetViewOrigin(kEditArea, 0, 0);
+    // The layer is cut to 24 x 24 by the document's edge.
+    Editor().SetViewOrigin(kLayerArea, 16, 16);
+    Doc().DocImage()->SetPixel(16 + 1, 16 + 1, 4); // layer pixel under cell (1, 1)
+    ASSERT_TRUE(Editor().LayerActive());
+    ASSERT_EQ(Editor().ViewWidth(kLayerArea), 24);
     mainform->RenderDocBitmap();
     LupeForm->UpdateLupe();
-    TransparentIndex = 1;
-    DrawIndex = 1;
+    Doc().SetTransparentIndex(1);
+    Editor().SetDrawIndex(1);
     const int32_t p = LupeForm->Power;
     for (const bool layerView : {false, true}) {
         SCOPED_TRACE(layerView);
@@ -328,11 +324,7 @@ TEST_F(LupeTest, TransparentPenOverTheLayer) {
 
 TEST_F(LupeTest, SelectionOverlayIsHatchedOverThePicture) {
     Open(32, 32, 0, 8, 8);
-    Selecting = true;
-    SelLeft = 10;
-    SelTop = 10;
-    SelWidth = 2;
-    SelHeight = 2;
+    SelectBox(10, 10, 2, 2);
     QImage overlay(LupeForm->LupeBox2->size(), QImage::Format_RGB32);
     overlay.fill(Qt::black);
     {
@@ -351,7 +343,7 @@ TEST_F(LupeTest, SelectionOverlayIsHatchedOverThePicture) {
         }
     EXPECT_GT(hatched, 0);
     EXPECT_LT(hatched, 4 * p * p) << "the gaps stay transparent";
-    Selecting = false;
+    CancelSelection();
 }
 
 // A bitmap made for another display scale (smaller cells than the pointer now maps to) is made
@@ -384,22 +376,22 @@ TEST_F(LupeTest, ABitmapOfAnotherScaleIsMadeAnewNotWrittenPast) {
 TEST_F(LupeTest, EachPenOrFillPressRecordsOneStep) {
     Open(24, 24, 0, 8, 8);
     const QImage before = LupeForm->LupeBitmap.copy();
-    DrawIndex = 0; // the pixel already holds it
+    Editor().SetDrawIndex(0); // the pixel already holds it
     Press(TMouseButton::Left, Centre(1), Centre(1));
     Release();
-    EXPECT_EQ(UndoCount, 1u);
-    DrawIndex = 4;
+    EXPECT_EQ(Doc().History.UndoCount(), 1u);
+    Editor().SetDrawIndex(4);
     Press(TMouseButton::Left, Centre(0), Centre(0));
     for (int32_t i = 1; i < 12; ++i)
         Move(Centre(i), Centre(i / 2));
     Release();
-    EXPECT_EQ(UndoCount, 2u);
-    CurrentTool = TTool::Fill;
+    EXPECT_EQ(Doc().History.UndoCount(), 2u);
+    Editor().SetTool(TTool::Fill);
     Press(TMouseButton::Left, Centre(0), Centre(0)); // already index 4
-    EXPECT_EQ(UndoCount, 3u);
+    EXPECT_EQ(Doc().History.UndoCount(), 3u);
     Press(TMouseButton::Right, Centre(3), Centre(3));
     Release();
-    EXPECT_EQ(UndoCount, 3u) << "picking records nothing";
+    EXPECT_EQ(Doc().History.UndoCount(), 3u) << "picking records nothing";
     LupeForm->btUndo->click();
     LupeForm->btUndo->click();
     EXPECT_EQ(Pixel(8, 8), 0);
@@ -417,8 +409,7 @@ void CtrlWheel(QWidget* target, QPoint at, int32_t delta, Qt::KeyboardModifiers 
 
 // A 64 x 64 edit area, wider and taller than the magnifier's window at ten times.
 void WidenMagnifier() {
-    LupeCellsX = LupeCellsY = 64;
-    mainform->UpdateViewSizes();
+    Editor().SetLupeCells(64, 64);
     LupeForm->UpdateLupe();
 }
 

@@ -1,13 +1,12 @@
 // The palette window through its handlers: choosing the two indices on the swatch grid, editing
 // the drawing index's colour with the bars, the lock and the 15-bit cut.
-#include "app/docpalette.h"
 #include "editor/lupe.h"
-#include "editor/undo.h"
 #include "editor_fixture.h"
 #include "image/DIB.h"
 #include "image/DisplayColor.h"
 #include "image/PaletteFile.h"
 #include "palette/palettewindow.h"
+#include "ui/session.h"
 
 #include <QDir>
 #include <QLabel>
@@ -91,20 +90,22 @@ protected:
     }
     // An open 8 x 8 document whose pixel x + 8y is that index, with the grey ramp palette.
     void OpenDocument() {
-        Saved = true; // replaces the last one without asking
+        Doc().SetSaved(true); // replaces the last one without asking
         NewDocument("8", "8");
         for (int32_t y = 0; y < 8; ++y)
             for (int32_t x = 0; x < 8; ++x)
-                DocImage->SetPixel(x, y, uint8_t(x + 8 * y));
-        SetDocumentPalette(GreyRampPalette());
+                Doc().DocImage()->SetPixel(x, y, uint8_t(x + 8 * y));
+        Doc().EditPalette(nullptr, GreyRampPalette());
         mainform->UpdateDocView();
-        Saved = true;
+        Doc().SetSaved(true);
     }
     // Sets entry index of the open document's palette.
     void SetEntry(int32_t index, uint8_t red, uint8_t green, uint8_t blue) {
-        TPalette palette = DocImage->PaletteBlock;
+        TPalette palette = Doc().DocImage()->PaletteBlock;
         palette[index] = TPaletteEntry{blue, green, red, 0};
-        SetDocumentPalette(palette);
+        const bool saved = Doc().Saved(); // set-up, not a change the tests look for
+        Doc().EditPalette(nullptr, palette);
+        Doc().SetSaved(saved);
     }
     // The document view's pixel of document pixel index (the document's pixel x + 8y is index).
     QRgb DocViewColourOf(int32_t index) {
@@ -154,15 +155,15 @@ TEST_F(PalletTest, SwatchChoicesMoveTheMarkersAndTheirOutlines) {
     // The index under the point; the old drawing marker was also the transparent one, so it
     // stays red.
     Click(TMouseButton::Left, 37, 100);
-    EXPECT_EQ(DrawIndex, 98);
-    EXPECT_EQ(TransparentIndex, 0);
+    EXPECT_EQ(Editor().DrawIndex(), 98);
+    EXPECT_EQ(Doc().TransparentIndex(), 0);
     EXPECT_EQ(Outline(98), Rgb(DisplayColor::Blue));
     EXPECT_EQ(Outline(0), Rgb(DisplayColor::Red));
 
     // Right on the drawing index turns its outline red; a left choice elsewhere then leaves it
     // red, not white.
     Click(TMouseButton::Right, 40, 100);
-    EXPECT_EQ(TransparentIndex, 98);
+    EXPECT_EQ(Doc().TransparentIndex(), 98);
     EXPECT_EQ(Outline(98), Rgb(DisplayColor::Red));
     EXPECT_EQ(Outline(0), Rgb(DisplayColor::White));
     Click(TMouseButton::Left, 0, 0);
@@ -171,7 +172,7 @@ TEST_F(PalletTest, SwatchChoicesMoveTheMarkersAndTheirOutlines) {
     // The transparent marker leaving the drawing index gives the cell back its blue.
     Click(TMouseButton::Middle, 0, 0);
     Click(TMouseButton::Middle, 255, 255);
-    EXPECT_EQ(TransparentIndex, 255);
+    EXPECT_EQ(Doc().TransparentIndex(), 255);
     EXPECT_EQ(Outline(0), Rgb(DisplayColor::Blue));
     EXPECT_EQ(Outline(98), Rgb(DisplayColor::White));
     EXPECT_EQ(Outline(255), Rgb(DisplayColor::Red));
@@ -186,13 +187,13 @@ TEST_F(PalletTest, DraggingFollowsThePointerClampedToTheGridUntilRelease) {
     palletform->palletImageMouseDown(TMouseButton::Left, steps[0].x, steps[0].y);
     for (const Step& s : steps) {
         palletform->palletImageMouseMove(s.x, s.y);
-        EXPECT_EQ(DrawIndex, s.index) << s.x << "," << s.y;
+        EXPECT_EQ(Editor().DrawIndex(), s.index) << s.x << "," << s.y;
         EXPECT_EQ(Outline(s.index), Rgb(DisplayColor::Blue));
     }
     palletform->palletImageMouseUp();
     palletform->palletImageMouseMove(0, 0);
-    EXPECT_EQ(DrawIndex, 143) << "moves after the release choose nothing";
-    EXPECT_EQ(TransparentIndex, 0);
+    EXPECT_EQ(Editor().DrawIndex(), 143) << "moves after the release choose nothing";
+    EXPECT_EQ(Doc().TransparentIndex(), 0);
 }
 
 TEST_F(PalletTest, MouseEventsReachTheGridAndTheBars) {
@@ -200,11 +201,11 @@ TEST_F(PalletTest, MouseEventsReachTheGridAndTheBars) {
     SendMouse(palletform->palletImage, QEvent::MouseButtonPress, Qt::RightButton, {20, 3});
     SendMouse(palletform->palletImage, QEvent::MouseMove, Qt::RightButton, {40, 3});
     SendMouse(palletform->palletImage, QEvent::MouseButtonRelease, Qt::RightButton, {40, 3});
-    EXPECT_EQ(TransparentIndex, 2);
-    EXPECT_EQ(DrawIndex, 0);
+    EXPECT_EQ(Doc().TransparentIndex(), 2);
+    EXPECT_EQ(Editor().DrawIndex(), 0);
     SendMouse(palletform->palletImage, QEvent::MouseButtonPress, Qt::LeftButton, {20, 20});
     SendMouse(palletform->palletImage, QEvent::MouseButtonRelease, Qt::LeftButton, {20, 20});
-    EXPECT_EQ(DrawIndex, 17);
+    EXPECT_EQ(Editor().DrawIndex(), 17);
     EXPECT_EQ(Bars(), "2 2 2");
 
     SendMouse(palletform->BBar, QEvent::MouseButtonPress, Qt::LeftButton, {50, 8});
@@ -212,7 +213,7 @@ TEST_F(PalletTest, MouseEventsReachTheGridAndTheBars) {
     SendMouse(palletform->BBar, QEvent::MouseButtonRelease, Qt::LeftButton, {100, 8});
     EXPECT_FALSE(palletform->BarDragging);
     EXPECT_EQ(Bars(), "2 2 20");
-    EXPECT_EQ(DocImage->PaletteBlock[17], (TPaletteEntry{165, 16, 16, 0}));
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock[17], (TPaletteEntry{165, 16, 16, 0}));
 }
 
 TEST_F(PalletTest, BarPressesRewriteTheDrawingEntryFromAllThreeBars) {
@@ -224,7 +225,7 @@ TEST_F(PalletTest, BarPressesRewriteTheDrawingEntryFromAllThreeBars) {
     for (const Case& c : cases) {
         OpenDocument();
         Click(TMouseButton::Left, 5 * 16 + 3, 3);
-        ASSERT_EQ(DrawIndex, 5);
+        ASSERT_EQ(Editor().DrawIndex(), 5);
         SetEntry(5, 200, 100, 50);
         palletform->ShowEntryOnBars(5);
         ClickBar(palletform->GBar, c.x);
@@ -232,13 +233,13 @@ TEST_F(PalletTest, BarPressesRewriteTheDrawingEntryFromAllThreeBars) {
         EXPECT_EQ(palletform->GLab->text(), QString::number(c.position));
         // Red and blue are requantised from their bar positions 25 and 6.
         const TPaletteEntry want{49, c.green, 206, 0};
-        EXPECT_EQ(DocImage->PaletteBlock[5], want) << c.x;
-        EXPECT_EQ(TDIB(*DocImage).PaletteBlock[5], want) << "not applied to the storage";
+        EXPECT_EQ(Doc().DocImage()->PaletteBlock[5], want) << c.x;
+        EXPECT_EQ(TDIB(*Doc().DocImage()).PaletteBlock[5], want) << "not applied to the storage";
         EXPECT_EQ(DocViewColourOf(5), Rgb(want)) << "document view not re-rendered";
         // The edited cell is one solid square of the new colour, outline included.
         EXPECT_EQ(Outline(5), Rgb(want));
         EXPECT_EQ(Interior(5), Rgb(want));
-        EXPECT_FALSE(Saved);
+        EXPECT_FALSE(Doc().Saved());
     }
 }
 
@@ -248,7 +249,7 @@ TEST_F(PalletTest, RequantisingShowsTheDocumentExampleOnTheBars) {
     palletform->ShowEntryOnBars(0);
     EXPECT_EQ(Bars(), "25 12 6");
     ClickBar(palletform->RBar, 125);
-    EXPECT_EQ(DocImage->PaletteBlock[0], (TPaletteEntry{49, 99, 206, 0}));
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock[0], (TPaletteEntry{49, 99, 206, 0}));
     EXPECT_EQ(Bars(), "25 12 6");
 }
 
@@ -263,19 +264,19 @@ TEST_F(PalletTest, TheMagnifierShowsTheEditedColour) {
 TEST_F(PalletTest, BarRunsRecordOneUndoStepThatRestoresTheEntry) {
     OpenDocument();
     Click(TMouseButton::Left, 3 * 16, 0);
-    const TPaletteEntry before = DocImage->PaletteBlock[3];
+    const TPaletteEntry before = Doc().DocImage()->PaletteBlock[3];
     palletform->RBarMouseDown(palletform->RBar, 10);
     for (int32_t x = 10; x < 160; x += 7)
         palletform->RBarMouseMove(palletform->RBar, x);
     palletform->RBarMouseUp();
     ClickBar(palletform->GBar, 80);
     ClickBar(palletform->BBar, 155);
-    EXPECT_EQ(UndoCount, 1u);
-    EXPECT_EQ(DocImage->PaletteBlock[3], (TPaletteEntry{255, 132, 255, 0}));
+    EXPECT_EQ(Doc().History.UndoCount(), 1u);
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock[3], (TPaletteEntry{255, 132, 255, 0}));
 
-    btUndoClick();
-    EXPECT_EQ(DocImage->PaletteBlock[3], before);
-    EXPECT_EQ(TDIB(*DocImage).PaletteBlock[3], before);
+    Editor().Undo();
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock[3], before);
+    EXPECT_EQ(TDIB(*Doc().DocImage()).PaletteBlock[3], before);
     EXPECT_EQ(Interior(3), Rgb(before));
     EXPECT_EQ(Outline(3), Rgb(DisplayColor::Blue)) << "undo rebuilds the swatch picture";
     EXPECT_EQ(Bars(), "0 0 0");
@@ -286,17 +287,17 @@ TEST_F(PalletTest, TheLockRefusesBarEditsButTheReleaseStillMarksTheDocument) {
     OpenDocument();
     palletform->mnPalletChange->trigger();
     EXPECT_TRUE(palletform->mnPalletChange->isChecked());
-    const TPalette before = DocImage->PaletteBlock;
+    const TPalette before = Doc().DocImage()->PaletteBlock;
     ClickBar(palletform->RBar, 150);
-    EXPECT_EQ(DocImage->PaletteBlock, before);
-    EXPECT_EQ(UndoCount, 0u);
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock, before);
+    EXPECT_EQ(Doc().History.UndoCount(), 0u);
     EXPECT_EQ(Bars(), "0 0 0");
-    EXPECT_FALSE(Saved);
+    EXPECT_FALSE(Doc().Saved());
 
     palletform->mnPalletChange->trigger();
     EXPECT_FALSE(palletform->mnPalletChange->isChecked());
     ClickBar(palletform->RBar, 159);
-    EXPECT_EQ(DocImage->PaletteBlock[0].Red, 255);
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock[0].Red, 255);
 }
 
 TEST_F(PalletTest, TheCutTruncatesEveryEntryMarksTheDocumentAndShowsTheNewColours) {
@@ -305,43 +306,44 @@ TEST_F(PalletTest, TheCutTruncatesEveryEntryMarksTheDocumentAndShowsTheNewColour
     SetEntry(200, 13, 100, 255);
     palletform->ShowEntryOnBars(0);
     EXPECT_EQ(Bars(), "31 31 31");
-    Saved = true;
+    Doc().SetSaved(true);
     palletform->mnCut15Bit->trigger();
     for (int32_t i = 0; i < 256; ++i) {
-        const TPaletteEntry& e = DocImage->PaletteBlock[i];
+        const TPaletteEntry& e = Doc().DocImage()->PaletteBlock[i];
         EXPECT_EQ((e.Red | e.Green | e.Blue) & 7, 0) << i;
     }
-    EXPECT_EQ(DocImage->PaletteBlock[0], (TPaletteEntry{248, 248, 248, 0}));
-    EXPECT_EQ(DocImage->PaletteBlock[200], (TPaletteEntry{248, 96, 8, 0}));
-    EXPECT_EQ(TDIB(*DocImage).PaletteBlock[200], DocImage->PaletteBlock[200]);
-    EXPECT_FALSE(Saved) << "closing now would lose the cut without asking";
-    EXPECT_EQ(Interior(200), Rgb(DocImage->PaletteBlock[200])) << "swatch shows the old colour";
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock[0], (TPaletteEntry{248, 248, 248, 0}));
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock[200], (TPaletteEntry{248, 96, 8, 0}));
+    EXPECT_EQ(TDIB(*Doc().DocImage()).PaletteBlock[200], Doc().DocImage()->PaletteBlock[200]);
+    EXPECT_FALSE(Doc().Saved()) << "closing now would lose the cut without asking";
+    EXPECT_EQ(Interior(200), Rgb(Doc().DocImage()->PaletteBlock[200]))
+        << "swatch shows the old colour";
     EXPECT_EQ(Interior(0), qRgb(248, 248, 248));
     EXPECT_EQ(DocViewColourOf(0), qRgb(248, 248, 248));
     EXPECT_EQ(Bars(), "31 31 31");
 
     // The dropped bits come back with one Undo; Redo cuts again.
-    const TPalette cut = DocImage->PaletteBlock;
-    EXPECT_EQ(UndoCount, 1u);
+    const TPalette cut = Doc().DocImage()->PaletteBlock;
+    EXPECT_EQ(Doc().History.UndoCount(), 1u);
     mainform->acUndo->trigger();
-    EXPECT_EQ(DocImage->PaletteBlock[200], (TPaletteEntry{255, 100, 13, 0}));
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock[200], (TPaletteEntry{255, 100, 13, 0}));
     EXPECT_EQ(Interior(200), qRgb(13, 100, 255));
     mainform->acRedo->trigger();
-    EXPECT_EQ(DocImage->PaletteBlock, cut);
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock, cut);
 
     ClickBar(palletform->BBar, 159);
-    EXPECT_EQ(DocImage->PaletteBlock[0], (TPaletteEntry{255, 255, 255, 0}));
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock[0], (TPaletteEntry{255, 255, 255, 0}));
 }
 
 TEST_F(PalletTest, TheLockRefusesTheCutWithTheLoadsMessage) {
     OpenDocument();
     SetEntry(7, 13, 100, 255);
     palletform->mnPalletChange->trigger();
-    const TPalette before = DocImage->PaletteBlock;
+    const TPalette before = Doc().DocImage()->PaletteBlock;
     palletform->mnCut15Bit->trigger();
-    EXPECT_EQ(DocImage->PaletteBlock, before);
-    EXPECT_EQ(UndoCount, 0u);
-    EXPECT_TRUE(Saved);
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock, before);
+    EXPECT_EQ(Doc().History.UndoCount(), 0u);
+    EXPECT_TRUE(Doc().Saved());
     // The same sentence as a refused load, with what could not be done.
     dialogs->OpenNames.push_back(TempPath("never-read.gpl"));
     palletform->mnLoadPalette->trigger();
@@ -357,30 +359,30 @@ TEST_F(PalletTest, TheSwapMovesAColourToTheOtherIndexKeepingThePictureAndUndoesI
     SetEntry(3, 200, 10, 20);
     Click(TMouseButton::Left, 3 * 16, 0);
     Click(TMouseButton::Right, 0, 0);
-    Saved = true;
-    const TPalette before = DocImage->PaletteBlock;
+    Doc().SetSaved(true);
+    const TPalette before = Doc().DocImage()->PaletteBlock;
     std::vector<QRgb> shown;
     for (int32_t i = 0; i < 64; ++i)
         shown.push_back(DocViewColourOf(i));
 
     palletform->mnSwapIndices->trigger();
-    EXPECT_EQ(DocImage->GetPixel(3, 0), 0u);
-    EXPECT_EQ(DocImage->GetPixel(0, 0), 3u);
-    EXPECT_EQ(DocImage->GetPixel(4, 0), 4u);
-    EXPECT_EQ(DocImage->PaletteBlock[0], before[3]);
-    EXPECT_EQ(DocImage->PaletteBlock[3], before[0]);
-    EXPECT_EQ(TDIB(*DocImage).PaletteBlock[0], before[3]) << "the storage's colour table";
+    EXPECT_EQ(Doc().DocImage()->GetPixel(3, 0), 0u);
+    EXPECT_EQ(Doc().DocImage()->GetPixel(0, 0), 3u);
+    EXPECT_EQ(Doc().DocImage()->GetPixel(4, 0), 4u);
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock[0], before[3]);
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock[3], before[0]);
+    EXPECT_EQ(TDIB(*Doc().DocImage()).PaletteBlock[0], before[3]) << "the storage's colour table";
     for (int32_t i = 0; i < 64; ++i)
         EXPECT_EQ(DocViewColourOf(i), shown[i]) << "the picture looks the same at " << i;
     EXPECT_EQ(Interior(0), Rgb(before[3]));
     EXPECT_EQ(Bars(), "0 0 0") << "the drawing index 3 now holds index 0's black";
-    EXPECT_FALSE(Saved);
-    EXPECT_EQ(UndoCount, 1u);
+    EXPECT_FALSE(Doc().Saved());
+    EXPECT_EQ(Doc().History.UndoCount(), 1u);
 
-    btUndoClick();
-    EXPECT_EQ(DocImage->GetPixel(3, 0), 3u);
-    EXPECT_EQ(DocImage->GetPixel(0, 0), 0u);
-    EXPECT_EQ(DocImage->PaletteBlock, before);
+    Editor().Undo();
+    EXPECT_EQ(Doc().DocImage()->GetPixel(3, 0), 3u);
+    EXPECT_EQ(Doc().DocImage()->GetPixel(0, 0), 0u);
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock, before);
     EXPECT_EQ(Interior(3), Rgb(before[3]));
 }
 
@@ -390,37 +392,37 @@ TEST_F(PalletTest, TheSwapIsRefusedUnderTheLockWhileABlockFloatsAndWithOneIndexF
     palletform->mnPalletChange->trigger();
     palletform->mnSwapIndices->trigger();
     palletform->mnPalletChange->trigger();
-    Floating = true;
+    FloatBox(0, 0, 1, 1, 0, 0);
     palletform->mnSwapIndices->trigger();
-    Floating = false;
+    CancelSelection();
     Click(TMouseButton::Right, 5 * 16, 0);
     palletform->mnSwapIndices->trigger();
-    EXPECT_EQ(DocImage->GetPixel(5, 0), 5u);
-    EXPECT_EQ(DocImage->GetPixel(0, 0), 0u);
-    EXPECT_EQ(DocImage->PaletteBlock, GreyRampPalette());
-    EXPECT_EQ(UndoCount, 0u);
-    EXPECT_TRUE(Saved);
+    EXPECT_EQ(Doc().DocImage()->GetPixel(5, 0), 5u);
+    EXPECT_EQ(Doc().DocImage()->GetPixel(0, 0), 0u);
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock, GreyRampPalette());
+    EXPECT_EQ(Doc().History.UndoCount(), 0u);
+    EXPECT_TRUE(Doc().Saved());
 }
 
 TEST_F(PalletTest, WithoutADocumentOnlyTheMarkersChange) {
-    Saved = true;
+    Doc().SetSaved(true);
     ClickBar(palletform->RBar, 150);
     EXPECT_FALSE(palletform->BarDragging);
     EXPECT_EQ(Bars(), "0 0 0");
     palletform->mnCut15Bit->trigger();
     palletform->mnSwapIndices->trigger();
     Click(TMouseButton::Right, 255, 0);
-    EXPECT_EQ(TransparentIndex, 15);
+    EXPECT_EQ(Doc().TransparentIndex(), 15);
     EXPECT_EQ(Outline(15), Rgb(DisplayColor::Red));
-    EXPECT_TRUE(Saved);
+    EXPECT_TRUE(Doc().Saved());
 }
 
 TEST_F(PalletTest, NewDocumentsKeepTheIndicesAndShowTheirPalette) {
     Click(TMouseButton::Left, 37, 100);
     Click(TMouseButton::Right, 0, 20);
     OpenDocument();
-    EXPECT_EQ(DrawIndex, 98);
-    EXPECT_EQ(TransparentIndex, 16);
+    EXPECT_EQ(Editor().DrawIndex(), 98);
+    EXPECT_EQ(Doc().TransparentIndex(), 16);
     EXPECT_EQ(Outline(98), Rgb(DisplayColor::Blue));
     EXPECT_EQ(Outline(16), Rgb(DisplayColor::Red));
     EXPECT_EQ(Interior(98), qRgb(98, 98, 98));
@@ -429,9 +431,9 @@ TEST_F(PalletTest, NewDocumentsKeepTheIndicesAndShowTheirPalette) {
 
 TEST_F(PalletTest, TheEyedropperChoosesTheDrawingIndex) {
     OpenDocument();
-    CurrentTool = TTool::Pen;
+    Editor().SetTool(TTool::Pen);
     LupeForm->PickColor(3, 2);
-    EXPECT_EQ(DrawIndex, 19);
+    EXPECT_EQ(Editor().DrawIndex(), 19);
     EXPECT_EQ(Outline(19), Rgb(DisplayColor::Blue));
     EXPECT_EQ(Outline(0), Rgb(DisplayColor::Red));
     EXPECT_EQ(Bars(), "2 2 2");
@@ -440,31 +442,33 @@ TEST_F(PalletTest, TheEyedropperChoosesTheDrawingIndex) {
 TEST_F(PalletTest, LoadingAPaletteFileReplacesItsEntriesAsOneUndoStepAndRedraws) {
     OpenDocument();
     ClickBar(palletform->GBar, 40); // an edit before, which the load must not merge into
-    const TPalette before = DocImage->PaletteBlock;
-    Saved = true;
+    const TPalette before = Doc().DocImage()->PaletteBlock;
+    Doc().SetSaved(true);
     LoadPalette(FileWith("warm.gpl", "GIMP Palette\nName: warm\n# two\n255 0 0\tRed\n"
                                      "0 128 255\tSky\n"));
     EXPECT_TRUE(dialogs->Errors.empty()) << dialogs->Errors.front().toStdString();
-    EXPECT_EQ(DocImage->PaletteBlock[0], (TPaletteEntry{0, 0, 255, 0}));
-    EXPECT_EQ(DocImage->PaletteBlock[1], (TPaletteEntry{255, 128, 0, 0}));
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock[0], (TPaletteEntry{0, 0, 255, 0}));
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock[1], (TPaletteEntry{255, 128, 0, 0}));
     for (int32_t i = 2; i < 256; ++i)
-        EXPECT_EQ(DocImage->PaletteBlock[i], before[i]) << "entry " << i << " is not in the file";
-    EXPECT_EQ(TDIB(*DocImage).PaletteBlock[1], DocImage->PaletteBlock[1]) << "the storage's table";
-    EXPECT_FALSE(Saved);
-    EXPECT_EQ(UndoCount, 2u);
+        EXPECT_EQ(Doc().DocImage()->PaletteBlock[i], before[i])
+            << "entry " << i << " is not in the file";
+    EXPECT_EQ(TDIB(*Doc().DocImage()).PaletteBlock[1], Doc().DocImage()->PaletteBlock[1])
+        << "the storage's table";
+    EXPECT_FALSE(Doc().Saved());
+    EXPECT_EQ(Doc().History.UndoCount(), 2u);
     EXPECT_EQ(Interior(1), qRgb(0, 128, 255));
     EXPECT_EQ(Bars(), "31 0 0");
     EXPECT_EQ(DocViewColourOf(1), qRgb(0, 128, 255));
     EXPECT_EQ(LupeForm->LupeBitmap.pixel(LupeForm->Power / 2, LupeForm->Power / 2) | 0xFF000000u,
               qRgb(255, 0, 0));
-    EXPECT_EQ(mainform->LastFolder, QString::fromStdString(dir));
+    EXPECT_EQ(LastFolder(), QString::fromStdString(dir));
 
-    btUndoClick();
-    EXPECT_EQ(DocImage->PaletteBlock, before) << "one undo takes the whole file back";
+    Editor().Undo();
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock, before) << "one undo takes the whole file back";
     EXPECT_EQ(Interior(1), Rgb(before[1]));
     EXPECT_EQ(DocViewColourOf(1), Rgb(before[1]));
-    btRedoClick();
-    EXPECT_EQ(DocImage->PaletteBlock[1], (TPaletteEntry{255, 128, 0, 0}));
+    Editor().Redo();
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock[1], (TPaletteEntry{255, 128, 0, 0}));
 }
 
 TEST_F(PalletTest, ALoadUnderTheLockOrOfAMalformedFileChangesNothing) {
@@ -490,16 +494,16 @@ TEST_F(PalletTest, ALoadUnderTheLockOrOfAMalformedFileChangesNothing) {
         cut + " は PLTE チャンクの途中で切れています（Read Image (PNG): PLTE truncated）",
     };
     EXPECT_EQ(dialogs->Errors, errors);
-    EXPECT_EQ(DocImage->PaletteBlock, GreyRampPalette());
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock, GreyRampPalette());
     EXPECT_EQ(Interior(0), qRgb(0, 0, 0));
-    EXPECT_EQ(UndoCount, 0u);
-    EXPECT_TRUE(Saved);
+    EXPECT_EQ(Doc().History.UndoCount(), 0u);
+    EXPECT_TRUE(Doc().Saved());
 }
 
 TEST_F(PalletTest, SavingWritesTheFormatOfTheChosenFilterOrExtension) {
     OpenDocument();
     SetEntry(5, 1, 2, 3);
-    Saved = true;
+    Doc().SetSaved(true);
     struct Case {
         const char* filter; // chosen in the dialog; null: the first
         const char* typed;
@@ -512,7 +516,8 @@ TEST_F(PalletTest, SavingWritesTheFormatOfTheChosenFilterOrExtension) {
         {"Adobeカラーテーブル (*.act)", "c", "c.act", ""},
         {"Adobeカラーテーブル (*.act)", "d.PAL", "d.PAL", "JASC-PAL\r\n"},
     };
-    const TPaletteColors entries(DocImage->PaletteBlock.begin(), DocImage->PaletteBlock.end());
+    const TPaletteColors entries(Doc().DocImage()->PaletteBlock.begin(),
+                                 Doc().DocImage()->PaletteBlock.end());
     for (const Case& c : cases) {
         if (c.filter) dialogs->SaveChosenFilters.push_back(c.filter);
         dialogs->SaveNames.push_back(TempPath(c.typed));
@@ -525,7 +530,7 @@ TEST_F(PalletTest, SavingWritesTheFormatOfTheChosenFilterOrExtension) {
     }
     EXPECT_EQ(ReadFileBytes(TempPath("c.act").toStdString()).size(), 768u);
     EXPECT_EQ(dialogs->SaveSuffixes.front(), "gpl");
-    EXPECT_TRUE(Saved) << "the picture is not saved by saving its palette";
+    EXPECT_TRUE(Doc().Saved()) << "the picture is not saved by saving its palette";
     EXPECT_TRUE(dialogs->Errors.empty());
 
     dialogs->SaveNames.push_back(TempPath("e.txt"));
@@ -561,21 +566,21 @@ TEST_F(PalletTest, PaletteFileNamesStayWithTheColoursTheyName) {
     EXPECT_EQ(saved("loaded.gpl"), (TPaletteNames{"Sunset", {"Red", "Sky blue", "Dark"}}));
 
     Click(TMouseButton::Left, 1 * 16 + 3, 3);
-    ASSERT_EQ(DrawIndex, 1);
+    ASSERT_EQ(Editor().DrawIndex(), 1);
     ClickBar(palletform->GBar, 4);
     EXPECT_EQ(saved("edited.gpl"), (TPaletteNames{"Sunset", {"Red", "Index 1", "Dark"}}));
-    btUndoClick(); // the bar press
-    btUndoClick(); // the load
-    EXPECT_EQ(DocImage->PaletteBlock, GreyRampPalette());
+    Editor().Undo(); // the bar press
+    Editor().Undo(); // the load
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock, GreyRampPalette());
     EXPECT_EQ(saved("undone.gpl"), (TPaletteNames{"Sunset", {"Index 0", "Index 1", "Index 2"}}));
 
     LoadPalette(sunset);
-    Saved = true;
+    Doc().SetSaved(true);
     NewDocument("8", "8");
     EXPECT_EQ(saved("new.gpl"), (TPaletteNames{"new", {"Index 0", "Index 1", "Index 2"}}));
     LoadPalette(sunset);
-    ResetEditorState();
-    EXPECT_EQ(DocPaletteNames, TPaletteNames{});
+    Editor().Reset();
+    EXPECT_EQ(Doc().DocPaletteNames(), TPaletteNames{});
     EXPECT_TRUE(dialogs->Errors.empty()) << dialogs->Errors.front().toStdString();
 }
 

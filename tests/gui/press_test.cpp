@@ -1,9 +1,7 @@
 // The press in progress across the windows: whatever comes between a press and its release (a
 // dialog, Close, New, Open, Save As, focus loss, a release that went elsewhere) ends it, and
 // Undo and Redo wait for it.
-#include "app/press.h"
 #include "editor/lupe.h"
-#include "editor/undo.h"
 #include "editor_fixture.h"
 #include "palette/palettewindow.h"
 
@@ -21,8 +19,9 @@ QPoint Cell(int32_t cx, int32_t cy) {
 
 std::vector<uint8_t> DocPixels() {
     std::vector<uint8_t> out;
-    for (int32_t y = 0; y < DocImage->Height(); ++y)
-        out.insert(out.end(), DocImage->RowForRead(y), DocImage->RowForRead(y) + DocImage->Width());
+    for (int32_t y = 0; y < Doc().DocImage()->Height(); ++y)
+        out.insert(out.end(), Doc().DocImage()->RowForRead(y),
+                   Doc().DocImage()->RowForRead(y) + Doc().DocImage()->Width());
     return out;
 }
 
@@ -35,10 +34,16 @@ struct TEditorShot {
     uint32_t undoCount;
 
     static TEditorShot Take() {
-        return TEditorShot{DocPixels(),        DocImage->PaletteBlock, Saved,
-                           DrawIndex,          TransparentIndex,       ViewLeft[kEditArea],
-                           ViewTop[kEditArea], ViewLeft[kLayerArea],   ViewTop[kLayerArea],
-                           UndoCount};
+        return TEditorShot{DocPixels(),
+                           Doc().DocImage()->PaletteBlock,
+                           Doc().Saved(),
+                           Editor().DrawIndex(),
+                           Doc().TransparentIndex(),
+                           Editor().ViewLeft(kEditArea),
+                           Editor().ViewTop(kEditArea),
+                           Editor().ViewLeft(kLayerArea),
+                           Editor().ViewTop(kLayerArea),
+                           Doc().History.UndoCount()};
     }
     bool operator==(const TEditorShot&) const = default;
 };
@@ -85,17 +90,16 @@ class PressTest : public EditorTest {
 protected:
     // A fresh 16 x 16 document of index 3 with grey pixels at (9, 6), saved, 1-dot snap.
     void FreshDocument() {
-        Saved = true;
+        Doc().SetSaved(true);
         NewDocument("16", "16");
-        mainform->bt1Dot->setChecked(true);
+        mainform->bt1Dot->click();
         for (int32_t y = 0; y < 16; ++y)
-            std::fill_n(DocImage->RowForWrite(y), 16, uint8_t(3));
-        DocImage->SetPixel(9, 6, 77);
-        ViewLeft[kEditArea] = ViewTop[kEditArea] = 0;
-        mainform->UpdateViewSizes();
+            std::fill_n(Doc().DocImage()->RowForWrite(y), 16, uint8_t(3));
+        Doc().DocImage()->SetPixel(9, 6, 77);
+        Editor().SetViewOrigin(kEditArea, 0, 0);
         mainform->UpdateDocView();
         LupeForm->UpdateLupe();
-        Saved = true;
+        Doc().SetSaved(true);
     }
 };
 } // namespace
@@ -110,7 +114,7 @@ TEST_F(PressTest, WhatComesBetweenAPressAndItsReleaseEndsThePress) {
          [](TScriptedDialogs& d) {
              d.Answers.push_back(TPromptAnswer::No);
              mainform->acClose->trigger();
-             if (!DocImage) mainform->CreateDocument(16, 16);
+             if (!Doc().DocImage()) mainform->CreateDocument(16, 16);
          }},
         {"Open cancelled, then New",
          [](TScriptedDialogs& d) {
@@ -138,18 +142,18 @@ TEST_F(PressTest, WhatComesBetweenAPressAndItsReleaseEndsThePress) {
             SCOPED_TRACE(std::string(kind.name) + " / " + interruption.name);
             FreshDocument();
             kind.press();
-            ASSERT_TRUE(PressInProgress());
+            ASSERT_TRUE(Editor().PressInProgress());
             // Close and Open ask only about unsaved work; the pen and the bar made some.
-            if (Saved) dialogs->Answers.clear();
+            if (Doc().Saved()) dialogs->Answers.clear();
             interruption.run(*dialogs);
             dialogs->Answers.clear();
-            EXPECT_FALSE(PressInProgress());
-            ASSERT_TRUE(DocImage);
+            EXPECT_FALSE(Editor().PressInProgress());
+            ASSERT_TRUE(Doc().DocImage());
             // The user moves on with no button held: the release went to the dialog.
             const TEditorShot before = TEditorShot::Take();
             kind.move();
             EXPECT_TRUE(TEditorShot::Take() == before);
-            EXPECT_FALSE(PressInProgress());
+            EXPECT_FALSE(Editor().PressInProgress());
         }
 }
 
@@ -160,13 +164,13 @@ TEST_F(PressTest, MovesAfterCloseFindNoDocumentAndDoNothing) {
         FreshDocument();
         kind.press();
         // Ending the bar's press marks the document, so Close asks; the others close at once.
-        Saved = true;
+        Doc().SetSaved(true);
         dialogs->Answers.push_back(TPromptAnswer::No);
         mainform->CloseDocument();
         dialogs->Answers.clear();
-        EXPECT_FALSE(PressInProgress());
+        EXPECT_FALSE(Editor().PressInProgress());
         kind.move();
-        EXPECT_FALSE(DocImage);
+        EXPECT_FALSE(Doc().DocImage());
     }
 }
 
@@ -178,13 +182,13 @@ TEST_F(PressTest, UndoAndRedoWaitForTheStrokeToEnd) {
     p = Cell(4, 0);
     LupeForm->LupeBox2MouseMove(p.x(), p.y());
     mainform->acUndo->trigger();
-    EXPECT_EQ(UndoCount, 1u);
-    EXPECT_EQ(RedoCount, 0u);
+    EXPECT_EQ(Doc().History.UndoCount(), 1u);
+    EXPECT_EQ(Doc().History.RedoCount(), 0u);
     p = Cell(4, 4);
     LupeForm->LupeBox2MouseMove(p.x(), p.y());
     LupeForm->LupeBox2MouseUp();
     const std::vector<uint8_t> stroke = DocPixels();
-    EXPECT_EQ(DocImage->GetPixel(4, 4), uint32_t(DrawIndex));
+    EXPECT_EQ(Doc().DocImage()->GetPixel(4, 4), uint32_t(Editor().DrawIndex()));
 
     // The whole stroke is one step, undone and redone whole; Redo waits for a colour pick too.
     mainform->acUndo->trigger();
@@ -209,7 +213,7 @@ TEST_F(PressTest, AMoveWithNoButtonHeldEndsAPressWhoseReleaseWentElsewhere) {
     QMouseEvent move(QEvent::MouseMove, QPointF(p) / LupeForm->LupeBox2->devicePixelRatioF(),
                      QPointF(), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(LupeForm->LupeBox2, &move);
-    EXPECT_FALSE(PressInProgress());
+    EXPECT_FALSE(Editor().PressInProgress());
     EXPECT_EQ(DocPixels(), pressed);
 }
 
@@ -220,8 +224,8 @@ TEST_F(PressTest, APressBeginningWhileAnotherIsFollowedEndsTheFirst) {
     mainform->PaintBox2MouseDown(TMouseButton::Right, false, 3 * mainform->ZoomPixels(), 0);
     mainform->PaintBox2MouseDown(TMouseButton::Left, false, 9 * mainform->ZoomPixels(), 0);
     mainform->PaintBox2MouseMove(11 * mainform->ZoomPixels(), 0);
-    EXPECT_EQ(ViewLeft[kLayerArea], 3);
-    EXPECT_EQ(ViewLeft[kEditArea], 11);
+    EXPECT_EQ(Editor().ViewLeft(kLayerArea), 3);
+    EXPECT_EQ(Editor().ViewLeft(kEditArea), 11);
     mainform->PaintBox2MouseUp();
-    EXPECT_FALSE(PressInProgress());
+    EXPECT_FALSE(Editor().PressInProgress());
 }

@@ -81,14 +81,14 @@ protected:
     // A 3 x 2 document with one changed pixel and one changed palette entry, not yet saved.
     void EditedDocument() {
         NewDocument("3", "2");
-        DocImage->SetPixel(2, 1, 7);
-        DocImage->PaletteBlock[7] = kChangedEntry;
-        Saved = false;
+        Doc().DocImage()->SetPixel(2, 1, 7);
+        Doc().DocImage()->PaletteBlock[7] = kChangedEntry;
+        Doc().SetSaved(false);
     }
     // The process ends without closing the document, then the editor starts again.
     void CrashAndRestart() {
         DestroyWindows();
-        ResetEditorState();
+        Editor().Reset();
         CreateWindows();
     }
 };
@@ -101,20 +101,21 @@ TEST_F(RecoveryTest, CopyOfUnsavedWorkIsRestoredAfterACrash) {
     const QString offer = OfferOf(kNewPicture, RecoveryPath());
 
     CrashAndRestart();
-    EXPECT_EQ(DocImage, nullptr);
+    EXPECT_EQ(Doc().DocImage(), nullptr);
     dialogs->Answers = {TPromptAnswer::Yes};
     mainform->OfferRecovery();
 
     EXPECT_EQ(dialogs->Prompts, std::vector<QString>{offer});
-    ASSERT_NE(DocImage, nullptr);
-    EXPECT_EQ(DocWidth, 3);
-    EXPECT_EQ(DocHeight, 2);
+    ASSERT_NE(Doc().DocImage(), nullptr);
+    EXPECT_EQ(Doc().DocWidth(), 3);
+    EXPECT_EQ(Doc().DocHeight(), 2);
     for (int32_t y = 0; y < 2; ++y)
         for (int32_t x = 0; x < 3; ++x)
-            EXPECT_EQ(DocImage->GetPixel(x, y), (x == 2 && y == 1) ? 7u : 0u) << x << "," << y;
-    EXPECT_EQ(DocImage->PaletteBlock[7], kChangedEntry);
-    EXPECT_FALSE(Saved) << "the restored work was never saved";
-    EXPECT_TRUE(mainform->FileName.isEmpty());
+            EXPECT_EQ(Doc().DocImage()->GetPixel(x, y), (x == 2 && y == 1) ? 7u : 0u)
+                << x << "," << y;
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock[7], kChangedEntry);
+    EXPECT_FALSE(Doc().Saved()) << "the restored work was never saved";
+    EXPECT_TRUE(mainform->FileName().isEmpty());
     EXPECT_TRUE(QFile::exists(RecoveryPath())) << "kept until the work is saved";
 }
 
@@ -148,10 +149,10 @@ TEST_F(RecoveryTest, CopyWrittenByTheTimerSurvivesAKilledProcess) {
     dialogs->Answers = {TPromptAnswer::Yes};
     mainform->OfferRecovery();
     EXPECT_EQ(dialogs->Prompts, std::vector<QString>{offer});
-    ASSERT_NE(DocImage, nullptr);
-    EXPECT_EQ(DocImage->GetPixel(2, 1), 7u);
-    EXPECT_EQ(DocImage->PaletteBlock[7], kChangedEntry);
-    EXPECT_FALSE(Saved);
+    ASSERT_NE(Doc().DocImage(), nullptr);
+    EXPECT_EQ(Doc().DocImage()->GetPixel(2, 1), 7u);
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock[7], kChangedEntry);
+    EXPECT_FALSE(Doc().Saved());
     // Adopted: this editor's copy now, removed when the work is saved or closed.
     EXPECT_EQ(Copies(), QStringList{QFileInfo(RecoveryPath()).fileName()});
 }
@@ -182,7 +183,7 @@ TEST_F(RecoveryTest, NothingIsWrittenWithoutUnsavedChanges) {
     // Half a stroke is no copy to keep, and the timer must not interrupt it; the next tick after
     // the release writes the copy.
     LupeForm->LupeBox2MouseDown(TMouseButton::Left, 5, 5);
-    ASSERT_FALSE(Saved);
+    ASSERT_FALSE(Doc().Saved());
     mainform->WriteRecovery();
     EXPECT_FALSE(QFile::exists(RecoveryPath())) << "a stroke in progress";
     LupeForm->LupeBox2MouseUp();
@@ -240,7 +241,7 @@ TEST_F(RecoveryTest, DecliningTheOfferOpensNothingAndAsksBeforeDeleting) {
         dialogs->Prompts.clear();
         dialogs->Answers = c.answers;
         mainform->OfferRecovery();
-        EXPECT_EQ(DocImage, nullptr);
+        EXPECT_EQ(Doc().DocImage(), nullptr);
         EXPECT_EQ(dialogs->Prompts.size(), c.answers.size());
         if (c.answers.size() > 1) {
             EXPECT_EQ(dialogs->Prompts.back(), kDeleteCopy);
@@ -254,7 +255,7 @@ TEST_F(RecoveryTest, DecliningTheOfferOpensNothingAndAsksBeforeDeleting) {
 TEST_F(RecoveryTest, NoOfferWithoutACopy) {
     mainform->OfferRecovery();
     EXPECT_TRUE(dialogs->Prompts.empty());
-    EXPECT_EQ(DocImage, nullptr);
+    EXPECT_EQ(Doc().DocImage(), nullptr);
 }
 
 // An editor that crashed but that its parent has not collected yet is gone all the same.
@@ -270,7 +271,7 @@ TEST_F(RecoveryTest, CopyOfAnEndedButUncollectedEditorIsOffered) {
     const QString copy =
         QFileInfo(RecoveryPath()).dir().filePath(QString("recovery-%1.png").arg(child));
     ASSERT_TRUE(QFile::rename(RecoveryPath(), copy));
-    Saved = true;
+    Doc().SetSaved(true);
     mainform->CloseDocument();
     const QString offer = OfferOf(kNewPicture, copy);
     dialogs->Answers = {TPromptAnswer::No, TPromptAnswer::Yes};
@@ -308,10 +309,10 @@ TEST_F(RecoveryTest, RestoredWorkSavesBackToItsFile) {
             ASSERT_EQ(dialogs->Warnings.size(), c.lossy ? 1u : 0u);
             dialogs->Warnings.clear();
         }
-        ASSERT_NE(DocImage, nullptr);
-        const uint32_t edited = (DocImage->GetPixel(2, 1) + 1) % 256;
-        DocImage->SetPixel(2, 1, edited);
-        Saved = false;
+        ASSERT_NE(Doc().DocImage(), nullptr);
+        const uint32_t edited = (Doc().DocImage()->GetPixel(2, 1) + 1) % 256;
+        Doc().DocImage()->SetPixel(2, 1, edited);
+        Doc().SetSaved(false);
         mainform->WriteRecovery();
         if (c.olderCopy) {
             const QStringList kept = RecoveryFiles();
@@ -328,10 +329,10 @@ TEST_F(RecoveryTest, RestoredWorkSavesBackToItsFile) {
         dialogs->Answers = {TPromptAnswer::Yes};
         mainform->OfferRecovery();
         EXPECT_EQ(dialogs->Prompts, std::vector<QString>{offer});
-        ASSERT_NE(DocImage, nullptr);
-        EXPECT_EQ(mainform->FileName, named ? path : QString());
-        EXPECT_EQ(mainform->LossyFile, c.lossy ? path : QString());
-        EXPECT_FALSE(Saved);
+        ASSERT_NE(Doc().DocImage(), nullptr);
+        EXPECT_EQ(mainform->FileName(), named ? path : QString());
+        EXPECT_EQ(QString::fromStdString(Doc().LossyFile), c.lossy ? path : QString());
+        EXPECT_FALSE(Doc().Saved());
 
         // Ctrl+S: a question only over the lossy file, a save dialog only without a file.
         const QString target = named ? path : TempPath("named.png");
@@ -342,7 +343,7 @@ TEST_F(RecoveryTest, RestoredWorkSavesBackToItsFile) {
         EXPECT_EQ(dialogs->Prompts,
                   c.lossy ? std::vector<QString>{kOverwriteLossy} : std::vector<QString>{});
         EXPECT_EQ(dialogs->SaveStarts.size(), named ? 0u : 1u);
-        EXPECT_TRUE(Saved);
+        EXPECT_TRUE(Doc().Saved());
         EXPECT_EQ(ReadDocumentImage(target.toStdString()).Image->GetPixel(2, 1), edited);
         EXPECT_TRUE(RecoveryFiles().isEmpty()) << "saved, so the copy and its note are gone";
         dialogs->SaveStarts.clear();

@@ -2,7 +2,6 @@
 // lifting, moving and placing as one undo step, cutting at the edges and cancelling.
 #include "editor/lupe.h"
 #include "editor/selection.h"
-#include "editor/undo.h"
 #include "editor_fixture.h"
 
 #include <QAction>
@@ -38,19 +37,19 @@ const TWindow kWindows[] = {
      [](int32_t x, int32_t y) { mainform->PaintBox2MouseMove(DocScreen(x), DocScreen(y)); }},
     {"magnifier",
      [](TMouseButton button, int32_t x, int32_t y) {
-         LupeForm->LupeBox2MouseDown(button, LupeScreen(x, ViewLeft[kEditArea]),
-                                     LupeScreen(y, ViewTop[kEditArea]));
+         LupeForm->LupeBox2MouseDown(button, LupeScreen(x, Editor().ViewLeft(kEditArea)),
+                                     LupeScreen(y, Editor().ViewTop(kEditArea)));
          LupeForm->LupeBox2MouseUp();
      },
      [](int32_t x, int32_t y) {
-         LupeForm->LupeBox2MouseMove(LupeScreen(x, ViewLeft[kEditArea]),
-                                     LupeScreen(y, ViewTop[kEditArea]));
+         LupeForm->LupeBox2MouseMove(LupeScreen(x, Editor().ViewLeft(kEditArea)),
+                                     LupeScreen(y, Editor().ViewTop(kEditArea)));
      }},
 };
 
 std::string Box() {
-    return std::to_string(SelLeft) + "," + std::to_string(SelTop) + " " + std::to_string(SelWidth) +
-           "x" + std::to_string(SelHeight);
+    return std::to_string(Doc().Sel().Left) + "," + std::to_string(Doc().Sel().Top) + " " +
+           std::to_string(Doc().Sel().Width) + "x" + std::to_string(Doc().Sel().Height);
 }
 
 std::string Buttons() {
@@ -66,29 +65,27 @@ protected:
     // A w x h document whose pixel (x, y) is (x + 3 y) mod 256, saved, with the edit area at
     // (left, top); the region tool chosen.
     void Open(int32_t w, int32_t h, int32_t left = 0, int32_t top = 0) {
-        Saved = true;
+        Doc().SetSaved(true);
         NewDocument(QString::number(w), QString::number(h));
         for (int32_t y = 0; y < h; ++y)
             for (int32_t x = 0; x < w; ++x)
-                DocImage->RowForWrite(y)[x] = uint8_t(x + 3 * y);
-        original = *DocImage; // copy-on-write keeps it as it is now
-        ViewLeft[kEditArea] = left;
-        ViewTop[kEditArea] = top;
-        mainform->UpdateViewSizes();
+                Doc().DocImage()->RowForWrite(y)[x] = uint8_t(x + 3 * y);
+        original = *Doc().DocImage(); // copy-on-write keeps it as it is now
+        Editor().SetViewOrigin(kEditArea, left, top);
         mainform->RenderDocBitmap();
         LupeForm->UpdateLupe();
-        CurrentTool = TTool::Region;
+        Editor().SetTool(TTool::Region);
     }
     // The document pixel, compared with the original shifted by (dx, dy) inside part and with the
     // original elsewhere.
     void ExpectDocument(const TRect& part, int32_t dx, int32_t dy) {
-        for (int32_t y = 0; y < DocHeight; ++y)
-            for (int32_t x = 0; x < DocWidth; ++x) {
+        for (int32_t y = 0; y < Doc().DocHeight(); ++y)
+            for (int32_t x = 0; x < Doc().DocWidth(); ++x) {
                 const bool inside =
                     x >= part.Left && x < part.Right && y >= part.Top && y < part.Bottom;
                 const uint32_t expected =
                     inside ? original.GetPixel(x - dx, y - dy) : original.GetPixel(x, y);
-                ASSERT_EQ(DocImage->GetPixel(x, y), expected) << x << "," << y;
+                ASSERT_EQ(Doc().DocImage()->GetPixel(x, y), expected) << x << "," << y;
             }
     }
     // The document view shows the document: the grey ramp makes index i the colour (i, i, i).
@@ -135,16 +132,16 @@ TEST_F(SelectionTest, SizesFollowTheSnapStepAndTheAnchorRule) {
     for (const TWindow& window : kWindows)
         for (const Drag& d : drags) {
             SCOPED_TRACE(std::string(window.Name) + ", " + d.what);
-            d.button->setChecked(true);
+            d.button->click();
             window.Press(TMouseButton::Left, d.clickX, d.clickY);
-            EXPECT_TRUE(Selecting);
+            EXPECT_TRUE(Doc().Selecting());
             EXPECT_EQ(Box(), d.anchored);
             for (const Step& s : d.moves) {
                 window.Move(s.x, s.y);
                 EXPECT_EQ(Box(), s.box) << "pointer at " << s.x << "," << s.y;
             }
             window.Press(TMouseButton::Right, d.clickX, d.clickY);
-            EXPECT_FALSE(Selecting);
+            EXPECT_FALSE(Doc().Selecting());
         }
 }
 
@@ -154,32 +151,32 @@ TEST_F(SelectionTest, LiftMovePlaceIsOneUndoStep) {
     for (const TWindow& window : kWindows) {
         SCOPED_TRACE(window.Name);
         Open(64, 64);
-        mainform->bt8Dot->setChecked(true);
+        mainform->bt8Dot->click();
         window.Press(TMouseButton::Left, 8, 8);
         window.Move(20, 10);
         ASSERT_EQ(Box(), "8,8 16x8");
         window.Press(TMouseButton::Left, 0, 0);
-        EXPECT_FALSE(Selecting);
-        EXPECT_TRUE(Floating);
+        EXPECT_FALSE(Doc().Selecting());
+        EXPECT_TRUE(Doc().Floating());
         EXPECT_EQ(Box(), "8,8 16x8") << "the block floats where it was lifted";
-        EXPECT_EQ(mainform->WorkImage.Width(), 16);
-        EXPECT_EQ(mainform->WorkImage.Height(), 8);
+        EXPECT_EQ(Doc().WorkImage().Width(), 16);
+        EXPECT_EQ(Doc().WorkImage().Height(), 8);
         ExpectDocument(TRect{}, 0, 0);
-        EXPECT_TRUE(Saved) << "lifting copies; the document is unchanged";
+        EXPECT_TRUE(Doc().Saved()) << "lifting copies; the document is unchanged";
         EXPECT_EQ(Buttons(), "Undo 0 off / Redo 0 off");
 
         window.Move(41, 33);
         EXPECT_EQ(Box(), "40,32 16x8");
         window.Press(TMouseButton::Left, 0, 0);
-        EXPECT_FALSE(Floating);
+        EXPECT_FALSE(Doc().Floating());
         ExpectDocument(TRect{40, 32, 56, 40}, 32, 24);
-        EXPECT_FALSE(Saved);
-        EXPECT_EQ(UndoCount, 1u);
-        EXPECT_EQ(UndoSlots[1].Rect, (TRect{40, 32, 56, 40}));
+        EXPECT_FALSE(Doc().Saved());
+        EXPECT_EQ(Doc().History.UndoCount(), 1u);
+        EXPECT_EQ(Doc().History.Slots()[1].Rect, (TRect{40, 32, 56, 40}));
         EXPECT_EQ(Buttons(), "Undo 1 on / Redo 0 off");
         ExpectDocViewShowsDocument();
 
-        btUndoClick();
+        Editor().Undo();
         ExpectDocument(TRect{}, 0, 0);
         EXPECT_EQ(Buttons(), "Undo 0 off / Redo 1 on");
         ExpectDocViewShowsDocument();
@@ -206,21 +203,21 @@ TEST_F(SelectionTest, PlacedBlockIsCutAtTheEdges) {
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(window.Name) + ", " + c.what);
             Open(50, 40);
-            mainform->bt1Dot->setChecked(true);
+            mainform->bt1Dot->click();
             window.Press(TMouseButton::Left, 0, 0);
             window.Move(9, 9);
             window.Press(TMouseButton::Left, 0, 0);
             window.Move(c.x, c.y);
-            EXPECT_GE(SelLeft, 0);
-            EXPECT_GE(SelTop, 0);
+            EXPECT_GE(Doc().Sel().Left, 0);
+            EXPECT_GE(Doc().Sel().Top, 0);
             window.Press(TMouseButton::Left, 0, 0);
-            EXPECT_FALSE(Floating);
+            EXPECT_FALSE(Doc().Floating());
             const bool written = c.part.Width() > 0;
             ExpectDocument(c.part, c.part.Left, c.part.Top);
-            EXPECT_EQ(Saved, !written);
-            EXPECT_EQ(UndoCount, written ? 1u : 0u);
+            EXPECT_EQ(Doc().Saved(), !written);
+            EXPECT_EQ(Doc().History.UndoCount(), written ? 1u : 0u);
             if (written) {
-                EXPECT_EQ(UndoSlots[1].Rect, c.part);
+                EXPECT_EQ(Doc().History.Slots()[1].Rect, c.part);
             }
         }
 }
@@ -241,23 +238,23 @@ TEST_F(SelectionTest, OtherButtonsCancelAndDropTheBlock) {
             SCOPED_TRACE(std::string(window.Name) + ", " + c.what);
             Open(40, 40);
             // One step to undo, so the buttons show they come back by their counts.
-            PushUndo(0, 0, 1, 1, false);
-            Saved = true;
-            mainform->bt1Dot->setChecked(true);
+            RecordedEdit({0, 0, 1, 1}, [](TDIB&) {});
+            Doc().SetSaved(true);
+            mainform->bt1Dot->click();
             for (int i = 0; i < c.clicks; ++i) {
                 window.Press(TMouseButton::Left, 2, 2);
                 window.Move(5, 6);
             }
             EXPECT_EQ(Buttons(), "Undo 1 off / Redo 0 off");
             window.Press(c.button, 20, 20);
-            EXPECT_FALSE(Selecting);
-            EXPECT_FALSE(Floating);
+            EXPECT_FALSE(Doc().Selecting());
+            EXPECT_FALSE(Doc().Floating());
             EXPECT_EQ(Buttons(), "Undo 1 on / Redo 0 off");
             ExpectDocument(TRect{}, 0, 0);
-            EXPECT_TRUE(Saved);
+            EXPECT_TRUE(Doc().Saved());
             // The next left click starts afresh rather than placing a dropped block.
             window.Press(TMouseButton::Left, 3, 3);
-            EXPECT_TRUE(Selecting);
+            EXPECT_TRUE(Doc().Selecting());
             EXPECT_EQ(Box(), "3,3 1x1");
             CancelSelection();
         }
@@ -267,17 +264,17 @@ TEST_F(SelectionTest, OtherButtonsCancelAndDropTheBlock) {
 // left click places the block.
 TEST_F(SelectionTest, MovesFollowTheBlockWithAnyTool) {
     Open(64, 64);
-    mainform->bt8Dot->setChecked(true);
+    mainform->bt8Dot->click();
     kWindows[0].Press(TMouseButton::Left, 0, 0);
     kWindows[0].Press(TMouseButton::Left, 0, 0);
-    ASSERT_TRUE(Floating);
-    CurrentTool = TTool::Fill;
+    ASSERT_TRUE(Doc().Floating());
+    Editor().SetTool(TTool::Fill);
     kWindows[0].Move(17, 9);
     EXPECT_EQ(Box(), "16,8 8x8");
     kWindows[1].Move(25, 0);
     EXPECT_EQ(Box(), "24,0 8x8");
-    CurrentTool = TTool::Region;
+    Editor().SetTool(TTool::Region);
     kWindows[1].Press(TMouseButton::Left, 0, 0);
-    EXPECT_FALSE(Floating);
+    EXPECT_FALSE(Doc().Floating());
     ExpectDocument(TRect{24, 0, 32, 8}, 24, 0);
 }

@@ -30,7 +30,7 @@ protected:
     // Ends this run, keeping only its settings, and starts the next at the display scale.
     void RestartAt(qreal displayScale) {
         DestroyWindows();
-        ResetEditorState();
+        Editor().Reset();
         scale.reset();
         scale.emplace(displayScale);
         CreateWindows();
@@ -67,22 +67,22 @@ TEST_F(SettingsTest, ChoosingAMissingRecentFileDropsItWithAMessage) {
     ASSERT_EQ(dialogs->Warnings.size(), 1u);
     EXPECT_TRUE(dialogs->Warnings.front().contains(missing));
     EXPECT_TRUE(RecentFiles().isEmpty());
-    EXPECT_EQ(DocImage, nullptr);
+    EXPECT_EQ(Doc().DocImage(), nullptr);
 }
 
 TEST_F(SettingsTest, WindowSizesMagnifierAndLastFolderComeBackInTheNextRun) {
     mainform->resize(611, 503);
     LupeForm->PowerChange(LupeForm->N4);
     LupeForm->GridChange(LupeForm->N12);
-    mainform->LastFolder = QString::fromStdString(MakeTempDir());
-    const QString folder = mainform->LastFolder;
+    LastFolder() = QString::fromStdString(MakeTempDir());
+    const QString folder = LastFolder();
     SaveSettings();
     RestartAt(1);
     EXPECT_EQ(mainform->size(), QSize(611, 503));
     EXPECT_EQ(LupeForm->Power, 4);
     EXPECT_TRUE(LupeForm->N4->isChecked());
-    EXPECT_EQ(LupeForm->GridMode, 2);
-    EXPECT_EQ(mainform->LastFolder, folder);
+    EXPECT_EQ(int(LupeForm->GridMode), 2);
+    EXPECT_EQ(LastFolder(), folder);
 }
 
 TEST_F(SettingsTest, SavedFilesJoinTheListAndOpenFromIt) {
@@ -94,8 +94,8 @@ TEST_F(SettingsTest, SavedFilesJoinTheListAndOpenFromIt) {
     ASSERT_TRUE(mainform->CloseDocument());
     emit mainform->mnRecent->aboutToShow();
     mainform->mnRecent->actions().front()->trigger();
-    ASSERT_NE(DocImage, nullptr);
-    EXPECT_EQ(mainform->FileName, path);
+    ASSERT_NE(Doc().DocImage(), nullptr);
+    EXPECT_EQ(mainform->FileName(), path);
 }
 
 // What the user sees at the first start: the four windows side by side on the screen, at

@@ -1,7 +1,6 @@
 // Start-up: the editor state and the five windows as the editor begins, and quitting.
 #include "editor/lupe.h"
 #include "editor/toolwindow.h"
-#include "editor/undo.h"
 #include "editor_fixture.h"
 #include "palette/palettewindow.h"
 #include "window_system.h"
@@ -10,25 +9,25 @@
 #include <QToolButton>
 
 TEST_F(EditorTest, StartsWithEmptyEditorState) {
-    EXPECT_EQ(DocImage, nullptr);
-    EXPECT_EQ(DocWidth, 0);
-    EXPECT_EQ(DocHeight, 0);
-    EXPECT_EQ(LupeCellsX, 32);
-    EXPECT_EQ(LupeCellsY, 32);
+    EXPECT_EQ(Doc().DocImage(), nullptr);
+    EXPECT_EQ(Doc().DocWidth(), 0);
+    EXPECT_EQ(Doc().DocHeight(), 0);
+    EXPECT_EQ(Editor().LupeCellsX(), 32);
+    EXPECT_EQ(Editor().LupeCellsY(), 32);
     EXPECT_EQ(mainform->ZoomFactor, 1);
     for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(ViewLeft[i], 0);
-        EXPECT_EQ(ViewTop[i], 0);
+        EXPECT_EQ(Editor().ViewLeft(i), 0);
+        EXPECT_EQ(Editor().ViewTop(i), 0);
     }
-    EXPECT_EQ(DrawIndex, 0);
-    EXPECT_EQ(TransparentIndex, 0);
-    EXPECT_EQ(CurrentTool, TTool::Pen);
-    EXPECT_FALSE(Saved);
-    EXPECT_FALSE(LayerActive);
-    EXPECT_FALSE(Selecting);
-    EXPECT_FALSE(Floating);
-    EXPECT_TRUE(mainform->FileName.isEmpty());
-    EXPECT_TRUE(mainform->WorkImage.IsEmpty());
+    EXPECT_EQ(Editor().DrawIndex(), 0);
+    EXPECT_EQ(Doc().TransparentIndex(), 0);
+    EXPECT_EQ(Editor().CurrentTool(), TTool::Pen);
+    EXPECT_FALSE(Doc().Saved());
+    EXPECT_FALSE(Editor().LayerActive());
+    EXPECT_FALSE(Doc().Selecting());
+    EXPECT_FALSE(Doc().Floating());
+    EXPECT_TRUE(mainform->FileName().isEmpty());
+    EXPECT_TRUE(Doc().WorkImage().IsEmpty());
     EXPECT_TRUE(mainform->DocBitmap.isNull());
     EXPECT_EQ(LupeForm->Power, 10);
     EXPECT_EQ(LupeForm->GridColor, 0x808080u);
@@ -105,7 +104,7 @@ TEST_F(EditorTest, DocumentWindowControlsStartUpAsDescribed) {
 }
 
 TEST_F(EditorTest, QuittingWithNoDocumentClosesAtOnce) {
-    ASSERT_FALSE(Saved);
+    ASSERT_FALSE(Doc().Saved());
     EXPECT_TRUE(mainform->close());
     EXPECT_FALSE(mainform->isVisible());
     EXPECT_TRUE(dialogs->Prompts.empty());
@@ -113,17 +112,17 @@ TEST_F(EditorTest, QuittingWithNoDocumentClosesAtOnce) {
 
 TEST_F(EditorTest, ResetPutsTheStateBack) {
     NewDocument("40", "30");
-    ViewLeft[1] = 8;
-    CurrentTool = TTool::Region;
-    Selecting = true;
-    DrawIndex = 5;
-    ResetEditorState();
-    EXPECT_EQ(DocImage, nullptr);
-    EXPECT_EQ(DocWidth, 0);
-    EXPECT_EQ(ViewLeft[1], 0);
-    EXPECT_EQ(CurrentTool, TTool::Pen);
-    EXPECT_FALSE(Selecting);
-    EXPECT_EQ(DrawIndex, 0);
-    EXPECT_FALSE(Saved);
-    EXPECT_EQ(UndoCapacity, 0u);
+    Editor().SetViewOrigin(1, 8, Editor().ViewTop(1));
+    Editor().SetTool(TTool::Region);
+    StartSelection(4, 4);
+    Editor().SetDrawIndex(5);
+    Editor().Reset();
+    EXPECT_EQ(Doc().DocImage(), nullptr);
+    EXPECT_EQ(Doc().DocWidth(), 0);
+    EXPECT_EQ(Editor().ViewLeft(1), 0);
+    EXPECT_EQ(Editor().CurrentTool(), TTool::Pen);
+    EXPECT_FALSE(Doc().Selecting());
+    EXPECT_EQ(Editor().DrawIndex(), 0);
+    EXPECT_FALSE(Doc().Saved());
+    EXPECT_EQ(Doc().History.UndoCapacity(), 0u);
 }

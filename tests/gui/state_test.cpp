@@ -1,5 +1,4 @@
 // The rules of the editor state and putting it back to start-up.
-#include "editor/undo.h"
 #include "editor_fixture.h"
 #include "image/DIB.h"
 
@@ -24,69 +23,49 @@ TEST_F(EditorTest, EditorStateViolationNamesTheBrokenRule) {
         {"full history with every step undone",
          [&] {
              open();
-             UndoCount = RedoCount = UndoCapacity - 1;
+             for (uint32_t i = 0; i < Doc().History.UndoCapacity(); ++i)
+                 RecordedEdit({0, 0, 1, 1}, [i](TDIB& image) { image.SetPixel(0, 0, i); });
+             while (Editor().CanUndo())
+                 Editor().Undo();
          },
          ""},
-        {"selecting and floating", [] { Selecting = Floating = true; }, "Selecting and Floating"},
-        {"stale width",
+        {"edit area past the right edge",
          [&] {
              open();
-             DocWidth = 41;
+             Editor().SetViewOrigin(kEditArea, 40, 0);
          },
-         "DocWidth x DocHeight 41 x 30 but the document is 40 x 30"},
-        {"stale height",
+         "the edit area begins outside the document at 40, 0"},
+        {"layer area above the top",
          [&] {
              open();
-             DocHeight = 29;
+             Editor().SetViewOrigin(kLayerArea, 0, -1);
          },
-         "DocWidth x DocHeight 40 x 29"},
-        {"more to redo than to undo",
-         [&] {
-             open();
-             UndoCount = 2;
-             RedoCount = 3;
-         },
-         "undo counts out of order"},
-        {"a step in slot 0",
-         [&] {
-             open();
-             UndoCount = UndoCapacity;
-         },
-         "undo counts out of order"},
-        {"an open document without a history",
-         [&] {
-             open();
-             FreeUndo(UndoCapacity);
-         },
-         "undo counts out of order: UndoCapacity 0"},
-        {"a history left after close",
-         [&] {
-             openAndClose();
-             InitUndo(50);
-         },
-         "no document open but the undo history is not released: UndoCapacity 50"},
-        {"steps counted without a document", [] { UndoCount = 1; }, "not released"},
+         "the layer area begins outside the document at 0, -1"},
+        {"origins anywhere without a document", [] { Editor().SetViewOrigin(kEditArea, 500, 500); },
+         ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ResetEditorState();
+        Editor().Reset();
         c.arrange();
-        const std::string violation = EditorStateViolation();
+        const std::string violation = Editor().Violation();
         if (c.expected.empty())
             EXPECT_EQ(violation, "");
         else
             EXPECT_NE(violation.find(c.expected), std::string::npos) << violation;
     }
-    ResetEditorState();
+    Editor().Reset();
 }
 
 TEST_F(EditorTest, ResetPutsTheUndoHistoryBack) {
     NewDocument("40", "30");
-    ASSERT_EQ(UndoCapacity, 50u);
-    UndoCount = 3;
-    RedoCount = 1;
-    ResetEditorState();
-    EXPECT_EQ(UndoCapacity, 0u);
-    EXPECT_EQ(UndoCount, 0u);
-    EXPECT_EQ(RedoCount, 0u);
+    ASSERT_EQ(Doc().History.UndoCapacity(), 50u);
+    for (int i = 0; i < 3; ++i)
+        RecordedEdit({0, 0, 1, 1}, [i](TDIB& image) { image.SetPixel(0, 0, i + 1); });
+    Editor().Undo();
+    ASSERT_EQ(Doc().History.RedoCount(), 1u);
+    Editor().Reset();
+    EXPECT_EQ(Doc().History.UndoCapacity(), 0u);
+    EXPECT_EQ(Doc().History.UndoCount(), 0u);
+    EXPECT_EQ(Doc().History.RedoCount(), 0u);
 }

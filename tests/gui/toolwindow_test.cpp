@@ -2,7 +2,6 @@
 #include "editor/lupe.h"
 #include "editor/selection.h"
 #include "editor/toolwindow.h"
-#include "editor/undo.h"
 #include "editor_fixture.h"
 #include "image/DIB.h"
 
@@ -12,8 +11,9 @@
 namespace {
 std::vector<uint8_t> DocPixels() {
     std::vector<uint8_t> out;
-    for (int32_t y = 0; y < DocImage->Height(); ++y)
-        out.insert(out.end(), DocImage->RowForRead(y), DocImage->RowForRead(y) + DocImage->Width());
+    for (int32_t y = 0; y < Doc().DocImage()->Height(); ++y)
+        out.insert(out.end(), Doc().DocImage()->RowForRead(y),
+                   Doc().DocImage()->RowForRead(y) + Doc().DocImage()->Width());
     return out;
 }
 
@@ -22,20 +22,18 @@ protected:
     // A document whose every pixel differs from its neighbours, with the edit area at (left,
     // top), cut at the document's edges. A document left open before is closed unasked.
     void OpenPatterned(const QString& width, const QString& height, int32_t left, int32_t top) {
-        Saved = true;
-        if (DocImage) {
+        Doc().SetSaved(true);
+        if (Doc().DocImage()) {
             ASSERT_TRUE(mainform->CloseDocument());
         }
         NewDocument(width, height);
-        for (int32_t y = 0; y < DocHeight; ++y)
-            for (int32_t x = 0; x < DocWidth; ++x)
-                DocImage->SetPixel(x, y, uint32_t(x * 7 + y * 31) & 0xff);
-        ViewLeft[kEditArea] = left;
-        ViewTop[kEditArea] = top;
-        mainform->UpdateViewSizes();
+        for (int32_t y = 0; y < Doc().DocHeight(); ++y)
+            for (int32_t x = 0; x < Doc().DocWidth(); ++x)
+                Doc().DocImage()->SetPixel(x, y, uint32_t(x * 7 + y * 31) & 0xff);
+        Editor().SetViewOrigin(kEditArea, left, top);
         mainform->UpdateDocView();
         LupeForm->UpdateLupe();
-        Saved = true;
+        Doc().SetSaved(true);
     }
     // The arrow buttons by tag: up, right, down, left.
     QToolButton* Arrow(int tag) const {
@@ -56,12 +54,12 @@ protected:
 TEST_F(ToolTest, ToolButtonsChooseTheToolOneButtonDown) {
     QToolButton* const buttons[] = {toolform->SpeedButton1, toolform->SpeedButton2,
                                     toolform->SpeedButton3};
-    EXPECT_EQ(CurrentTool, TTool::Pen);
+    EXPECT_EQ(Editor().CurrentTool(), TTool::Pen);
     EXPECT_TRUE(toolform->SpeedButton1->isChecked()) << "the pen's button is down at start";
     const int order[] = {2, 2, 1, 0, 0, 1, 2, 0};
     for (int tag : order) {
         buttons[tag]->click();
-        EXPECT_EQ(CurrentTool, TTool(tag)) << "after clicking button " << tag;
+        EXPECT_EQ(Editor().CurrentTool(), TTool(tag)) << "after clicking button " << tag;
         for (int other = 0; other < 3; ++other)
             EXPECT_EQ(buttons[other]->isChecked(), other == tag)
                 << "button " << other << " after clicking " << tag;
@@ -73,28 +71,29 @@ TEST_F(ToolTest, ToolButtonsChooseTheToolOneButtonDown) {
 TEST_F(ToolTest, ChangingTheToolKeepsTheSelection) {
     NewDocument("64", "64");
     for (const bool floating : {false, true}) {
-        toolform->SToolClick(int32_t(TTool::Region));
-        Selecting = !floating;
-        Floating = floating;
-        SelLeft = 8, SelTop = 16, SelWidth = 24, SelHeight = 32;
+        toolform->SToolClick(TTool::Region);
+        if (floating)
+            FloatBox(0, 0, 24, 32, 8, 16);
+        else
+            SelectBox(8, 16, 24, 32);
         for (const TTool tool : {TTool::Pen, TTool::Fill, TTool::Region}) {
-            toolform->SToolClick(int32_t(tool));
-            EXPECT_EQ(Selecting, !floating) << "tool " << int(tool);
-            EXPECT_EQ(Floating, floating) << "tool " << int(tool);
-            EXPECT_EQ(SelLeft, 8);
-            EXPECT_EQ(SelTop, 16);
-            EXPECT_EQ(SelWidth, 24);
-            EXPECT_EQ(SelHeight, 32);
+            toolform->SToolClick(tool);
+            EXPECT_EQ(Doc().Selecting(), !floating) << "tool " << int(tool);
+            EXPECT_EQ(Doc().Floating(), floating) << "tool " << int(tool);
+            EXPECT_EQ(Doc().Sel().Left, 8);
+            EXPECT_EQ(Doc().Sel().Top, 16);
+            EXPECT_EQ(Doc().Sel().Width, 24);
+            EXPECT_EQ(Doc().Sel().Height, 32);
         }
     }
-    Selecting = Floating = false;
+    CancelSelection();
 }
 
 TEST_F(ToolTest, ArrowsWithoutADocumentDoNothing) {
     for (int tag = 0; tag < 4; ++tag)
         Arrow(tag)->click();
-    EXPECT_EQ(DocImage, nullptr);
-    EXPECT_EQ(UndoCount, 0u);
+    EXPECT_EQ(Doc().DocImage(), nullptr);
+    EXPECT_EQ(Doc().History.UndoCount(), 0u);
 }
 
 // The undo history's merging state carries over from one document to the next, so each
@@ -107,36 +106,35 @@ TEST_P(ToolArrowTest, TurnsTheEditAreaAndShowsIt) {
     const int tag = GetParam();
     const int32_t dx[] = {0, 1, 0, -1}, dy[] = {-1, 0, 1, 0}; // where a pixel moves
     OpenPatterned("38", "37", 32, 32);
-    ViewLeft[kLayerArea] = ViewTop[kLayerArea] = 30;
-    mainform->UpdateViewSizes();
-    ASSERT_EQ(ViewWidth[kEditArea], 6);
-    ASSERT_EQ(ViewHeight[kEditArea], 5);
-    const TDIB before(*DocImage);
+    Editor().SetViewOrigin(kLayerArea, 30, 30);
+    ASSERT_EQ(Editor().ViewWidth(kEditArea), 6);
+    ASSERT_EQ(Editor().ViewHeight(kEditArea), 5);
+    const TDIB before(*Doc().DocImage());
     Arrow(tag)->click();
-    for (int32_t y = 0; y < DocHeight; ++y)
-        for (int32_t x = 0; x < DocWidth; ++x) {
+    for (int32_t y = 0; y < Doc().DocHeight(); ++y)
+        for (int32_t x = 0; x < Doc().DocWidth(); ++x) {
             int32_t sx = x, sy = y;
             if (x >= 32 && y >= 32) {
                 sx = 32 + (x - 32 - dx[tag] + 6) % 6;
                 sy = 32 + (y - 32 - dy[tag] + 5) % 5;
             }
-            ASSERT_EQ(DocImage->GetPixel(x, y), before.GetPixel(sx, sy)) << x << "," << y;
+            ASSERT_EQ(Doc().DocImage()->GetPixel(x, y), before.GetPixel(sx, sy)) << x << "," << y;
         }
-    EXPECT_FALSE(Saved);
-    EXPECT_EQ(UndoCount, 1u);
+    EXPECT_FALSE(Doc().Saved());
+    EXPECT_EQ(Doc().History.UndoCount(), 1u);
     // The grey ramp shows index i as grey i, at each zoomed pixel's top-left corner.
     const int z = mainform->ZoomFactor;
     for (const auto& [x, y] : {std::pair{32, 32}, std::pair{37, 36}, std::pair{35, 33}}) {
-        const int i = int(DocImage->GetPixel(x, y));
+        const int i = int(Doc().DocImage()->GetPixel(x, y));
         EXPECT_EQ(mainform->DocBitmap.pixel(x * z, y * z), qRgb(i, i, i))
             << "document view at " << x << "," << y;
         EXPECT_EQ(LupeForm->LupeImage.GetPixel(x - 32, y - 32), uint32_t(i))
             << "magnifier at " << x << "," << y;
     }
-    btUndoClick();
-    for (int32_t y = 0; y < DocHeight; ++y)
-        for (int32_t x = 0; x < DocWidth; ++x)
-            ASSERT_EQ(DocImage->GetPixel(x, y), before.GetPixel(x, y))
+    Editor().Undo();
+    for (int32_t y = 0; y < Doc().DocHeight(); ++y)
+        for (int32_t x = 0; x < Doc().DocWidth(); ++x)
+            ASSERT_EQ(Doc().DocImage()->GetPixel(x, y), before.GetPixel(x, y))
                 << "undone, " << x << "," << y;
 }
 
@@ -147,12 +145,12 @@ TEST_P(ToolArrowTest, OnePixelAcrossKeepsContentButCounts) {
     const bool sideways = tag % 2 == 1;
     OpenPatterned(sideways ? "33" : "8", sideways ? "8" : "33", sideways ? 32 : 0,
                   sideways ? 0 : 32);
-    ASSERT_EQ(sideways ? ViewWidth[kEditArea] : ViewHeight[kEditArea], 1);
+    ASSERT_EQ(sideways ? Editor().ViewWidth(kEditArea) : Editor().ViewHeight(kEditArea), 1);
     const std::vector<uint8_t> before = DocPixels();
     Arrow(tag)->click();
     EXPECT_EQ(DocPixels(), before);
-    EXPECT_FALSE(Saved);
-    EXPECT_EQ(UndoCount, 1u);
+    EXPECT_FALSE(Doc().Saved());
+    EXPECT_EQ(Doc().History.UndoCount(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(UpRightDownLeft, ToolArrowTest, testing::Values(0, 1, 2, 3));
@@ -165,8 +163,8 @@ TEST_F(ToolTest, ShiftRunsAreOneUndoStep) {
     Arrow(1)->click();
     Arrow(2)->click();
     EXPECT_NE(DocPixels(), start);
-    EXPECT_EQ(UndoCount, 1u);
-    btUndoClick();
+    EXPECT_EQ(Doc().History.UndoCount(), 1u);
+    Editor().Undo();
     EXPECT_EQ(DocPixels(), start) << "one Undo after three shifts";
 
     PenDot(3, 3);
@@ -178,23 +176,25 @@ TEST_F(ToolTest, ShiftRunsAreOneUndoStep) {
     ASSERT_NE(dottedAgain, shifted);
     Arrow(0)->click();
     Arrow(3)->click();
-    EXPECT_EQ(UndoCount, 4u);
+    EXPECT_EQ(Doc().History.UndoCount(), 4u);
     const std::vector<uint8_t> expected[] = {dottedAgain, shifted, dotted, start};
     for (const std::vector<uint8_t>& state : expected) {
-        btUndoClick();
-        EXPECT_EQ(DocPixels(), state) << "undo with " << UndoCount - RedoCount << " left";
+        Editor().Undo();
+        EXPECT_EQ(DocPixels(), state)
+            << "undo with " << Doc().History.UndoCount() - Doc().History.RedoCount() << " left";
     }
 }
 
 // The floating block lives in WorkImage; a shift must leave it to be placed as lifted.
 TEST_F(ToolTest, ShiftLeavesTheFloatingBlockAlone) {
     OpenPatterned("16", "12", 0, 0);
-    TDIB& block = mainform->WorkImage;
-    block.Resize(3, 2, 8);
+    TDIB lifted;
+    lifted.Resize(3, 2, 8);
     for (int32_t y = 0; y < 2; ++y)
         for (int32_t x = 0; x < 3; ++x)
-            block.SetPixel(x, y, uint32_t(200 + x + y * 3));
-    const TDIB lifted(block);
+            lifted.SetPixel(x, y, uint32_t(200 + x + y * 3));
+    Doc().FloatBlock(lifted, 0, 0);
+    const TDIB& block = Doc().WorkImage();
     for (int tag = 0; tag < 4; ++tag)
         Arrow(tag)->click();
     ASSERT_EQ(block.Width(), 3);
@@ -209,23 +209,24 @@ TEST_F(ToolTest, ShiftLeavesTheFloatingBlockAlone) {
 TEST_F(ToolTest, BlockLiftedBeforeAShiftIsPlacedAsLifted) {
     OpenPatterned("64", "64", 0, 0);
     mainform->bt1Dot->click();
-    toolform->SToolClick(int32_t(TTool::Region));
-    const TDIB original(*DocImage);
+    toolform->SToolClick(TTool::Region);
+    const TDIB original(*Doc().DocImage());
     StartSelection(2, 2);
     DragSelection(5, 4);
     LiftSelection();
-    if (!Floating) GTEST_SKIP() << "this build's region tool does not lift blocks";
-    const int32_t w = SelWidth, h = SelHeight;
+    if (!Doc().Floating()) GTEST_SKIP() << "this build's region tool does not lift blocks";
+    const int32_t w = Doc().Sel().Width, h = Doc().Sel().Height;
     ASSERT_GT(w, 0);
     ASSERT_GT(h, 0);
     MoveFloat(40, 40);
-    const int32_t left = SelLeft, top = SelTop;
+    const int32_t left = Doc().Sel().Left, top = Doc().Sel().Top;
     Arrow(1)->click();
     Arrow(2)->click();
     PlaceFloat();
     for (int32_t y = 0; y < h; ++y)
         for (int32_t x = 0; x < w; ++x)
-            EXPECT_EQ(DocImage->GetPixel(left + x, top + y), original.GetPixel(2 + x, 2 + y))
+            EXPECT_EQ(Doc().DocImage()->GetPixel(left + x, top + y),
+                      original.GetPixel(2 + x, 2 + y))
                 << x << "," << y;
 }
 } // namespace

@@ -1,9 +1,8 @@
-#include "app/docpalette.h"
 #include "editor/lupe.h"
 #include "editor/toolwindow.h"
-#include "editor/undo.h"
 #include "editor_fixture.h"
 #include "image/DIB.h"
+#include "ui/session.h"
 
 #include <QToolButton>
 #include <qpa/qwindowsysteminterface.h>
@@ -14,7 +13,7 @@ namespace {
 void EnsureUndoButtons() {
     if (!LupeForm->btUndo) LupeForm->btUndo = new QToolButton(LupeForm);
     if (!LupeForm->btRedo) LupeForm->btRedo = new QToolButton(LupeForm);
-    UpdateUndoButtons();
+    LupeForm->Changed({});
 }
 
 // The buttons as the user sees them: "Undo 3 on / Redo 0 off".
@@ -27,8 +26,9 @@ std::string Buttons() {
 
 std::vector<uint8_t> DocPixels() {
     std::vector<uint8_t> out;
-    for (int32_t y = 0; y < DocImage->Height(); ++y)
-        out.insert(out.end(), DocImage->RowForRead(y), DocImage->RowForRead(y) + DocImage->Width());
+    for (int32_t y = 0; y < Doc().DocImage()->Height(); ++y)
+        out.insert(out.end(), Doc().DocImage()->RowForRead(y),
+                   Doc().DocImage()->RowForRead(y) + Doc().DocImage()->Width());
     return out;
 }
 
@@ -36,12 +36,13 @@ std::vector<uint8_t> DocPixels() {
 // holds, pixel by pixel at the zoom: rendered here from those two alone.
 void ExpectViewShowsDocument() {
     const int z = mainform->ZoomFactor;
-    const TDIB stored(*DocImage); // a copy carries the storage's colour table
-    EXPECT_EQ(stored.PaletteBlock, DocImage->PaletteBlock) << "palette edit not applied";
-    QImage expected(DocImage->Width() * z, DocImage->Height() * z, QImage::Format_RGB32);
+    const TDIB stored(*Doc().DocImage()); // a copy carries the storage's colour table
+    EXPECT_EQ(stored.PaletteBlock, Doc().DocImage()->PaletteBlock) << "palette edit not applied";
+    QImage expected(Doc().DocImage()->Width() * z, Doc().DocImage()->Height() * z,
+                    QImage::Format_RGB32);
     for (int y = 0; y < expected.height(); ++y)
         for (int x = 0; x < expected.width(); ++x) {
-            const TPaletteEntry e = stored.PaletteBlock[DocImage->GetPixel(x / z, y / z)];
+            const TPaletteEntry e = stored.PaletteBlock[Doc().DocImage()->GetPixel(x / z, y / z)];
             expected.setPixel(x, y, qRgb(e.Red, e.Green, e.Blue));
         }
     EXPECT_EQ(mainform->DocBitmap.convertToFormat(QImage::Format_RGB32), expected);
@@ -68,27 +69,20 @@ protected:
         NewDocument("16", "8");
         EnsureUndoButtons();
     }
-    // What the pen and the shift record: the whole edit area.
-    static void PushEditArea() {
-        PushUndo(ViewLeft[kEditArea], ViewTop[kEditArea],
-                 ViewLeft[kEditArea] + ViewWidth[kEditArea],
-                 ViewTop[kEditArea] + ViewHeight[kEditArea], false);
-    }
     // A pen step as the pen makes it: the edit area recorded, then one pixel drawn.
     void Pen(int32_t x, int32_t y, uint8_t index) {
-        PushEditArea();
-        DocImage->SetPixel(x, y, index);
+        Doc().Edit(TStep{Editor().ViewRect(kEditArea)},
+                   {.Pixels = true, .Rect = {x, y, x + 1, y + 1}},
+                   [&](TDIB& image) { image.SetPixel(x, y, index); });
     }
     // The tool window's shift to the left.
-    static void Shift() { toolform->ShiftButtonClick(3); }
+    static void Shift() { toolform->ShiftButtonClick(TShiftDirection(3)); }
     // A press on a palette colour bar, standing in until the palette window exists.
     void PressBar(uint8_t index, uint8_t red) {
-        PalettePushing = true;
-        PushUndo(0, 0, 1, 1, true);
-        PalettePushing = false;
-        TPalette palette = DocImage->PaletteBlock;
+        TPalette palette = Doc().DocImage()->PaletteBlock;
         palette[index].Red = red;
-        SetDocumentPalette(palette);
+        const ::TStep step{TRect{0, 0, 1, 1}, true, TStepRun::PaletteBar};
+        Doc().EditPalette(&step, palette);
     }
 };
 } // namespace
@@ -119,13 +113,14 @@ TEST_F(UndoTest, WorkedExampleThroughTheButtons) {
         const TStep& step = steps[i];
         SCOPED_TRACE(testing::Message() << "step " << i << " " << step.action);
         if (step.action == 'u')
-            btUndoClick();
+            Editor().Undo();
         else if (step.action == 'r')
-            btRedoClick();
+            Editor().Redo();
         else
             Pen(step.action - 'A', 0, uint8_t(step.action - 'A' + 1));
         EXPECT_EQ(Buttons(), step.buttons);
-        EXPECT_EQ(std::vector<uint8_t>(DocImage->RowForRead(0), DocImage->RowForRead(0) + 4),
+        EXPECT_EQ(std::vector<uint8_t>(Doc().DocImage()->RowForRead(0),
+                                       Doc().DocImage()->RowForRead(0) + 4),
                   step.firstRow);
         if (step.action == 'u' || step.action == 'r') ExpectViewShowsDocument();
     }
@@ -138,21 +133,21 @@ TEST_F(UndoTest, HistoryKeepsFortyNineSteps) {
     Pen(0, 0, 50);
     EXPECT_EQ(Buttons(), "Undo 49 on / Redo 0 off");
     for (int i = 0; i < 50; ++i)
-        btUndoClick();
+        Editor().Undo();
     EXPECT_EQ(Buttons(), "Undo 0 off / Redo 49 on");
-    EXPECT_EQ(DocImage->GetPixel(0, 0), 1u) << "only the first step is lost";
+    EXPECT_EQ(Doc().DocImage()->GetPixel(0, 0), 1u) << "only the first step is lost";
 }
 
 TEST_F(UndoTest, DrawingAfterUndoDropsTheRedoSteps) {
     for (int i = 1; i <= 5; ++i)
         Pen(i, 1, uint8_t(i));
-    btUndoClick();
-    btUndoClick();
+    Editor().Undo();
+    Editor().Undo();
     Pen(7, 7, 9);
     EXPECT_EQ(Buttons(), "Undo 4 on / Redo 0 off");
-    EXPECT_EQ(UndoCount, 4u);
-    btRedoClick();
-    EXPECT_EQ(DocImage->GetPixel(5, 1), 0u) << "a dropped step came back";
+    EXPECT_EQ(Doc().History.UndoCount(), 4u);
+    Editor().Redo();
+    EXPECT_EQ(Doc().DocImage()->GetPixel(5, 1), 0u) << "a dropped step came back";
 }
 
 TEST_F(UndoTest, UndoThenRedoRestoresPixelsAndPaletteExactly) {
@@ -161,55 +156,54 @@ TEST_F(UndoTest, UndoThenRedoRestoresPixelsAndPaletteExactly) {
     PressBar(3, 200);
     Pen(9, 2, 3);
     const std::vector<uint8_t> now = DocPixels();
-    const TPalette palette = DocImage->PaletteBlock;
+    const TPalette palette = Doc().DocImage()->PaletteBlock;
     for (int undos = 1; undos <= 6; ++undos) {
         SCOPED_TRACE(undos);
         for (int i = 0; i < undos; ++i)
-            btUndoClick();
+            Editor().Undo();
         const std::vector<uint8_t> undone = DocPixels();
-        const TPalette undonePalette = DocImage->PaletteBlock;
-        btRedoClick();
-        btUndoClick();
+        const TPalette undonePalette = Doc().DocImage()->PaletteBlock;
+        Editor().Redo();
+        Editor().Undo();
         EXPECT_EQ(DocPixels(), undone);
-        EXPECT_EQ(DocImage->PaletteBlock, undonePalette);
+        EXPECT_EQ(Doc().DocImage()->PaletteBlock, undonePalette);
         for (int i = 0; i < undos; ++i)
-            btRedoClick();
+            Editor().Redo();
         EXPECT_EQ(DocPixels(), now);
-        EXPECT_EQ(DocImage->PaletteBlock, palette);
+        EXPECT_EQ(Doc().DocImage()->PaletteBlock, palette);
         ExpectViewShowsDocument();
     }
 }
 
 TEST_F(UndoTest, UndoRestoresWhereTheStepWasRecorded) {
-    DocImage->SetPixel(1, 1, 6);
+    Doc().DocImage()->SetPixel(1, 1, 6);
     Pen(1, 1, 5);
-    ViewLeft[kEditArea] = 8;
-    mainform->UpdateViewSizes();
-    btUndoClick();
-    EXPECT_EQ(DocImage->GetPixel(1, 1), 6u);
-    btRedoClick();
-    EXPECT_EQ(DocImage->GetPixel(1, 1), 5u);
-    EXPECT_EQ(ViewLeft[kEditArea], 8) << "the edit area stays where the user put it";
+    Editor().SetViewOrigin(kEditArea, 8, Editor().ViewTop(kEditArea));
+    Editor().Undo();
+    EXPECT_EQ(Doc().DocImage()->GetPixel(1, 1), 6u);
+    Editor().Redo();
+    EXPECT_EQ(Doc().DocImage()->GetPixel(1, 1), 5u);
+    EXPECT_EQ(Editor().ViewLeft(kEditArea), 8) << "the edit area stays where the user put it";
 }
 
 TEST_F(UndoTest, RecordingClearsSavedAndUndoLeavesIt) {
-    EXPECT_TRUE(Saved);
+    EXPECT_TRUE(Doc().Saved());
     Pen(0, 0, 1);
-    EXPECT_FALSE(Saved);
-    Saved = true;
-    btUndoClick();
-    btRedoClick();
-    EXPECT_TRUE(Saved);
+    EXPECT_FALSE(Doc().Saved());
+    Doc().SetSaved(true);
+    Editor().Undo();
+    Editor().Redo();
+    EXPECT_TRUE(Doc().Saved());
 }
 
 TEST_F(UndoTest, ShiftRunsMakeOneStep) {
     for (int32_t x = 0; x < 16; ++x)
-        DocImage->SetPixel(x, 3, uint8_t(x));
+        Doc().DocImage()->SetPixel(x, 3, uint8_t(x));
     const std::vector<uint8_t> start = DocPixels();
     for (int i = 0; i < 5; ++i)
         Shift();
     EXPECT_EQ(Buttons(), "Undo 1 on / Redo 0 off");
-    btUndoClick();
+    Editor().Undo();
     EXPECT_EQ(DocPixels(), start) << "not the state before the first shift";
 
     // A pen stroke between two shifts separates them.
@@ -219,8 +213,8 @@ TEST_F(UndoTest, ShiftRunsMakeOneStep) {
     Pen(2, 2, 9);
     Shift();
     EXPECT_EQ(Buttons(), "Undo 4 on / Redo 0 off");
-    btUndoClick();
-    btUndoClick();
+    Editor().Undo();
+    Editor().Undo();
     EXPECT_EQ(DocPixels(), shiftedOnce);
 }
 
@@ -229,70 +223,71 @@ TEST_F(UndoTest, ShiftRunsMakeOneStep) {
 TEST_F(UndoTest, ShiftAfterUndoRedoOrNewDocumentIsAStepOfItsOwn) {
     const std::vector<uint8_t> start = DocPixels();
     Shift();
-    btUndoClick();
+    Editor().Undo();
     Shift();
     EXPECT_EQ(Buttons(), "Undo 1 on / Redo 0 off");
-    btUndoClick();
+    Editor().Undo();
     EXPECT_EQ(DocPixels(), start);
 
-    btRedoClick();
+    Editor().Redo();
     const std::vector<uint8_t> redone = DocPixels();
     Shift();
     EXPECT_EQ(Buttons(), "Undo 2 on / Redo 0 off");
-    btUndoClick();
+    Editor().Undo();
     EXPECT_EQ(DocPixels(), redone);
 
     Shift();
-    Saved = true; // no prompt about the shifted document
+    Doc().SetSaved(true); // no prompt about the shifted document
     NewDocument("8", "8");
     Shift();
     EXPECT_EQ(Buttons(), "Undo 1 on / Redo 0 off");
 }
 
 TEST_F(UndoTest, PaletteBarRunsMakeOneStep) {
-    const TPalette start = DocImage->PaletteBlock;
+    const TPalette start = Doc().DocImage()->PaletteBlock;
     PressBar(3, 40);
     PressBar(3, 80);
     PressBar(4, 120);
-    const TPalette pressed = DocImage->PaletteBlock;
+    const TPalette pressed = Doc().DocImage()->PaletteBlock;
     EXPECT_EQ(Buttons(), "Undo 1 on / Redo 0 off");
-    btUndoClick();
-    EXPECT_EQ(DocImage->PaletteBlock, start);
+    Editor().Undo();
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock, start);
     ExpectViewShowsDocument();
-    btRedoClick();
-    EXPECT_EQ(DocImage->PaletteBlock, pressed);
+    Editor().Redo();
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock, pressed);
     ExpectViewShowsDocument();
 }
 
 // A palette change that records no step (the 15-bit cut) is not taken back by undoing a pen
 // step: the palette shown, the palette kept and the palette saved stay the same.
 TEST_F(UndoTest, PenStepLeavesThePaletteAsItIs) {
-    DocImage->SetPixel(2, 2, 7);
+    Doc().DocImage()->SetPixel(2, 2, 7);
     Pen(2, 2, 9);
     const TPalette cut = PaletteWith(7, 0xF8);
-    SetDocumentPalette(cut);
-    btUndoClick();
-    EXPECT_EQ(DocImage->GetPixel(2, 2), 7u);
-    EXPECT_EQ(DocImage->PaletteBlock, cut);
+    Doc().EditPalette(nullptr, cut);
+    Editor().Undo();
+    EXPECT_EQ(Doc().DocImage()->GetPixel(2, 2), 7u);
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock, cut);
     ExpectViewShowsDocument();
-    btRedoClick();
-    EXPECT_EQ(DocImage->GetPixel(2, 2), 9u);
-    EXPECT_EQ(DocImage->PaletteBlock, cut);
+    Editor().Redo();
+    EXPECT_EQ(Doc().DocImage()->GetPixel(2, 2), 9u);
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock, cut);
     ExpectViewShowsDocument();
 }
 
 TEST_F(UndoTest, ButtonsAreOffWhileSelectingOrFloating) {
     Pen(0, 0, 1);
     Pen(0, 0, 2);
-    btUndoClick();
-    for (bool* flag : {&Selecting, &Floating}) {
-        *flag = true;
-        UpdateUndoButtons();
+    Editor().Undo();
+    for (const bool floating : {false, true}) {
+        if (floating)
+            FloatBox(0, 0, 2, 2, 4, 4);
+        else
+            SelectBox(0, 0, 2, 2);
         EXPECT_EQ(Buttons(), "Undo 1 off / Redo 1 off");
-        EXPECT_FALSE(CanUndo());
-        EXPECT_FALSE(CanRedo());
-        *flag = false;
-        UpdateUndoButtons();
+        EXPECT_FALSE(Editor().CanUndo());
+        EXPECT_FALSE(Editor().CanRedo());
+        CancelSelection();
         EXPECT_EQ(Buttons(), "Undo 1 on / Redo 1 on");
     }
 }
@@ -300,21 +295,21 @@ TEST_F(UndoTest, ButtonsAreOffWhileSelectingOrFloating) {
 TEST_F(UndoTest, NewAndClosedDocumentsStartWithEmptyHistory) {
     Pen(0, 0, 1);
     Pen(0, 0, 2);
-    btUndoClick();
+    Editor().Undo();
     dialogs->Answers.push_back(TPromptAnswer::No);
     NewDocument("8", "8");
     EXPECT_EQ(Buttons(), "Undo 0 off / Redo 0 off");
-    EXPECT_EQ(UndoCount, 0u);
-    EXPECT_EQ(RedoCount, 0u);
+    EXPECT_EQ(Doc().History.UndoCount(), 0u);
+    EXPECT_EQ(Doc().History.RedoCount(), 0u);
     Pen(0, 0, 1);
     dialogs->Answers.push_back(TPromptAnswer::No);
     ASSERT_TRUE(mainform->CloseDocument());
     EXPECT_EQ(Buttons(), "Undo 0 off / Redo 0 off");
-    btUndoClick();
-    btRedoClick();
-    PushUndo(0, 0, 1, 1, false);
-    EXPECT_EQ(UndoCount, 0u);
-    EXPECT_EQ(EditorStateViolation(), "");
+    Editor().Undo();
+    Editor().Redo();
+    RecordedEdit({0, 0, 1, 1}, [](TDIB& image) { image.SetPixel(0, 0, 3); });
+    EXPECT_EQ(Doc().History.UndoCount(), 0u);
+    EXPECT_EQ(Editor().Violation(), "");
 }
 
 // The keys follow the buttons' rule: they act only where the button would be enabled.
@@ -342,12 +337,15 @@ TEST_F(UndoTest, KeysUndoAndRedo) {
     };
     for (size_t i = 0; i < keys.size(); ++i) {
         SCOPED_TRACE(i);
-        Selecting = keys[i].selecting;
+        if (keys[i].selecting)
+            SelectBox(0, 0, 2, 2);
+        else
+            CancelSelection();
         PressKey(LupeForm, keys[i].key, keys[i].modifiers);
-        EXPECT_EQ(RedoCount, keys[i].redoCount);
+        EXPECT_EQ(Doc().History.RedoCount(), keys[i].redoCount);
     }
-    Selecting = false;
-    EXPECT_EQ(DocImage->GetPixel(0, 0), 1u);
+    CancelSelection();
+    EXPECT_EQ(Doc().DocImage()->GetPixel(0, 0), 1u);
 }
 
 // After undo and redo the magnifier shows the restored edit area: its composition holds the
@@ -360,16 +358,17 @@ TEST_F(UndoTest, MagnifierShowsTheRestoredEditArea) {
     for (const char action : std::string("uuru")) {
         SCOPED_TRACE(action);
         if (action == 'u')
-            btUndoClick();
+            Editor().Undo();
         else
-            btRedoClick();
+            Editor().Redo();
         const TDIB& lupe = LupeForm->LupeImage;
-        ASSERT_EQ(lupe.Width(), ViewWidth[kEditArea]);
-        ASSERT_EQ(lupe.Height(), ViewHeight[kEditArea]);
+        ASSERT_EQ(lupe.Width(), Editor().ViewWidth(kEditArea));
+        ASSERT_EQ(lupe.Height(), Editor().ViewHeight(kEditArea));
         for (int32_t y = 0; y < lupe.Height(); ++y)
             for (int32_t x = 0; x < lupe.Width(); ++x)
                 ASSERT_EQ(lupe.GetPixel(x, y),
-                          DocImage->GetPixel(ViewLeft[kEditArea] + x, ViewTop[kEditArea] + y))
+                          Doc().DocImage()->GetPixel(Editor().ViewLeft(kEditArea) + x,
+                                                     Editor().ViewTop(kEditArea) + y))
                     << x << ", " << y;
         const QImage shown = LupeForm->LupeBitmap.copy();
         LupeForm->UpdateLupe();
