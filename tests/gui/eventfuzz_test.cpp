@@ -92,8 +92,8 @@ struct TCommand {
     const char* Name;
     // A shortcut, which works while a mouse button is held; the others need a click.
     bool Key;
-    // After New, Open, Save and Save As a true Doc().Saved() describes the document as it is now;
-    // Undo and Redo leave Doc().Saved() as it was, by the rule of the history.
+    // After New, Open, Save and Save As a true Saved describes the document as it is now;
+    // Undo and Redo leave Saved as it was, by the rule of the history.
     bool Rebases;
     // How often sequences pick it, against the others of its kind (shortcuts or clicks).
     int Weight;
@@ -948,9 +948,8 @@ private:
                                                      std::to_string(Editor().ViewHeight(i)) +
                                                      ", not the view size cut at the edges"};
         if (Editor().LayerActive() != LayerShouldBeActive())
-            return TFault{
-                "view rectangles",
-                "Editor().LayerActive() is not: the layer button down and the origins apart"};
+            return TFault{"view rectangles",
+                          "LayerActive is not: the layer button down and the origins apart"};
         if (std::string d = Difference(mainform->DocBitmap, RenderedDocument()); !d.empty())
             return TFault{"document view", "the document view " + d};
         const TLupeView view = ExpectedLupeView();
@@ -994,8 +993,7 @@ private:
                                               " is down, the tool is " +
                                               std::to_string(int(Editor().CurrentTool()))};
         if (mainform->acTransparent->isChecked() != Doc().DocTransparent())
-            return TFault{"transparency item",
-                          "the check mark differs from Doc().DocTransparent()"};
+            return TFault{"transparency item", "the check mark differs from DocTransparent"};
         return std::nullopt;
     }
 
@@ -1048,7 +1046,7 @@ private:
         return std::nullopt;
     }
 
-    // Doc().Saved() is false whenever the document differs from what New, Open or the last save
+    // Saved is false whenever the document differs from what New, Open or the last save
     // left.
     std::optional<TFault> CheckSaved(const TFuzzEvent& e) {
         if (!Doc().DocImage()) {
@@ -1062,8 +1060,8 @@ private:
             return std::nullopt;
         }
         if (Doc().Saved() && now != *saved_)
-            return TFault{"Doc().Saved()", "the document changed since it was opened or saved, yet "
-                                           "Doc().Saved() is still true"};
+            return TFault{"Saved", "the document changed since it was opened or saved, yet "
+                                   "Saved is still true"};
         return std::nullopt;
     }
 
@@ -1155,7 +1153,7 @@ TEST_F(EventFuzzTest, LayerFrameDraggedOntoTheEditArea) {
 }
 
 // Ctrl+S in the middle of a pen stroke; the rest of the stroke changes the
-// saved document while Doc().Saved() stays true, so Close would not ask (seed 553).
+// saved document while Saved stays true, so Close would not ask (seed 553).
 TEST_F(EventFuzzTest, PenStrokeGoesOnAfterSave) {
     ExpectNoFault({"ctrl+o open=png", "press lupe left 388 886", "ctrl+s", "move lupe 697 103"});
 }
