@@ -1,7 +1,6 @@
 #include "editor/lupe.h"
 #include "ui/session.h"
 
-#include "app/docwindow.h"
 #include "editor/selection.h"
 #include "editor/updown.h"
 #include "ui/devicepixels.h"

@@ -1,8 +1,6 @@
 #include "editor/toolwindow.h"
 #include "ui/session.h"
 
-#include "app/docwindow.h"
-#include "base/ScopedValue.h"
 #include "editor/toolglyphs.h"
 #include "image/Shift.h"
 #include "ui/errors.h"

@@ -1,7 +1,6 @@
 #include "palette/palettewindow.h"
 #include "ui/session.h"
 
-#include "app/docwindow.h"
 #include "image/DIB.h"
 #include "image/DisplayColor.h"
 #include "image/PaletteEdit.h"
