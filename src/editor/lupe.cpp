@@ -118,6 +118,14 @@ void TLupeForm::Changed(const TChange& change) {
     if (change.Selection || change.Areas) LupeBox2->update();
 }
 
+void TLupeForm::btUndoClick() {
+    Editor().Undo();
+}
+
+void TLupeForm::btRedoClick() {
+    Editor().Redo();
+}
+
 void TLupeForm::ShowHistory() {
     const TUndoHistory& history = Doc().History;
     btUndo->setEnabled(Editor().CanUndo());
@@ -164,8 +172,8 @@ void TLupeForm::CreateToolbar() {
     }
     for (TUpDown* upDown : {xUpDown, yUpDown})
         upDown->OnMouseUp = [this] { xUpDownMouseUp(); };
-    btUndo = AddButton(Panel1, "Undo", [] { Editor().Undo(); });
-    btRedo = AddButton(Panel1, "Redo", [] { Editor().Redo(); });
+    btUndo = AddButton(Panel1, "Undo", [this] { btUndoClick(); });
+    btRedo = AddButton(Panel1, "Redo", [this] { btRedoClick(); });
     row->addStretch();
 }
 

@@ -50,6 +50,9 @@ public:
     void StepPower(int32_t direction, QPoint anchor);
     // Release of either up-down control: both take effect now.
     void xUpDownMouseUp();
+    // The Undo and Redo buttons; each does nothing while the editor's rule says no.
+    void btUndoClick();
+    void btRedoClick();
 
     // Tools (lupetools.cpp). x, y in device pixels of LupeBox2 (screen pixels at display scale
     // 1); cells are of the edit area.
