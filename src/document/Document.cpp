@@ -81,27 +81,20 @@ void TDocument::EditPalette(const TStep* step, const TPalette& entries) {
 }
 
 bool TDocument::Undo() {
-    if (!Image_) return false;
-    const TPalette before = Image_->PaletteBlock;
-    const TUndoSlot* step = History.Undo(*Image_);
-    if (!step) return false;
-    if (step->PaletteFlag) {
-        Image_->PaletteBlock = step->Image.PaletteBlock;
-        PaletteNames_ = NamesKept(std::move(PaletteNames_), before, Image_->PaletteBlock);
-        Image_->ApplyPalette();
-    }
-    Notify({.Pixels = true, .Rect = step->Rect, .Palette = step->PaletteFlag});
-    return true;
+    return Image_ && Restored(History.Undo(*Image_));
 }
 
 bool TDocument::Redo() {
-    if (!Image_) return false;
-    const TPalette before = Image_->PaletteBlock;
-    const TUndoSlot* step = History.Redo(*Image_);
+    return Image_ && Restored(History.Redo(*Image_));
+}
+
+// The history swapped the step's pixels already; a palette step brings its palette back too.
+bool TDocument::Restored(const TUndoSlot* step) {
     if (!step) return false;
     if (step->PaletteFlag) {
+        PaletteNames_ =
+            NamesKept(std::move(PaletteNames_), Image_->PaletteBlock, step->Image.PaletteBlock);
         Image_->PaletteBlock = step->Image.PaletteBlock;
-        PaletteNames_ = NamesKept(std::move(PaletteNames_), before, Image_->PaletteBlock);
         Image_->ApplyPalette();
     }
     Notify({.Pixels = true, .Rect = step->Rect, .Palette = step->PaletteFlag});

@@ -130,4 +130,6 @@ private:
     std::vector<TObserver*> Observers_;
 
     void SetRegion(TRegionState state, const TSelectionBox& box);
+    // Shows the step undo or redo just restored; false for none.
+    bool Restored(const TUndoSlot* step);
 };

@@ -35,13 +35,11 @@ public:
     int32_t LupeCellsY() const { return CellsY_; }
     // The layer button is down and the two view rectangles' origins differ.
     bool LayerActive() const;
-    // The layer button, and the layer shown striped where the edit area is transparent.
-    bool LayerOn() const { return LayerOn_; }
+    // The layer is shown striped where the edit area is transparent.
     bool LayerView() const { return LayerView_; }
     // The palette index the pen draws with.
     int32_t DrawIndex() const { return DrawIndex_; }
     TTool CurrentTool() const { return Tool_; }
-    TSnapMode Snap() const { return Snap_; }
     // The snap step now, read afresh by every placement and selection step.
     TSnapStep SnapStep() const;
     // "パレットを変更しない": palette commands are refused.
@@ -83,6 +81,7 @@ public:
 private:
     int32_t ViewLeft_[kViewCount] = {0, 0}, ViewTop_[kViewCount] = {0, 0};
     int32_t CellsX_ = 32, CellsY_ = 32;
+    // The layer button is down; the layer view item is checked.
     bool LayerOn_ = false, LayerView_ = false;
     int32_t DrawIndex_ = 0;
     TTool Tool_ = TTool::Pen;

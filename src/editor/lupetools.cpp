@@ -69,8 +69,10 @@ void TLupeForm::LupeBox2MouseUp() {
 
 void TLupeForm::PutPixel(int32_t cx, int32_t cy, uint8_t index, const TStep* step) {
     const int32_t x = Editor().ViewLeft(kEditArea) + cx, y = Editor().ViewTop(kEditArea) + cy;
-    Doc().Edit(step, {.Pixels = true, .Rect = {x, y, x + 1, y + 1}}, [&](TDIB& image) {
-        if (InsideView(cx, cy)) image.SetPixel(x, y, index);
+    // A press beyond the view still records its step, but changes no pixel.
+    const bool inside = InsideView(cx, cy);
+    Doc().Edit(step, {.Pixels = inside, .Rect = {x, y, x + 1, y + 1}}, [&](TDIB& image) {
+        if (inside) image.SetPixel(x, y, index);
     });
 }
 

@@ -17,14 +17,6 @@ uint8_t Index(int32_t x, int32_t y) {
     return uint8_t(x + 3 * y);
 }
 
-std::vector<uint32_t> DocPixels() {
-    std::vector<uint32_t> out;
-    for (int32_t y = 0; y < Doc().DocHeight(); ++y)
-        for (int32_t x = 0; x < Doc().DocWidth(); ++x)
-            out.push_back(Doc().DocImage()->GetPixel(x, y));
-    return out;
-}
-
 QClipboard* Clipboard() {
     return QGuiApplication::clipboard();
 }
@@ -96,7 +88,7 @@ TEST_F(ClipboardTest, PasteMapsColoursToTheNearestEntryAndFloatsAtTheEditAreaOri
     for (int x = 0; x < picture.width(); ++x)
         picture.setPixel(x, 0, pixels[x].color);
     Clipboard()->setImage(picture);
-    const std::vector<uint32_t> before = DocPixels();
+    const std::vector<uint8_t> before = DocPixels();
 
     mainform->acPaste->trigger();
 
@@ -128,7 +120,7 @@ TEST_F(ClipboardTest, CopyThenPasteGivesBackTheIndicesAndReplacesAFloatingBlock)
     Select(3, 5, 4, 2);
     mainform->acCopy->trigger();
     FloatBox(0, 0, 2, 2, 30, 20);
-    const std::vector<uint32_t> before = DocPixels();
+    const std::vector<uint8_t> before = DocPixels();
     Doc().SetSaved(true);
 
     mainform->acPaste->trigger();

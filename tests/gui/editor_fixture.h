@@ -134,6 +134,15 @@ protected:
     std::string dir;
 };
 
+// The open document's indices, row by row.
+inline std::vector<uint8_t> DocPixels() {
+    const TDIB& image = *Doc().DocImage();
+    std::vector<uint8_t> out;
+    for (int32_t y = 0; y < image.Height(); ++y)
+        out.insert(out.end(), image.RowForRead(y), image.RowForRead(y) + image.Width());
+    return out;
+}
+
 // Set-up through the editor's own paths, with the snap step of the moment where the region tool
 // reads one.
 inline void StartSelection(int32_t x, int32_t y) {

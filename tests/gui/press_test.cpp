@@ -17,14 +17,6 @@ QPoint Cell(int32_t cx, int32_t cy) {
     return QPoint(cx * c + c / 2, cy * c + c / 2);
 }
 
-std::vector<uint8_t> DocPixels() {
-    std::vector<uint8_t> out;
-    for (int32_t y = 0; y < Doc().DocImage()->Height(); ++y)
-        out.insert(out.end(), Doc().DocImage()->RowForRead(y),
-                   Doc().DocImage()->RowForRead(y) + Doc().DocImage()->Width());
-    return out;
-}
-
 // What a press could still change after its release was lost.
 struct TEditorShot {
     std::vector<uint8_t> pixels;

@@ -9,14 +9,6 @@
 #include <QToolButton>
 
 namespace {
-std::vector<uint8_t> DocPixels() {
-    std::vector<uint8_t> out;
-    for (int32_t y = 0; y < Doc().DocImage()->Height(); ++y)
-        out.insert(out.end(), Doc().DocImage()->RowForRead(y),
-                   Doc().DocImage()->RowForRead(y) + Doc().DocImage()->Width());
-    return out;
-}
-
 class ToolTest : public EditorTest {
 protected:
     // A document whose every pixel differs from its neighbours, with the edit area at (left,

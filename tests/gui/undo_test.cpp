@@ -24,14 +24,6 @@ std::string Buttons() {
     return show(LupeForm->btUndo) + " / " + show(LupeForm->btRedo);
 }
 
-std::vector<uint8_t> DocPixels() {
-    std::vector<uint8_t> out;
-    for (int32_t y = 0; y < Doc().DocImage()->Height(); ++y)
-        out.insert(out.end(), Doc().DocImage()->RowForRead(y),
-                   Doc().DocImage()->RowForRead(y) + Doc().DocImage()->Width());
-    return out;
-}
-
 // The document view must show exactly the document's pixels through the palette its storage
 // holds, pixel by pixel at the zoom: rendered here from those two alone.
 void ExpectViewShowsDocument() {
