@@ -101,9 +101,10 @@ void ExpectedCellRedraw(Picture& p, const TDIB& doc, const TLupeView& v, int32_t
     if (P <= 4 || v.GridMode != TGridMode::Special) return;
     const uint8_t c = Doc(doc, v, cx, cy);
     const int32_t w = v.Edit.Width(), h = v.Edit.Height();
+    // An equal neighbour's edge takes the colour it shows: the layer's where it is transparent.
     auto shade = [&](int32_t nx, int32_t ny) {
         const uint8_t n = Doc(doc, v, nx, ny);
-        return n != c ? kGrid : ColourOf(doc, n);
+        return n != c ? kGrid : ColourOf(doc, ExpectedComposed(doc, v, nx, ny));
     };
     for (int32_t i = 1; i < P; ++i) {
         if (cx + 1 < w) p.At((cx + 1) * P, cy * P + i) = shade(cx + 1, cy);

@@ -105,7 +105,7 @@ void RenderLupeSurface(TSurface& out, const TDIB& lupe, const TDIB& doc, const T
     if (p <= 4 || view.GridMode == TGridMode::None) return;
     for (int32_t cy = 0; cy < h; ++cy)
         for (int32_t cx = 0; cx < w; ++cx)
-            DrawCellGrid(out, doc, view, cx, cy, false);
+            DrawCellGrid(out, lupe, doc, view, cx, cy, false);
 }
 
 void DrawCellSurface(TSurface& out, const TDIB& lupe, const TDIB& doc, const TLupeView& view,
@@ -116,11 +116,11 @@ void DrawCellSurface(TSurface& out, const TDIB& lupe, const TDIB& doc, const TLu
     const uint32_t under = colors[lupe.RowForRead(cy)[cx]];
     for (int32_t k = 0; k < p; ++k)
         FillRun(out, cx * p, cy * p + k, p, striped && k % 2 == 0 ? under : colors[index]);
-    DrawCellGrid(out, doc, view, cx, cy, true);
+    DrawCellGrid(out, lupe, doc, view, cx, cy, true);
 }
 
-void DrawCellGrid(TSurface& out, const TDIB& doc, const TLupeView& view, int32_t cx, int32_t cy,
-                  bool refreshNeighbours) {
+void DrawCellGrid(TSurface& out, const TDIB& lupe, const TDIB& doc, const TLupeView& view,
+                  int32_t cx, int32_t cy, bool refreshNeighbours) {
     const int32_t p = view.Power;
     if (p <= 4 || view.GridMode == TGridMode::None) return;
     const uint32_t grid = SurfaceValueOfDisplayColor(view.GridColor);
@@ -136,12 +136,11 @@ void DrawCellGrid(TSurface& out, const TDIB& doc, const TLupeView& view, int32_t
     if (cy > 0 && differs(cx, cy - 1)) FillRun(out, x + 1, y, p - 1, grid);
     if (cx > 0 && cy > 0 && differs(cx - 1, cy - 1)) SurfaceRow(out, y)[x] = grid;
     if (!refreshNeighbours) return;
-    // Shared edges and corners: a line where the neighbour differs, the neighbour's own colour
-    // (erasing an old line) where it is equal.
+    // Shared edges and corners: a line where the neighbour differs, the colour the neighbour
+    // shows (erasing an old line) where it is equal: the layer's where its own is transparent.
     const TSurfaceColors colors = SurfaceColorsOf(doc);
     auto shade = [&](int32_t nx, int32_t ny) {
-        const uint8_t n = DocPixel(doc, view, nx, ny);
-        return n != c ? grid : colors[n];
+        return DocPixel(doc, view, nx, ny) != c ? grid : colors[lupe.RowForRead(ny)[nx]];
     };
     const bool right = cx < view.Edit.Width() - 1, below = cy < view.Edit.Height() - 1;
     if (right) FillColumn(out, x + p, y + 1, p - 1, shade(cx + 1, cy));

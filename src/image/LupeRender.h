@@ -59,6 +59,7 @@ void DrawCellSurface(TSurface& out, const TDIB& lupe, const TDIB& doc, const TLu
                      int32_t cx, int32_t cy, uint8_t index);
 // The grid lines of one cell; with refreshNeighbours the special grid also redraws the edges and
 // corners shared with the right and lower neighbours (in grid colour or the neighbour's colour).
-// No grid at Power 4 or less.
-void DrawCellGrid(TSurface& out, const TDIB& doc, const TLupeView& view, int32_t cx, int32_t cy,
-                  bool refreshNeighbours);
+// No grid at Power 4 or less. lupe is the composition (ComposeLupe) whose colours the
+// neighbours show.
+void DrawCellGrid(TSurface& out, const TDIB& lupe, const TDIB& doc, const TLupeView& view,
+                  int32_t cx, int32_t cy, bool refreshNeighbours);

@@ -1173,6 +1173,14 @@ TEST_F(EventFuzzTest, ShiftRunAcrossAMovedEditArea) {
                    "release", "shift-down"});
 }
 
+// With the layer under the edit area and the special grid, a pen pixel above a transparent edit
+// pixel erased the line they shared in the transparent entry's colour, not the layer's that the
+// cell below shows (seed 37898).
+TEST_F(EventFuzzTest, PenAboveATransparentCellOverTheLayer) {
+    ExpectNoFault({"ctrl+o open=png", "press doc left 738 21", "ctrl+shift+s save=bare",
+                   "grid-special", "layer", "press lupe left 652 760"});
+}
+
 // The text form round-trips, so that a printed sequence replays as it ran.
 TEST(EventFuzzText, LinesReadBackAsTheyWereWritten) {
     const TAnswersUsed all{true, true, true, true};
