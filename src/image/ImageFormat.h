@@ -53,8 +53,6 @@ struct TImageFormat {
 
 const std::vector<TImageFormat>& ImageFormats();
 
-// The extension with its dot ("" when the last path component has none).
-std::string FileExtension(const std::string& path);
 // The format of path's extension in any letter case, or null.
 const TImageFormat* FormatForExtension(const std::string& path);
 // The format called name ("png", "bmp"), or null.

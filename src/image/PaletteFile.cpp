@@ -2,6 +2,7 @@
 
 #include "base/ByteOrder.h"
 #include "base/Exceptions.h"
+#include "base/FileName.h"
 #include "base/Stream.h"
 #include "image/ImageFormat.h"
 #include "image/ReadMessage.h"
