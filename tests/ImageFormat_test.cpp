@@ -2,8 +2,8 @@
 // read or written without pixels.
 #include "base/Exceptions.h"
 #include "base/Stream.h"
+#include "formats/ImageFormat.h"
 #include "helpers.h"
-#include "image/ImageFormat.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 #include "PngTestUtil.h"
 #include "base/Exceptions.h"
 #include "base/Stream.h"
+#include "formats/ImageFormat.h"
 #include "helpers.h"
-#include "image/ImageFormat.h"
 #include "image/PaletteFile.h"
 #include "png/KivPNG.h"
 

@@ -4,7 +4,7 @@
 #include "base/Exceptions.h"
 #include "base/FileName.h"
 #include "base/Stream.h"
-#include "image/ImageFormat.h"
+#include "formats/ImageFormat.h"
 #include "image/ReadMessage.h"
 #include "png/KivPNGReader.h"
 

@@ -1,4 +1,4 @@
-#include "image/ImageFormat.h"
+#include "formats/ImageFormat.h"
 
 #include "base/Exceptions.h"
 #include "base/FileName.h"
