@@ -5,6 +5,7 @@
 #include "app/docwindow.h"
 #include "app/state.h"
 #include "editor/undo.h"
+#include "formats/PaletteRead.h"
 #include "image/PaletteFile.h"
 #include "palette/palettewindow.h"
 

@@ -4,9 +4,9 @@
 #include "editor/lupe.h"
 #include "editor/undo.h"
 #include "editor_fixture.h"
+#include "formats/PaletteRead.h"
 #include "image/DIB.h"
 #include "image/DisplayColor.h"
-#include "image/PaletteFile.h"
 #include "palette/palettewindow.h"
 
 #include <QDir>
