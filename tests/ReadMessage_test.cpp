@@ -42,6 +42,29 @@ TEST(ReadMessage, EachFailureGetsItsOwnSentenceWithTheReadersTextInside) {
         {"unsupported interlace", Make<EKivPNG>("Read Header(PNG): not interlace type"),
          "notes.png は対応していないインターレース方式の PNG です（Read Header(PNG): not "
          "interlace type）"},
+        {"header too short", Make<EKivPNG>("Read Header(PNG): Header too short"),
+         "notes.png の PNG ヘッダーが壊れています（Read Header(PNG): Header too short）"},
+        {"bad colour bit depth", Make<EKivPNG>("Read Header(PNG): Error BitDepth"),
+         "notes.png の PNG ヘッダーにあるビット深度が正しくありません（Read Header(PNG): Error "
+         "BitDepth）"},
+        {"alpha below 8 bits", Make<EKivPNG>("Read Header(PNG): not Use AlphaChannel"),
+         "notes.png の PNG ヘッダーにあるビット深度が正しくありません（Read Header(PNG): not Use "
+         "AlphaChannel）"},
+        {"unsupported compression", Make<EKivPNG>("Read Header(PNG): not support Compression"),
+         "notes.png は対応していない圧縮方式の PNG です（Read Header(PNG): not support "
+         "Compression）"},
+        {"unsupported filter method", Make<EKivPNG>("Read Header(PNG): not supprt Filter"),
+         "notes.png は対応していないフィルター方式の PNG です（Read Header(PNG): not supprt "
+         "Filter）"},
+        {"image too large", Make<EKivPNG>("Read Header(PNG): Image too large"),
+         "notes.png の画像は大きすぎて読み込めません（Read Header(PNG): Image too large）"},
+        {"image data first", Make<EKivPNG>("Read Image (PNG): IDAT before IHDR"),
+         "notes.png の PNG はチャンクの順序が正しくありません（Read Image (PNG): IDAT before "
+         "IHDR）"},
+        {"inflate refused", Make<EKivPNG>("PNG LoadStream: Error ZLIB"),
+         "notes.png の画像データを展開できません（PNG LoadStream: Error ZLIB）"},
+        {"a writer's error", Make<EKivPNG>("Write Image (PNG): Write Error"),
+         "notes.png を読み込めません（Write Image (PNG): Write Error）"},
         {"cut in PLTE", Make<EKivPNG>("Read Image (PNG): PLTE truncated", "PLTE"),
          "notes.png は PLTE チャンクの途中で切れています（Read Image (PNG): PLTE truncated）"},
         {"cut between chunks", Make<EKivPNG>("Read Image (PNG): File truncated", ""),
