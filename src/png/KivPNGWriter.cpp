@@ -67,8 +67,7 @@ TKivPNGWriteStream::TKivPNGWriteStream() {
 }
 
 void TKivPNGWriteStream::SetIDATSize(int32_t size) {
-    if (size < MinIDATSize || size > MaxIDATSize)
-        throw EKivPNG("Write PNG Param: Err IDAT Size(min:256  max:100000)");
+    if (size < MinIDATSize || size > MaxIDATSize) throw EKivPNG(TPngError::BadIdatSize);
     idatSize_ = size;
 }
 
@@ -89,11 +88,11 @@ void TKivPNGWriteStream::ChooseFormat() {
     const TDIB& image = *sourceDib_;
     sourceBits_ = image.BitCount();
     const bool supported = IsBitCountAllowed(sourceBits_) && sourceBits_ != 16;
-    if (image.IsEmpty()) throw EKivPNG("Write Image (PNG): Empty Image");
+    if (image.IsEmpty()) throw EKivPNG(TPngError::EmptyImage);
     if (!supported)
-        throw EKivPNG("Write Image (PNG): Not Supported Image (" + std::to_string(sourceBits_) +
-                      " bits, " + std::to_string(image.Width()) + " x " +
-                      std::to_string(image.Height()) + ")");
+        throw EKivPNG(TPngError::UnsupportedImage, std::to_string(sourceBits_) + " bits, " +
+                                                       std::to_string(image.Width()) + " x " +
+                                                       std::to_string(image.Height()));
     const bool indexed = sourceBits_ <= 8;
     grey_ = indexed && Grayscale;
     const bool maskPresent = Mask != nullptr && Mask != &image && !Mask->IsEmpty() &&
@@ -138,7 +137,7 @@ void TKivPNGWriteStream::PrepareText() {
     textChunk_.reset();
     if (Comment.empty()) return;
     textChunk_ = TextChunkFor("Comment", Comment);
-    if (!textChunk_) throw EKivPNG("Write PNG Param: Comment is not UTF-8");
+    if (!textChunk_) throw EKivPNG(TPngError::CommentNotUtf8);
 }
 
 void TKivPNGWriteStream::WriteText() {
@@ -304,7 +303,7 @@ void TKivPNGWriteStream::WritePasses() {
             BuildRow(pass.yStart + k * pass.yStep, pass, passWidth, data);
             if (EncodeHookActive())
                 OnEncodeRow(*this, data, KeyText, rowNumber, deflate_.RowLength - 1);
-            if (deflate_.WriteRow() < 0) throw EKivPNG("Write Image (PNG): Write Error");
+            if (deflate_.WriteRow() < 0) throw EKivPNG(TPngError::WriteFailed);
             rows.Swap();
             ++rowNumber;
             if (rowNumber % 4 == 2 || rowTotal < 4) ProgressStep(rowNumber);
@@ -323,7 +322,7 @@ void TKivPNGWriteStream::WriteImageData() {
     const int32_t width = sourceDib_->Width(), height = sourceDib_->Height();
     const auto dataBytes = size_t(PngImageDataBytes(width, height, pngBits_, Interlace != 0));
     if (deflate_.Start(DeflateLevel(CompressionLevel), idatSize_, dataBytes) != 0)
-        throw EKivPNG("Write Image (PNG): Write Error");
+        throw EKivPNG(TPngError::WriteFailed);
     ProgressPhase(1, PngRowCount(sourceDib_->Height(), Interlace != 0), 100);
     auto release = [this] {
         deflate_.End();
@@ -344,7 +343,7 @@ void TKivPNGWriteStream::WriteImageData() {
     }
     const int finished = deflate_.Finish();
     release();
-    if (finished != 0) throw EKivPNG("Write Image (PNG): Write Error");
+    if (finished != 0) throw EKivPNG(TPngError::WriteFailed);
 }
 
 void TKivPNGWriteStream::EncodeImage() {
