@@ -61,9 +61,7 @@ void Tmainform::ShowDocPixel(int32_t x, int32_t y) {
     TSurface surface{DocBitmap.bits(), DocBitmap.bytesPerLine(), DocBitmap.width(),
                      DocBitmap.height(), 32};
     const TPaletteEntry& e = DocImage->PaletteBlock[DocImage->GetPixel(x, y)];
-    FillSquare(
-        surface, x * z, y * z, z,
-        SurfaceValueOfDisplayColor(PaletteEntryToColor(PaletteEntryOf(e.Red, e.Green, e.Blue))));
+    FillSquare(surface, x * z, y * z, z, SurfaceValueOf(e));
     PaintBox->update(LogicalCover(*PaintBox, QRect(x * z, y * z, z, z)));
 }
 
