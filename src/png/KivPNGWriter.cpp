@@ -2,6 +2,7 @@
 
 #include "base/ByteOrder.h"
 #include "image/DIB.h"
+#include "image/NearestEntry.h"
 #include "image/PaletteAlpha.h"
 #include "image/PixelFormat.h"
 
@@ -42,19 +43,6 @@ TRgb ColorOf(int32_t value, const TPalette& palette) {
         return {e.Red, e.Green, e.Blue};
     }
     return {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16)};
-}
-
-// The first of palette's count entries closest to c (squared distance in RGB).
-uint8_t NearestIndex(TRgb c, const TPalette& palette, int32_t count) {
-    int32_t best = 0;
-    int32_t bestDistance = std::numeric_limits<int32_t>::max();
-    for (int32_t i = 0; i < count; ++i) {
-        const int32_t dr = palette[i].Red - c.Red, dg = palette[i].Green - c.Green,
-                      db = palette[i].Blue - c.Blue;
-        const int32_t distance = dr * dr + dg * dg + db * db;
-        if (distance < bestDistance) best = i, bestDistance = distance;
-    }
-    return uint8_t(best);
 }
 
 } // namespace
@@ -190,22 +178,22 @@ void TKivPNGWriteStream::WriteBackground() {
     const TPalette& palette = sourceDib_->PaletteBlock;
     const bool isIndex = (uint32_t(BackgroundColor) & 0xFF000000u) == uint32_t(ColorPaletteIndex);
     const uint32_t index = uint32_t(BackgroundColor) & 0xFF;
+    const TRgb c = ColorOf(BackgroundColor, palette);
     if (filePaletteCount_ == 0) {
-        const TRgb c = ColorOf(BackgroundColor, palette);
         StoreBE16(data, c.Red);
         StoreBE16(data + 2, c.Green);
         StoreBE16(data + 4, c.Blue);
         WriteChunk(ChunkBKGD, data, 6);
     } else if (grey_) {
         StoreBE16(data,
-                  NearestIndex(ColorOf(BackgroundColor, palette), filePalette_, filePaletteCount_));
+                  NearestPaletteEntry(filePalette_, c.Red, c.Green, c.Blue, filePaletteCount_));
         WriteChunk(ChunkBKGD, data, 2);
     } else {
         // An entry named by index stays that entry, even when another one has its colour.
         data[0] =
             isIndex && index < uint32_t(filePaletteCount_)
                 ? uint8_t(index)
-                : NearestIndex(ColorOf(BackgroundColor, palette), filePalette_, filePaletteCount_);
+                : NearestPaletteEntry(filePalette_, c.Red, c.Green, c.Blue, filePaletteCount_);
         WriteChunk(ChunkBKGD, data, 1);
     }
 }
