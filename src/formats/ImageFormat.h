@@ -77,7 +77,7 @@ TImageInput OpenImage(const std::string& path);
 // Reads the picture. A file that yields none (empty, or headers only) raises EInvalidGraphic.
 TPicture ReadPicture(const TImageInput& input);
 TPicture ReadPictureFile(const std::string& path);
-// The same, the pixels and palette alone.
+// The same, the pixels and palette alone (ReadImageFile: only the tests call it).
 TDIB ReadImage(const TImageInput& input);
 TDIB ReadImageFile(const std::string& path);
 
