@@ -5,7 +5,7 @@
 #include "FuzzUtil.h"
 #include "base/Exceptions.h"
 #include "base/Stream.h"
-#include "image/PaletteFile.h"
+#include "formats/PaletteRead.h"
 
 #include <cstddef>
 #include <cstdint>

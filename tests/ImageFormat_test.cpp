@@ -2,8 +2,8 @@
 // read or written without pixels.
 #include "base/Exceptions.h"
 #include "base/Stream.h"
+#include "formats/ImageFormat.h"
 #include "helpers.h"
-#include "image/ImageFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -43,17 +43,14 @@ std::string ErrorOf(const std::string& path) {
 TEST(ImageFormat, FormatComesFromTheExtensionInAnyCase) {
     struct Case {
         const char* path;
-        const char* extension;
         const char* format; // null: not a known format
     };
     const Case cases[] = {
-        {"a.png", ".png", "png"},     {"dir/a.PNG", ".PNG", "png"},   {"a.Bmp", ".Bmp", "bmp"},
-        {"a.tar.bmp", ".bmp", "bmp"}, {"a.gif", ".gif", nullptr},     {"noext", "", nullptr},
-        {"d.png/noext", "", nullptr}, {"a.png.jpg", ".jpg", nullptr}, {"dir/.png", ".png", "png"},
-        {"a.", ".", nullptr},
+        {"a.png", "png"},    {"dir/a.PNG", "png"}, {"a.Bmp", "bmp"},         {"a.tar.bmp", "bmp"},
+        {"a.gif", nullptr},  {"noext", nullptr},   {"d.png/noext", nullptr}, {"a.png.jpg", nullptr},
+        {"dir/.png", "png"}, {"a.", nullptr},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(FileExtension(c.path), c.extension) << c.path;
         const TImageFormat* format = FormatForExtension(c.path);
         EXPECT_STREQ(format == nullptr ? nullptr : format->Name, c.format) << c.path;
     }

@@ -2,6 +2,7 @@
 
 #include "ui/dialogs.h"
 #include "ui/session.h"
+#include "image/NearestEntry.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -18,22 +19,6 @@ QImage BlockToImage(const TDIB& image, int32_t left, int32_t top, int32_t width,
             picture.scanLine(y)[x] = uint8_t(image.GetPixel(left + x, top + y));
     return picture;
 }
-
-namespace {
-uint8_t NearestEntry(const TPalette& palette, QRgb color) {
-    int32_t best = 0, bestDistance = INT32_MAX;
-    for (int32_t i = 0; i < 256; ++i) {
-        const int32_t dr = palette[i].Red - qRed(color), dg = palette[i].Green - qGreen(color),
-                      db = palette[i].Blue - qBlue(color);
-        const int32_t distance = dr * dr + dg * dg + db * db;
-        if (distance < bestDistance) {
-            best = i;
-            bestDistance = distance;
-        }
-    }
-    return uint8_t(best);
-}
-} // namespace
 
 TDIB ImageToBlock(const QImage& picture, const TPalette& palette, uint8_t transparent) {
     const QImage argb = picture.convertToFormat(QImage::Format_ARGB32);
@@ -53,7 +38,11 @@ TDIB ImageToBlock(const QImage& picture, const TPalette& palette, uint8_t transp
             }
             const QRgb color = row[x] | 0xff000000u;
             auto it = found.find(color);
-            if (it == found.end()) it = found.emplace(color, NearestEntry(palette, color)).first;
+            if (it == found.end()) {
+                const uint8_t entry =
+                    NearestPaletteEntry(palette, qRed(color), qGreen(color), qBlue(color));
+                it = found.emplace(color, entry).first;
+            }
             out[x] = it->second;
         }
     }

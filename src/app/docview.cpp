@@ -62,9 +62,7 @@ void Tmainform::ShowDocRect(const TRect& rect) {
     for (int32_t y = rect.Top; y < rect.Bottom; ++y)
         for (int32_t x = rect.Left; x < rect.Right; ++x) {
             const TPaletteEntry& e = image.PaletteBlock[image.GetPixel(x, y)];
-            FillSquare(surface, x * z, y * z, z,
-                       SurfaceValueOfDisplayColor(
-                           PaletteEntryToColor(PaletteEntryOf(e.Red, e.Green, e.Blue))));
+            FillSquare(surface, x * z, y * z, z, SurfaceValueOf(e));
         }
     PaintBox->update(LogicalCover(
         *PaintBox, QRect(rect.Left * z, rect.Top * z, rect.Width() * z, rect.Height() * z)));

@@ -2,8 +2,8 @@
 // required, the reader follows the file's signature, the writer the extension.
 #pragma once
 
+#include "formats/ImageFormat.h"
 #include "image/DIB.h"
-#include "image/ImageFormat.h"
 
 #include <memory>
 

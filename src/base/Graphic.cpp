@@ -18,7 +18,6 @@ void TGraphic::SetTransparent(bool value) {
 }
 
 void TGraphic::Changed() {
-    modified_ = true;
     if (OnChange) OnChange(*this);
 }
 

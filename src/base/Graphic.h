@@ -52,25 +52,24 @@ public:
     virtual void SaveToStream(TStream& stream) const = 0;
 
     void LoadFromFile(const std::string& path);
-    // Written through WriteFileAtomically: a failed save leaves an existing file untouched.
+    // Written through WriteFileAtomically: a failed save leaves an existing file untouched. The
+    // editor and the converter save through the format table; only the tests call this.
     void SaveToFile(const std::string& path) const;
 
     bool Transparent() const { return transparent_; }
     virtual void SetTransparent(bool value);
-    bool Modified() const { return modified_; }
-    void SetModified(bool value) { modified_ = value; }
+    // Set when the graphic took a new palette (an assign or a load); only the tests read it.
     bool PaletteModified() const { return paletteModified_; }
     void SetPaletteModified(bool value) { paletteModified_ = value; }
 
     TNotifyEvent OnChange;
     TProgressEvent OnProgress;
 
-    // Marks the graphic modified and tells the change observer.
+    // Tells the change observer.
     void Changed();
     void Progress(TProgressStage stage, int percent, const std::string& message);
 
 private:
     bool transparent_ = false;
-    bool modified_ = false;
     bool paletteModified_ = false;
 };

@@ -89,10 +89,6 @@ bool TFileStream::IsRegular() const {
     return ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode);
 }
 
-void TFileStream::Sync() {
-    if (::fsync(fd_) != 0) throw EWriteError();
-}
-
 TCustomMemoryStream::TCustomMemoryStream(const void* data, int64_t size) {
     SetPointer(static_cast<const uint8_t*>(data), size);
 }
@@ -140,12 +136,6 @@ void TMemoryStream::SetSize(int64_t size) {
     bytes_.resize(static_cast<size_t>(std::max<int64_t>(size, 0)));
     SetPointer(bytes_.data(), static_cast<int64_t>(bytes_.size()));
     position_ = std::min(position_, size_);
-}
-
-void TMemoryStream::Clear() {
-    bytes_.clear();
-    SetPointer(bytes_.data(), 0);
-    position_ = 0;
 }
 
 void TMemoryStream::LoadFromFile(const std::string& path) {

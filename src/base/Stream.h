@@ -48,8 +48,6 @@ public:
     bool IsRegular() const;
     // The system's error number of the last Read or Write that moved fewer bytes than asked.
     int LastError() const { return error_; }
-    // Flushes to the disk; raises EWriteError when the system refuses.
-    void Sync();
 
 private:
     int fd_;
@@ -87,7 +85,6 @@ public:
 
     int64_t Write(const void* buffer, int64_t count) override;
     void SetSize(int64_t size);
-    void Clear();
     void LoadFromFile(const std::string& path);
     std::vector<uint8_t> Bytes() const { return {data_, data_ + size_}; }
 

@@ -14,6 +14,7 @@ void CopyBlock(TDIB& dest, const TRect& destRect, const TDIB& source, const TRec
 // As CopyBlock, but source pixels equal to transparent leave the destination as it was.
 void CopyBlockTransparent(TDIB& dest, const TRect& destRect, const TDIB& source,
                           const TRect& sourceRect, uint8_t transparent);
-// Copies the source rectangle (edges given) to (destLeft, destTop) of dest.
+// Copies the source rectangle (edges given) to (destLeft, destTop) of dest. Kept as part of the
+// block-copy interface; the undo history copies with CopyBlock, and only the tests call this.
 void CopyRectTo(int32_t sourceLeft, int32_t sourceTop, int32_t sourceRight, int32_t sourceBottom,
                 const TDIB& source, int32_t destLeft, int32_t destTop, TDIB& dest);

@@ -20,6 +20,8 @@ struct TChannelLayout {
 // Blue lowest, green above it, red above green, with the given widths.
 TChannelLayout MakeLayout(int red, int green, int blue);
 // The widths are the runs of set bits from each mask's lowest set bit; positions are normalised.
+// Kept as part of the layout interface; the BMP reader checks its masks more strictly
+// (BmpStorageFor), and only the tests call this.
 TChannelLayout MakeLayoutFromMasks(uint32_t red, uint32_t green, uint32_t blue);
 // 8-8-8 for 1, 4, 8, 24 and 32 bits; 5-5-5 or 5-6-5 for 16 bits.
 bool IsLayoutAllowed(int bitCount, const TChannelLayout& layout);

@@ -226,7 +226,6 @@ void TDIB::ApplyPalette() {
     PaletteBlock = wanted;
     storage_->ColorTable = wanted;
     storage_->RebuildHeader();
-    storage_->PaletteChanged = true;
 }
 
 uint32_t TDIB::GetPixel(int32_t x, int32_t y) const {

@@ -21,7 +21,9 @@ static_assert(sizeof(TPaletteEntry) == 4);
 
 using TPalette = std::array<TPaletteEntry, 256>;
 
-// The entry as a 32-bit value: blue + green * 256 + red * 65536.
+// The entry as a 32-bit value: blue + green * 256 + red * 65536. Kept as part of the image's
+// interface; the editor turns entries into colours with image/DisplayColor.h, and only the tests
+// call this.
 uint32_t PaletteEntryOf(uint8_t red, uint8_t green, uint8_t blue);
 // Entry i is (i, i, i).
 TPalette GreyRampPalette();
@@ -41,7 +43,6 @@ public:
     int32_t PaletteCount = 0; // 2^BitCount up to 8 bits, else 0
     TChannelLayout Layout;
     std::vector<uint8_t> Header; // BITMAPINFO: info header, masks, PaletteCount entries
-    bool PaletteChanged = true;
 
     TDIBSharedImage() = default;
     ~TDIBSharedImage();
@@ -85,6 +86,8 @@ public:
     // Row y counted from the top. RowForWrite first makes shared storage private.
     uint8_t* RowForWrite(int32_t y);
     const uint8_t* RowForRead(int32_t y) const;
+    // The top row's address, with and without write access: part of the image's interface, though
+    // the editor goes row by row through the two above; only the tests call TopRowForRead.
     uint8_t* TopRowForWrite();
     const uint8_t* TopRowForRead() const { return storage_->TopRow; }
     // The pixels as one block in BMP layout; StorageForWrite first puts them in that layout,

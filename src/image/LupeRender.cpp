@@ -32,11 +32,8 @@ bool InsideLayer(const TLupeView& view, int32_t cx, int32_t cy) {
 
 TSurfaceColors SurfaceColorsOf(const TDIB& doc) {
     TSurfaceColors colors;
-    for (size_t i = 0; i < colors.size(); ++i) {
-        const TPaletteEntry& e = doc.PaletteBlock[i];
-        colors[i] =
-            SurfaceValueOfDisplayColor(PaletteEntryToColor(PaletteEntryOf(e.Red, e.Green, e.Blue)));
-    }
+    for (size_t i = 0; i < colors.size(); ++i)
+        colors[i] = SurfaceValueOf(doc.PaletteBlock[i]);
     return colors;
 }
 
@@ -45,11 +42,6 @@ void FillSquare(TSurface& out, int32_t left, int32_t top, int32_t size, uint32_t
     const int32_t y0 = std::max(top, 0), y1 = std::min(top + size, out.Height);
     for (int32_t y = y0; y < y1; ++y)
         if (x0 < x1) FillRun(out, x0, y, x1 - x0, value);
-}
-
-uint32_t SurfaceValueOfDisplayColor(uint32_t displayColor) {
-    // Swapping red and blue turns 0x00BBGGRR into the surface's 0x00RRGGBB.
-    return PaletteEntryToColor(displayColor) | 0xFF000000u;
 }
 
 void ComposeLupe(TDIB& lupe, TDIB& doc, const TLupeView& view) {

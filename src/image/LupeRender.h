@@ -32,11 +32,9 @@ struct TLupeView {
     bool operator==(const TLupeView&) const = default;
 };
 
-// The 32-bit surface values (0xFFRRGGBB, as RGB32 pixels hold them) of the 256 entries of a
-// palette, and of one display colour.
+// The 32-bit surface values (image/DisplayColor.h) of the 256 entries of a palette.
 using TSurfaceColors = std::array<uint32_t, 256>;
 TSurfaceColors SurfaceColorsOf(const TDIB& doc);
-uint32_t SurfaceValueOfDisplayColor(uint32_t displayColor);
 // Fills the size x size square at (left, top) of a 32-bit surface, cut to the surface.
 void FillSquare(TSurface& out, int32_t left, int32_t top, int32_t size, uint32_t value);
 

@@ -1,5 +1,6 @@
-// Palette files: the colours of a GIMP palette (.gpl), a JASC-PAL file (.pal), an Adobe colour
-// table (.act) or the palette of a PNG or BMP picture are read; the first three are written.
+// Palette files: GIMP palettes (.gpl), JASC-PAL files (.pal) and Adobe colour tables (.act),
+// read and written. Reading the palette of a PNG or BMP picture, and telling the kinds of file
+// apart, lies above the codecs (formats/PaletteRead.h).
 #pragma once
 
 #include "image/DIB.h"
@@ -16,19 +17,12 @@ enum class TPaletteFormat { Gpl, JascPal, Act };
 // case); none for any other.
 std::optional<TPaletteFormat> PaletteFormatForExtension(const std::string& path);
 
-// Reads the colours of the palette file in stream, which must be able to seek, from its position.
-// The content decides where it can: the text formats' headers and the PNG signature first; then
-// the extension of name, where .act (which has no signature) outranks the two letters of a BMP
-// signature; then that signature. A PNG or BMP picture gives its palette's entries, as many as
-// the file holds; a picture without a palette is refused. Malformed files raise EInvalidGraphic
-// naming name and the line (text formats) or the size or byte offset (.act); pictures raise the
-// image readers' errors. With names, the names the file gives are stored there (none but a GIMP
-// palette's).
-TPaletteColors ReadPalette(TStream& stream, const std::string& name,
-                           TPaletteNames* names = nullptr);
-// The same from the file at path; every error is raised as EUnreadableFile naming the file
-// (image/ReadMessage.h).
-TPaletteColors ReadPaletteFile(const std::string& path, TPaletteNames* names = nullptr);
+// Reads the colours of a palette file of format from stream, from its position to its end (which
+// format a file holds is told in formats/PaletteRead.h). Malformed files raise EInvalidGraphic
+// naming name and the line (text formats) or the size or byte offset
+// (.act). With names, the names the file gives are stored there (none but a GIMP palette's).
+TPaletteColors ReadPaletteAs(TPaletteFormat format, TStream& stream, const std::string& name,
+                             TPaletteNames* names = nullptr);
 
 // Writes the 256 entries; a GIMP palette is titled title and names its entries entryNames
 // (GplText).

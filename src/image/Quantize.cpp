@@ -1,5 +1,7 @@
 #include "image/Quantize.h"
 
+#include "image/NearestEntry.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -52,49 +54,6 @@ uint32_t MeanColor(const TBox& box, const std::vector<std::pair<uint32_t, uint32
         color |= uint32_t((sum[c] + total / 2) / total) << (16 - 8 * c);
     return color;
 }
-
-// The nearest palette entry of a colour (squared distance in RGB). The entries are kept in order
-// of green, and the search walks outwards from the colour's green until the green distance alone
-// exceeds the best match, which checks only a few entries of a spread-out palette.
-class TNearest {
-public:
-    explicit TNearest(const std::vector<uint32_t>& palette) : palette_(palette) {
-        for (size_t i = 0; i < palette.size(); ++i)
-            byGreen_.push_back({Channel(palette[i], 1), static_cast<uint8_t>(i)});
-        std::sort(byGreen_.begin(), byGreen_.end());
-    }
-
-    uint8_t Find(uint32_t color) const {
-        const int green = Channel(color, 1);
-        const auto start =
-            std::lower_bound(byGreen_.begin(), byGreen_.end(), std::pair<int, uint8_t>{green, 0});
-        int best = 1 << 30;
-        uint8_t bestIndex = 0;
-        auto consider = [&](const std::pair<int, uint8_t>& entry) {
-            const int dg = entry.first - green;
-            if (dg * dg >= best) return false;
-            int distance = 0;
-            for (int c = 0; c < 3; ++c) {
-                const int d = Channel(color, c) - Channel(palette_[entry.second], c);
-                distance += d * d;
-            }
-            if (distance < best || (distance == best && entry.second < bestIndex)) {
-                best = distance;
-                bestIndex = entry.second;
-            }
-            return true;
-        };
-        for (auto up = start; up != byGreen_.end() && consider(*up); ++up) {
-        }
-        for (auto down = start; down != byGreen_.begin() && consider(*(down - 1)); --down) {
-        }
-        return bestIndex;
-    }
-
-private:
-    const std::vector<uint32_t>& palette_;
-    std::vector<std::pair<int, uint8_t>> byGreen_;
-};
 
 // Maps every pixel of a direct-colour source to its exact entry; false (result unfinished) as
 // soon as a 257th colour turns up.
@@ -151,12 +110,15 @@ void Reduce(const TDIB& source, TDIB& result) {
     }
     const std::vector<uint32_t> palette = MedianCutPalette(means, weights, 256);
 
-    const TNearest nearest(palette);
+    TPalette block{};
+    for (size_t i = 0; i < palette.size(); ++i)
+        block[i] = EntryOfColor(palette[i]);
+    const TNearestEntrySearch nearest(block, int32_t(palette.size()));
     std::vector<uint8_t> entryOf(size_t(1) << 24);
     for (uint32_t word = 0; word < seen.size(); ++word)
         for (uint64_t bits = seen[word]; bits != 0; bits &= bits - 1) {
             const uint32_t c = word * 64 + static_cast<uint32_t>(std::countr_zero(bits));
-            entryOf[c] = nearest.Find(c);
+            entryOf[c] = nearest.Find(uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c));
         }
     for (int32_t y = 0; y < source.Height(); ++y) {
         source.RowToColors(y, colors.data());
@@ -164,9 +126,6 @@ void Reduce(const TDIB& source, TDIB& result) {
         for (size_t x = 0; x < colors.size(); ++x)
             row[x] = entryOf[colors[x]];
     }
-    TPalette block{};
-    for (size_t i = 0; i < palette.size(); ++i)
-        block[i] = EntryOfColor(palette[i]);
     result.PaletteBlock = block;
     result.ApplyPalette();
 }

@@ -1,7 +1,5 @@
 #include "image/ReadMessage.h"
 
-#include "png/KivPNGCommon.h"
-
 #include <new>
 
 namespace {
@@ -15,21 +13,6 @@ struct TReadFailure {
 };
 
 constexpr TReadFailure kFailures[] = {
-    // The PNG reader.
-    {"PNG LoadStream: Not PNG Format", " は PNG ファイルではありません"},
-    {"Read Header(PNG): Header truncated", " は PNG ヘッダーの途中で切れています"},
-    {"Read Header(PNG): Error ColorType", " の PNG ヘッダーにある色の種類が正しくありません"},
-    {"Read Header(PNG): Error Bit", " の PNG ヘッダーにあるビット深度が正しくありません"},
-    {"Read Header(PNG): not Use AlphaChannel",
-     " の PNG ヘッダーにあるビット深度が正しくありません"},
-    {"Read Header(PNG): not support Compression", " は対応していない圧縮方式の PNG です"},
-    {"Read Header(PNG): not supprt Filter", " は対応していないフィルター方式の PNG です"},
-    {"Read Header(PNG): not interlace type", " は対応していないインターレース方式の PNG です"},
-    {"Read Header(PNG): Image too large", " の画像は大きすぎて読み込めません"},
-    {"Read Header(PNG):", " の PNG ヘッダーが壊れています"},
-    {"Read Image (PNG): IDAT before IHDR", " の PNG はチャンクの順序が正しくありません"},
-    {"PNG LoadStream: Error ZLIB", " の画像データを展開できません"},
-    {"Read Image (PNG): Read Error", " の画像データが壊れているか、足りません"},
     // The BMP reader and the shared image readers.
     {"画像データがありません", " には画像がありません"},
     {"不正な DIB です", " は正しい BMP ファイルではありません"},
@@ -41,14 +24,6 @@ constexpr TReadFailure kFailures[] = {
     {"メモリが足りません", " の画像は大きすぎて読み込めません"},
 };
 
-// What is said of a PNG file whose data ended inside the chunk called chunk ("" when it ended
-// between chunks).
-std::string CutSentence(const std::string& chunk) {
-    if (chunk == "IDAT") return " は画像データの途中で切れています";
-    if (chunk.empty()) return " は画像データの前で切れています";
-    return " は " + chunk + " チャンクの途中で切れています";
-}
-
 std::string MessageOf(const std::exception& error) {
     if (const auto* own = dynamic_cast<const Exception*>(&error)) return own->Message();
     if (dynamic_cast<const std::bad_alloc*>(&error)) return EOutOfMemory().Message();
@@ -56,8 +31,10 @@ std::string MessageOf(const std::exception& error) {
 }
 
 std::string SentenceFor(const std::exception& error, const std::string& message) {
-    if (const auto* png = dynamic_cast<const EKivPNG*>(&error); png && png->Cut())
-        return CutSentence(png->CutChunk());
+    if (const auto* codec = dynamic_cast<const ECodecError*>(&error)) {
+        std::string sentence = codec->FileSentence();
+        if (!sentence.empty()) return sentence;
+    }
     for (const TReadFailure& failure : kFailures)
         if (message.find(failure.Text) != std::string::npos) return failure.Sentence;
     return " を読み込めません";

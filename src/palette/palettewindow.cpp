@@ -39,10 +39,6 @@ namespace {
 constexpr int kGridTop = 4;
 constexpr int kBarTops[3] = {264, 284, 304};
 
-QRgb ToRgb(uint32_t colour) {
-    return qRgb(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-}
-
 // Bold 16-pixel captions on the caption colour, as the row labels and the value labels share.
 QLabel* AddCaption(QWidget* client, const QString& text, QRect place, Qt::Alignment align) {
     auto* label = new QLabel(text, client);
@@ -147,11 +143,8 @@ void Tpalletform::CreateMenus() {
 
 void Tpalletform::RebuildPaletteImage() {
     for (int32_t i = 0; i < 256; ++i) {
-        uint32_t colour = DisplayColor::Black;
-        if (Doc().IsOpen()) {
-            const TPaletteEntry& e = Doc().DocImage()->PaletteBlock[i];
-            colour = PaletteEntryToColor(PaletteEntryOf(e.Red, e.Green, e.Blue));
-        }
+        uint32_t colour = SurfaceValueOfDisplayColor(DisplayColor::Black);
+        if (Doc().IsOpen()) colour = SurfaceValueOf(Doc().DocImage()->PaletteBlock[i]);
         FillSwatch(i, colour);
         FrameSwatch(i, DisplayColor::White);
     }
@@ -165,7 +158,7 @@ void Tpalletform::RebuildPaletteImage() {
 void Tpalletform::FrameSwatch(int32_t index, uint32_t colour) {
     const int32_t x = index % 16 * kSwatchSide, y = index / 16 * kSwatchSide;
     const int32_t last = kSwatchSide - 1;
-    const QRgb rgb = ToRgb(colour);
+    const QRgb rgb = SurfaceValueOfDisplayColor(colour);
     for (int32_t k = 0; k < kSwatchSide; ++k) {
         PalletBitmap.setPixel(x + k, y, rgb);
         PalletBitmap.setPixel(x + k, y + last, rgb);
@@ -177,10 +170,9 @@ void Tpalletform::FrameSwatch(int32_t index, uint32_t colour) {
 
 void Tpalletform::FillSwatch(int32_t index, uint32_t colour) {
     const int32_t x = index % 16 * kSwatchSide, y = index / 16 * kSwatchSide;
-    const QRgb rgb = ToRgb(colour);
     for (int32_t row = y; row < y + kSwatchSide; ++row) {
         auto* line = reinterpret_cast<QRgb*>(PalletBitmap.scanLine(row));
-        std::fill(line + x, line + x + kSwatchSide, rgb);
+        std::fill(line + x, line + x + kSwatchSide, colour);
     }
     palletImage->update(x, y, kSwatchSide, kSwatchSide);
 }
@@ -240,9 +232,8 @@ void Tpalletform::ApplyBar(TColorBar* bar, int32_t x, const TStep* step) {
     TPalette palette = Doc().DocImage()->PaletteBlock;
     palette[index] = EntryFromBars(palette[index], RBar->value(), GBar->value(), BBar->value());
     Doc().EditPalette(step, palette);
-    const TPaletteEntry& e = palette[index];
     // The edited cell shows its colour edge to edge until its outline is drawn again.
-    FillSwatch(index, PaletteEntryToColor(PaletteEntryOf(e.Red, e.Green, e.Blue)));
+    FillSwatch(index, SurfaceValueOf(palette[index]));
     bar->Tag->setText(QString::number(bar->value()));
 }
 

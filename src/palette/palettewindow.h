@@ -45,7 +45,7 @@ public:
     void RebuildPaletteImage();
     // Draws the outline of index's cell in colour (0x00BBGGRR).
     void FrameSwatch(int32_t index, uint32_t colour);
-    // Fills index's whole cell, outline included, with colour.
+    // Fills index's whole cell, outline included, with the surface value colour (0xFFRRGGBB).
     void FillSwatch(int32_t index, uint32_t colour);
     // Makes index the drawing index (left) or the transparent index (not left).
     void SelectSwatch(int32_t index, bool left);

@@ -1,5 +1,6 @@
 // The palette window's file menu: loading the colours of a palette file or picture into the
 // document's palette, and saving the palette.
+#include "formats/PaletteRead.h"
 #include "image/PaletteFile.h"
 #include "palette/palettewindow.h"
 #include "ui/dialogs.h"

@@ -54,6 +54,8 @@ public:
     // The decoded picture; a TDIB assigned from it shares its pixels.
     TDIB& InternalImage() { return internalImage_; }
     const TDIB& InternalImage() const { return internalImage_; }
+    // The alpha mask a load built where AlphaMask was not given, which a save writes back; only
+    // the tests read it from outside.
     const TDIB& InternalMask() const { return internalMask_; }
 
     // Copies the colour image (not the mask) into destination, sharing its pixels.

@@ -1,27 +1,12 @@
-// What the PNG reader and writer share: the file layout's constants, the codec's exception,
-// the Adam7 pass geometry and the colour-value forms.
+// What the PNG reader and writer share: the file layout's constants, the codec's exception
+// (KivPNGError.h), the Adam7 pass geometry and the colour-value forms.
 #pragma once
 
-#include "base/Exceptions.h"
+#include "png/KivPNGError.h"
 
 #include <array>
 #include <cstdint>
 #include <string>
-
-class EKivPNG : public EInvalidGraphic {
-public:
-    using EInvalidGraphic::EInvalidGraphic;
-    // The data ended before the picture did: inside the chunk of type chunk ("PLTE", "IDAT"), or
-    // between chunks (or inside one without a readable type) when chunk is empty.
-    EKivPNG(std::string message, std::string chunk)
-        : EInvalidGraphic(std::move(message)), cut_(true), cutChunk_(std::move(chunk)) {}
-    bool Cut() const { return cut_; }
-    const std::string& CutChunk() const { return cutChunk_; }
-
-private:
-    bool cut_ = false;
-    std::string cutChunk_;
-};
 
 inline constexpr std::array<uint8_t, 8> PngSignature = {0x89, 0x50, 0x4E, 0x47,
                                                         0x0D, 0x0A, 0x1A, 0x0A};

@@ -21,8 +21,6 @@ namespace {
 // Chunk flags: which chunks the decode has met.
 constexpr uint32_t SeenIHDR = 1, ImageDone = 2, SeenIEND = 4, SeenPLTE = 8, SeenPrivate = 16;
 
-constexpr const char* ReadErrorText = "Read Image (PNG): Read Error";
-
 // IHDR data: width, height, bit depth, colour type, compression, filter and interlace method.
 constexpr int64_t HeaderSize = 13;
 
@@ -155,7 +153,7 @@ void TKivPNGReadStream::DecodeImage() {
     uint8_t signature[8] = {};
     ReadBlock(signature, 8);
     if (std::memcmp(signature, PngSignature.data(), 8) != 0) {
-        throw EKivPNG("PNG LoadStream: Not PNG Format");
+        throw EKivPNG(TPngError::NotPng);
     }
 
     {
@@ -191,18 +189,18 @@ void TKivPNGReadStream::ReadChunks() {
         // Data that ends before the picture leaves none; where it ended is worth telling.
         if (endOfData_ && (chunkFlags_ & ImageDone) == 0) {
             const std::string name = ChunkName(type);
-            if (!name.empty()) throw EKivPNG("Read Image (PNG): " + name + " truncated", name);
+            if (!name.empty()) throw EKivPNG(TPngError::ChunkCut, name);
         }
     }
     if (endOfData_ && !aborted_ && (chunkFlags_ & ImageDone) == 0)
-        throw EKivPNG("Read Image (PNG): File truncated", "");
+        throw EKivPNG(TPngError::FileCut);
 }
 
 void TKivPNGReadStream::FailImageData() const {
     // Data that ends early, or an IDAT chunk longer than the rest of it, is a file cut short;
     // anything else is image data that is corrupt or too short for the rows.
-    if (endOfData_ || chunkLeft_ > Remaining()) throw EKivPNG(ReadErrorText, "IDAT");
-    throw EKivPNG(ReadErrorText);
+    if (endOfData_ || chunkLeft_ > Remaining()) throw EKivPNG(TPngError::ImageDataCut);
+    throw EKivPNG(TPngError::BadImageData);
 }
 
 int64_t TKivPNGReadStream::FieldBytes(uint32_t type) const {
@@ -279,8 +277,8 @@ void TKivPNGReadStream::ChunkConsumed(int64_t bytes) {
 }
 
 void TKivPNGReadStream::ReadHeader() {
-    if (chunkFlags_ & SeenIHDR) throw EKivPNG("Read Header(PNG): appear two IHDR");
-    if (chunkLeft_ < HeaderSize) throw EKivPNG("Read Header(PNG): Header too short");
+    if (chunkFlags_ & SeenIHDR) throw EKivPNG(TPngError::SecondHeader);
+    if (chunkLeft_ < HeaderSize) throw EKivPNG(TPngError::HeaderTooShort);
     const uint32_t width = ReadLong();
     const uint32_t height = ReadLong();
     bitDepth_ = ReadByte();
@@ -288,12 +286,12 @@ void TKivPNGReadStream::ReadHeader() {
     const uint8_t compression = ReadByte();
     const uint8_t filter = ReadByte();
     const uint8_t interlace = ReadByte();
-    if (endOfData_) throw EKivPNG("Read Header(PNG): Header truncated");
+    if (endOfData_) throw EKivPNG(TPngError::HeaderTruncated);
     ChunkConsumed(HeaderSize);
 
     if (colorType != ColorTypeGrey && colorType != ColorTypeRgb && colorType != ColorTypePalette &&
         colorType != ColorTypeGreyAlpha && colorType != ColorTypeRgba) {
-        throw EKivPNG("Read Header(PNG): Error ColorType");
+        throw EKivPNG(TPngError::BadColorType);
     }
     if (colorType & ColorTypeAlphaBit) {
         alpha_ = true;
@@ -303,28 +301,28 @@ void TKivPNGReadStream::ReadHeader() {
     switch (colorType) {
     case ColorTypeGrey:
         if (depth != 1 && depth != 2 && depth != 4 && depth != 8 && depth != 16) {
-            throw EKivPNG("Read Header(PNG): Error Bitdepth");
+            throw EKivPNG(TPngError::BadGreyDepth);
         }
-        if (alpha_ && depth < 8) throw EKivPNG("Read Header(PNG): not Use AlphaChannel");
+        if (alpha_ && depth < 8) throw EKivPNG(TPngError::AlphaBelow8Bits);
         grey_ = true;
         colorBits_ = depth;
         fileBitsPerPixel_ = alpha_ ? 2 * depth : depth;
         break;
     case ColorTypeRgb:
-        if (depth != 8 && depth != 16) throw EKivPNG("Read Header(PNG): Error BitDepth");
+        if (depth != 8 && depth != 16) throw EKivPNG(TPngError::BadDepth);
         colorBits_ = 3 * depth;
         fileBitsPerPixel_ = alpha_ ? 4 * depth : 3 * depth;
         break;
     default: // ColorTypePalette
         if (depth != 1 && depth != 2 && depth != 4 && depth != 8) {
-            throw EKivPNG("Read Header(PNG): Error BitDepth");
+            throw EKivPNG(TPngError::BadDepth);
         }
         colorBits_ = fileBitsPerPixel_ = depth;
         break;
     }
-    if (compression > 1) throw EKivPNG("Read Header(PNG): not support Compression");
-    if (filter > 1) throw EKivPNG("Read Header(PNG): not supprt Filter");
-    if (interlace > 1) throw EKivPNG("Read Header(PNG): not interlace type");
+    if (compression > 1) throw EKivPNG(TPngError::BadCompression);
+    if (filter > 1) throw EKivPNG(TPngError::BadFilterMethod);
+    if (interlace > 1) throw EKivPNG(TPngError::BadInterlace);
 
     colorType_ = colorType;
     interlace_ = interlace;
@@ -336,7 +334,7 @@ void TKivPNGReadStream::ReadHeader() {
         PngRowStride(width, imageBitsPerPixel_) * int64_t(height) > maxSize ||
         PngRowStride(width, 8) * int64_t(height) > maxSize ||
         PngRowBytes(width, fileBitsPerPixel_) >= maxSide) { // a file row's length is 32-bit too
-        throw EKivPNG("Read Header(PNG): Image too large");
+        throw EKivPNG(TPngError::ImageTooLarge);
     }
     width_ = int32_t(width);
     height_ = int32_t(height);
@@ -543,7 +541,7 @@ void TKivPNGReadStream::PrepareImage() {
 }
 
 void TKivPNGReadStream::ReadImageData() {
-    if ((chunkFlags_ & SeenIHDR) == 0) throw EKivPNG("Read Image (PNG): IDAT before IHDR");
+    if ((chunkFlags_ & SeenIHDR) == 0) throw EKivPNG(TPngError::DataBeforeHeader);
     // Rows that the rest of the data cannot inflate to would fail on reading anyway; refusing
     // them now keeps a tiny file from making the image (and the mask) allocate and clear
     // gigabytes first.
@@ -556,7 +554,7 @@ void TKivPNGReadStream::ReadImageData() {
     // then fails with the reader's usual message. Inflating before the image is sized keeps the
     // peak near twice the image.
     inflatedWhole_ = WholeInflate && InflateWhole(rowBytes);
-    if (!inflatedWhole_ && inflate_.Start() != 0) throw EKivPNG("PNG LoadStream: Error ZLIB");
+    if (!inflatedWhole_ && inflate_.Start() != 0) throw EKivPNG(TPngError::InflateStart);
     PrepareImage();
     const bool rowsInPlace = inflatedWhole_ && RowsStayInPlace();
     if (rowsInPlace) {

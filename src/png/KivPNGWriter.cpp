@@ -2,6 +2,7 @@
 
 #include "base/ByteOrder.h"
 #include "image/DIB.h"
+#include "image/NearestEntry.h"
 #include "image/PaletteAlpha.h"
 #include "image/PixelFormat.h"
 
@@ -44,19 +45,6 @@ TRgb ColorOf(int32_t value, const TPalette& palette) {
     return {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16)};
 }
 
-// The first of palette's count entries closest to c (squared distance in RGB).
-uint8_t NearestIndex(TRgb c, const TPalette& palette, int32_t count) {
-    int32_t best = 0;
-    int32_t bestDistance = std::numeric_limits<int32_t>::max();
-    for (int32_t i = 0; i < count; ++i) {
-        const int32_t dr = palette[i].Red - c.Red, dg = palette[i].Green - c.Green,
-                      db = palette[i].Blue - c.Blue;
-        const int32_t distance = dr * dr + dg * dg + db * db;
-        if (distance < bestDistance) best = i, bestDistance = distance;
-    }
-    return uint8_t(best);
-}
-
 } // namespace
 
 TKivPNGWriteStream::TKivPNGWriteStream() {
@@ -67,8 +55,7 @@ TKivPNGWriteStream::TKivPNGWriteStream() {
 }
 
 void TKivPNGWriteStream::SetIDATSize(int32_t size) {
-    if (size < MinIDATSize || size > MaxIDATSize)
-        throw EKivPNG("Write PNG Param: Err IDAT Size(min:256  max:100000)");
+    if (size < MinIDATSize || size > MaxIDATSize) throw EKivPNG(TPngError::BadIdatSize);
     idatSize_ = size;
 }
 
@@ -89,11 +76,11 @@ void TKivPNGWriteStream::ChooseFormat() {
     const TDIB& image = *sourceDib_;
     sourceBits_ = image.BitCount();
     const bool supported = IsBitCountAllowed(sourceBits_) && sourceBits_ != 16;
-    if (image.IsEmpty()) throw EKivPNG("Write Image (PNG): Empty Image");
+    if (image.IsEmpty()) throw EKivPNG(TPngError::EmptyImage);
     if (!supported)
-        throw EKivPNG("Write Image (PNG): Not Supported Image (" + std::to_string(sourceBits_) +
-                      " bits, " + std::to_string(image.Width()) + " x " +
-                      std::to_string(image.Height()) + ")");
+        throw EKivPNG(TPngError::UnsupportedImage, std::to_string(sourceBits_) + " bits, " +
+                                                       std::to_string(image.Width()) + " x " +
+                                                       std::to_string(image.Height()));
     const bool indexed = sourceBits_ <= 8;
     grey_ = indexed && Grayscale;
     const bool maskPresent = Mask != nullptr && Mask != &image && !Mask->IsEmpty() &&
@@ -138,7 +125,7 @@ void TKivPNGWriteStream::PrepareText() {
     textChunk_.reset();
     if (Comment.empty()) return;
     textChunk_ = TextChunkFor("Comment", Comment);
-    if (!textChunk_) throw EKivPNG("Write PNG Param: Comment is not UTF-8");
+    if (!textChunk_) throw EKivPNG(TPngError::CommentNotUtf8);
 }
 
 void TKivPNGWriteStream::WriteText() {
@@ -191,22 +178,22 @@ void TKivPNGWriteStream::WriteBackground() {
     const TPalette& palette = sourceDib_->PaletteBlock;
     const bool isIndex = (uint32_t(BackgroundColor) & 0xFF000000u) == uint32_t(ColorPaletteIndex);
     const uint32_t index = uint32_t(BackgroundColor) & 0xFF;
+    const TRgb c = ColorOf(BackgroundColor, palette);
     if (filePaletteCount_ == 0) {
-        const TRgb c = ColorOf(BackgroundColor, palette);
         StoreBE16(data, c.Red);
         StoreBE16(data + 2, c.Green);
         StoreBE16(data + 4, c.Blue);
         WriteChunk(ChunkBKGD, data, 6);
     } else if (grey_) {
         StoreBE16(data,
-                  NearestIndex(ColorOf(BackgroundColor, palette), filePalette_, filePaletteCount_));
+                  NearestPaletteEntry(filePalette_, c.Red, c.Green, c.Blue, filePaletteCount_));
         WriteChunk(ChunkBKGD, data, 2);
     } else {
         // An entry named by index stays that entry, even when another one has its colour.
         data[0] =
             isIndex && index < uint32_t(filePaletteCount_)
                 ? uint8_t(index)
-                : NearestIndex(ColorOf(BackgroundColor, palette), filePalette_, filePaletteCount_);
+                : NearestPaletteEntry(filePalette_, c.Red, c.Green, c.Blue, filePaletteCount_);
         WriteChunk(ChunkBKGD, data, 1);
     }
 }
@@ -304,7 +291,7 @@ void TKivPNGWriteStream::WritePasses() {
             BuildRow(pass.yStart + k * pass.yStep, pass, passWidth, data);
             if (EncodeHookActive())
                 OnEncodeRow(*this, data, KeyText, rowNumber, deflate_.RowLength - 1);
-            if (deflate_.WriteRow() < 0) throw EKivPNG("Write Image (PNG): Write Error");
+            if (deflate_.WriteRow() < 0) throw EKivPNG(TPngError::WriteFailed);
             rows.Swap();
             ++rowNumber;
             if (rowNumber % 4 == 2 || rowTotal < 4) ProgressStep(rowNumber);
@@ -323,7 +310,7 @@ void TKivPNGWriteStream::WriteImageData() {
     const int32_t width = sourceDib_->Width(), height = sourceDib_->Height();
     const auto dataBytes = size_t(PngImageDataBytes(width, height, pngBits_, Interlace != 0));
     if (deflate_.Start(DeflateLevel(CompressionLevel), idatSize_, dataBytes) != 0)
-        throw EKivPNG("Write Image (PNG): Write Error");
+        throw EKivPNG(TPngError::WriteFailed);
     ProgressPhase(1, PngRowCount(sourceDib_->Height(), Interlace != 0), 100);
     auto release = [this] {
         deflate_.End();
@@ -344,7 +331,7 @@ void TKivPNGWriteStream::WriteImageData() {
     }
     const int finished = deflate_.Finish();
     release();
-    if (finished != 0) throw EKivPNG("Write Image (PNG): Write Error");
+    if (finished != 0) throw EKivPNG(TPngError::WriteFailed);
 }
 
 void TKivPNGWriteStream::EncodeImage() {

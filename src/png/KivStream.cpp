@@ -262,7 +262,6 @@ TKivCustomWriteStream::~TKivCustomWriteStream() = default;
 void TKivCustomWriteStream::SaveToStream(const TGraphic& source, TStream& stream) {
     sourceDib_ = dynamic_cast<const TDIB*>(&source);
     if (sourceDib_ == nullptr) throw EInvalidGraphic("SaveToStream: Not Used GraphicClass");
-    sourceGraphic_ = &source;
     // The progress event belongs to the graphic, not to its pixels: reporting changes nothing
     // that the save reads.
     progress_.graphic = const_cast<TGraphic*>(&source);

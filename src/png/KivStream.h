@@ -55,6 +55,7 @@ public:
 
     bool MacBinaryCheck = true;
 
+    // How the last load went; only the tests ask.
     bool MacBinarySkipped() const { return macBinarySkipped_; }
     bool EndOfData() const { return endOfData_; }
     bool Aborted() const { return aborted_; }
@@ -133,6 +134,7 @@ public:
     // Encodes source, which must be a TDIB, into stream.
     void SaveToStream(const TGraphic& source, TStream& stream);
 
+    // How the last save went; only the tests ask.
     bool Aborted() const { return aborted_; }
     // Bytes handed to the stream so far.
     int64_t TotalWritten() const { return totalWritten_; }
@@ -153,8 +155,7 @@ protected:
     int64_t totalWritten_ = 0;
     std::unique_ptr<uint8_t[]> buffer_; // BufferSize bytes, uninitialised, for the lifetime
     int64_t inBuffer_ = 0;              // bytes waiting in buffer_
-    const TGraphic* sourceGraphic_ = nullptr;
-    const TDIB* sourceDib_ = nullptr; // the source as an indexed image
+    const TDIB* sourceDib_ = nullptr;   // the source as an indexed image
     TStream* destination_ = nullptr;
     bool aborted_ = false;
 };

@@ -1,10 +1,11 @@
 #include "ui/frame.h"
 
+#include "image/DisplayColor.h"
+
 #include <QPainter>
 
 QRgb DisplayColorToRgb(uint32_t color) {
-    const uint32_t red = color & 0xFF, green = (color >> 8) & 0xFF, blue = (color >> 16) & 0xFF;
-    return qRgb(static_cast<int>(red), static_cast<int>(green), static_cast<int>(blue));
+    return SurfaceValueOfDisplayColor(color);
 }
 
 void DrawFrame(QPainter& canvas, const TRect& rect, uint32_t color) {

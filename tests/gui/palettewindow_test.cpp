@@ -2,9 +2,9 @@
 // the drawing index's colour with the bars, the lock and the 15-bit cut.
 #include "editor/lupe.h"
 #include "editor_fixture.h"
+#include "formats/PaletteRead.h"
 #include "image/DIB.h"
 #include "image/DisplayColor.h"
-#include "image/PaletteFile.h"
 #include "palette/palettewindow.h"
 #include "ui/session.h"
 

@@ -1,8 +1,8 @@
 #include "formats.h"
 #include "png_format.h"
 
+#include "formats/ImageFormat.h"
 #include "image/DIB.h"
-#include "image/ImageFormat.h"
 
 #include <string_view>
 

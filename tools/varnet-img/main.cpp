@@ -8,8 +8,8 @@
 
 #include "base/Exceptions.h"
 #include "base/Stream.h"
+#include "formats/ImageFormat.h"
 #include "image/DIB.h"
-#include "image/ImageFormat.h"
 #include "image/ReadMessage.h"
 
 #include <cstdio>

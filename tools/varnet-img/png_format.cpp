@@ -1,7 +1,7 @@
 #include "png_format.h"
 
+#include "formats/ImageFormat.h"
 #include "image/DIB.h"
-#include "image/ImageFormat.h"
 #include "png/KivPNG.h"
 
 #include <charconv>

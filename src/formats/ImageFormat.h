@@ -53,8 +53,6 @@ struct TImageFormat {
 
 const std::vector<TImageFormat>& ImageFormats();
 
-// The extension with its dot ("" when the last path component has none).
-std::string FileExtension(const std::string& path);
 // The format of path's extension in any letter case, or null.
 const TImageFormat* FormatForExtension(const std::string& path);
 // The format called name ("png", "bmp"), or null.
@@ -79,7 +77,7 @@ TImageInput OpenImage(const std::string& path);
 // Reads the picture. A file that yields none (empty, or headers only) raises EInvalidGraphic.
 TPicture ReadPicture(const TImageInput& input);
 TPicture ReadPictureFile(const std::string& path);
-// The same, the pixels and palette alone.
+// The same, the pixels and palette alone (ReadImageFile: only the tests call it).
 TDIB ReadImage(const TImageInput& input);
 TDIB ReadImageFile(const std::string& path);
 

@@ -1,6 +1,7 @@
-#include "image/ImageFormat.h"
+#include "formats/ImageFormat.h"
 
 #include "base/Exceptions.h"
+#include "base/FileName.h"
 #include "base/Stream.h"
 #include "png/KivPNG.h"
 
@@ -82,13 +83,6 @@ const std::vector<TImageFormat>& ImageFormats() {
         {"bmp", ".bmp", IsBmp, LoadBmp, {SaveBmp}},
     };
     return formats;
-}
-
-std::string FileExtension(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    const size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-    return path.substr(dot);
 }
 
 const TImageFormat* FormatForExtension(const std::string& path) {
