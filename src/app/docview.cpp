@@ -1,7 +1,6 @@
 // The document view: rendering the document, the frames over it and placing the view
 // rectangles with the mouse.
 #include "app/devicepixels.h"
-#include "app/displaybitmap.h"
 #include "app/docwindow.h"
 #include "app/frame.h"
 #include "app/press.h"
@@ -11,7 +10,6 @@
 #include "editor/lupe.h"
 #include "editor/selection.h"
 #include "image/DisplayColor.h"
-#include "image/LupeRender.h"
 
 #include <QAction>
 #include <QPainter>
@@ -37,33 +35,17 @@ void Tmainform::UpdateDocView() {
     PaintBox->resize(size);
     PaintBox2->resize(size);
     RenderDocBitmap();
-    PaintBox->update();
 }
 
 void Tmainform::RenderDocBitmap() {
-    const int32_t width = ScreenExtent(DocWidth), height = ScreenExtent(DocHeight);
-    if (DocBitmap.width() != width || DocBitmap.height() != height) {
-        DocBitmap = NewDisplayBitmap(width, height);
-        if (DocBitmap.isNull() && width > 0 && height > 0)
-            throw EOutOfResources("表示用ビットマップ");
-    }
-    if (!DocImage || DocBitmap.isNull()) return;
-    TSurface surface{DocBitmap.bits(), DocBitmap.bytesPerLine(), width, height, 32};
-    DocImage->DrawTo(surface, TRect{0, 0, width, height});
+    PaintBox->update();
 }
 
 void Tmainform::ShowDocPixel(int32_t x, int32_t y) {
-    const int32_t z = ZoomPixels();
-    // A bitmap of another display scale is made anew rather than drawn into at the wrong place.
-    if (DocBitmap.width() != ScreenExtent(DocWidth) ||
-        DocBitmap.height() != ScreenExtent(DocHeight))
+    // A view sized for another display scale is sized anew rather than repainted in part.
+    if (PaintBox2->DevicePicture != QSize(ScreenExtent(DocWidth), ScreenExtent(DocHeight)))
         return UpdateDocView();
-    TSurface surface{DocBitmap.bits(), DocBitmap.bytesPerLine(), DocBitmap.width(),
-                     DocBitmap.height(), 32};
-    const TPaletteEntry& e = DocImage->PaletteBlock[DocImage->GetPixel(x, y)];
-    FillSquare(
-        surface, x * z, y * z, z,
-        SurfaceValueOfDisplayColor(PaletteEntryToColor(PaletteEntryOf(e.Red, e.Green, e.Blue))));
+    const int32_t z = ZoomPixels();
     PaintBox->update(LogicalCover(*PaintBox, QRect(x * z, y * z, z, z)));
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/clipboard.h"
 #include "app/dialogs.h"
+#include "app/doccanvas.h"
 #include "app/errors.h"
 #include "app/imagefile.h"
 #include "app/press.h"
@@ -60,7 +61,7 @@ Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
     // PaintBox and PaintBox2 share one host so that they scroll together, the surface on top.
     auto* host = new QWidget;
     host->resize(105, 105);
-    PaintBox = new TImageControl(DocBitmap, host);
+    PaintBox = new TDocCanvas([] { return DocImage.get(); }, [this] { return ZoomPixels(); }, host);
     PaintBox->resize(host->size());
     auto* surface = new TPaintSurface(host);
     surface->resize(host->size());

@@ -5,7 +5,6 @@
 #include "app/paintbox.h"
 #include "image/DIB.h"
 
-#include <QImage>
 #include <QMainWindow>
 #include <cstdint>
 
@@ -27,8 +26,6 @@ public:
     void RememberFolder(const QString& path);
     // The zoom chosen in this window: 1, 2 or 4.
     int32_t ZoomFactor = 1;
-    // The document drawn at ZoomPixels, in device pixels of PaintBox.
-    QImage DocBitmap;
     // A view rectangle is being placed (press to release); the press was the left button, so
     // the edit area moves rather than the layer area.
     bool ViewDragging = false, DragEditArea = false;
@@ -38,7 +35,8 @@ public:
     QWidget* Panel1;
     QToolButton *btLayer, *btLupeGrid, *bt8Dot, *bt1Dot;
     QScrollArea* ScrollBox;
-    // PaintBox shows DocBitmap; PaintBox2 lies over it, draws the frames and takes the mouse.
+    // PaintBox shows the document at ZoomPixels (a TDocCanvas); PaintBox2 lies over it, draws
+    // the frames and takes the mouse.
     QWidget* PaintBox;
     TPaintSurface* PaintBox2;
     QAction *acNew, *asOpen, *acSave, *acSaveAs, *acClose, *acExit;
@@ -53,10 +51,11 @@ public:
     // The files of RecentFiles, refilled each time it opens.
     QMenu* mnRecent;
 
-    // Document view (docview.cpp).
+    // Document view (docview.cpp). Sizes the view to the document at the zoom and repaints it.
     void UpdateDocView();
+    // The document's pixels changed: the view repaints what of it is on screen.
     void RenderDocBitmap();
-    // Shows the document's pixel (x, y) after it changed: one square of DocBitmap.
+    // Shows the document's pixel (x, y) after it changed: repaints its square.
     void ShowDocPixel(int32_t x, int32_t y);
     void UpdateViewSizes();
     void PaintBox2Paint(QPainter& canvas);
@@ -122,7 +121,7 @@ private:
     // A write of the recovery copy failed and a warning said so; later failures stay silent
     // until a write succeeds again.
     bool RecoveryFailureShown = false;
-    // Image pixels times ZoomPixels, in device pixels; raises when no display bitmap is that big.
+    // Image pixels times ZoomPixels, in device pixels; raises when no widget can be that big.
     int32_t ScreenExtent(int32_t pixels) const;
     // Moves stored view origins that lie outside a newly installed document to the last snap
     // position where the whole view fits (0 where it fits nowhere).

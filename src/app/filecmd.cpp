@@ -201,7 +201,6 @@ bool Tmainform::CloseDocument() {
     acTransparent->setChecked(false);
     LossyFile.clear();
     RemoveRecovery();
-    DocBitmap = QImage();
     FileName.clear();
     PaintBox->update();
     PaintBox2->update();

@@ -17,6 +17,7 @@
 #include "app/dialogs.h"
 #include "app/errors.h"
 #include "app/imagefile.h"
+#include "docview_shown.h"
 #include "editor/lupe.h"
 #include "editor/toolwindow.h"
 #include "editor/undo.h"
@@ -926,8 +927,10 @@ private:
                 Difference(palletform->PalletBitmap, RenderedSwatches(), SwatchesMayDiffer);
             !d.empty())
             return TFault{"palette window", "the swatch picture " + d};
+        if (std::string d = StaleDocumentView(); !d.empty())
+            return TFault{"document view", "the document view " + d};
         if (!DocImage) {
-            if (!mainform->DocBitmap.isNull())
+            if (!PaintsNothing())
                 return TFault{"document view", "no document is open, yet the view shows a picture"};
             if (!LupeForm->LupeBitmap.isNull())
                 return TFault{"magnifier",
@@ -944,7 +947,7 @@ private:
         if (LayerActive != LayerShouldBeActive())
             return TFault{"view rectangles",
                           "LayerActive is not: the layer button down and the origins apart"};
-        if (std::string d = Difference(mainform->DocBitmap, RenderedDocument()); !d.empty())
+        if (std::string d = Difference(PaintedDocument(), RenderedDocument()); !d.empty())
             return TFault{"document view", "the document view " + d};
         const TLupeView view = ExpectedLupeView();
         if (std::string d =

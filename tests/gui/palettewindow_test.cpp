@@ -1,6 +1,7 @@
 // The palette window through its handlers: choosing the two indices on the swatch grid, editing
 // the drawing index's colour with the bars, the lock and the 15-bit cut.
 #include "app/docpalette.h"
+#include "docview_shown.h"
 #include "editor/lupe.h"
 #include "editor/undo.h"
 #include "editor_fixture.h"
@@ -99,6 +100,8 @@ protected:
         SetDocumentPalette(GreyRampPalette());
         mainform->UpdateDocView();
         Saved = true;
+        // On screen as it is now, so that a change the palette fails to show stays visible.
+        EXPECT_EQ(StaleDocumentView(), "");
     }
     // Sets entry index of the open document's palette.
     void SetEntry(int32_t index, uint8_t red, uint8_t green, uint8_t blue) {
@@ -106,10 +109,12 @@ protected:
         palette[index] = TPaletteEntry{blue, green, red, 0};
         SetDocumentPalette(palette);
     }
-    // The document view's pixel of document pixel index (the document's pixel x + 8y is index).
+    // The document view's pixel of document pixel index (the document's pixel x + 8y is index),
+    // the view on screen being up to date.
     QRgb DocViewColourOf(int32_t index) {
         const int z = mainform->ZoomFactor;
-        return mainform->DocBitmap.pixel(index % 8 * z, index / 8 * z) | 0xFF000000u;
+        EXPECT_EQ(StaleDocumentView(), "") << "document view";
+        return PaintedDocument().pixel(index % 8 * z, index / 8 * z);
     }
 };
 } // namespace

@@ -1,4 +1,5 @@
 // Start-up: the editor state and the five windows as the editor begins, and quitting.
+#include "docview_shown.h"
 #include "editor/lupe.h"
 #include "editor/toolwindow.h"
 #include "editor/undo.h"
@@ -29,7 +30,7 @@ TEST_F(EditorTest, StartsWithEmptyEditorState) {
     EXPECT_FALSE(Floating);
     EXPECT_TRUE(mainform->FileName.isEmpty());
     EXPECT_TRUE(mainform->WorkImage.IsEmpty());
-    EXPECT_TRUE(mainform->DocBitmap.isNull());
+    EXPECT_TRUE(PaintsNothing());
     EXPECT_EQ(LupeForm->Power, 10);
     EXPECT_EQ(LupeForm->GridColor, 0x808080u);
     EXPECT_EQ(ApplicationTitle(), QString("Varnet計画"));

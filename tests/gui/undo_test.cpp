@@ -1,4 +1,5 @@
 #include "app/docpalette.h"
+#include "docview_shown.h"
 #include "editor/lupe.h"
 #include "editor/toolwindow.h"
 #include "editor/undo.h"
@@ -38,13 +39,14 @@ void ExpectViewShowsDocument() {
     const int z = mainform->ZoomFactor;
     const TDIB stored(*DocImage); // a copy carries the storage's colour table
     EXPECT_EQ(stored.PaletteBlock, DocImage->PaletteBlock) << "palette edit not applied";
-    QImage expected(DocImage->Width() * z, DocImage->Height() * z, QImage::Format_RGB32);
+    QImage expected(DocImage->Width() * z, DocImage->Height() * z, QImage::Format_ARGB32);
     for (int y = 0; y < expected.height(); ++y)
         for (int x = 0; x < expected.width(); ++x) {
             const TPaletteEntry e = stored.PaletteBlock[DocImage->GetPixel(x / z, y / z)];
             expected.setPixel(x, y, qRgb(e.Red, e.Green, e.Blue));
         }
-    EXPECT_EQ(mainform->DocBitmap.convertToFormat(QImage::Format_RGB32), expected);
+    EXPECT_EQ(StaleDocumentView(), "");
+    EXPECT_EQ(PaintedDocument(), expected);
 }
 
 // A key press as the window system delivers it, shortcuts first.
@@ -67,6 +69,8 @@ protected:
         EditorTest::SetUp();
         NewDocument("16", "8");
         EnsureUndoButtons();
+        // On screen as it is now, so that a change undo or redo fails to show stays visible.
+        EXPECT_EQ(StaleDocumentView(), "");
     }
     // What the pen and the shift record: the whole edit area.
     static void PushEditArea() {
