@@ -1,5 +1,7 @@
-// The document view: rendering a 4096 x 4096 document, and opening a PNG of that size through the
-// file command. Built only with the GUI.
+// The document view: opening a PNG through the file command against decoding it alone, what
+// switching a large document to four times costs in memory and time, painting a screenful of the
+// view, and undo on a large document. Each case ends with the repaints the event loop would make
+// before the user sees the result. Built only with the GUI.
 #ifdef VARNET_BENCH_GUI
 
 #include "bench.h"
@@ -11,59 +13,131 @@
 #include "png/KivPNG.h"
 #include "ui/session.h"
 
+#include <QAction>
+#include <QPainter>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <unistd.h>
 #include <vector>
 
 namespace {
 constexpr int32_t kSide = 4096;
 
 // A picture with some structure, so that the PNG compresses as real art does.
-TDIB Picture() {
+TDIB Picture(int32_t side) {
     TDIB image;
-    image.Resize(kSide, kSide, 8);
-    for (int32_t y = 0; y < kSide; ++y) {
+    image.Resize(side, side, 8);
+    for (int32_t y = 0; y < side; ++y) {
         uint8_t* row = image.RowForWrite(y);
-        for (int32_t x = 0; x < kSide; ++x)
+        for (int32_t x = 0; x < side; ++x)
             row[x] = static_cast<uint8_t>((x / 16) ^ (y / 16) ^ ((x * y) >> 10));
     }
     return image;
 }
+
+// The process's resident memory, in bytes.
+size_t ResidentBytes() {
+    size_t pages = 0, resident = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%zu %zu", &pages, &resident) != 2) resident = 0;
+        std::fclose(statm);
+    }
+    return resident * size_t(sysconf(_SC_PAGESIZE));
+}
+
+// A document of side x side showing Picture at zoom 1, painted.
+void ShowPicture(int32_t side) {
+    StartEditor();
+    Doc().SetSaved(true);
+    mainform->xClick(mainform->x1);
+    mainform->CreateDocument(side, side);
+    *Doc().DocImage() = Picture(side);
+    mainform->RenderDocBitmap();
+    PaintPending();
+}
 } // namespace
 
-BENCH_CASE(gui_render_doc_bitmap_4096) {
+BENCH_CASE(gui_open_png) {
     StartEditor();
-    mainform->CreateDocument(kSide, kSide);
-    *Doc().DocImage() = Picture();
-    const size_t bytes = size_t(kSide) * kSide * 4;
+    for (const int32_t side : {4096, 16384}) {
+        Doc().SetSaved(true);
+        const std::string path = (std::filesystem::temp_directory_path() /
+                                  ("varnet-bench-" + std::to_string(side) + ".png"))
+                                     .string();
+        WriteDocumentImage(path, *FormatNamed("png"), Picture(side));
+        const QString qpath = QString::fromStdString(path);
+        const double ours = Measure([&] {
+            mainform->OpenPath(qpath);
+            PaintPending();
+        });
+        const double peer = Measure([&] {
+            TKivPNG png;
+            png.LoadFromFile(path);
+            KeepAlive(&png);
+        });
+        const std::string size = std::to_string(side) + "x" + std::to_string(side);
+        Report("Open " + size + " 8-bit PNG (decode, take over, show)", ours, "decode only", peer);
+        std::filesystem::remove(path);
+    }
+}
+
+// The first switch to 4x of a document shown at 1x: what it adds to the process's resident memory
+// for good, against the size of the document's pixels, and how long it takes.
+BENCH_CASE(gui_zoom_4096) {
+    ShowPicture(kSide);
+    const size_t before = ResidentBytes();
+    const auto start = std::chrono::steady_clock::now();
+    mainform->xClick(mainform->x4);
+    PaintPending();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const size_t after = ResidentBytes();
+    const double image = double(kSide) * kSide;
+    std::printf("%-52s %+9.1f MB = %6.2f x the image (%.0f MB)   in %9.3f ms\n",
+                "Zoom 4096x4096 from 1x to 4x: resident memory", (double(after) - before) / 1e6,
+                (double(after) - before) / image, image / 1e6, seconds * 1e3);
+    std::fflush(stdout);
+    const double back = Measure([] {
+        mainform->xClick(mainform->x1);
+        PaintPending();
+        mainform->xClick(mainform->x4);
+        PaintPending();
+    });
+    Report("Zoom 4096x4096 to 1x and back to 4x, again", back, "first to 4x", seconds);
+    mainform->xClick(mainform->x1);
+}
+
+// A screenful of the view, 1600 x 1000 device pixels inside a 4096 x 4096 document,
+// against copying as many display bytes.
+BENCH_CASE(gui_paint_doc_view) {
+    ShowPicture(kSide);
+    constexpr int kWidth = 1600, kHeight = 1000;
+    QImage screen(kWidth, kHeight, QImage::Format_RGB32);
+    const size_t bytes = size_t(kWidth) * kHeight * 4;
     std::vector<uint8_t> from(bytes, 1), to(bytes);
-    const double ours = Measure([] { mainform->RenderDocBitmap(); });
     const double peer = Measure([&] {
         std::memcpy(to.data(), from.data(), bytes);
         KeepAlive(to.data());
     });
-    Report("RenderDocBitmap 4096x4096 (zoom 1)", ours, "memcpy", peer);
+    for (QAction* zoom : {mainform->x1, mainform->x4}) {
+        mainform->xClick(zoom);
+        PaintPending();
+        const QRegion area(QRect(1000, 1000, kWidth, kHeight));
+        const double ours = Measure([&] {
+            QPainter painter(&screen);
+            mainform->PaintBox->render(&painter, QPoint(), area, QWidget::RenderFlags());
+        });
+        Report("Paint 1600x1000 of the 4096x4096 view at " + zoom->data().toString().toStdString() +
+                   "x",
+               ours, "memcpy", peer);
+    }
+    mainform->xClick(mainform->x1);
 }
 
-BENCH_CASE(gui_open_png_4096) {
-    StartEditor();
-    const std::string path =
-        (std::filesystem::temp_directory_path() / "varnet-bench-4096.png").string();
-    WriteDocumentImage(path, *FormatNamed("png"), Picture());
-    const QString qpath = QString::fromStdString(path);
-    const double ours = Measure([&] { mainform->OpenPath(qpath); });
-    const double peer = Measure([&] {
-        TKivPNG png;
-        png.LoadFromFile(path);
-        KeepAlive(&png);
-    });
-    Report("Open 4096x4096 8-bit PNG (decode, take over, render)", ours, "decode only", peer);
-    std::filesystem::remove(path);
-}
-
-// Undo and redo of one 64 x 64 edit-area step: the slot swap is the same at any document size,
-// and the views redraw only the step's rectangle, so the cost must not grow with the document.
+// Undo and redo of one 64 x 64 edit-area step: the slot swap is the same at any document size; the
+// view of a larger document has more to show only where it is off screen.
 BENCH_CASE(editor_undo_redo) {
     StartEditor();
     auto undoRedo = [](int32_t side) {
@@ -75,11 +149,17 @@ BENCH_CASE(editor_undo_redo) {
         return Measure([] {
             Editor().Undo();
             Editor().Redo();
+            PaintPending();
         });
     };
     const double small = undoRedo(256);
     const double large = undoRedo(8192);
     Report("Undo + redo of a 64x64 step, 8192x8192 document", large, "on 256x256", small);
+    const double render = Measure([] {
+        mainform->UpdateDocView();
+        PaintPending();
+    });
+    Report("UpdateDocView 8192x8192 and its repaint", render, "undo + redo", large);
     // The next case opens a file, which must not stop to ask about these changes.
     Doc().SetSaved(true);
 }

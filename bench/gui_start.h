@@ -23,6 +23,11 @@ inline void StartEditor() {
     if (!mainform) CreateWindows();
 }
 
+// The repaints asked for so far, made as the event loop makes them between events.
+inline void PaintPending() {
+    QCoreApplication::processEvents();
+}
+
 // A new document of side x side with a 64 x 64 edit area in its middle, shown at 14x: the
 // magnifier at its largest.
 inline void OpenDocument(int32_t side) {

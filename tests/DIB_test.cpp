@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <vector>
 
 namespace {
@@ -379,6 +380,64 @@ TEST(DIB, DrawToStretchesWithoutBlending) {
     TSurface c{reinterpret_cast<uint8_t*>(clipped.data()), 8, 2, 2, 32};
     img.DrawTo(c, TRect{0, 0, 4, 4});
     EXPECT_EQ(clipped, (std::vector<uint32_t>{grey0, grey0, grey0, grey0}));
+}
+
+// A part of the picture enlarged is the same part of DrawTo's render of the whole enlarged
+// picture: random pictures of 8, 4 and 24 bits, zooms 1 to 8, parts anywhere (across the edges
+// too) onto 32- and 24-bit surfaces; target pixels beyond the picture keep what they held.
+TEST(DIB, DrawZoomedGivesThePartOfTheWholeRender) {
+    std::mt19937 random(7);
+    const auto below = [&](int32_t n) { return int32_t(random() % uint32_t(n)); };
+    const int kBits[] = {8, 8, 4, 24};
+    constexpr uint8_t kUntouched = 0xA5;
+    for (int round = 0; round < 400; ++round) {
+        const int bits = kBits[round % 4], surfaceBits = round % 3 ? 32 : 24;
+        const int32_t zoom = 1 + round % 8, w = 1 + below(20), h = 1 + below(20);
+        TDIB img;
+        img.Resize(w, h, bits);
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t i = 0; i < img.Stride(); ++i)
+                img.RowForWrite(y)[i] = uint8_t(random());
+        for (TPaletteEntry& e : img.PaletteBlock)
+            e = TPaletteEntry{uint8_t(random()), uint8_t(random()), uint8_t(random()), 0};
+        img.ApplyPalette();
+
+        const int bytes = surfaceBits / 8;
+        const int32_t wholeWidth = w * zoom, wholeHeight = h * zoom;
+        const ptrdiff_t wholeStep = (ptrdiff_t(wholeWidth) * bytes + 3) / 4 * 4;
+        std::vector<uint8_t> wholePixels(size_t(wholeStep) * size_t(wholeHeight));
+        TSurface whole{wholePixels.data(), wholeStep, wholeWidth, wholeHeight, surfaceBits};
+        img.DrawTo(whole, TRect{0, 0, wholeWidth, wholeHeight});
+
+        const int32_t left = below(wholeWidth + 4 * zoom) - 2 * zoom,
+                      top = below(wholeHeight + 4 * zoom) - 2 * zoom;
+        const int32_t width = 1 + below(wholeWidth + 4), height = 1 + below(wholeHeight + 4);
+        // A row step with spare bytes, as display bitmaps may have.
+        const ptrdiff_t step = (ptrdiff_t(width) * bytes + 3) / 4 * 4 + 8;
+        std::vector<uint8_t> pixels(size_t(step) * size_t(height), kUntouched);
+        TSurface part{pixels.data(), step, width, height, surfaceBits};
+        img.DrawZoomed(part, zoom, left, top);
+
+        SCOPED_TRACE(testing::Message() << w << "x" << h << " at " << bits << " bits, zoom " << zoom
+                                        << ", part " << width << "x" << height << " at (" << left
+                                        << ", " << top << ") of " << surfaceBits << " bits");
+        for (int32_t y = 0; y < height; ++y)
+            for (int32_t x = 0; x < width; ++x) {
+                const int32_t wx = left + x, wy = top + y;
+                const bool inside = wx >= 0 && wx < wholeWidth && wy >= 0 && wy < wholeHeight;
+                for (int b = 0; b < bytes; ++b) {
+                    const uint8_t expected =
+                        inside ? wholePixels[size_t(wy * wholeStep + ptrdiff_t(wx) * bytes + b)]
+                               : kUntouched;
+                    ASSERT_EQ(pixels[size_t(y * step + ptrdiff_t(x) * bytes + b)], expected)
+                        << "pixel (" << x << ", " << y << "), byte " << b;
+                }
+            }
+        // Nothing is written past the part's row.
+        for (int32_t y = 0; y < height; ++y)
+            for (ptrdiff_t i = ptrdiff_t(width) * bytes; i < step; ++i)
+                ASSERT_EQ(pixels[size_t(y * step + i)], kUntouched) << "row " << y;
+    }
 }
 
 // Rows taken over from a decoder's buffer (top-down, one spare byte between rows, as PNG rows

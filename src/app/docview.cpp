@@ -6,7 +6,6 @@
 #include "image/DisplayColor.h"
 #include "image/LupeRender.h"
 #include "ui/devicepixels.h"
-#include "ui/displaybitmap.h"
 #include "ui/frame.h"
 #include "ui/session.h"
 #include "ui/zoomstep.h"
@@ -35,35 +34,18 @@ void Tmainform::UpdateDocView() {
     PaintBox->resize(size);
     PaintBox2->resize(size);
     RenderDocBitmap();
-    PaintBox->update();
 }
 
 void Tmainform::RenderDocBitmap() {
-    const int32_t width = ScreenExtent(Doc().DocWidth()), height = ScreenExtent(Doc().DocHeight());
-    if (DocBitmap.width() != width || DocBitmap.height() != height) {
-        DocBitmap = NewDisplayBitmap(width, height);
-        if (DocBitmap.isNull() && width > 0 && height > 0)
-            throw EOutOfResources("表示用ビットマップ");
-    }
-    if (!Doc().IsOpen() || DocBitmap.isNull()) return;
-    TSurface surface{DocBitmap.bits(), DocBitmap.bytesPerLine(), width, height, 32};
-    Doc().DocImage()->DrawTo(surface, TRect{0, 0, width, height});
+    PaintBox->update();
 }
 
 void Tmainform::ShowDocRect(const TRect& rect) {
-    const int32_t z = ZoomPixels();
-    // A bitmap of another display scale is made anew rather than drawn into at the wrong place.
-    if (DocBitmap.width() != ScreenExtent(Doc().DocWidth()) ||
-        DocBitmap.height() != ScreenExtent(Doc().DocHeight()))
+    // A view sized for another display scale is sized anew rather than repainted in part.
+    if (PaintBox2->DevicePicture !=
+        QSize(ScreenExtent(Doc().DocWidth()), ScreenExtent(Doc().DocHeight())))
         return UpdateDocView();
-    const TDIB& image = *Doc().DocImage();
-    TSurface surface{DocBitmap.bits(), DocBitmap.bytesPerLine(), DocBitmap.width(),
-                     DocBitmap.height(), 32};
-    for (int32_t y = rect.Top; y < rect.Bottom; ++y)
-        for (int32_t x = rect.Left; x < rect.Right; ++x) {
-            const TPaletteEntry& e = image.PaletteBlock[image.GetPixel(x, y)];
-            FillSquare(surface, x * z, y * z, z, SurfaceValueOf(e));
-        }
+    const int32_t z = ZoomPixels();
     PaintBox->update(LogicalCover(
         *PaintBox, QRect(rect.Left * z, rect.Top * z, rect.Width() * z, rect.Height() * z)));
 }

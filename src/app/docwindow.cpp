@@ -1,6 +1,7 @@
 #include "app/docwindow.h"
 
 #include "app/clipboard.h"
+#include "app/doccanvas.h"
 #include "app/imagefile.h"
 #include "app/settings.h"
 #include "ui/dialogs.h"
@@ -58,7 +59,8 @@ Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
     // PaintBox and PaintBox2 share one host so that they scroll together, the surface on top.
     auto* host = new QWidget;
     host->resize(105, 105);
-    PaintBox = new TImageControl(DocBitmap, host);
+    PaintBox =
+        new TDocCanvas([] { return Doc().DocImage(); }, [this] { return ZoomPixels(); }, host);
     PaintBox->resize(host->size());
     auto* surface = new TPaintSurface(host);
     surface->resize(host->size());
@@ -103,7 +105,6 @@ void Tmainform::Changed(const TChange& change) {
         UpdateDocView();
     } else if (change.Palette) {
         RenderDocBitmap();
-        PaintBox->update();
     } else if (change.Pixels) {
         ShowDocRect(change.Rect);
     }

@@ -6,7 +6,6 @@
 #include "image/DIB.h"
 #include "ui/paintbox.h"
 
-#include <QImage>
 #include <QMainWindow>
 #include <cstdint>
 
@@ -24,8 +23,6 @@ public:
     QString FileName() const;
     // The zoom chosen in this window: 1, 2 or 4.
     int32_t ZoomFactor = 1;
-    // The document drawn at ZoomPixels, in device pixels of PaintBox.
-    QImage DocBitmap;
     // A view rectangle is being placed (press to release); the press was the left button, so
     // the edit area moves rather than the layer area.
     bool ViewDragging = false, DragEditArea = false;
@@ -33,7 +30,8 @@ public:
     QWidget* Panel1;
     QToolButton *btLayer, *btLupeGrid, *bt8Dot, *bt1Dot;
     QScrollArea* ScrollBox;
-    // PaintBox shows DocBitmap; PaintBox2 lies over it, draws the frames and takes the mouse.
+    // PaintBox shows the document at ZoomPixels (a TDocCanvas); PaintBox2 lies over it, draws
+    // the frames and takes the mouse.
     QWidget* PaintBox;
     TPaintSurface* PaintBox2;
     QAction *acNew, *asOpen, *acSave, *acSaveAs, *acClose, *acExit;
@@ -48,10 +46,11 @@ public:
     // Redraws what the change touched and shows what can be undone and redone.
     void Changed(const TChange& change) override;
 
-    // Document view (docview.cpp).
+    // Document view (docview.cpp). Sizes the view to the document at the zoom and repaints it.
     void UpdateDocView();
+    // The document's pixels changed: the view repaints what of it is on screen.
     void RenderDocBitmap();
-    // Shows the document's pixels in rect after they changed.
+    // Shows the document's pixels in rect after they changed: repaints their squares.
     void ShowDocRect(const TRect& rect);
     void PaintBox2Paint(QPainter& canvas);
     // x, y in device pixels of PaintBox2 (screen pixels at display scale 1).
@@ -119,7 +118,7 @@ private:
     // A write of the recovery copy failed and a warning said so; later failures stay silent
     // until a write succeeds again.
     bool RecoveryFailureShown = false;
-    // Image pixels times ZoomPixels, in device pixels; raises when no display bitmap is that big.
+    // Image pixels times ZoomPixels, in device pixels; raises when no widget can be that big.
     int32_t ScreenExtent(int32_t pixels) const;
     // Makes image the document, which every window then shows; a transparentIndex of 0..255
     // becomes the transparent index, kept in the document's file.

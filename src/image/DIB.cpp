@@ -273,6 +273,12 @@ static uint32_t EntryColor(const TPaletteEntry& e) {
     return uint32_t(e.Red) << 16 | uint32_t(e.Green) << 8 | e.Blue;
 }
 
+// The 32-bit surface values of the 256 entries of a colour table.
+static void OpaqueEntryColors(const TPalette& table, uint32_t* lut) {
+    for (size_t i = 0; i < table.size(); ++i)
+        lut[i] = EntryColor(table[i]) | 0xFF000000u;
+}
+
 template <int Bits>
 static void IndexedRowToColors(const uint8_t* row, const TPalette& table, int32_t width,
                                uint32_t* out) {
@@ -397,9 +403,7 @@ void TDIB::DrawTo(TSurface& target, const TRect& rect) const {
 
     std::vector<uint32_t> colors(static_cast<size_t>(w));
     uint32_t lut[256];
-    if (BitCount() == 8)
-        for (int i = 0; i < 256; ++i)
-            lut[i] = EntryColor(storage_->ColorTable[i]) | 0xFF000000u;
+    if (BitCount() == 8) OpaqueEntryColors(storage_->ColorTable, lut);
     const int bytes = target.BitCount / 8;
     int32_t lastSource = -1;
     uint8_t* lastRow = nullptr;
@@ -434,6 +438,68 @@ void TDIB::DrawTo(TSurface& target, const TRect& rect) const {
         }
         lastSource = sy;
         lastRow = out;
+    }
+}
+
+void TDIB::DrawZoomed(TSurface& target, int32_t zoom, int32_t left, int32_t top) const {
+    if (IsEmpty() || zoom <= 0) return;
+    // The part of the enlarged picture that target covers, in pixels of that picture.
+    const int64_t x0 = std::max<int64_t>(left, 0), y0 = std::max<int64_t>(top, 0);
+    const int64_t x1 = std::min(int64_t(left) + target.Width, int64_t(Width()) * zoom);
+    const int64_t y1 = std::min(int64_t(top) + target.Height, int64_t(Height()) * zoom);
+    if (x0 >= x1 || y0 >= y1) return;
+    const auto first = static_cast<int32_t>(x0 / zoom),
+               last = static_cast<int32_t>((x1 - 1) / zoom);
+    const int bytes = target.BitCount / 8;
+    const auto length = static_cast<size_t>(x1 - x0);
+    const bool indexed = BitCount() == 8;
+    uint32_t lut[256];
+    if (indexed) OpaqueEntryColors(storage_->ColorTable, lut);
+    // The colours of the image pixels first to last of the current row.
+    std::vector<uint32_t> colors(size_t(last - first) + 1), wholeRow(indexed ? 0 : Width());
+    int32_t lastSource = -1;
+    const uint8_t* lastRow = nullptr;
+    for (int64_t y = y0; y < y1; ++y) {
+        const auto sy = static_cast<int32_t>(y / zoom);
+        uint8_t* out = target.Row(static_cast<int32_t>(y - top)) + ptrdiff_t(x0 - left) * bytes;
+        // The other rows of a square are copies of its first.
+        if (sy == lastSource) {
+            std::memcpy(out, lastRow, length * size_t(bytes));
+            continue;
+        }
+        lastSource = sy;
+        lastRow = out;
+        auto* dst = reinterpret_cast<uint32_t*>(out);
+        if (indexed) {
+            const uint8_t* src = RowForRead(sy) + first;
+            // Unenlarged, a row is one look-up a pixel, straight into the target.
+            if (zoom == 1 && bytes == 4) {
+                for (size_t i = 0; i < length; ++i)
+                    dst[i] = lut[src[i]];
+                continue;
+            }
+            for (size_t i = 0; i < colors.size(); ++i)
+                colors[i] = lut[src[i]];
+        } else {
+            RowToColors(sy, wholeRow.data());
+            for (size_t i = 0; i < colors.size(); ++i)
+                colors[i] = wholeRow[first + i] | 0xFF000000u;
+        }
+        // The first square may be cut by the left edge, the last by the right one.
+        int64_t x = x0;
+        for (size_t i = 0; x < x1; ++i) {
+            const auto run = static_cast<size_t>(std::min<int64_t>(zoom - x % zoom, x1 - x));
+            if (bytes == 4) {
+                dst = std::fill_n(dst, run, colors[i]);
+            } else {
+                for (size_t k = 0; k < run; ++k, out += 3) {
+                    out[0] = static_cast<uint8_t>(colors[i]);
+                    out[1] = static_cast<uint8_t>(colors[i] >> 8);
+                    out[2] = static_cast<uint8_t>(colors[i] >> 16);
+                }
+            }
+            x += int64_t(run);
+        }
     }
 }
 

@@ -122,6 +122,12 @@ public:
     // Draws the whole image stretched into rect of target, colours through the colour table,
     // rows and columns repeated or dropped, never blended. Clipped to the target.
     void DrawTo(TSurface& target, const TRect& rect) const;
+    // Draws a part of the image enlarged zoom times, each pixel a zoom x zoom square: target's
+    // pixel (0, 0) shows pixel (left, top) of the enlarged picture, and target is filled as far
+    // as the picture reaches. The pixels are those DrawTo gives into the rectangle of the whole
+    // enlarged picture, without a surface of that size; what lies beyond the picture is left as
+    // it was.
+    void DrawZoomed(TSurface& target, int32_t zoom, int32_t left, int32_t top) const;
 
     // BMP files. A file without pixels, and an empty image to write, raise EInvalidGraphic
     // ("画像データがありません"); a failed read leaves the image as it was.

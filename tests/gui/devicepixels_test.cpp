@@ -3,6 +3,7 @@
 // them again under QT_SCALE_FACTOR 1.25, 1.5 and 2. Every image pixel of a checkerboard must
 // cover the same whole number of device pixels in the window's picture, and a click on any
 // device pixel of an image pixel must reach that image pixel.
+#include "docview_shown.h"
 #include "editor/lupe.h"
 #include "editor/updown.h"
 #include "editor_fixture.h"
@@ -198,6 +199,27 @@ TEST_F(ScaledViewTest, EveryImagePixelIsTheSameWholeNumberOfDevicePixels) {
         EXPECT_GE(shown.pixels, 1);
         EXPECT_EQ(shown.pixels, IsDocument(c) ? mainform->ZoomPixels() : LupeForm->CellPixels());
         ExpectSquarePixels(shown);
+    }
+}
+
+// A pixel changed on its own is repainted on every device pixel it covers: the window then
+// holds what a repaint of all of it gives, and the canvas paints the core's render.
+TEST_F(ScaledViewTest, AChangedPixelIsRepaintedOnEveryDevicePixelOfIt) {
+    for (const TZoomCase& c : kZooms) {
+        if (!IsDocument(c)) continue;
+        SCOPED_TRACE(testing::Message()
+                     << "document at " << c.magnification << ", scale " << ratio);
+        SetZoom(c);
+        ASSERT_EQ(StaleDocumentView(), "");
+        for (const QPoint pixel :
+             {QPoint(0, 0), QPoint(kWidth - 1, 0), QPoint(5, 7), QPoint(kWidth - 1, kHeight - 1)}) {
+            const TRect rect{pixel.x(), pixel.y(), pixel.x() + 1, pixel.y() + 1};
+            RecordedEdit(rect, [&](TDIB& image) { image.SetPixel(pixel.x(), pixel.y(), 3); });
+            EXPECT_EQ(StaleDocumentView(), "") << "pixel " << pixel.x() << ", " << pixel.y();
+        }
+        EXPECT_TRUE(PaintedDocument() == FullRender());
+        PaintChecker();
+        mainform->RenderDocBitmap();
     }
 }
 

@@ -1,5 +1,6 @@
 // The document window's view: rendering, the frames over it, placement with the three snap steps,
 // the layer switch and the zoom.
+#include "docview_shown.h"
 #include "editor/lupe.h"
 #include "editor/selection.h"
 #include "editor_fixture.h"
@@ -51,24 +52,35 @@ TEST_F(EditorTest, DocumentIsRenderedThroughItsPaletteAtEachZoom) {
         SCOPED_TRACE(z);
         EXPECT_EQ(z, item->data().toInt());
         EXPECT_TRUE(item->isChecked());
-        ASSERT_EQ(mainform->DocBitmap.size(), QSize(5 * z, 4 * z));
+        ASSERT_EQ(mainform->PaintBox2->DevicePicture, QSize(5 * z, 4 * z));
         EXPECT_EQ(mainform->PaintBox->size(), QSize(5 * z, 4 * z));
         EXPECT_EQ(mainform->PaintBox2->size(), QSize(5 * z, 4 * z));
+        const QImage painted = PaintedDocument();
         for (int y = 0; y < 4 * z; ++y)
             for (int x = 0; x < 5 * z; ++x) {
                 const QRgb expected =
                     (x / z == 3 && y / z == 2) ? qRgb(0x01, 0x80, 0xFF) : qRgb(0x30, 0x20, 0x10);
-                ASSERT_EQ(mainform->DocBitmap.pixel(x, y), expected) << x << ", " << y;
+                ASSERT_EQ(painted.pixel(x, y), expected) << x << ", " << y;
             }
+        EXPECT_EQ(StaleDocumentView(), "");
     }
 }
 
 TEST_F(EditorTest, ChoosingTheCheckedZoomDoesNothing) {
     NewDocument("8", "8");
-    const qint64 before = mainform->DocBitmap.cacheKey();
+    ASSERT_EQ(StaleDocumentView(), "");
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            paints += event->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    mainform->PaintBox->installEventFilter(&counter);
     mainform->xClick(mainform->x1);
+    PaintPending();
     EXPECT_EQ(mainform->ZoomFactor, 1);
-    EXPECT_EQ(mainform->DocBitmap.cacheKey(), before) << "the view was rendered again";
+    EXPECT_EQ(counter.paints, 0) << "the view was rendered again";
 }
 
 TEST_F(EditorTest, ZoomWithoutDocumentOnlyRecordsTheFactor) {
@@ -419,7 +431,7 @@ TEST_F(EditorTest, ZoomWhoseViewCannotBeMadeKeepsTheOldZoom) {
     EXPECT_EQ(dialogs->Errors[0], QString("表示用ビットマップ を作成できません"));
     EXPECT_EQ(mainform->ZoomFactor, 2);
     EXPECT_TRUE(mainform->x2->isChecked());
-    EXPECT_EQ(mainform->DocBitmap.size(), QSize(10000000, 2));
+    EXPECT_EQ(mainform->PaintBox2->DevicePicture, QSize(10000000, 2));
     EXPECT_EQ(mainform->PaintBox->size(), QSize(10000000, 2));
 }
 
@@ -445,7 +457,7 @@ TEST_F(EditorTest, CtrlWheelStepsTheDocumentZoomAroundThePointer) {
                           Qt::NoButton, step.modifiers, Qt::NoScrollPhase, false);
         QApplication::sendEvent(mainform->PaintBox2, &wheel);
         EXPECT_EQ(mainform->ZoomFactor, step.zoom);
-        EXPECT_EQ(mainform->DocBitmap.size(), QSize(256 * step.zoom, 256 * step.zoom));
+        EXPECT_EQ(mainform->PaintBox2->DevicePicture, QSize(256 * step.zoom, 256 * step.zoom));
         EXPECT_TRUE((step.zoom == 1   ? mainform->x1
                      : step.zoom == 2 ? mainform->x2
                                       : mainform->x4)
@@ -473,12 +485,12 @@ TEST_F(EditorTest, APaletteEditIsAppliedAndShown) {
 
     NewDocument("4", "3");
     ASSERT_NE(Doc().DocImage(), nullptr);
-    ASSERT_EQ(mainform->DocBitmap.pixel(0, 0), qRgb(0, 0, 0));
+    ASSERT_EQ(PaintedDocument().pixel(0, 0), qRgb(0, 0, 0));
     Doc().EditPalette(nullptr, entries);
     EXPECT_EQ(Doc().DocImage()->PaletteBlock, entries);
     // A copy takes the storage's colour table, so it shows whether the palette was applied.
     EXPECT_EQ(TDIB(*Doc().DocImage()).PaletteBlock, entries);
-    EXPECT_EQ(mainform->DocBitmap.pixel(3, 2), qRgb(255, 0, 0))
-        << "the document view was not redrawn";
+    EXPECT_EQ(PaintedDocument().pixel(3, 2), qRgb(255, 0, 0));
+    EXPECT_EQ(StaleDocumentView(), "") << "the document view was not redrawn";
     EXPECT_FALSE(Doc().Saved());
 }

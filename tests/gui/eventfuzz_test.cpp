@@ -15,6 +15,7 @@
 // as C++ strings ready to be kept as a case (ExpectNoFault). A sequence runs from freshly made
 // windows, so a seed gives the same events and the same outcome every time.
 #include "app/imagefile.h"
+#include "docview_shown.h"
 #include "editor/lupe.h"
 #include "editor/toolwindow.h"
 #include "editor/updown.h"
@@ -930,8 +931,10 @@ private:
                 Difference(palletform->PalletBitmap, RenderedSwatches(), SwatchesMayDiffer);
             !d.empty())
             return TFault{"palette window", "the swatch picture " + d};
+        if (std::string d = StaleDocumentView(); !d.empty())
+            return TFault{"document view", "the document view " + d};
         if (!Doc().DocImage()) {
-            if (!mainform->DocBitmap.isNull())
+            if (!PaintsNothing())
                 return TFault{"document view", "no document is open, yet the view shows a picture"};
             if (!LupeForm->LupeBitmap.isNull())
                 return TFault{"magnifier",
@@ -950,7 +953,7 @@ private:
         if (Editor().LayerActive() != LayerShouldBeActive())
             return TFault{"view rectangles",
                           "LayerActive is not: the layer button down and the origins apart"};
-        if (std::string d = Difference(mainform->DocBitmap, RenderedDocument()); !d.empty())
+        if (std::string d = Difference(PaintedDocument(), RenderedDocument()); !d.empty())
             return TFault{"document view", "the document view " + d};
         const TLupeView view = ExpectedLupeView();
         if (std::string d =

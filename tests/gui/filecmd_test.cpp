@@ -1,6 +1,7 @@
 // The file commands: New, Open, Save, Save As, Close and quitting, through scripted dialogs.
 #include "app/imagefile.h"
 #include "base/Stream.h"
+#include "docview_shown.h"
 #include "editor/lupe.h"
 #include "editor_fixture.h"
 #include "palette/palettewindow.h"
@@ -90,7 +91,7 @@ TEST_F(EditorTest, NewOneByOneIsABlankGreyRampImage) {
     EXPECT_EQ(Doc().History.UndoCapacity(), 50u);
     EXPECT_EQ(Editor().ViewWidth(0), 1);
     EXPECT_EQ(Editor().ViewHeight(0), 1);
-    EXPECT_EQ(mainform->DocBitmap.size(), QSize(1, 1));
+    EXPECT_EQ(mainform->PaintBox2->DevicePicture, QSize(1, 1));
     EXPECT_EQ(mainform->PaintBox2->size(), QSize(1, 1));
 }
 
@@ -148,38 +149,62 @@ uint64_t MappedBytes() {
 #endif
 
 TEST_F(EditorTest, DocumentWhoseViewCannotBeMadeIsNotLeftHalfInstalled) {
-#ifdef VARNET_TEST_ASAN
-    GTEST_SKIP() << "the address sanitizer reserves more address space than any limit allows";
-#endif
     NewDocument("256", "256");
     Editor().SetViewOrigin(0, Editor().ViewLeft(0), 224);
     ASSERT_EQ(Editor().ViewHeight(0), 32);
-    const uint64_t mapped = MappedBytes();
-    ASSERT_GT(mapped, 0u);
-
-    // Room for the 40 MB picture but not for its 160 MB display bitmap.
-    rlimit old{};
-    getrlimit(RLIMIT_AS, &old);
-    rlimit small = old;
-    small.rlim_cur = mapped + (100u << 20);
-    ASSERT_EQ(setrlimit(RLIMIT_AS, &small), 0);
+    // At four times the new picture is wider than any widget may be.
+    mainform->x4->trigger();
+    ASSERT_EQ(mainform->ZoomFactor, 4);
     NewForm->setResult(0);
     dialogs->OnNewForm = [] {
-        NewForm->XEdit->setText("1000000");
-        NewForm->YEdit->setText("40");
+        NewForm->XEdit->setText("5000000");
+        NewForm->YEdit->setText("1");
         NewForm->Button1->click();
     };
     mainform->acNew->trigger();
-    setrlimit(RLIMIT_AS, &old);
 
     ASSERT_EQ(dialogs->Errors.size(), 1u);
     EXPECT_EQ(dialogs->Errors[0], QString("表示用ビットマップ を作成できません"));
     EXPECT_EQ(NewForm->result(), 0) << "the dialog closed";
     // No document rather than one whose views still describe the last one.
     EXPECT_EQ(Doc().DocImage(), nullptr);
-    EXPECT_TRUE(mainform->DocBitmap.isNull());
+    EXPECT_TRUE(PaintsNothing());
+    EXPECT_EQ(StaleDocumentView(), "");
     EXPECT_TRUE(mainform->FileName().isEmpty());
     EXPECT_TRUE(mainform->isVisible());
+}
+
+// The view draws what is on screen from the indexed picture, so a document that leaves room for
+// little more than itself opens and shows at four times.
+TEST_F(EditorTest, DocumentViewNeedsNoPictureOfTheEnlargedDocument) {
+#ifdef VARNET_TEST_ASAN
+    GTEST_SKIP() << "the address sanitizer reserves more address space than any limit allows";
+#endif
+    mainform->x4->trigger();
+    NewDocument("256", "256");
+    const uint64_t mapped = MappedBytes();
+    ASSERT_GT(mapped, 0u);
+
+    // Room for the 40 MB picture but not for 640 MB of it enlarged.
+    rlimit old{};
+    getrlimit(RLIMIT_AS, &old);
+    rlimit small = old;
+    small.rlim_cur = mapped + (100u << 20);
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &small), 0);
+    NewDocument("1000000", "40");
+    for (int32_t x = 0; x < 64; ++x)
+        Doc().DocImage()->SetPixel(x, x % 40, uint32_t(x));
+    mainform->RenderDocBitmap();
+    const std::string stale = StaleDocumentView();
+    const QRect corner(0, 0, 64 * mainform->ZoomPixels(), 40 * mainform->ZoomPixels());
+    const bool painted = PaintedDocument(corner) == FullRender(corner);
+    setrlimit(RLIMIT_AS, &old);
+
+    EXPECT_TRUE(dialogs->Errors.empty());
+    ASSERT_NE(Doc().DocImage(), nullptr);
+    EXPECT_EQ(mainform->PaintBox2->DevicePicture, QSize(1000000, 40) * mainform->ZoomPixels());
+    EXPECT_EQ(stale, "");
+    EXPECT_TRUE(painted);
 }
 
 TEST_F(EditorTest, NewDialogKeepsTheLastTypedSize) {
@@ -246,7 +271,8 @@ TEST_F(EditorTest, EveryViewLetsTheDocumentGoWhenItCloses) {
         EXPECT_FALSE(Doc().DocImage());
         EXPECT_TRUE(LupeForm->LupeBitmap.isNull());
         EXPECT_EQ(LupeForm->LupeBox->width(), 0);
-        EXPECT_TRUE(mainform->DocBitmap.isNull());
+        EXPECT_TRUE(PaintsNothing());
+        EXPECT_EQ(StaleDocumentView(), "");
         for (int32_t i = 0; i < 256; ++i)
             ASSERT_EQ(palletform->PalletBitmap.pixel(i % 16 * 16 + 8, i / 16 * 16 + 8),
                       qRgb(0, 0, 0))
@@ -273,8 +299,9 @@ TEST_F(EditorTest, OpenReadsBmpAndPngWhateverTheExtensionsCase) {
         EXPECT_EQ(mainform->FileName(), path);
         EXPECT_TRUE(Doc().Saved());
         EXPECT_EQ(Doc().History.UndoCapacity(), 50u);
-        EXPECT_EQ(mainform->DocBitmap.size(), QSize(7, 5));
-        EXPECT_EQ(mainform->DocBitmap.pixel(3, 2), qRgb(23 / 2, 255 - 23, 23));
+        EXPECT_EQ(mainform->PaintBox2->DevicePicture, QSize(7, 5));
+        EXPECT_EQ(PaintedDocument().pixel(3, 2), qRgb(23 / 2, 255 - 23, 23));
+        EXPECT_EQ(StaleDocumentView(), "");
     }
     EXPECT_EQ(dialogs->OpenFilters.front(),
               QString("標準サポートファイル (*.png *.bmp);;PNGファイル (*.png);;"
@@ -597,7 +624,7 @@ TEST_F(EditorTest, ClosePromptPaths) {
             EXPECT_TRUE(mainform->FileName().isEmpty());
             EXPECT_FALSE(Doc().Selecting());
             EXPECT_FALSE(Doc().Floating());
-            EXPECT_EQ(mainform->DocBitmap.width(), 0);
+            EXPECT_TRUE(PaintsNothing());
             EXPECT_EQ(LupeForm->LupeBitmap.width(), 0);
             EXPECT_EQ(Doc().History.UndoCount(), 0u);
             // The size is the closed document's no more; the origins stay as they were.

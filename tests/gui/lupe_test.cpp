@@ -1,5 +1,6 @@
 // The magnifier and its pixel tools, driven through the handlers. After every stroke and fill the
 // incrementally updated pictures are compared with full re-renders of each.
+#include "docview_shown.h"
 #include "editor/lupe.h"
 #include "editor/updown.h"
 #include "editor_fixture.h"
@@ -33,12 +34,11 @@ uint8_t Pixel(int32_t x, int32_t y) {
     return static_cast<uint8_t>(Doc().DocImage()->GetPixel(x, y));
 }
 
-// The strong check: the document bitmap, LupeImage and the magnifier's bitmap as the tools left
-// them equal what full renders make of the document now.
+// The strong check: the document view on screen, LupeImage and the magnifier's bitmap as the
+// tools left them equal what full renders make of the document now.
 void ExpectViewsRerendered() {
-    const QImage doc = mainform->DocBitmap.copy();
-    mainform->RenderDocBitmap();
-    EXPECT_TRUE(doc == mainform->DocBitmap) << "document view";
+    EXPECT_EQ(StaleDocumentView(), "") << "document view";
+    EXPECT_TRUE(PaintedDocument() == FullRender()) << "document view";
     const TDIB lupe = LupeForm->LupeImage;
     TDIB lupeBefore;
     lupeBefore.Resize(lupe.Width(), lupe.Height(), 8);
@@ -71,6 +71,8 @@ public:
         Editor().SetViewOrigin(kEditArea, left, top);
         mainform->RenderDocBitmap();
         LupeForm->UpdateLupe();
+        // On screen as it is now, so that a change the tools fail to show stays visible.
+        EXPECT_EQ(StaleDocumentView(), "");
     }
     // The up-down controls set to x and y, then released.
     void SetViewSize(int32_t x, int32_t y) {
@@ -194,7 +196,7 @@ TEST_F(LupeTest, PenStrokeDrawsTheLineAndKeepsEveryViewConsistent) {
         EXPECT_EQ(Pixel(9, 6), 9);
         EXPECT_FALSE(Doc().Saved());
         const int32_t z = mainform->ZoomFactor;
-        EXPECT_EQ(mainform->DocBitmap.pixel(9 * z + z - 1, 6 * z + z - 1), Rgb(9));
+        EXPECT_EQ(PaintedDocument().pixel(9 * z + z - 1, 6 * z + z - 1), Rgb(9));
         ExpectViewsRerendered();
     }
 }
@@ -346,28 +348,38 @@ TEST_F(LupeTest, SelectionOverlayIsHatchedOverThePicture) {
     CancelSelection();
 }
 
+namespace {
+// Sizes the document view as if it had been made for another display scale.
+void ShrinkDocView(int32_t devicePixels) {
+    mainform->PaintBox2->DevicePicture = QSize(devicePixels, devicePixels);
+    for (QWidget* view : {mainform->PaintBox, static_cast<QWidget*>(mainform->PaintBox2)})
+        view->resize(devicePixels, devicePixels);
+}
+} // namespace
+
 // A bitmap made for another display scale (smaller cells than the pointer now maps to) is made
-// anew by the next cell drawn, never written past.
+// anew by the next cell drawn, never written past; the document view is sized anew.
 TEST_F(LupeTest, ABitmapOfAnotherScaleIsMadeAnewNotWrittenPast) {
     Open(32, 32, 0);
     const int32_t c = LupeForm->CellPixels();
     LupeForm->LupeBitmap = QImage(32 * (c / 2), 32 * (c / 2), QImage::Format_RGB32);
-    mainform->DocBitmap = QImage(16, 16, QImage::Format_RGB32);
+    ShrinkDocView(16);
     LupeForm->LupeBox2MouseDown(TMouseButton::Left, Centre(30), Centre(30));
     LupeForm->LupeBox2MouseUp();
     EXPECT_EQ(LupeForm->LupeBitmap.size(), QSize(32 * c, 32 * c));
-    EXPECT_EQ(mainform->DocBitmap.size(), QSize(32, 32) * mainform->ZoomPixels());
+    EXPECT_EQ(mainform->PaintBox2->DevicePicture, QSize(32, 32) * mainform->ZoomPixels());
     ExpectViewsRerendered();
 
     // Told of the change as Qt tells it, both views are made anew at once.
     LupeForm->LupeBitmap = QImage(8, 8, QImage::Format_RGB32);
-    mainform->DocBitmap = QImage(8, 8, QImage::Format_RGB32);
+    ShrinkDocView(8);
     for (QWidget* surface :
          {static_cast<QWidget*>(LupeForm->LupeBox2), static_cast<QWidget*>(mainform->PaintBox2)}) {
         QEvent change(QEvent::ScreenChangeInternal);
         QCoreApplication::sendEvent(surface, &change);
     }
     EXPECT_EQ(LupeForm->LupeBitmap.size(), QSize(32 * c, 32 * c));
+    EXPECT_EQ(mainform->PaintBox2->DevicePicture, QSize(32, 32) * mainform->ZoomPixels());
     ExpectViewsRerendered();
 }
 

@@ -1,5 +1,6 @@
 // The palette window through its handlers: choosing the two indices on the swatch grid, editing
 // the drawing index's colour with the bars, the lock and the 15-bit cut.
+#include "docview_shown.h"
 #include "editor/lupe.h"
 #include "editor_fixture.h"
 #include "formats/PaletteRead.h"
@@ -98,6 +99,8 @@ protected:
         Doc().EditPalette(nullptr, GreyRampPalette());
         mainform->UpdateDocView();
         Doc().SetSaved(true);
+        // On screen as it is now, so that a change the palette fails to show stays visible.
+        EXPECT_EQ(StaleDocumentView(), "");
     }
     // Sets entry index of the open document's palette.
     void SetEntry(int32_t index, uint8_t red, uint8_t green, uint8_t blue) {
@@ -107,10 +110,12 @@ protected:
         Doc().EditPalette(nullptr, palette);
         Doc().SetSaved(saved);
     }
-    // The document view's pixel of document pixel index (the document's pixel x + 8y is index).
+    // The document view's pixel of document pixel index (the document's pixel x + 8y is index),
+    // the view on screen being up to date.
     QRgb DocViewColourOf(int32_t index) {
         const int z = mainform->ZoomFactor;
-        return mainform->DocBitmap.pixel(index % 8 * z, index / 8 * z) | 0xFF000000u;
+        EXPECT_EQ(StaleDocumentView(), "") << "document view";
+        return PaintedDocument().pixel(index % 8 * z, index / 8 * z);
     }
 };
 } // namespace

@@ -1,4 +1,5 @@
 // Start-up: the editor state and the five windows as the editor begins, and quitting.
+#include "docview_shown.h"
 #include "editor/lupe.h"
 #include "editor/toolwindow.h"
 #include "editor_fixture.h"
@@ -28,7 +29,7 @@ TEST_F(EditorTest, StartsWithEmptyEditorState) {
     EXPECT_FALSE(Doc().Floating());
     EXPECT_TRUE(mainform->FileName().isEmpty());
     EXPECT_TRUE(Doc().WorkImage().IsEmpty());
-    EXPECT_TRUE(mainform->DocBitmap.isNull());
+    EXPECT_TRUE(PaintsNothing());
     EXPECT_EQ(LupeForm->Power, 10);
     EXPECT_EQ(LupeForm->GridColor, 0x808080u);
     EXPECT_EQ(ApplicationTitle(), QString("Varnet計画"));

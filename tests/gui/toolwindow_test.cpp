@@ -1,4 +1,5 @@
 // The tool window: choosing the tool and the one-pixel shift of the edit area.
+#include "docview_shown.h"
 #include "editor/lupe.h"
 #include "editor/selection.h"
 #include "editor/toolwindow.h"
@@ -26,6 +27,8 @@ protected:
         mainform->UpdateDocView();
         LupeForm->UpdateLupe();
         Doc().SetSaved(true);
+        // On screen as it is now, so that a change the tools fail to show stays visible.
+        EXPECT_EQ(StaleDocumentView(), "");
     }
     // The arrow buttons by tag: up, right, down, left.
     QToolButton* Arrow(int tag) const {
@@ -116,9 +119,11 @@ TEST_P(ToolArrowTest, TurnsTheEditAreaAndShowsIt) {
     EXPECT_EQ(Doc().History.UndoCount(), 1u);
     // The grey ramp shows index i as grey i, at each zoomed pixel's top-left corner.
     const int z = mainform->ZoomFactor;
+    EXPECT_EQ(StaleDocumentView(), "") << "document view";
+    const QImage painted = PaintedDocument();
     for (const auto& [x, y] : {std::pair{32, 32}, std::pair{37, 36}, std::pair{35, 33}}) {
         const int i = int(Doc().DocImage()->GetPixel(x, y));
-        EXPECT_EQ(mainform->DocBitmap.pixel(x * z, y * z), qRgb(i, i, i))
+        EXPECT_EQ(painted.pixel(x * z, y * z), qRgb(i, i, i))
             << "document view at " << x << "," << y;
         EXPECT_EQ(LupeForm->LupeImage.GetPixel(x - 32, y - 32), uint32_t(i))
             << "magnifier at " << x << "," << y;

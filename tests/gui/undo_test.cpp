@@ -1,3 +1,4 @@
+#include "docview_shown.h"
 #include "editor/lupe.h"
 #include "editor/toolwindow.h"
 #include "editor_fixture.h"
@@ -31,13 +32,14 @@ void ExpectViewShowsDocument() {
     const TDIB stored(*Doc().DocImage()); // a copy carries the storage's colour table
     EXPECT_EQ(stored.PaletteBlock, Doc().DocImage()->PaletteBlock) << "palette edit not applied";
     QImage expected(Doc().DocImage()->Width() * z, Doc().DocImage()->Height() * z,
-                    QImage::Format_RGB32);
+                    QImage::Format_ARGB32);
     for (int y = 0; y < expected.height(); ++y)
         for (int x = 0; x < expected.width(); ++x) {
             const TPaletteEntry e = stored.PaletteBlock[Doc().DocImage()->GetPixel(x / z, y / z)];
             expected.setPixel(x, y, qRgb(e.Red, e.Green, e.Blue));
         }
-    EXPECT_EQ(mainform->DocBitmap.convertToFormat(QImage::Format_RGB32), expected);
+    EXPECT_EQ(StaleDocumentView(), "");
+    EXPECT_EQ(PaintedDocument(), expected);
 }
 
 // A key press as the window system delivers it, shortcuts first.
@@ -60,6 +62,8 @@ protected:
         EditorTest::SetUp();
         NewDocument("16", "8");
         EnsureUndoButtons();
+        // On screen as it is now, so that a change undo or redo fails to show stays visible.
+        EXPECT_EQ(StaleDocumentView(), "");
     }
     // A pen step as the pen makes it: the edit area recorded, then one pixel drawn.
     void Pen(int32_t x, int32_t y, uint8_t index) {
