@@ -9,11 +9,16 @@
 #include "ui/session.h"
 
 #include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 
 // Creates the application and the windows once; every case after the first reuses them.
 inline void StartEditor() {
     static QApplication* app = [] {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Settings (window places, recent files) of the run's own, never the user's.
+        static const QTemporaryDir settings;
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
         static int argc = 1;
         static char name[] = "varnet_bench";
         static char* argv[] = {name, nullptr};

@@ -150,7 +150,7 @@ public:
     // assigning another image overwrite PaletteBlock with the colour table of the storage taken
     // over, and a copy of this image takes the storage's colour table, not this block. (Only a
     // Resize to a new geometry builds its storage from the block.) So write the block and apply
-    // it in one step; the editor's document palette goes through SetDocumentPalette.
+    // it in one step; the editor's document palette changes through TDocument's edit path.
     TPalette PaletteBlock;
     TChannelLayout WantedLayout;
 

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-TEST_F(EditorTest, EditorStateViolationNamesTheBrokenRule) {
+TEST_F(EditorTest, ViolationNamesTheBrokenRule) {
     const auto open = [this] { NewDocument("40", "30"); };
     const auto openAndClose = [this] {
         NewDocument("40", "30");
