@@ -1,8 +1,8 @@
 #include "app/clipboard.h"
 
+#include "image/NearestEntry.h"
 #include "ui/dialogs.h"
 #include "ui/session.h"
-#include "image/NearestEntry.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

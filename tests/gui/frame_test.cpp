@@ -1,6 +1,6 @@
 // The document window's rectangle frame and the display colours it is drawn in.
-#include "ui/frame.h"
 #include "image/DisplayColor.h"
+#include "ui/frame.h"
 
 #include <QImage>
 #include <QPainter>
