@@ -59,17 +59,9 @@ void RestoreSettings() {
     LastFolder() = store.value("lastFolder").toString();
 }
 
-// The recent list's store stays open: Qt writes its changes out from the event loop (and at exit),
-// so an Open does not wait for the settings file to be rewritten and synced to disk.
-namespace {
-QSettings& RecentStore() {
-    static QSettings store(kOrganization, kApplication);
-    return store;
-}
-} // namespace
-
 QStringList RecentFiles() {
-    return RecentStore().value("recentFiles").toStringList().mid(0, kRecentCount);
+    const QSettings store(kOrganization, kApplication);
+    return store.value("recentFiles").toStringList().mid(0, kRecentCount);
 }
 
 void AddRecentFile(const QString& path) {
@@ -77,11 +69,11 @@ void AddRecentFile(const QString& path) {
     QStringList files = RecentFiles();
     files.removeAll(full);
     files.prepend(full);
-    RecentStore().setValue("recentFiles", files.mid(0, kRecentCount));
+    QSettings(kOrganization, kApplication).setValue("recentFiles", files.mid(0, kRecentCount));
 }
 
 void RemoveRecentFile(const QString& path) {
     QStringList files = RecentFiles();
     files.removeAll(path);
-    RecentStore().setValue("recentFiles", files);
+    QSettings(kOrganization, kApplication).setValue("recentFiles", files);
 }
