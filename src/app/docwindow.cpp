@@ -108,7 +108,10 @@ void Tmainform::Changed(const TChange& change) {
     } else if (change.Pixels) {
         ShowDocRect(change.Rect);
     }
-    if (change.Document || change.Areas || change.Selection) PaintBox2->update();
+    // The floating block on the overlay shows the palette's colours and lets the transparent
+    // index through.
+    const bool blockLooks = Doc().Floating() && (change.Palette || change.Indices);
+    if (change.Document || change.Areas || change.Selection || blockLooks) PaintBox2->update();
     acTransparent->setChecked(Doc().DocTransparent());
     acUndo->setEnabled(Editor().CanUndo());
     acRedo->setEnabled(Editor().CanRedo());

@@ -1184,6 +1184,13 @@ TEST_F(EventFuzzTest, PenAboveATransparentCellOverTheLayer) {
                    "grid-special", "layer", "press lupe left 652 760"});
 }
 
+// A pasted block floats over the document view; a new transparent index changes what of it lets
+// the picture through, yet the view's overlay kept showing the old (seed 60802).
+TEST_F(EventFuzzTest, TransparentIndexChangedUnderAFloatingBlock) {
+    ExpectNoFault({"ctrl+o open=clear", "ctrl+c", "snap-1", "press doc left shift 41 429", "ctrl+v",
+                   "release", "press swatches middle 151 909"});
+}
+
 // The text form round-trips, so that a printed sequence replays as it ran.
 TEST(EventFuzzText, LinesReadBackAsTheyWereWritten) {
     const TAnswersUsed all{true, true, true, true};
