@@ -67,9 +67,12 @@ void TDocument::Edit(const TStep* step, const TChange& change,
     if (step) History.Record(*Image_, step->Rect, step->Palette, step->Run);
     // Unsaved even when apply turns out to change nothing: the step is recorded.
     Saved_ = false;
-    const TPalette before = Image_->PaletteBlock;
-    apply(*Image_);
-    if (change.Palette) {
+    // Only a palette change needs the colours from before, for the names it keeps.
+    if (!change.Palette) {
+        apply(*Image_);
+    } else {
+        const TPalette before = Image_->PaletteBlock;
+        apply(*Image_);
         PaletteNames_ = NamesKept(std::move(PaletteNames_), before, Image_->PaletteBlock);
         Image_->ApplyPalette();
     }

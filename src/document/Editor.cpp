@@ -98,6 +98,7 @@ void TEditor::EndPressInProgress() {
     std::function<void()> release = std::exchange(Release_, nullptr);
     if (!release) return;
     release();
+    // The release's own PressEnded found nothing to end, so the notice is sent here.
     Doc.Notify({});
 }
 
