@@ -66,10 +66,10 @@ Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
     surface->resize(host->size());
     surface->InDevicePixels = true;
     surface->OnPaint = [this](QPainter& canvas) { PaintBox2Paint(canvas); };
-    surface->OnMouseDown = [this](TMouseButton button, bool shift, int32_t x, int32_t y) {
-        PaintBox2MouseDown(button, shift, x, y);
+    surface->OnMouseDown = [this](TMouseButton button, TModifiers keys, int32_t x, int32_t y) {
+        PaintBox2MouseDown(button, keys.Shift, x, y);
     };
-    surface->OnMouseMove = [this](int32_t x, int32_t y) { PaintBox2MouseMove(x, y); };
+    surface->OnMouseMove = [this](int32_t x, int32_t y, TModifiers) { PaintBox2MouseMove(x, y); };
     surface->OnMouseUp = [this] { PaintBox2MouseUp(); };
     surface->OnCtrlWheel = [this](int32_t direction, int32_t x, int32_t y) {
         StepZoom(direction, QPoint(x, y));

@@ -19,8 +19,12 @@ struct TChange {
     bool Areas = false;
     // The drawing or the transparent index moved.
     bool Indices = false;
-    // The tool changed.
+    // The tool or a drawing option (mirrors, pixel-perfect pen) changed.
     bool Tool = false;
+    // The image pixel under the pointer changed.
+    bool Pointer = false;
+    // The shape being dragged out appeared, changed or went.
+    bool Preview = false;
 };
 
 class TObserver {

@@ -33,6 +33,39 @@ TSnapStep TEditor::SnapStep() const {
     return TSnapStep{1, 1};
 }
 
+std::optional<TShapeKind> ShapeOfTool(TTool tool) {
+    switch (tool) {
+    case TTool::Line:
+        return TShapeKind::Line;
+    case TTool::Rect:
+        return TShapeKind::Rect;
+    case TTool::FilledRect:
+        return TShapeKind::FilledRect;
+    case TTool::Ellipse:
+        return TShapeKind::Ellipse;
+    case TTool::FilledEllipse:
+        return TShapeKind::FilledEllipse;
+    case TTool::Pen:
+    case TTool::Fill:
+    case TTool::Region:
+        break;
+    }
+    return std::nullopt;
+}
+
+TSymmetry TEditor::Symmetry() const {
+    TSymmetry sym{MirrorX_, MirrorY_};
+    if (Axis_) {
+        sym.SumX = 2 * Axis_->X;
+        sym.SumY = 2 * Axis_->Y;
+    } else {
+        const TRect area = ViewRect(kEditArea);
+        sym.SumX = area.Left + area.Right - 1;
+        sym.SumY = area.Top + area.Bottom - 1;
+    }
+    return sym;
+}
+
 void TEditor::SetViewOrigin(int i, int32_t left, int32_t top) {
     if (left == ViewLeft_[i] && top == ViewTop_[i]) return;
     ViewLeft_[i] = left;
@@ -61,6 +94,33 @@ void TEditor::SetDrawIndex(int32_t index) {
 void TEditor::SetTool(TTool tool) {
     Tool_ = tool;
     Doc.Notify({.Tool = true});
+}
+
+void TEditor::SetMirror(bool x, bool y) {
+    MirrorX_ = x;
+    MirrorY_ = y;
+    Doc.Notify({.Tool = true});
+}
+
+void TEditor::SetMirrorAxis(std::optional<TCell> pixel) {
+    Axis_ = pixel;
+    Doc.Notify({.Tool = true});
+}
+
+void TEditor::SetPixelPerfect(bool on) {
+    PixelPerfect_ = on;
+    Doc.Notify({.Tool = true});
+}
+
+void TEditor::SetPointer(std::optional<TCell> pixel) {
+    if (pixel == Pointer_) return;
+    Pointer_ = pixel;
+    Doc.Notify({.Pointer = true});
+}
+
+void TEditor::SetShapeDrag(std::optional<TShapeDrag> drag) {
+    ShapeDrag_ = drag;
+    Doc.Notify({.Preview = true});
 }
 
 namespace {
@@ -129,6 +189,9 @@ void TEditor::Reset() {
     DrawIndex_ = 0;
     Tool_ = TTool::Pen;
     Snap_ = TSnapMode::LupeGrid;
+    MirrorX_ = MirrorY_ = PixelPerfect_ = false;
+    Axis_ = Pointer_ = std::nullopt;
+    ShapeDrag_ = std::nullopt;
     PaletteLocked = false;
     Doc.Reset();
 }

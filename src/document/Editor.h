@@ -5,9 +5,13 @@
 #pragma once
 
 #include "document/Document.h"
+#include "image/PixelPerfect.h"
+#include "image/Shapes.h"
+#include "image/Symmetry.h"
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 // Indices of the two view rectangles.
@@ -15,7 +19,25 @@ constexpr int kEditArea = 0;  // shown and edited in the magnifier
 constexpr int kLayerArea = 1; // overlaid beneath the edit area in the magnifier
 constexpr int kViewCount = 2;
 
-enum class TTool : uint8_t { Pen = 0, Fill = 1, Region = 2 };
+enum class TTool : uint8_t {
+    Pen = 0,
+    Fill = 1,
+    Region = 2,
+    Line,
+    Rect,
+    FilledRect,
+    Ellipse,
+    FilledEllipse
+};
+// The shape a shape tool draws; nothing for the pen, the fill and the region tool.
+std::optional<TShapeKind> ShapeOfTool(TTool tool);
+
+// A shape being dragged out: from the pressed pixel to the pointer's (Shift already applied),
+// in image pixels.
+struct TShapeDrag {
+    TShapeKind Kind;
+    int32_t X0, Y0, X1, Y1;
+};
 // Where placements and selections snap: to the magnifier's cell count, to 8 or to 1 pixel.
 enum class TSnapMode : uint8_t { LupeGrid, Dot8, Dot1 };
 
@@ -45,12 +67,33 @@ public:
     // "パレットを変更しない": palette commands are refused.
     bool PaletteLocked = false;
 
+    // Mirror drawing: left-right (MirrorX) and top-bottom (MirrorY).
+    bool MirrorX() const { return MirrorX_; }
+    bool MirrorY() const { return MirrorY_; }
+    // The axes as the tools take them: through the pixel the user set, or else through the
+    // middle of the edit area.
+    TSymmetry Symmetry() const;
+    // The pixel the mirror axes pass through, when the user set one.
+    std::optional<TCell> MirrorAxis() const { return Axis_; }
+    // The pen drops the corner pixel of every L-shaped step of a stroke.
+    bool PixelPerfect() const { return PixelPerfect_; }
+    // The image pixel under the pointer in either view; nothing while it is over neither.
+    std::optional<TCell> Pointer() const { return Pointer_; }
+    // The shape being dragged out in the magnifier, until its release draws it.
+    const std::optional<TShapeDrag>& ShapeDrag() const { return ShapeDrag_; }
+
     void SetViewOrigin(int i, int32_t left, int32_t top);
     void SetLupeCells(int32_t x, int32_t y);
     void SetLayer(bool on, bool view);
     void SetDrawIndex(int32_t index);
     void SetTool(TTool tool);
     void SetSnap(TSnapMode mode) { Snap_ = mode; }
+    void SetMirror(bool x, bool y);
+    // Nothing: the axes go back to the middle of the edit area.
+    void SetMirrorAxis(std::optional<TCell> pixel);
+    void SetPixelPerfect(bool on);
+    void SetPointer(std::optional<TCell> pixel);
+    void SetShapeDrag(std::optional<TShapeDrag> drag);
     // Moves view origins that lie outside a document of width x height (about to be opened) to
     // the last snap position where the whole view fits (0 where it fits nowhere).
     void ClampViewOrigins(int32_t width, int32_t height);
@@ -86,5 +129,8 @@ private:
     int32_t DrawIndex_ = 0;
     TTool Tool_ = TTool::Pen;
     TSnapMode Snap_ = TSnapMode::LupeGrid;
+    bool MirrorX_ = false, MirrorY_ = false, PixelPerfect_ = false;
+    std::optional<TCell> Axis_, Pointer_;
+    std::optional<TShapeDrag> ShapeDrag_;
     std::function<void()> Release_;
 };

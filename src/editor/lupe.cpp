@@ -85,11 +85,14 @@ TLupeForm::TLupeForm(QWidget* owner) : TToolWindow(owner, "ルーペ") {
     LupeBox2 = new TPaintSurface(host);
     LupeBox2->InDevicePixels = true;
     LupeBox2->OnPaint = [this](QPainter& canvas) { LupeBox2Paint(canvas); };
-    LupeBox2->OnMouseDown = [this](TMouseButton button, bool, int32_t x, int32_t y) {
-        LupeBox2MouseDown(button, x, y);
+    LupeBox2->OnMouseDown = [this](TMouseButton button, TModifiers keys, int32_t x, int32_t y) {
+        LupeBox2MouseDown(button, x, y, keys);
     };
-    LupeBox2->OnMouseMove = [this](int32_t x, int32_t y) { LupeBox2MouseMove(x, y); };
+    LupeBox2->OnMouseMove = [this](int32_t x, int32_t y, TModifiers keys) {
+        LupeBox2MouseMove(x, y, keys);
+    };
     LupeBox2->OnMouseUp = [this] { LupeBox2MouseUp(); };
+    LupeBox2->OnMouseLeave = [this] { LupeBox2MouseLeave(); };
     LupeBox2->OnCtrlWheel = [this](int32_t direction, int32_t x, int32_t y) {
         StepPower(direction, QPoint(x, y));
     };
@@ -115,7 +118,7 @@ void TLupeForm::Changed(const TChange& change) {
                            (LupeBitmap.size() != ViewPixels() || CurrentView() != ShownView)))
         return UpdateLupe();
     if (change.Pixels) ShowRect(change.Rect);
-    if (change.Selection || change.Areas) LupeBox2->update();
+    if (change.Selection || change.Areas || change.Preview) LupeBox2->update();
 }
 
 void TLupeForm::btUndoClick() {
@@ -275,6 +278,7 @@ void TLupeForm::LupeBox2Paint(QPainter& canvas) {
                      (sel.Top - Editor().ViewTop(kEditArea)) * c, sel.Width * c, sel.Height * c);
     if (Doc().Selecting()) canvas.fillRect(rect, QBrush(kWorkspace, Qt::CrossPattern));
     if (Doc().Floating()) PaintFloatingBlock(canvas, rect);
+    PaintShapeDrag(canvas);
 }
 
 void TLupeForm::PowerChange(QAction* item) {

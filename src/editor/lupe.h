@@ -3,6 +3,7 @@
 #pragma once
 
 #include "document/Document.h"
+#include "document/Tools.h"
 #include "image/DIB.h"
 #include "image/DisplayColor.h"
 #include "image/LupeRender.h"
@@ -11,6 +12,7 @@
 
 #include <QImage>
 #include <cstdint>
+#include <optional>
 
 class QAction;
 class QKeyEvent;
@@ -40,7 +42,8 @@ public:
     void DrawCell(int32_t cx, int32_t cy, uint8_t index);
     // Redraws the cells that show the document's pixels in rect (image pixels).
     void ShowRect(const TRect& rect);
-    // The hatched selection or floating block over the picture.
+    // The hatched selection or floating block, and the shape being dragged out, over the
+    // picture.
     void LupeBox2Paint(QPainter& canvas);
     // Menu handlers; item is one of the menu's radio items, its data the new value.
     void PowerChange(QAction* item);
@@ -55,18 +58,18 @@ public:
     void btRedoClick();
 
     // Tools (lupetools.cpp). x, y in device pixels of LupeBox2 (screen pixels at display scale
-    // 1); cells are of the edit area.
-    void LupeBox2MouseDown(TMouseButton button, int32_t x, int32_t y);
-    void LupeBox2MouseMove(int32_t x, int32_t y);
-    // Ends a press being followed; nothing when none is.
+    // 1); cells are of the edit area. Alt with the left button picks colours as the other buttons
+    // do; Ctrl with the left button sets the mirror axes through the pressed pixel, Ctrl with
+    // another button puts them back in the middle of the edit area. Shift keeps a shape's line
+    // to 0, 45 or 90 degrees and its box square.
+    void LupeBox2MouseDown(TMouseButton button, int32_t x, int32_t y, TModifiers keys = {});
+    void LupeBox2MouseMove(int32_t x, int32_t y, TModifiers keys = {});
+    // Ends a press being followed, drawing the shape being dragged out; nothing when none is.
     void LupeBox2MouseUp();
-    // Writes index into the edit area's cell (cx, cy): the press of a stroke records step, the
-    // pixels after it belong to that step.
-    void PutPixel(int32_t cx, int32_t cy, uint8_t index, const TStep* step = nullptr);
+    // The pointer left the view.
+    void LupeBox2MouseLeave();
     // Shows cell (cx, cy) as the document now has it; nothing outside the view.
     void ShowCell(int32_t cx, int32_t cy);
-    // The pen's line from the last cell to (x1, y1), without the last cell itself.
-    void DrawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
     void FillArea(int32_t cx, int32_t cy, uint8_t index);
     void PickColor(int32_t cx, int32_t cy);
 
@@ -77,8 +80,8 @@ public:
     TGridMode GridMode = TGridMode::None;
     // A press is being followed until mouse-up; it was the left button.
     bool MouseHeld = false, LeftHeld = false;
-    // The cell (of the edit area) where the pen stroke last drew or passed.
-    int32_t LastCellX = 0, LastCellY = 0;
+    // The pen stroke of the press being followed.
+    std::optional<TPenStroke> Stroke;
     // Grid line colour, a display colour 0x00BBGGRR.
     uint32_t GridColor = DisplayColor::Grey;
     // The edit area composed with the layer beneath it: the edit area's size in indices.
@@ -115,8 +118,12 @@ private:
     // The view's extent in device pixels.
     QSize ViewPixels() const;
     bool InsideView(int32_t cx, int32_t cy) const;
-    // Follows the press just made until its release: the pen's (left) or a colour pick's.
+    // Follows the press just made until its release: a drawing tool's (left) or a colour pick's.
     void HoldPress(bool left);
+    // The image pixel of cell (cx, cy).
+    TCell PixelOf(int32_t cx, int32_t cy) const;
+    // The shape being dragged out, in the drawing index's colour.
+    void PaintShapeDrag(QPainter& canvas);
     // The Undo and Redo buttons' captions and states.
     void ShowHistory();
 };

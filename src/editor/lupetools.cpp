@@ -1,41 +1,42 @@
-// The pixel tools of the magnifier: pen, fill, picking, and the routing of presses to the region
-// tool.
+// The pixel tools of the magnifier: the routing of presses to the pen, the fill, the shapes,
+// picking and the region tool. What each tool does to the document is in document/Tools.h.
 #include "editor/lupe.h"
 #include "editor/selection.h"
-#include "image/FloodFill.h"
-#include "image/LineStep.h"
+#include "image/DisplayColor.h"
 #include "ui/session.h"
 
-namespace {
-// A step of the whole edit area, taken before the pen or the fill changes it.
-TStep EditAreaStep() {
-    return TStep{Editor().ViewRect(kEditArea)};
-}
-} // namespace
+#include <QPainter>
 
-void TLupeForm::LupeBox2MouseDown(TMouseButton button, int32_t x, int32_t y) {
+TCell TLupeForm::PixelOf(int32_t cx, int32_t cy) const {
+    return TCell{Editor().ViewLeft(kEditArea) + cx, Editor().ViewTop(kEditArea) + cy};
+}
+
+void TLupeForm::LupeBox2MouseDown(TMouseButton button, int32_t x, int32_t y, TModifiers keys) {
     if (!Doc().IsOpen()) return;
     // Division truncates toward zero, as the cell mapping asks.
     const int32_t c = CellPixels(), cx = x / c, cy = y / c;
+    const TCell pixel = PixelOf(cx, cy);
     const TTool tool = Editor().CurrentTool();
-    if (tool == TTool::Region)
-        return RegionPress(button, Editor().ViewLeft(kEditArea) + cx,
-                           Editor().ViewTop(kEditArea) + cy);
-    if (button != TMouseButton::Left) {
+    if (tool == TTool::Region) return RegionPress(button, pixel.X, pixel.Y);
+    if (keys.Ctrl) {
+        Editor().SetMirrorAxis(button == TMouseButton::Left ? std::optional(pixel) : std::nullopt);
+        return;
+    }
+    if (button != TMouseButton::Left || keys.Alt) {
         HoldPress(false);
         PickColor(cx, cy);
         return;
     }
-    LastCellX = cx;
-    LastCellY = cy;
     const auto index = static_cast<uint8_t>(Editor().DrawIndex());
+    if (tool == TTool::Fill) return FillArea(cx, cy, index);
+    HoldPress(true);
     if (tool == TTool::Pen) {
-        HoldPress(true);
-        const TStep step = EditAreaStep();
-        PutPixel(cx, cy, index, &step);
+        Stroke.emplace(Doc(), Editor().ViewRect(kEditArea), index, Editor().Symmetry(),
+                       Editor().PixelPerfect());
+        Stroke->Press(pixel.X, pixel.Y);
         return;
     }
-    FillArea(cx, cy, index);
+    Editor().SetShapeDrag(TShapeDrag{*ShapeOfTool(tool), pixel.X, pixel.Y, pixel.X, pixel.Y});
 }
 
 void TLupeForm::HoldPress(bool left) {
@@ -44,36 +45,40 @@ void TLupeForm::HoldPress(bool left) {
     LeftHeld = left;
 }
 
-void TLupeForm::LupeBox2MouseMove(int32_t x, int32_t y) {
+void TLupeForm::LupeBox2MouseMove(int32_t x, int32_t y, TModifiers keys) {
     if (!Doc().IsOpen()) return;
     const int32_t c = CellPixels(), cx = x / c, cy = y / c;
-    if (MouseHeld) {
-        if (!LeftHeld)
-            PickColor(cx, cy);
-        else if (cx != LastCellX || cy != LastCellY) {
-            DrawLine(LastCellX, LastCellY, cx, cy);
-            LastCellX = cx;
-            LastCellY = cy;
-        }
+    const TCell pixel = PixelOf(cx, cy);
+    if (MouseHeld && !LeftHeld) PickColor(cx, cy);
+    if (Stroke && Stroke->Last() != pixel) Stroke->LineTo(pixel.X, pixel.Y);
+    if (const std::optional<TShapeDrag>& drag = Editor().ShapeDrag()) {
+        TShapeDrag next = *drag;
+        next.X1 = pixel.X;
+        next.Y1 = pixel.Y;
+        if (keys.Shift) ConstrainShapeEnd(next.Kind, next.X0, next.Y0, next.X1, next.Y1);
+        if (next.X1 != drag->X1 || next.Y1 != drag->Y1) Editor().SetShapeDrag(next);
     }
+    Editor().SetPointer(InsideView(cx, cy) ? std::optional(pixel) : std::nullopt);
     // The selection follows the pointer with or without a button held.
-    RegionFollow(Editor().ViewLeft(kEditArea) + cx, Editor().ViewTop(kEditArea) + cy);
+    RegionFollow(pixel.X, pixel.Y);
 }
 
 void TLupeForm::LupeBox2MouseUp() {
     if (!MouseHeld) return;
     MouseHeld = false;
     LeftHeld = false;
+    Stroke.reset();
+    // The shape is drawn at the release, as one step, and its preview goes.
+    if (const std::optional<TShapeDrag> drag = Editor().ShapeDrag()) {
+        Editor().SetShapeDrag(std::nullopt);
+        DrawShape(Doc(), Editor().ViewRect(kEditArea), drag->Kind, drag->X0, drag->Y0, drag->X1,
+                  drag->Y1, static_cast<uint8_t>(Editor().DrawIndex()), Editor().Symmetry());
+    }
     Editor().PressEnded();
 }
 
-void TLupeForm::PutPixel(int32_t cx, int32_t cy, uint8_t index, const TStep* step) {
-    const int32_t x = Editor().ViewLeft(kEditArea) + cx, y = Editor().ViewTop(kEditArea) + cy;
-    // A press beyond the view still records its step, but changes no pixel.
-    const bool inside = InsideView(cx, cy);
-    Doc().Edit(step, {.Pixels = inside, .Rect = {x, y, x + 1, y + 1}}, [&](TDIB& image) {
-        if (inside) image.SetPixel(x, y, index);
-    });
+void TLupeForm::LupeBox2MouseLeave() {
+    Editor().SetPointer(std::nullopt);
 }
 
 void TLupeForm::ShowCell(int32_t cx, int32_t cy) {
@@ -88,22 +93,29 @@ void TLupeForm::ShowCell(int32_t cx, int32_t cy) {
     DrawCell(cx, cy, view.LayerView ? own : shown);
 }
 
-void TLupeForm::DrawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
-    const auto index = static_cast<uint8_t>(Editor().DrawIndex());
-    StepLine(x0, y0, x1, y1, [&](int32_t px, int32_t py) {
-        // Steps outside the view are skipped, not clamped.
-        if (InsideView(px, py)) PutPixel(px, py, index);
-    });
-}
-
 void TLupeForm::FillArea(int32_t cx, int32_t cy, uint8_t index) {
-    const TRect area = Editor().ViewRect(kEditArea);
-    Doc().Edit(EditAreaStep(), {.Pixels = true, .Rect = area},
-               [&](TDIB& image) { FloodFill4(image, area, area.Left + cx, area.Top + cy, index); });
+    const TCell pixel = PixelOf(cx, cy);
+    FillMirrored(Doc(), Editor().ViewRect(kEditArea), pixel.X, pixel.Y, index, Editor().Symmetry());
 }
 
 void TLupeForm::PickColor(int32_t cx, int32_t cy) {
     if (!InsideView(cx, cy)) return;
-    Editor().SetDrawIndex(static_cast<int32_t>(Doc().DocImage()->GetPixel(
-        Editor().ViewLeft(kEditArea) + cx, Editor().ViewTop(kEditArea) + cy)));
+    const TCell pixel = PixelOf(cx, cy);
+    Editor().SetDrawIndex(static_cast<int32_t>(Doc().DocImage()->GetPixel(pixel.X, pixel.Y)));
+}
+
+void TLupeForm::PaintShapeDrag(QPainter& canvas) {
+    const std::optional<TShapeDrag>& drag = Editor().ShapeDrag();
+    if (!drag) return;
+    const TRect area = Editor().ViewRect(kEditArea);
+    const TSymmetry sym = Editor().Symmetry();
+    const int32_t c = CellPixels();
+    const QColor colour = QColor::fromRgb(
+        SurfaceValueOf(Doc().DocImage()->PaletteBlock[static_cast<uint8_t>(Editor().DrawIndex())]));
+    ShapeCells(drag->Kind, drag->X0, drag->Y0, drag->X1, drag->Y1, [&](int32_t x, int32_t y) {
+        VisitMirrored(sym, x, y, [&](int32_t mx, int32_t my) {
+            if (mx >= area.Left && mx < area.Right && my >= area.Top && my < area.Bottom)
+                canvas.fillRect((mx - area.Left) * c, (my - area.Top) * c, c, c, colour);
+        });
+    });
 }

@@ -73,10 +73,12 @@ Tpalletform::Tpalletform(QWidget* owner) : TToolWindow(owner, "パレット") {
     palletImage = new TPaintSurface(client);
     palletImage->setGeometry(0, kGridTop, kSwatchGridSide, kSwatchGridSide);
     palletImage->OnPaint = [this](QPainter& canvas) { canvas.drawImage(0, 0, PalletBitmap); };
-    palletImage->OnMouseDown = [this](TMouseButton button, bool, int32_t x, int32_t y) {
+    palletImage->OnMouseDown = [this](TMouseButton button, TModifiers, int32_t x, int32_t y) {
         palletImageMouseDown(button, x, y);
     };
-    palletImage->OnMouseMove = [this](int32_t x, int32_t y) { palletImageMouseMove(x, y); };
+    palletImage->OnMouseMove = [this](int32_t x, int32_t y, TModifiers) {
+        palletImageMouseMove(x, y);
+    };
     palletImage->OnMouseUp = [this] { palletImageMouseUp(); };
     CreateBars(client);
     CreateMenus();

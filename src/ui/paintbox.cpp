@@ -78,13 +78,21 @@ QPoint TPaintSurface::PixelUnderPointer(const QMouseEvent& event) const {
     return std::abs(off.x()) <= slack && std::abs(off.y()) <= slack ? exact : reported;
 }
 
+namespace {
+TModifiers ModifiersOf(const QMouseEvent& event) {
+    const Qt::KeyboardModifiers keys = event.modifiers();
+    return TModifiers{.Shift = keys.testFlag(Qt::ShiftModifier),
+                      .Ctrl = keys.testFlag(Qt::ControlModifier),
+                      .Alt = keys.testFlag(Qt::AltModifier)};
+}
+} // namespace
+
 void TPaintSurface::mousePressEvent(QMouseEvent* event) {
     TMouseButton button;
     if (!OnMouseDown || !ToButton(event->button(), button)) return;
     const QPoint p = PixelUnderPointer(*event);
     if (InDevicePixels && !QRect(QPoint(), DevicePicture).contains(p)) return;
-    const bool shift = event->modifiers() & Qt::ShiftModifier;
-    RunGuarded([&] { OnMouseDown(button, shift, p.x(), p.y()); });
+    RunGuarded([&] { OnMouseDown(button, ModifiersOf(*event), p.x(), p.y()); });
 }
 
 void TPaintSurface::mouseMoveEvent(QMouseEvent* event) {
@@ -93,7 +101,11 @@ void TPaintSurface::mouseMoveEvent(QMouseEvent* event) {
     if (event->buttons() == Qt::NoButton && OnMouseUp) RunGuarded(OnMouseUp);
     if (!OnMouseMove) return;
     const QPoint p = PixelUnderPointer(*event);
-    RunGuarded([&] { OnMouseMove(p.x(), p.y()); });
+    RunGuarded([&] { OnMouseMove(p.x(), p.y(), ModifiersOf(*event)); });
+}
+
+void TPaintSurface::leaveEvent(QEvent*) {
+    if (OnMouseLeave) RunGuarded(OnMouseLeave);
 }
 
 void TPaintSurface::mouseReleaseEvent(QMouseEvent*) {

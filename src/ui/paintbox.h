@@ -9,6 +9,10 @@
 #include <functional>
 
 enum class TMouseButton { Left, Right, Middle };
+// The modifier keys held at a mouse event.
+struct TModifiers {
+    bool Shift = false, Ctrl = false, Alt = false;
+};
 
 class TImageControl : public QWidget {
 public:
@@ -35,9 +39,11 @@ public:
     QSize DevicePicture;
 
     std::function<void(QPainter&)> OnPaint;
-    std::function<void(TMouseButton button, bool shift, int32_t x, int32_t y)> OnMouseDown;
+    std::function<void(TMouseButton button, TModifiers keys, int32_t x, int32_t y)> OnMouseDown;
     // Also reported while no button is held.
-    std::function<void(int32_t x, int32_t y)> OnMouseMove;
+    std::function<void(int32_t x, int32_t y, TModifiers keys)> OnMouseMove;
+    // The pointer left the surface.
+    std::function<void()> OnMouseLeave;
     // Also reported for a move with no button held, which a release that went elsewhere leaves:
     // the handler must do nothing when it follows no press.
     std::function<void()> OnMouseUp;
@@ -54,6 +60,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
 private:
