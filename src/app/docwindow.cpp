@@ -7,12 +7,14 @@
 #include "ui/dialogs.h"
 #include "ui/errors.h"
 #include "ui/session.h"
+#include "ui/toolkeys.h"
 
 #include <QActionGroup>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QMimeData>
@@ -226,6 +228,10 @@ void Tmainform::OpenRecent(const QString& path) {
 
 bool Tmainform::CloseQuery() {
     return !Doc().IsOpen() || CloseDocument();
+}
+
+void Tmainform::keyPressEvent(QKeyEvent* event) {
+    if (!ToolKeyEvent(*event)) QMainWindow::keyPressEvent(event);
 }
 
 void Tmainform::closeEvent(QCloseEvent* event) {

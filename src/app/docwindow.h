@@ -101,6 +101,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The tool keys choose tools here as in the tool windows.
+    void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 

@@ -78,6 +78,16 @@ QIcon RegionGlyph() {
     });
 }
 
+QIcon ShapeGlyph(TShapeKind kind) {
+    return Draw(kToolGlyph, [kind](QPainter& p) {
+        // Drawn by the tool's own cells, two screen pixels each, so the button shows what the
+        // tool gives.
+        const bool line = kind == TShapeKind::Line;
+        ShapeCells(kind, line ? 1 : 2, line ? 12 : 3, line ? 12 : 13, line ? 3 : 12,
+                   [&](int32_t x, int32_t y) { p.fillRect(x * 2 + 2, y * 2 + 2, 2, 2, Qt::black); });
+    });
+}
+
 QIcon ArrowGlyph(TShiftDirection direction) {
     return Draw(kArrowGlyph, [direction](QPainter& p) {
         p.setRenderHint(QPainter::Antialiasing);

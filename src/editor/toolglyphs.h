@@ -1,6 +1,7 @@
 // The pictures on the tool window's buttons, drawn here rather than loaded from files.
 #pragma once
 
+#include "image/Shapes.h"
 #include "image/Shift.h"
 
 #include <QIcon>
@@ -10,5 +11,7 @@ QIcon PencilGlyph();
 QIcon PotGlyph();
 // Two overlapping squares, the front one with a dashed outline.
 QIcon RegionGlyph();
+// The shape a shape tool draws, as a pixel picture.
+QIcon ShapeGlyph(TShapeKind kind);
 // A 12 x 12 filled arrow pointing in the shift's direction, for the 20 x 20 arrow buttons.
 QIcon ArrowGlyph(TShiftDirection direction);

@@ -1,6 +1,9 @@
 #include "ui/toolframe.h"
 
+#include "ui/toolkeys.h"
+
 #include <QCloseEvent>
+#include <QKeyEvent>
 
 TToolWindow::TToolWindow(QWidget* owner, const QString& caption)
     : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
@@ -9,4 +12,8 @@ TToolWindow::TToolWindow(QWidget* owner, const QString& caption)
 
 void TToolWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
+}
+
+void TToolWindow::keyPressEvent(QKeyEvent* event) {
+    if (!ToolKeyEvent(*event)) QWidget::keyPressEvent(event);
 }
