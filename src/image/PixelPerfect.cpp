@@ -1,12 +1,39 @@
 #include "image/PixelPerfect.h"
-std::optional<TCell> TPixelPerfect::Add(TCell c) {
-    if (!cells_.empty() && cells_.back() == c) return std::nullopt;
-    cells_.push_back(c);
-    if (cells_.size() < 3) return std::nullopt;
-    TCell a = cells_[cells_.size() - 3], b = cells_[cells_.size() - 2];
-    if ((a.X == b.X || a.Y == b.Y) && (c.X == b.X || c.Y == b.Y) && a.X != c.X && a.Y != c.Y) {
-        cells_.erase(cells_.end() - 2);
-        return b;
+
+#include <cstdlib>
+
+namespace {
+// Distances in 64 bits, so that cells at the ends of the int32 range compare without overflow.
+int64_t Dx(TCell a, TCell b) {
+    return std::llabs(int64_t(a.X) - b.X);
+}
+int64_t Dy(TCell a, TCell b) {
+    return std::llabs(int64_t(a.Y) - b.Y);
+}
+bool Diagonal(TCell a, TCell b) {
+    return Dx(a, b) == 1 && Dy(a, b) == 1;
+}
+bool Orthogonal(TCell a, TCell b) {
+    return Dx(a, b) + Dy(a, b) == 1;
+}
+} // namespace
+
+std::optional<TCell> TPixelPerfect::Add(TCell cell) {
+    if (Last == cell) return std::nullopt;
+    std::optional<TCell> takenBack;
+    if (Before && Diagonal(*Before, cell) && Orthogonal(*Before, *Last) &&
+        Orthogonal(*Last, cell)) {
+        // The corner leaves the path, and Before is the last cell again; the new cell follows it
+        // below. The corner is taken back unless the path still holds that cell elsewhere.
+        const auto corner = OnPath.find({Last->X, Last->Y});
+        if (--corner->second == 0) {
+            OnPath.erase(corner);
+            takenBack = Last;
+        }
+        Last = Before;
     }
-    return std::nullopt;
+    ++OnPath[{cell.X, cell.Y}];
+    Before = Last;
+    Last = cell;
+    return takenBack;
 }
