@@ -70,37 +70,55 @@ TEST(ToolsTest, ShapesAreCutAtTheEditAreaAndMirrored) {
         {"rectangle cut at the area",
          {1, 1, 5, 4},
          TShapeKind::Rect,
-         0, 0, 3, 3,
+         0,
+         0,
+         3,
+         3,
          kNoMirror,
-         {"........", "...#....", "...#....", "...#....", "........", "........"}},
+         {"........", "...#....", "...#....", ".###....", "........", "........"}},
         {"filled rectangle from the lower right corner",
          {0, 0, 8, 6},
          TShapeKind::FilledRect,
-         5, 3, 3, 2,
+         5,
+         3,
+         3,
+         2,
          kNoMirror,
          {"........", "........", "...###..", "...###..", "........", "........"}},
         {"one-pixel rectangle",
          {0, 0, 8, 6},
          TShapeKind::Rect,
-         2, 2, 2, 2,
+         2,
+         2,
+         2,
+         2,
          kNoMirror,
          {"........", "........", "..#.....", "........", "........", "........"}},
         {"line mirrored left-right about the area's middle (sum 2 + 7)",
          {2, 0, 8, 6},
          TShapeKind::Line,
-         2, 1, 4, 1,
+         2,
+         1,
+         4,
+         1,
          {true, false, 9, 0},
          {"........", "..######", "........", "........", "........", "........"}},
         {"rectangle mirrored both ways about pixel (3, 2); mirrors cut at the area",
          {0, 0, 8, 5},
          TShapeKind::Rect,
-         0, 0, 1, 1,
+         0,
+         0,
+         1,
+         1,
          {true, true, 6, 4},
-         {"##...##.", "##...##.", "........", "##...##.", "##...##."}},
+         {"##...##.", "##...##.", "........", "##...##.", "##...##.", "........"}},
         {"a cell on the axis is drawn once",
          {0, 0, 8, 6},
          TShapeKind::Line,
-         3, 0, 3, 2,
+         3,
+         0,
+         3,
+         2,
          {true, false, 6, 0},
          {"...#....", "...#....", "...#....", "........", "........", "........"}},
     };
@@ -116,12 +134,13 @@ TEST(ToolsTest, ShapesAreCutAtTheEditAreaAndMirrored) {
 
 // The fill runs at the pressed pixel and at each mirror image, each inside the edit area.
 TEST(ToolsTest, FillIsMirroredAndKeptInsideTheEditArea) {
-    const TPicture before = {"..#...", "..#...", "###.##", "...#..", "...#.."};
+    const TPicture before = {"..#...", "..#...", "###...", "......", "......"};
     TDocument doc;
     Open(doc, before);
-    // The left-right axis of the area 0..5 lies between columns 2 and 3; the area stops at row 4.
+    // The left-right axis of the area 0..5 lies between columns 2 and 3; the area stops above
+    // row 4, where the mirror's region would run on.
     FillMirrored(doc, {0, 0, 6, 4}, 0, 0, 2, {true, false, 5, 0});
-    EXPECT_EQ(Text(Shown(doc)), Text({"oo#ooo", "oo#ooo", "###.##", "...#..", "...#.."}));
+    EXPECT_EQ(Text(Shown(doc)), Text({"oo#ooo", "oo#ooo", "###ooo", "oooooo", "......"}));
     ExpectOneStep(doc, before);
 }
 
@@ -188,13 +207,11 @@ TEST(ToolsTest, PenStrokes) {
 // A corner the stroke had drawn before it became a corner stays drawn: the stroke crossed it.
 TEST(ToolsTest, PixelPerfectCornerOverAnEarlierPartOfTheStrokeStays) {
     TDocument doc;
-    Open(doc, {"....", "....", "....", "...."});
-    TPenStroke stroke(doc, {0, 0, 4, 4}, 1, kNoMirror, true);
-    stroke.Press(1, 0);
-    for (const TCell cell : {TCell{1, 3}, TCell{0, 3}, TCell{0, 1}, TCell{1, 1}, TCell{2, 1},
-                             TCell{2, 2}})
+    Open(doc, {"oooo", "oooo", "oooo"});
+    TPenStroke stroke(doc, {0, 0, 4, 3}, 1, kNoMirror, true);
+    stroke.Press(0, 1);
+    // Right, back left and up: (1, 1) is the corner of the last L but lies on the first run too.
+    for (const TCell cell : {TCell{3, 1}, TCell{1, 1}, TCell{1, 0}})
         stroke.LineTo(cell.X, cell.Y);
-    // (1, 1) lay on the first, straight part; it became the corner of (0, 1) (1, 1) (1, 2)?
-    // No: the corner here is (2, 1), between (1, 1) and (2, 2), and it was never drawn before.
-    EXPECT_EQ(Text(Shown(doc)), Text({".#..", "##..", "###.", "##.."}));
+    EXPECT_EQ(Text(Shown(doc)), Text({"o#oo", "####", "oooo"}));
 }

@@ -14,8 +14,8 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScrollArea>

@@ -9,6 +9,12 @@
 
 class TStream;
 
+// One pixel's position.
+struct TCell {
+    int32_t X, Y;
+    bool operator==(const TCell&) const = default;
+};
+
 // Left, top, right, bottom; right and bottom exclusive.
 struct TRect {
     int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;

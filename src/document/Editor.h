@@ -5,7 +5,6 @@
 #pragma once
 
 #include "document/Document.h"
-#include "image/PixelPerfect.h"
 #include "image/Shapes.h"
 #include "image/Symmetry.h"
 

@@ -83,8 +83,9 @@ QIcon ShapeGlyph(TShapeKind kind) {
         // Drawn by the tool's own cells, two screen pixels each, so the button shows what the
         // tool gives.
         const bool line = kind == TShapeKind::Line;
-        ShapeCells(kind, line ? 1 : 2, line ? 12 : 3, line ? 12 : 13, line ? 3 : 12,
-                   [&](int32_t x, int32_t y) { p.fillRect(x * 2 + 2, y * 2 + 2, 2, 2, Qt::black); });
+        ShapeCells(
+            kind, line ? 1 : 2, line ? 12 : 3, line ? 12 : 13, line ? 3 : 12,
+            [&](int32_t x, int32_t y) { p.fillRect(x * 2 + 2, y * 2 + 2, 2, 2, Qt::black); });
     });
 }
 

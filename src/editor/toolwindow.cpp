@@ -2,9 +2,9 @@
 #include "ui/session.h"
 
 #include "editor/toolglyphs.h"
-#include "ui/toolkeys.h"
 #include "image/Shift.h"
 #include "ui/errors.h"
+#include "ui/toolkeys.h"
 
 #include <QButtonGroup>
 #include <QFrame>
@@ -49,10 +49,10 @@ Ttoolform::Ttoolform(QWidget* owner) : TToolWindow(owner, "ツール") {
     ToolGroup = new QButtonGroup(this);
     ToolGroup->setExclusive(true);
     const std::pair<QToolButton*, TTool> tools[] = {
-        {SpeedButton1, TTool::Pen},        {SpeedButton2, TTool::Fill},
-        {SpeedButton3, TTool::Region},     {btLine, TTool::Line},
-        {btRect, TTool::Rect},             {btFilledRect, TTool::FilledRect},
-        {btEllipse, TTool::Ellipse},       {btFilledEllipse, TTool::FilledEllipse}};
+        {SpeedButton1, TTool::Pen},    {SpeedButton2, TTool::Fill},
+        {SpeedButton3, TTool::Region}, {btLine, TTool::Line},
+        {btRect, TTool::Rect},         {btFilledRect, TTool::FilledRect},
+        {btEllipse, TTool::Ellipse},   {btFilledEllipse, TTool::FilledEllipse}};
     for (const auto& [button, tool] : tools) {
         button->setCheckable(true);
         button->setToolTip(ToolCaption(tool));
@@ -69,7 +69,8 @@ Ttoolform::Ttoolform(QWidget* owner) : TToolWindow(owner, "ツール") {
     btMirrorY->setToolTip("上下に鏡写しで描く (Ctrl+クリックで軸を決める)");
     btPixelPerfect->setToolTip("ペンの線の角を取り、1ドット幅に保つ");
     for (QToolButton* button : {btMirrorX, btMirrorY, btPixelPerfect})
-        connect(button, &QToolButton::clicked, this, [this] { RunGuarded([this] { OptionClick(); }); });
+        connect(button, &QToolButton::clicked, this,
+                [this] { RunGuarded([this] { OptionClick(); }); });
 
     Bevel1 = new QFrame(this);
     Bevel1->setGeometry(124, 8, 89, 89);

@@ -2,15 +2,12 @@
 // cell of every L-shaped step, so that a staircase of L steps becomes a clean diagonal.
 #pragma once
 
+#include "base/Graphic.h"
+
 #include <cstdint>
 #include <map>
 #include <optional>
 #include <utility>
-
-struct TCell {
-    int32_t X, Y;
-    bool operator==(const TCell&) const = default;
-};
 
 // One per stroke. The pen draws every cell the stroke reaches and passes it to Add, in order:
 // the pressed cell, then the cells of each line between pointer positions.

@@ -15,6 +15,7 @@
 #include <deque>
 #include <functional>
 #include <gtest/gtest.h>
+#include <qpa/qwindowsysteminterface.h>
 #include <string>
 #include <vector>
 
@@ -133,6 +134,14 @@ protected:
     TScriptedDialogs* dialogs = nullptr;
     std::string dir;
 };
+
+// A key press as the window system delivers it, shortcuts first.
+inline void PressWindowKey(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+    QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::SynchronousDelivery>(
+        window->windowHandle(), QEvent::KeyPress, key, modifiers);
+    QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::SynchronousDelivery>(
+        window->windowHandle(), QEvent::KeyRelease, key, modifiers);
+}
 
 // The open document's indices, row by row.
 inline std::vector<uint8_t> DocPixels() {

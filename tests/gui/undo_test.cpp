@@ -42,14 +42,6 @@ void ExpectViewShowsDocument() {
     EXPECT_EQ(PaintedDocument(), expected);
 }
 
-// A key press as the window system delivers it, shortcuts first.
-void PressKey(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers) {
-    QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::SynchronousDelivery>(
-        window->windowHandle(), QEvent::KeyPress, key, modifiers);
-    QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::SynchronousDelivery>(
-        window->windowHandle(), QEvent::KeyRelease, key, modifiers);
-}
-
 TPalette PaletteWith(uint8_t index, uint8_t red) {
     TPalette palette = GreyRampPalette();
     palette[index] = TPaletteEntry{0, 0, red, 0};
@@ -337,7 +329,7 @@ TEST_F(UndoTest, KeysUndoAndRedo) {
             SelectBox(0, 0, 2, 2);
         else
             CancelSelection();
-        PressKey(LupeForm, keys[i].key, keys[i].modifiers);
+        PressWindowKey(LupeForm, keys[i].key, keys[i].modifiers);
         EXPECT_EQ(Doc().History.RedoCount(), keys[i].redoCount);
     }
     CancelSelection();
