@@ -80,6 +80,9 @@ Tpalletform::Tpalletform(QWidget* owner) : TToolWindow(owner, "パレット") {
         palletImageMouseMove(x, y);
     };
     palletImage->OnMouseUp = [this] { palletImageMouseUp(); };
+    palletImage->OnDoubleClick = [this](TMouseButton button, int32_t x, int32_t y) {
+        palletImageDblClick(button, x, y);
+    };
     CreateBars(client);
     CreateMenus();
 
@@ -137,6 +140,8 @@ void Tpalletform::CreateMenus() {
     mnPalletChange->setCheckable(true);
     ConnectGuarded(mnPalletChange, [this] { mnPalletChangeClick(); });
     edit->addSeparator();
+    mnEditColor = edit->addAction("色の編集…");
+    ConnectGuarded(mnEditColor, [this] { mnEditColorClick(); });
     mnCut15Bit = edit->addAction("精度を15Bitに切り捨てる");
     ConnectGuarded(mnCut15Bit, [this] { mnCut15BitClick(); });
     mnSwapIndices = edit->addAction("選択色と透明色を入れ替える");
@@ -215,6 +220,10 @@ void Tpalletform::palletImageMouseUp() {
     Editor().PressEnded();
 }
 
+void Tpalletform::palletImageDblClick(TMouseButton button, int32_t x, int32_t y) {
+    if (button == TMouseButton::Left) EditEntryColor(SwatchIndexAt(x, y));
+}
+
 void Tpalletform::RBarMouseDown(TColorBar* bar, int32_t x) {
     if (!Doc().IsOpen() || Editor().PaletteLocked) return;
     Editor().PressBegan([this] { RBarMouseUp(); });
@@ -254,6 +263,25 @@ bool Tpalletform::RefusedByLock(const QString& refusal) {
 
 void Tpalletform::mnPalletChangeClick() {
     Editor().PaletteLocked = mnPalletChange->isChecked();
+}
+
+void Tpalletform::EditEntryColor(int32_t index) {
+    if (!Doc().IsOpen() || RefusedByLock("色を変更できません")) return;
+    const TPaletteEntry old = Doc().DocImage()->PaletteBlock[index];
+    const std::optional<TPaletteEntry> chosen = Dialogs().EditColor(index, old);
+    if (!chosen) return;
+    // The dialog chooses a colour; the entry's reserved byte stays.
+    const TPaletteEntry entry{chosen->Blue, chosen->Green, chosen->Red, old.Reserved};
+    if (entry == old) return;
+    TPalette palette = Doc().DocImage()->PaletteBlock;
+    palette[index] = entry;
+    // A step of its own, not merged into a run of bar presses.
+    const TStep step{TRect{0, 0, 1, 1}, true};
+    Doc().EditPalette(&step, palette);
+}
+
+void Tpalletform::mnEditColorClick() {
+    EditEntryColor(Editor().DrawIndex());
 }
 
 // The low bits it drops are gone for good, so the cut is a step of its own that undo gives back.

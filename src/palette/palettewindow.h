@@ -1,5 +1,6 @@
 // The palette window: the 256 swatches of the document's palette, the drawing and transparent
-// indices chosen on them, and the three 32-step bars that edit the drawing index's colour.
+// indices chosen on them, the three 32-step bars that edit the drawing index's colour, and the
+// colour dialog that sets an entry's exact colour.
 #pragma once
 
 #include "document/Document.h"
@@ -56,11 +57,20 @@ public:
     void palletImageMouseDown(TMouseButton button, int32_t x, int32_t y);
     void palletImageMouseMove(int32_t x, int32_t y);
     void palletImageMouseUp();
+    // A left double click edits the colour of the swatch under (x, y), which its press has made
+    // the drawing index (EditEntryColor); other buttons do nothing more than their press.
+    void palletImageDblClick(TMouseButton button, int32_t x, int32_t y);
     void RBarMouseDown(TColorBar* bar, int32_t x);
     void RBarMouseMove(TColorBar* bar, int32_t x);
     void RBarMouseUp();
     // The 15-bit cut of the menu: one palette undo step, refused under the lock.
     void mnCut15BitClick();
+    // The colour dialog for entry index: a changed colour is one palette undo step; Cancel or the
+    // same colour changes nothing. Refused under the lock before the dialog opens; nothing
+    // without a document.
+    void EditEntryColor(int32_t index);
+    // "色の編集…": EditEntryColor for the drawing index.
+    void mnEditColorClick();
     // Called after the lock item toggled itself: the lock reaches the editor state.
     void mnPalletChangeClick();
     // Under the lock: warns that the command cannot go on (refusal says what it cannot do) and
@@ -82,7 +92,8 @@ public:
     TColorBar *RBar = nullptr, *GBar = nullptr, *BBar = nullptr;
     QLabel *RLab = nullptr, *GLab = nullptr, *BLab = nullptr;
     QMenuBar* PalletMenu = nullptr;
-    QAction *mnPalletChange = nullptr, *mnCut15Bit = nullptr, *mnSwapIndices = nullptr;
+    QAction *mnPalletChange = nullptr, *mnEditColor = nullptr, *mnCut15Bit = nullptr,
+            *mnSwapIndices = nullptr;
     QAction *mnLoadPalette = nullptr, *mnSavePalette = nullptr;
     // A press on a bar, or on the swatch grid (and with which button), is being followed.
     bool BarDragging = false, SwatchDragging = false, SwatchLeftButton = false;

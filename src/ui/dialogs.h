@@ -2,11 +2,14 @@
 // scripted set that answers without a user and records what was shown.
 #pragma once
 
-#include <QString>
+#include "image/DIB.h"
 
-class QWidget;
+#include <QString>
+#include <cstdint>
 #include <memory>
 #include <optional>
+
+class QWidget;
 
 enum class TPromptAnswer { Yes, No, Cancel };
 
@@ -30,6 +33,9 @@ public:
                                                 const QString& start) = 0;
     // Shows the new-image dialog modally; returns when it is closed.
     virtual void RunNewForm() = 0;
+    // The colour the user chose for palette entry index, which holds initial; nothing when the
+    // user cancelled. The reserved byte is no colour and means nothing here.
+    virtual std::optional<TPaletteEntry> EditColor(int32_t index, const TPaletteEntry& initial) = 0;
 };
 
 // The extension, without its dot, that a name filter such as "BMPファイル (*.bmp)" gives to a
@@ -69,4 +75,6 @@ public:
                                         const QString& start) override;
     // Defined with the new-image dialog (app/new.cpp).
     void RunNewForm() override;
+    // Defined with the colour dialog (palette/colordialog.cpp).
+    std::optional<TPaletteEntry> EditColor(int32_t index, const TPaletteEntry& initial) override;
 };

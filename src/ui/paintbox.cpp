@@ -87,12 +87,28 @@ TModifiers ModifiersOf(const QMouseEvent& event) {
 }
 } // namespace
 
+bool TPaintSurface::ReportedPress(const QMouseEvent& event, TMouseButton& button,
+                                  QPoint& at) const {
+    if (!ToButton(event.button(), button)) return false;
+    at = PixelUnderPointer(event);
+    return !InDevicePixels || QRect(QPoint(), DevicePicture).contains(at);
+}
+
 void TPaintSurface::mousePressEvent(QMouseEvent* event) {
     TMouseButton button;
-    if (!OnMouseDown || !ToButton(event->button(), button)) return;
-    const QPoint p = PixelUnderPointer(*event);
-    if (InDevicePixels && !QRect(QPoint(), DevicePicture).contains(p)) return;
+    QPoint p;
+    if (!OnMouseDown || !ReportedPress(*event, button, p)) return;
     RunGuarded([&] { OnMouseDown(button, ModifiersOf(*event), p.x(), p.y()); });
+}
+
+void TPaintSurface::mouseDoubleClickEvent(QMouseEvent* event) {
+    // Qt sends the second press of a double click only as this event: it is reported as the
+    // press it also is, then as a double click.
+    mousePressEvent(event);
+    TMouseButton button;
+    QPoint p;
+    if (!OnDoubleClick || !ReportedPress(*event, button, p)) return;
+    RunGuarded([&] { OnDoubleClick(button, p.x(), p.y()); });
 }
 
 void TPaintSurface::mouseMoveEvent(QMouseEvent* event) {

@@ -47,6 +47,8 @@ public:
     // Also reported for a move with no button held, which a release that went elsewhere leaves:
     // the handler must do nothing when it follows no press.
     std::function<void()> OnMouseUp;
+    // The second press of a double click, reported after OnMouseDown had it as a press.
+    std::function<void(TMouseButton button, int32_t x, int32_t y)> OnDoubleClick;
     // The wheel turned with Ctrl held: direction +1 away from the user, -1 towards; x, y where
     // the pointer is. Without Ctrl or a handler the wheel scrolls the view as usual.
     std::function<void(int32_t direction, int32_t x, int32_t y)> OnCtrlWheel;
@@ -58,6 +60,7 @@ protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
@@ -69,4 +72,7 @@ private:
     // PixelAt the event's position, made exact from the window system's own pointer position
     // where the event's was rounded to a logical pixel.
     QPoint PixelUnderPointer(const QMouseEvent& event) const;
+    // The button and pixel of a press to report; false for a button other than the three, or a
+    // device pixel outside the picture.
+    bool ReportedPress(const QMouseEvent& event, TMouseButton& button, QPoint& at) const;
 };

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 #include <qpa/qwindowsysteminterface.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Failure messages show texts as text.
@@ -36,6 +37,10 @@ public:
     // The filter picked in each save dialog; when none is left, the first entry stays chosen.
     std::deque<QString> SaveChosenFilters;
     std::function<void()> OnNewForm;
+    // Each colour dialog's entry and the colour it started from; the colours the user chooses,
+    // nothing standing for Cancel.
+    std::vector<std::pair<int32_t, TPaletteEntry>> ColorDialogs;
+    std::deque<std::optional<TPaletteEntry>> ColorAnswers;
 
     void Warning(const QString& text) override { Warnings.push_back(text); }
     void Error(const QString& text) override { Errors.push_back(text); }
@@ -83,6 +88,16 @@ public:
             OnNewForm();
         else
             ADD_FAILURE() << "unexpected new-image dialog";
+    }
+    std::optional<TPaletteEntry> EditColor(int32_t index, const TPaletteEntry& initial) override {
+        ColorDialogs.emplace_back(index, initial);
+        if (ColorAnswers.empty()) {
+            ADD_FAILURE() << "unexpected colour dialog";
+            return std::nullopt;
+        }
+        const std::optional<TPaletteEntry> answer = ColorAnswers.front();
+        ColorAnswers.pop_front();
+        return answer;
     }
 
 private:

@@ -1,6 +1,6 @@
-// The event fuzzer: seeded random sequences of presses, moves and releases on every view, keys,
-// clicks on controls and dialog answers reach the five windows the way the window system
-// delivers them, and after every event the editor's rules are checked (CheckRules).
+// The event fuzzer: seeded random sequences of presses, moves, releases and double clicks on every
+// view, keys, clicks on controls and dialog answers reach the five windows the way the window
+// system delivers them, and after every event the editor's rules are checked (CheckRules).
 //
 // Mouse events are modelled on the window system: a press grabs the mouse, so moves go to the
 // pressed view until the release; a modal dialog that comes up meanwhile takes the release (the
@@ -54,7 +54,7 @@ namespace {
 
 // ---- The events --------------------------------------------------------------------------------
 
-enum class TAct : uint8_t { Press, Move, Release, Wheel, Command };
+enum class TAct : uint8_t { Press, Move, Release, Wheel, Command, DoubleClick };
 enum class TView : uint8_t { Doc, Lupe, Swatches, RBar, GBar, BBar };
 const char* const kViewNames[] = {"doc", "lupe", "swatches", "rbar", "gbar", "bbar"};
 const char* const kButtonNames[] = {"left", "right", "middle"};
@@ -68,19 +68,25 @@ const char* const kOpenFiles[] = {"",          "pic.png",     "pic.bmp",     "cl
 // What the user types in a save dialog; "bare" gets the extension of the chosen filter.
 const char* const kSaveNames[] = {"cancel", "png", "bmp", "jpg", "bare"};
 const char* const kSaveFiles[] = {"", "out.png", "out.bmp", "out.jpg", "out"};
+// What the user chooses in a colour dialog: Cancel, a colour off the bars' steps, or black, which
+// a new document's entries already hold.
+const char* const kColorNames[] = {"cancel", "exact", "black"};
+const std::optional<TPaletteEntry> kColorAnswers[] = {std::nullopt, TPaletteEntry{77, 200, 13, 0},
+                                                      TPaletteEntry{0, 0, 0, 0}};
 
 struct TFuzzEvent {
     TAct Act = TAct::Release;
-    // The view of a press, move or wheel; the index into kCommands of a command.
+    // The view of a press, move, wheel or double click; the index into kCommands of a command.
     uint8_t Target = 0;
-    // A press's index into kButtons; a wheel's direction, 0 away from the user, 1 towards.
+    // A press's or double click's index into kButtons; a wheel's direction, 0 away from the
+    // user, 1 towards.
     uint8_t Button = 0;
     bool Shift = false;
     // Where, in thousandths of the view's extent; a move while a button is held may leave it.
     int16_t X = 0, Y = 0;
     // The answers to whatever dialogs the event brings up.
     TPromptAnswer Prompt = TPromptAnswer::Cancel;
-    uint8_t Open = 0, Save = 0;
+    uint8_t Open = 0, Save = 0, Color = 0;
     uint8_t NewWidth = 0, NewHeight = 0; // 0: the new-image dialog is cancelled
 };
 
@@ -147,6 +153,7 @@ const TCommand kCommands[] = {
     {"lock", false, false, 2, [] { palletform->mnPalletChange->trigger(); }},
     {"cut15", false, false, 1, [] { palletform->mnCut15Bit->trigger(); }},
     {"swap", false, false, 2, [] { palletform->mnSwapIndices->trigger(); }},
+    {"edit-color", false, false, 2, [] { palletform->mnEditColor->trigger(); }},
     {"load-palette", false, false, 2, [] { palletform->mnLoadPalette->trigger(); }},
     {"save-palette", false, false, 1, [] { palletform->mnSavePalette->trigger(); }},
     {"width+", false, false, 1, [] { LupeForm->xUpDown->Up->click(); }},
@@ -175,12 +182,12 @@ template <size_t N> uint8_t IndexIn(const char* const (&names)[N], const std::st
 
 // Which dialogs an event brought up, so that its text names only the answers that were used.
 struct TAnswersUsed {
-    bool Prompt = false, Open = false, Save = false, New = false;
+    bool Prompt = false, Open = false, Save = false, New = false, Color = false;
 };
 
 // The event as a line: "press lupe left 400 120", "move doc 1100 -30", "release",
-// "wheel lupe away 500 500", or a command's name, each followed by the answers used, such as
-// "ctrl+w prompt=no" or "ctrl+n new=17x9".
+// "wheel lupe away 500 500", "double swatches left 300 20", or a command's name, each followed by
+// the answers used, such as "ctrl+w prompt=no" or "ctrl+n new=17x9".
 std::string Format(const TFuzzEvent& e, const TAnswersUsed& used) {
     std::ostringstream out;
     switch (e.Act) {
@@ -201,10 +208,15 @@ std::string Format(const TFuzzEvent& e, const TAnswersUsed& used) {
     case TAct::Command:
         out << kCommands[e.Target].Name;
         break;
+    case TAct::DoubleClick:
+        out << "double " << kViewNames[e.Target] << ' ' << kButtonNames[e.Button] << ' ' << e.X
+            << ' ' << e.Y;
+        break;
     }
     if (used.Prompt) out << " prompt=" << kPromptNames[int(e.Prompt)];
     if (used.Open) out << " open=" << kOpenNames[e.Open];
     if (used.Save) out << " save=" << kSaveNames[e.Save];
+    if (used.Color) out << " color=" << kColorNames[e.Color];
     if (used.New) {
         if (e.NewWidth == 0)
             out << " new=cancel";
@@ -217,7 +229,7 @@ std::string Format(const TFuzzEvent& e, const TAnswersUsed& used) {
 // The answers that are not Cancel, which a line may leave out.
 TAnswersUsed AnswersGiven(const TFuzzEvent& e) {
     return TAnswersUsed{e.Prompt != TPromptAnswer::Cancel, e.Open != 0, e.Save != 0,
-                        e.NewWidth != 0};
+                        e.NewWidth != 0, e.Color != 0};
 }
 
 // The line Format writes; answers left out are Cancel.
@@ -231,13 +243,18 @@ TFuzzEvent Parse(const std::string& line) {
         if (!(in >> value)) throw std::invalid_argument("a number is missing");
         return int16_t(value);
     };
-    if (word == "press" || word == "move" || word == "wheel") {
-        e.Act = word == "press" ? TAct::Press : word == "move" ? TAct::Move : TAct::Wheel;
+    if (word == "press" || word == "move" || word == "wheel" || word == "double") {
+        e.Act = word == "press"   ? TAct::Press
+                : word == "move"  ? TAct::Move
+                : word == "wheel" ? TAct::Wheel
+                                  : TAct::DoubleClick;
         in >> word;
         e.Target = IndexIn(kViewNames, word);
-        if (e.Act == TAct::Press) {
+        if (e.Act == TAct::Press || e.Act == TAct::DoubleClick) {
             in >> word;
             e.Button = IndexIn(kButtonNames, word);
+        }
+        if (e.Act == TAct::Press) {
             const auto at = in.tellg();
             in >> word;
             e.Shift = word == "shift";
@@ -263,6 +280,8 @@ TFuzzEvent Parse(const std::string& line) {
             e.Open = IndexIn(kOpenNames, value);
         } else if (key == "save") {
             e.Save = IndexIn(kSaveNames, value);
+        } else if (key == "color") {
+            e.Color = IndexIn(kColorNames, value);
         } else if (key == "new" && value != "cancel") {
             e.NewWidth = uint8_t(std::stoi(value));
             e.NewHeight = uint8_t(std::stoi(value.substr(value.find('x') + 1)));
@@ -307,13 +326,18 @@ TFuzzEvent RandomEvent(std::mt19937& random) {
         e.Y = int16_t(Pick(random, -250, 1249));
     } else if (kind < 63) {
         e.Act = TAct::Release;
-    } else if (kind < 67) {
+    } else if (kind < 66) {
         e.Act = TAct::Wheel;
         e.Target = uint8_t(view % 2 ? TView::Lupe : TView::Doc);
         e.Button = uint8_t(Pick(random, 0, 1));
+    } else if (kind < 69) {
+        // Half on the swatches, where a double click does more than two presses.
+        e.Act = TAct::DoubleClick;
+        e.Target = uint8_t(view % 2 ? TView::Swatches : pressed);
+        e.Button = uint8_t(Pick(random, 0, 3) == 0 ? 1 : 0);
     } else {
         e.Act = TAct::Command;
-        const size_t first = kind < 82 ? 0 : kKeyCount, end = kind < 82 ? kKeyCount : kCommandCount;
+        const size_t first = kind < 83 ? 0 : kKeyCount, end = kind < 83 ? kKeyCount : kCommandCount;
         std::vector<int> weights;
         for (size_t i = first; i < end; ++i)
             weights.push_back(kCommands[i].Weight);
@@ -326,6 +350,7 @@ TFuzzEvent RandomEvent(std::mt19937& random) {
                             : TPromptAnswer::Cancel;
     e.Open = uint8_t(Pick(random, 0, std::size(kOpenNames) - 1));
     e.Save = uint8_t(Pick(random, 0, std::size(kSaveNames) - 1));
+    e.Color = uint8_t(Pick(random, 0, std::size(kColorNames) - 1));
     if (Pick(random, 0, 9) > 0) {
         e.NewWidth = uint8_t(Pick(random, 8, 48));
         e.NewHeight = uint8_t(Pick(random, 8, 48));
@@ -781,7 +806,8 @@ private:
 
     size_t DialogsShown() const {
         return dialogs->Warnings.size() + dialogs->Errors.size() + dialogs->Prompts.size() +
-               dialogs->OpenFilters.size() + dialogs->SaveFilters.size() + newForms_;
+               dialogs->OpenFilters.size() + dialogs->SaveFilters.size() +
+               dialogs->ColorDialogs.size() + newForms_;
     }
 
     QWidget* Widget(TView view) const {
@@ -830,6 +856,7 @@ private:
         dialogs->Answers.assign(3, e.Prompt);
         dialogs->OpenNames.assign(1, e.Open ? TempPath(kOpenFiles[e.Open]) : QString());
         dialogs->SaveNames.assign(1, e.Save ? TempPath(kSaveFiles[e.Save]) : QString());
+        dialogs->ColorAnswers.assign(1, kColorAnswers[e.Color]);
         bool newShown = false;
         dialogs->OnNewForm = [&] {
             newShown = true;
@@ -849,10 +876,12 @@ private:
             installed_ = true;
         installed_ = installed_ && Doc().DocImage() != nullptr;
         const TAnswersUsed used{dialogs->Answers.size() < 3, dialogs->OpenNames.empty(),
-                                dialogs->SaveNames.empty(), newShown};
+                                dialogs->SaveNames.empty(), newShown,
+                                dialogs->ColorAnswers.empty()};
         dialogs->Answers.clear();
         dialogs->OpenNames.clear();
         dialogs->SaveNames.clear();
+        dialogs->ColorAnswers.clear();
         dialogs->OnNewForm = nullptr;
         return used;
     }
@@ -906,6 +935,20 @@ private:
             if (held_ && !kCommands[e.Target].Key) return;
             kCommands[e.Target].Run();
             return;
+        case TAct::DoubleClick: {
+            QWidget* widget = Reachable(TView(e.Target));
+            if (held_ || !widget) return; // one button at a time
+            const Qt::MouseButton button = kButtons[e.Button];
+            const QPoint at = Spot(widget, e.X, e.Y, false);
+            const size_t dialogsBefore = DialogsShown();
+            SendMouse(widget, QEvent::MouseButtonPress, button, button, at);
+            SendMouse(widget, QEvent::MouseButtonRelease, button, Qt::NoButton, at);
+            SendMouse(widget, QEvent::MouseButtonDblClick, button, button, at);
+            // A dialog that came up takes the last release.
+            if (DialogsShown() == dialogsBefore)
+                SendMouse(widget, QEvent::MouseButtonRelease, button, Qt::NoButton, at);
+            return;
+        }
         }
     }
 
@@ -1193,7 +1236,7 @@ TEST_F(EventFuzzTest, TransparentIndexChangedUnderAFloatingBlock) {
 
 // The text form round-trips, so that a printed sequence replays as it ran.
 TEST(EventFuzzText, LinesReadBackAsTheyWereWritten) {
-    const TAnswersUsed all{true, true, true, true};
+    const TAnswersUsed all{true, true, true, true, true};
     for (uint32_t seed = 1; seed <= 20; ++seed)
         for (const TFuzzEvent& e : Sequence(seed)) {
             const std::string line = Format(e, all);

@@ -1,5 +1,6 @@
 // The palette window through its handlers: choosing the two indices on the swatch grid, editing
-// the drawing index's colour with the bars, the lock and the 15-bit cut.
+// the drawing index's colour with the bars or an entry's exact colour in the colour dialog, the
+// lock and the 15-bit cut.
 #include "docview_shown.h"
 #include "editor/lupe.h"
 #include "editor_fixture.h"
@@ -69,12 +70,25 @@ void ClickBar(TColorBar* bar, int32_t x) {
     palletform->RBarMouseUp();
 }
 
-// A mouse event as Qt delivers it to a widget.
+// A mouse event as Qt delivers it to a widget; a double click comes as press, release, double
+// click, release.
 void SendMouse(QWidget* widget, QEvent::Type type, Qt::MouseButton button, QPoint at) {
     const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
     QMouseEvent event(type, at, widget->mapToGlobal(at), button, held, Qt::NoModifier);
     QApplication::sendEvent(widget, &event);
 }
+void DoubleClick(QWidget* widget, Qt::MouseButton button, QPoint first, QPoint second) {
+    SendMouse(widget, QEvent::MouseButtonPress, button, first);
+    SendMouse(widget, QEvent::MouseButtonRelease, button, first);
+    SendMouse(widget, QEvent::MouseButtonDblClick, button, second);
+    SendMouse(widget, QEvent::MouseButtonRelease, button, second);
+}
+
+// Entry index of the grey ramp and the colour the tests give it.
+TPaletteEntry Grey(uint8_t index) {
+    return TPaletteEntry{index, index, index, 0};
+}
+const TPaletteEntry kExact{77, 200, 13, 0};
 
 class PalletTest : public EditorTest {
 protected:
@@ -142,14 +156,9 @@ TEST_F(PalletTest, StartsWithBlackSwatchesBothMarkersOnIndexZeroAndTheMenus) {
                             (a->isEnabled() ? "" : " (off)"));
     }
     const std::vector<std::string> expected = {
-        "パレットファイル",
-        "  パレット読み込み",
-        "  パレット保存",
-        "パレット編集",
-        "  パレットを変更しない",
-        "  -",
-        "  精度を15Bitに切り捨てる",
-        "  選択色と透明色を入れ替える",
+        "パレットファイル", "  パレット読み込み",        "  パレット保存",
+        "パレット編集",     "  パレットを変更しない",    "  -",
+        "  色の編集…",      "  精度を15Bitに切り捨てる", "  選択色と透明色を入れ替える",
     };
     EXPECT_EQ(items, expected);
     EXPECT_TRUE(palletform->mnPalletChange->isCheckable());
@@ -357,6 +366,92 @@ TEST_F(PalletTest, TheLockRefusesTheCutWithTheLoadsMessage) {
     EXPECT_EQ(dialogs->Warnings[0], lock + "精度を切り捨てられません");
     EXPECT_EQ(dialogs->Warnings[1], lock + "パレットを読み込めません");
     dialogs->OpenNames.clear();
+}
+
+TEST_F(PalletTest, ADoubleClickOrTheMenuOpensTheColourDialogForItsEntry) {
+    OpenDocument();
+    // A double click whose second press lands a pixel past the first, on entry 37's swatch: that
+    // entry becomes the drawing index and is edited, and the dialog ends the press, so a move
+    // with the button still down chooses nothing.
+    dialogs->ColorAnswers = {std::nullopt};
+    DoubleClick(palletform->palletImage, Qt::LeftButton, {5 * 16 - 1, 40}, {5 * 16, 40});
+    EXPECT_EQ(Editor().DrawIndex(), 37);
+    EXPECT_FALSE(palletform->SwatchDragging);
+    SendMouse(palletform->palletImage, QEvent::MouseMove, Qt::LeftButton, {0, 0});
+    EXPECT_EQ(Editor().DrawIndex(), 37);
+    // A right double click is two presses that choose the transparent index, and no dialog.
+    DoubleClick(palletform->palletImage, Qt::RightButton, {2 * 16 + 8, 8}, {2 * 16 + 8, 8});
+    EXPECT_EQ(Doc().TransparentIndex(), 2);
+    // The menu edits the drawing index's entry.
+    SetEntry(200, 13, 200, 77);
+    Click(TMouseButton::Left, 8 * 16 + 8, 12 * 16 + 8);
+    dialogs->ColorAnswers = {std::nullopt};
+    palletform->mnEditColor->trigger();
+    const std::vector<std::pair<int32_t, TPaletteEntry>> shown = {{37, Grey(37)}, {200, kExact}};
+    EXPECT_EQ(dialogs->ColorDialogs, shown);
+    EXPECT_EQ(Doc().History.UndoCount(), 0u);
+    EXPECT_TRUE(Doc().Saved());
+}
+
+TEST_F(PalletTest, AnExactColourIsOneUndoStepThatEveryViewShows) {
+    OpenDocument();
+    ClickBar(palletform->GBar, 40); // a bar run before, which the dialog's step must not join
+    Doc().SetSaved(true);
+    const TPalette before = Doc().DocImage()->PaletteBlock;
+    dialogs->ColorAnswers = {kExact};
+    palletform->mnEditColor->trigger();
+    TPalette after = before;
+    after[0] = kExact;
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock, after);
+    EXPECT_EQ(TDIB(*Doc().DocImage()).PaletteBlock[0], kExact) << "the storage's colour table";
+    EXPECT_FALSE(Doc().Saved());
+    EXPECT_EQ(Doc().History.UndoCount(), 2u);
+    // The bars show the exact colour in their steps of 8, as any entry.
+    EXPECT_EQ(Bars(), "1 25 9");
+    EXPECT_EQ(Interior(0), qRgb(13, 200, 77));
+    EXPECT_EQ(DocViewColourOf(0), qRgb(13, 200, 77));
+    EXPECT_EQ(LupeForm->LupeBitmap.pixel(LupeForm->Power / 2, LupeForm->Power / 2) | 0xFF000000u,
+              qRgb(13, 200, 77));
+
+    mainform->acUndo->trigger();
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock, before);
+    EXPECT_EQ(Interior(0), Rgb(before[0]));
+    EXPECT_EQ(DocViewColourOf(0), Rgb(before[0]));
+    EXPECT_EQ(Bars(), "0 8 0");
+    mainform->acRedo->trigger();
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock, after);
+    EXPECT_EQ(Interior(0), qRgb(13, 200, 77));
+    EXPECT_EQ(Bars(), "1 25 9");
+}
+
+TEST_F(PalletTest, CancelOrTheSameColourRecordsNothing) {
+    // The reserved byte is no colour: an answer that differs only there is the same colour.
+    const std::optional<TPaletteEntry> answers[] = {std::nullopt, Grey(3),
+                                                    TPaletteEntry{3, 3, 3, 9}};
+    for (const std::optional<TPaletteEntry>& answer : answers) {
+        OpenDocument();
+        Click(TMouseButton::Left, 3 * 16, 0);
+        dialogs->ColorAnswers = {answer};
+        palletform->mnEditColor->trigger();
+        EXPECT_EQ(Doc().DocImage()->PaletteBlock, GreyRampPalette());
+        EXPECT_EQ(Doc().History.UndoCount(), 0u);
+        EXPECT_TRUE(Doc().Saved());
+    }
+    EXPECT_EQ(dialogs->ColorDialogs.size(), 3u);
+}
+
+TEST_F(PalletTest, TheLockRefusesTheColourDialogBeforeItOpens) {
+    OpenDocument();
+    palletform->mnPalletChange->trigger();
+    palletform->mnEditColor->trigger();
+    DoubleClick(palletform->palletImage, Qt::LeftButton, {9 * 16 + 8, 8}, {9 * 16 + 8, 8});
+    EXPECT_EQ(Editor().DrawIndex(), 9) << "the double click still chooses the swatch";
+    const QString refusal = "「パレットを変更しない」が選ばれているので、色を変更できません";
+    EXPECT_EQ(dialogs->Warnings, (std::vector<QString>{refusal, refusal}));
+    EXPECT_TRUE(dialogs->ColorDialogs.empty());
+    EXPECT_EQ(Doc().DocImage()->PaletteBlock, GreyRampPalette());
+    EXPECT_EQ(Doc().History.UndoCount(), 0u);
+    EXPECT_TRUE(Doc().Saved());
 }
 
 TEST_F(PalletTest, TheSwapMovesAColourToTheOtherIndexKeepingThePictureAndUndoesInOneStep) {
@@ -589,10 +684,13 @@ TEST_F(PalletTest, PaletteFileNamesStayWithTheColoursTheyName) {
     EXPECT_TRUE(dialogs->Errors.empty()) << dialogs->Errors.front().toStdString();
 }
 
-TEST_F(PalletTest, WithoutADocumentTheFileItemsOpenNoDialog) {
+TEST_F(PalletTest, WithoutADocumentTheFileAndColourItemsOpenNoDialog) {
     palletform->mnLoadPalette->trigger();
     palletform->mnSavePalette->trigger();
+    palletform->mnEditColor->trigger();
+    DoubleClick(palletform->palletImage, Qt::LeftButton, {8, 8}, {8, 8});
     EXPECT_TRUE(dialogs->OpenFilters.empty());
     EXPECT_TRUE(dialogs->SaveFilters.empty());
+    EXPECT_TRUE(dialogs->ColorDialogs.empty());
     EXPECT_TRUE(dialogs->Warnings.empty());
 }
