@@ -60,6 +60,10 @@ const char* const kViewNames[] = {"doc", "lupe", "swatches", "rbar", "gbar", "bb
 const char* const kButtonNames[] = {"left", "right", "middle"};
 const Qt::MouseButton kButtons[] = {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton};
 const char* const kPromptNames[] = {"yes", "no", "cancel"};
+// The modifier held through a press and its moves.
+const char* const kModifierNames[] = {"", "shift", "ctrl", "alt"};
+const Qt::KeyboardModifier kModifiers[] = {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier,
+                                           Qt::AltModifier};
 // What the user picks in an open dialog; the files are made afresh for every sequence.
 const char* const kOpenNames[] = {"cancel", "png", "bmp",     "clear",
                                   "lossy",  "gpl", "missing", "corrupt"};
@@ -81,7 +85,8 @@ struct TFuzzEvent {
     // A press's or double click's index into kButtons; a wheel's direction, 0 away from the
     // user, 1 towards.
     uint8_t Button = 0;
-    bool Shift = false;
+    // A press's index into kModifiers.
+    uint8_t Modifier = 0;
     // Where, in thousandths of the view's extent; a move while a button is held may leave it.
     int16_t X = 0, Y = 0;
     // The answers to whatever dialogs the event brings up.
@@ -90,8 +95,8 @@ struct TFuzzEvent {
     uint8_t NewWidth = 0, NewHeight = 0; // 0: the new-image dialog is cancelled
 };
 
-void SendKey(QWidget* window, int key) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+void SendKey(QWidget* window, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
     QApplication::sendEvent(window, &press);
 }
 
@@ -121,11 +126,27 @@ const TCommand kCommands[] = {
     {"ctrl+v", true, false, 2, [] { mainform->acPaste->trigger(); }},
     {"plus", true, false, 1, [] { SendKey(LupeForm, Qt::Key_Plus); }},
     {"minus", true, false, 1, [] { SendKey(LupeForm, Qt::Key_Minus); }},
+    {"key-b", true, false, 1, [] { SendKey(mainform, Qt::Key_B); }},
+    {"key-g", true, false, 1, [] { SendKey(LupeForm, Qt::Key_G); }},
+    {"key-m", true, false, 1, [] { SendKey(toolform, Qt::Key_M); }},
+    {"key-l", true, false, 1, [] { SendKey(palletform, Qt::Key_L); }},
+    {"key-u", true, false, 1, [] { SendKey(LupeForm, Qt::Key_U); }},
+    {"key-shift+u", true, false, 1, [] { SendKey(mainform, Qt::Key_U, Qt::ShiftModifier); }},
+    {"key-o", true, false, 1, [] { SendKey(LupeForm, Qt::Key_O); }},
+    {"key-shift+o", true, false, 1, [] { SendKey(LupeForm, Qt::Key_O, Qt::ShiftModifier); }},
     {"undo-button", false, true, 2, [] { LupeForm->btUndo->click(); }},
     {"redo-button", false, true, 2, [] { LupeForm->btRedo->click(); }},
     {"tool-pen", false, false, 3, [] { toolform->SpeedButton1->click(); }},
     {"tool-fill", false, false, 3, [] { toolform->SpeedButton2->click(); }},
     {"tool-region", false, false, 3, [] { toolform->SpeedButton3->click(); }},
+    {"tool-line", false, false, 2, [] { toolform->btLine->click(); }},
+    {"tool-rect", false, false, 1, [] { toolform->btRect->click(); }},
+    {"tool-filled-rect", false, false, 1, [] { toolform->btFilledRect->click(); }},
+    {"tool-ellipse", false, false, 1, [] { toolform->btEllipse->click(); }},
+    {"tool-filled-ellipse", false, false, 1, [] { toolform->btFilledEllipse->click(); }},
+    {"mirror-x", false, false, 1, [] { toolform->btMirrorX->click(); }},
+    {"mirror-y", false, false, 1, [] { toolform->btMirrorY->click(); }},
+    {"pixel-perfect", false, false, 1, [] { toolform->btPixelPerfect->click(); }},
     {"shift-up", false, false, 1, [] { toolform->SpeedButton4->click(); }},
     {"shift-right", false, false, 1, [] { toolform->SpeedButton6->click(); }},
     {"shift-down", false, false, 1, [] { toolform->SpeedButton5->click(); }},
@@ -162,7 +183,7 @@ const TCommand kCommands[] = {
     {"height-", false, false, 1, [] { LupeForm->yUpDown->Down->click(); }},
 };
 constexpr size_t kCommandCount = std::size(kCommands);
-constexpr size_t kKeyCount = 11; // the shortcuts lead the table
+constexpr size_t kKeyCount = 19; // the shortcuts lead the table
 
 uint8_t CommandNamed(const std::string& name) {
     for (size_t i = 0; i < kCommandCount; ++i)
@@ -192,8 +213,9 @@ std::string Format(const TFuzzEvent& e, const TAnswersUsed& used) {
     std::ostringstream out;
     switch (e.Act) {
     case TAct::Press:
-        out << "press " << kViewNames[e.Target] << ' ' << kButtonNames[e.Button]
-            << (e.Shift ? " shift " : " ") << e.X << ' ' << e.Y;
+        out << "press " << kViewNames[e.Target] << ' ' << kButtonNames[e.Button] << ' '
+            << (e.Modifier ? std::string(kModifierNames[e.Modifier]) + ' ' : "") << e.X << ' '
+            << e.Y;
         break;
     case TAct::Move:
         out << "move " << kViewNames[e.Target] << ' ' << e.X << ' ' << e.Y;
@@ -257,8 +279,10 @@ TFuzzEvent Parse(const std::string& line) {
         if (e.Act == TAct::Press) {
             const auto at = in.tellg();
             in >> word;
-            e.Shift = word == "shift";
-            if (!e.Shift) in.seekg(at);
+            const auto named =
+                std::find(std::begin(kModifierNames) + 1, std::end(kModifierNames), word);
+            e.Modifier = uint8_t(named == std::end(kModifierNames) ? 0 : named - kModifierNames);
+            if (e.Modifier == 0) in.seekg(at);
         } else if (e.Act == TAct::Wheel) {
             in >> word;
             e.Button = word == "away" ? 0 : 1;
@@ -316,7 +340,8 @@ TFuzzEvent RandomEvent(std::mt19937& random) {
         e.Target = uint8_t(pressed);
         const int button = Pick(random, 0, 9);
         e.Button = button < 7 ? 0 : button < 9 ? 1 : 2;
-        e.Shift = Pick(random, 0, 4) == 0;
+        const int modifier = Pick(random, 0, 11);
+        e.Modifier = uint8_t(modifier < 8 ? 0 : modifier - 8);
     } else if (kind < 50) {
         e.Act = TAct::Move;
         // Without a button only the views that follow the pointer hear a move.
@@ -844,9 +869,9 @@ private:
     }
 
     static void SendMouse(QWidget* widget, QEvent::Type type, Qt::MouseButton button,
-                          Qt::MouseButtons held, QPoint at, bool shift = false) {
-        QMouseEvent event(type, at, widget->mapToGlobal(at), button, held,
-                          shift ? Qt::ShiftModifier : Qt::NoModifier);
+                          Qt::MouseButtons held, QPoint at,
+                          Qt::KeyboardModifier modifier = Qt::NoModifier) {
+        QMouseEvent event(type, at, widget->mapToGlobal(at), button, held, modifier);
         QApplication::sendEvent(widget, &event);
     }
 
@@ -894,8 +919,9 @@ private:
             const Qt::MouseButton button = kButtons[e.Button];
             held_ = TView(e.Target);
             heldButton_ = button;
+            heldModifier_ = kModifiers[e.Modifier];
             SendMouse(widget, QEvent::MouseButtonPress, button, button,
-                      Spot(widget, e.X, e.Y, false), e.Shift);
+                      Spot(widget, e.X, e.Y, false), heldModifier_);
             return;
         }
         case TAct::Move: {
@@ -904,7 +930,7 @@ private:
                 e.Target = uint8_t(*held_);
                 QWidget* widget = Widget(*held_);
                 return SendMouse(widget, QEvent::MouseMove, Qt::NoButton, heldButton_,
-                                 Spot(widget, e.X, e.Y, true));
+                                 Spot(widget, e.X, e.Y, true), heldModifier_);
             }
             // The bars do not follow the pointer without a button.
             QWidget* widget = Reachable(TView(e.Target));
@@ -1116,6 +1142,7 @@ private:
     // The view holding the mouse between a press and its release, and with which button.
     std::optional<TView> held_;
     Qt::MouseButton heldButton_ = Qt::NoButton;
+    Qt::KeyboardModifier heldModifier_ = Qt::NoModifier;
     // The event installed a document, by New or Open.
     bool installed_ = false;
     // What New, Open or the last save left, while a document is open.
