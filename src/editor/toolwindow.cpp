@@ -65,7 +65,10 @@ Ttoolform::~Ttoolform() {
 }
 
 void Ttoolform::Changed(const TChange& change) {
-    if (change.Tool) ToolGroup->button(int(Editor().CurrentTool()))->setChecked(true);
+    if (!change.Tool) return;
+    // The shape tools have no button here: choosing one leaves the buttons as they are.
+    if (QAbstractButton* button = ToolGroup->button(int(Editor().CurrentTool())))
+        button->setChecked(true);
 }
 
 void Ttoolform::SToolClick(TTool tool) {

@@ -2,6 +2,8 @@
 // scripted set that answers without a user and records what was shown.
 #pragma once
 
+#include "document/Editor.h"
+
 #include <QString>
 
 class QWidget;
@@ -30,6 +32,9 @@ public:
                                                 const QString& start) = 0;
     // Shows the new-image dialog modally; returns when it is closed.
     virtual void RunNewForm() = 0;
+    // Asks for the tile grid's size, current filled in: a width and a height of 1 to
+    // kMostTileSide each, or nothing when the user cancelled.
+    virtual std::optional<TPixelSize> AskTileSize(TPixelSize current) = 0;
 };
 
 // The extension, without its dot, that a name filter such as "BMPファイル (*.bmp)" gives to a
@@ -51,6 +56,7 @@ TDialogs& Dialogs();
 void SetDialogs(std::unique_ptr<TDialogs> dialogs);
 // The window message boxes and file dialogs belong to, so that they stay above it.
 void SetDialogOwner(QWidget* owner);
+QWidget* DialogOwner();
 
 // Folder of the file last opened or chosen in a file dialog; where every file dialog begins when
 // there is no document file to begin with. Empty until then.
@@ -69,4 +75,6 @@ public:
                                         const QString& start) override;
     // Defined with the new-image dialog (app/new.cpp).
     void RunNewForm() override;
+    // Defined with its dialog (ui/tilesize.cpp).
+    std::optional<TPixelSize> AskTileSize(TPixelSize current) override;
 };

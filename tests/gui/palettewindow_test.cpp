@@ -262,7 +262,8 @@ TEST_F(PalletTest, TheMagnifierShowsTheEditedColour) {
     OpenDocument();
     ClickBar(palletform->RBar, 159);
     // Document pixel (0, 0) is index 0, now pure red; the magnifier's first cell shows it.
-    EXPECT_EQ(LupeForm->LupeBitmap.pixel(LupeForm->Power / 2, LupeForm->Power / 2) | 0xFF000000u,
+    EXPECT_EQ(LupeForm->LupeBitmap.pixel(LupeForm->Power() / 2, LupeForm->Power() / 2) |
+                  0xFF000000u,
               qRgb(255, 0, 0));
 }
 
@@ -464,7 +465,8 @@ TEST_F(PalletTest, LoadingAPaletteFileReplacesItsEntriesAsOneUndoStepAndRedraws)
     EXPECT_EQ(Interior(1), qRgb(0, 128, 255));
     EXPECT_EQ(Bars(), "31 0 0");
     EXPECT_EQ(DocViewColourOf(1), qRgb(0, 128, 255));
-    EXPECT_EQ(LupeForm->LupeBitmap.pixel(LupeForm->Power / 2, LupeForm->Power / 2) | 0xFF000000u,
+    EXPECT_EQ(LupeForm->LupeBitmap.pixel(LupeForm->Power() / 2, LupeForm->Power() / 2) |
+                  0xFF000000u,
               qRgb(255, 0, 0));
     EXPECT_EQ(LastFolder(), QString::fromStdString(dir));
 
