@@ -15,7 +15,7 @@
 namespace {
 // Press, 999 moves into neighbouring cells along rows of the view, release: 1000 pixels drawn.
 void Stroke() {
-    const int32_t p = LupeForm->Power;
+    const int32_t p = LupeForm->Power();
     Editor().SetDrawIndex((Editor().DrawIndex() + 1) % 256);
     LupeForm->LupeBox2MouseDown(TMouseButton::Left, p / 2, p / 2);
     for (int32_t i = 1; i < 1000; ++i) {

@@ -1,11 +1,14 @@
-// The document view: rendering the document, the frames over it and placing the view
-// rectangles with the mouse.
+// The document view: rendering the document, the grids and frames over it, placing the view
+// rectangles with the mouse and reporting the pixel under the pointer.
+#include "app/docgrid.h"
 #include "app/docwindow.h"
+#include "app/statusbar.h"
 #include "base/Exceptions.h"
 #include "editor/selection.h"
 #include "image/DisplayColor.h"
 #include "image/LupeRender.h"
 #include "ui/devicepixels.h"
+#include "ui/dialogs.h"
 #include "ui/frame.h"
 #include "ui/session.h"
 #include "ui/zoomstep.h"
@@ -84,6 +87,14 @@ void KeepInSight(QScrollArea& area, const QRect& frame) {
 void Tmainform::PaintBox2Paint(QPainter& canvas) {
     if (!Doc().IsOpen()) return;
     const int32_t z = ZoomPixels();
+    // The surface clips the painter to the part being painted; a painter without a clip paints
+    // the whole picture.
+    const QRect picture(QPoint(), PaintBox2->DevicePicture);
+    const QRect exposed =
+        canvas.hasClipping() ? canvas.clipBoundingRect().toAlignedRect() : picture;
+    // Whether the pixel grid shows is the user's zoom's to decide, whatever the display scale.
+    if (Editor().PixelGrid() && ZoomFactor >= 4) DrawPixelGrid(canvas, exposed, picture.size(), z);
+    if (Editor().TileGrid()) DrawTileGrid(canvas, exposed, picture.size(), z, Editor().TileSize());
     DrawFrame(canvas, ViewFrame(kEditArea, z, 1), DisplayColor::Blue);
     DrawFrame(canvas, ViewFrame(kEditArea, z, 2), DisplayColor::Blue);
     DrawFrame(canvas, ViewFrame(kEditArea, z, 3), DisplayColor::Black);
@@ -111,6 +122,9 @@ void Tmainform::PaintBox2MouseDown(TMouseButton button, bool shift, int32_t x, i
 void Tmainform::PaintBox2MouseMove(int32_t x, int32_t y) {
     if (!Doc().IsOpen()) return;
     const int32_t z = ZoomPixels();
+    const bool overPicture =
+        x >= 0 && y >= 0 && x / z < Doc().DocWidth() && y / z < Doc().DocHeight();
+    Editor().SetPointer(overPicture ? std::optional(TCell{x / z, y / z}) : std::nullopt);
     if (ViewDragging) {
         x = static_cast<int32_t>(std::clamp<int64_t>(x, 0, int64_t(Doc().DocWidth()) * z - 1));
         y = static_cast<int32_t>(std::clamp<int64_t>(y, 0, int64_t(Doc().DocHeight()) * z - 1));
@@ -134,11 +148,16 @@ void Tmainform::PaintBox2MouseUp() {
     Editor().PressEnded();
 }
 
+void Tmainform::PaintBox2MouseLeave() {
+    Editor().SetPointer(std::nullopt);
+}
+
 void Tmainform::xClick(QAction* sender) {
     const int32_t tag = sender->data().toInt(), old = ZoomFactor;
     if (tag == ZoomFactor) return;
     ZoomFactor = tag;
     sender->setChecked(true);
+    StatusLine->Refresh();
     if (!Doc().IsOpen()) return;
     try {
         UpdateDocView();
@@ -147,6 +166,7 @@ void Tmainform::xClick(QAction* sender) {
         ZoomFactor = old;
         for (QAction* item : {x1, x2, x4})
             if (item->data().toInt() == old) item->setChecked(true);
+        StatusLine->Refresh();
         UpdateDocView();
         throw;
     }
@@ -177,4 +197,15 @@ void Tmainform::SnapButtonClick() {
     Editor().SetSnap(btLupeGrid->isChecked() ? TSnapMode::LupeGrid
                      : bt8Dot->isChecked()   ? TSnapMode::Dot8
                                              : TSnapMode::Dot1);
+}
+
+void Tmainform::GridItemClick() {
+    Editor().SetGrids(acPixelGrid->isChecked(), acTileGrid->isChecked());
+}
+
+void Tmainform::acTileSizeExecute() {
+    const std::optional<TPixelSize> size = Dialogs().AskTileSize(Editor().TileSize());
+    if (!size) return;
+    Editor().SetTileSize(size);
+    Editor().SetGrids(Editor().PixelGrid(), true);
 }

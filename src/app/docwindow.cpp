@@ -4,6 +4,7 @@
 #include "app/doccanvas.h"
 #include "app/imagefile.h"
 #include "app/settings.h"
+#include "app/statusbar.h"
 #include "ui/dialogs.h"
 #include "ui/errors.h"
 #include "ui/session.h"
@@ -19,6 +20,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScrollArea>
+#include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -73,6 +75,7 @@ Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
     };
     surface->OnMouseMove = [this](int32_t x, int32_t y, TModifiers) { PaintBox2MouseMove(x, y); };
     surface->OnMouseUp = [this] { PaintBox2MouseUp(); };
+    surface->OnMouseLeave = [this] { PaintBox2MouseLeave(); };
     surface->OnCtrlWheel = [this](int32_t direction, int32_t x, int32_t y) {
         StepZoom(direction, QPoint(x, y));
     };
@@ -81,6 +84,8 @@ Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
     };
     PaintBox2 = surface;
     ScrollBox->setWidget(host);
+    StatusLine = new TStatusLine([this] { return ZoomFactor; }, statusBar());
+    statusBar()->addWidget(StatusLine, 1);
 
     CreateToolbar();
     StartRecoveryTimer();
@@ -113,7 +118,10 @@ void Tmainform::Changed(const TChange& change) {
     // The floating block on the overlay shows the palette's colours and lets the transparent
     // index through.
     const bool blockLooks = Doc().Floating() && (change.Palette || change.Indices);
-    if (change.Document || change.Areas || change.Selection || blockLooks) PaintBox2->update();
+    if (change.Document || change.Areas || change.Selection || change.Grids || blockLooks)
+        PaintBox2->update();
+    acPixelGrid->setChecked(Editor().PixelGrid());
+    acTileGrid->setChecked(Editor().TileGrid());
     acTransparent->setChecked(Doc().DocTransparent());
     acUndo->setEnabled(Editor().CanUndo());
     acRedo->setEnabled(Editor().CanRedo());
@@ -181,11 +189,24 @@ void Tmainform::CreateMenus() {
         *item = action;
     }
     x1->setChecked(true);
+    CreateGridItems(view);
 
     QMenu* layer = menuBar()->addMenu("レイヤ");
     mnLayerView = layer->addAction("透過表示");
     mnLayerView->setCheckable(true);
     ConnectGuarded(mnLayerView, [this] { mnLayerViewClick(); });
+}
+
+void Tmainform::CreateGridItems(QMenu* view) {
+    view->addSeparator();
+    acPixelGrid = view->addAction("ピクセルグリッド");
+    acTileGrid = view->addAction("タイルグリッド");
+    for (QAction* item : {acPixelGrid, acTileGrid}) {
+        item->setCheckable(true);
+        ConnectGuarded(item, [this] { GridItemClick(); });
+    }
+    acTileSize = view->addAction("タイルの大きさ…");
+    ConnectGuarded(acTileSize, [this] { acTileSizeExecute(); });
 }
 
 // Undo and redo answer their keys in every editor window, not only in this one.

@@ -13,6 +13,7 @@ class QAction;
 class QPainter;
 class QScrollArea;
 class QToolButton;
+class TStatusLine;
 
 class Tmainform : public QMainWindow, public TObserver {
 public:
@@ -40,6 +41,10 @@ public:
     // The edit menu; Undo and Redo are enabled under the rule of the magnifier's buttons.
     QAction *acUndo = nullptr, *acRedo = nullptr, *acCopy, *acPaste;
     QAction *x1, *x2, *x4, *mnLayerView;
+    // The grid items of the view menu; the check items show the editor state's choices.
+    QAction *acPixelGrid, *acTileGrid, *acTileSize;
+    // The status bar's text (app/statusbar.h).
+    TStatusLine* StatusLine;
     // The files of RecentFiles, refilled each time it opens.
     QMenu* mnRecent;
 
@@ -57,6 +62,8 @@ public:
     void PaintBox2MouseDown(TMouseButton button, bool shift, int32_t x, int32_t y);
     void PaintBox2MouseMove(int32_t x, int32_t y);
     void PaintBox2MouseUp();
+    // The pointer left the view.
+    void PaintBox2MouseLeave();
     void xClick(QAction* sender);
     // One zoom up (direction > 0) or down from the wheel; anchor, in device pixels of PaintBox2,
     // stays under the pointer where the scroll range allows.
@@ -67,6 +74,10 @@ public:
     void mnLayerViewClick();
     // Called after a snap button was pressed: the snap step reaches the editor state.
     void SnapButtonClick();
+    // Called after a grid item toggled itself: both grid choices reach the editor state.
+    void GridItemClick();
+    // Asks for the tile size, which the tile grid then shows.
+    void acTileSizeExecute();
     // Device pixels per image pixel: ZoomFactor at the display scale (app/devicepixels.h).
     int32_t ZoomPixels() const;
 
@@ -115,6 +126,8 @@ private:
     void CreateToolbar();
     // The layer button and the layer view item, as they stand, reach the editor state.
     void ReportLayerChoice();
+    // The view menu's grid items.
+    void CreateGridItems(QMenu* view);
     // Has WriteRecovery run every minute.
     void StartRecoveryTimer();
     // A write of the recovery copy failed and a warning said so; later failures stay silent

@@ -149,8 +149,7 @@ bool Tmainform::WriteImageFile(const QString& path, const TDIB& image) {
     const TImageFormat* format = FormatOfPath(path.toStdString());
     if (format == nullptr) return false;
     WriteDocumentImage(LocalPath(path), *format, image, DocumentTransparency(Doc()));
-    Doc().FileName = path.toStdString();
-    Doc().SetSaved(true);
+    Doc().SavedAs(path.toStdString());
     RemoveRecovery();
     return true;
 }

@@ -6,6 +6,7 @@
 #include "editor/toolwindow.h"
 #include "palette/palettewindow.h"
 #include "ui/dialogs.h"
+#include "ui/session.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -29,6 +30,28 @@ QAction* ItemWithValue(std::initializer_list<QAction*> items, int value) {
         if (item->data().toInt() == value) return item;
     return nullptr;
 }
+
+// The document view's grids; a tile size is kept only once the user set one.
+void SaveGrids(QSettings& store) {
+    store.setValue("doc/pixelGrid", Editor().PixelGrid());
+    store.setValue("doc/tileGrid", Editor().TileGrid());
+    if (const std::optional<TPixelSize> tile = Editor().TileSizeSet()) {
+        store.setValue("doc/tileWidth", tile->Width);
+        store.setValue("doc/tileHeight", tile->Height);
+    } else {
+        store.remove("doc/tileWidth");
+        store.remove("doc/tileHeight");
+    }
+}
+
+void RestoreGrids(const QSettings& store) {
+    Editor().SetGrids(store.value("doc/pixelGrid", false).toBool(),
+                      store.value("doc/tileGrid", false).toBool());
+    const int width = store.value("doc/tileWidth", 0).toInt(),
+              height = store.value("doc/tileHeight", 0).toInt();
+    if (width >= 1 && width <= kMostTileSide && height >= 1 && height <= kMostTileSide)
+        Editor().SetTileSize(TPixelSize{width, height});
+}
 } // namespace
 
 void SaveSettings() {
@@ -37,9 +60,10 @@ void SaveSettings() {
         const auto [key, window] = Windows(i);
         if (window) SavePlace(store, key, *window);
     }
-    store.setValue("lupe/power", LupeForm->Power);
+    store.setValue("lupe/power", Editor().LupePower());
     store.setValue("lupe/grid", int(LupeForm->GridMode));
     store.setValue("lastFolder", LastFolder());
+    SaveGrids(store);
 }
 
 void RestoreSettings() {
@@ -57,6 +81,7 @@ void RestoreSettings() {
             ItemWithValue({lupe->N10, lupe->N11, lupe->N12}, store.value("lupe/grid", -1).toInt()))
         lupe->GridChange(item);
     LastFolder() = store.value("lastFolder").toString();
+    RestoreGrids(store);
 }
 
 QStringList RecentFiles() {

@@ -1,5 +1,6 @@
 // What the editor remembers between runs in the user's settings: where its windows are and how
-// big, the magnifier's magnification and grid, the last folder and the recent files.
+// big, the magnifier's magnification and grid, the document view's grids, the last folder and
+// the recent files.
 #pragma once
 
 #include <QStringList>

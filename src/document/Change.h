@@ -25,6 +25,10 @@ struct TChange {
     bool Pointer = false;
     // The shape being dragged out appeared, changed or went.
     bool Preview = false;
+    // The magnifier's magnification changed.
+    bool Zoom = false;
+    // The document view's grids were switched or the tile size changed.
+    bool Grids = false;
 };
 
 class TObserver {

@@ -57,6 +57,12 @@ void TDocument::SetSaved(bool saved) {
     Notify({});
 }
 
+void TDocument::SavedAs(std::string fileName) {
+    FileName = std::move(fileName);
+    Saved_ = true;
+    Notify({});
+}
+
 void TDocument::MarkUnsaved() {
     if (Image_) SetSaved(false);
 }

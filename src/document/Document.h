@@ -48,6 +48,9 @@ public:
     bool Saved() const { return Saved_; }
     // The file commands' word on it: a file was written or given up. Edits use the edit path.
     void SetSaved(bool saved);
+    // The document was written as fileName, whose document it now is, saved; a notice tells the
+    // views even when only the name changed.
+    void SavedAs(std::string fileName);
     // The document keeps TransparentIndex transparent in its file (a PNG save writes tRNS).
     bool DocTransparent() const { return DocTransparent_; }
     // The palette index the layer overlay skips and a transparent file keeps clear. It stays

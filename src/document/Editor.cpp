@@ -123,6 +123,27 @@ void TEditor::SetShapeDrag(std::optional<TShapeDrag> drag) {
     Doc.Notify({.Preview = true});
 }
 
+void TEditor::SetLupePower(int32_t power) {
+    if (power == LupePower_) return;
+    LupePower_ = power;
+    Doc.Notify({.Zoom = true});
+}
+
+TPixelSize TEditor::TileSize() const {
+    return TileSize_.value_or(TPixelSize{CellsX_, CellsY_});
+}
+
+void TEditor::SetGrids(bool pixel, bool tile) {
+    PixelGrid_ = pixel;
+    TileGrid_ = tile;
+    Doc.Notify({.Grids = true});
+}
+
+void TEditor::SetTileSize(std::optional<TPixelSize> size) {
+    TileSize_ = size;
+    Doc.Notify({.Grids = true});
+}
+
 namespace {
 // An origin past the document's end moves to the last multiple of step at which the whole view
 // (cells long) fits, or to 0 when it fits nowhere, so that the view is never a sliver at the edge.
@@ -192,6 +213,9 @@ void TEditor::Reset() {
     MirrorX_ = MirrorY_ = PixelPerfect_ = false;
     Axis_ = Pointer_ = std::nullopt;
     ShapeDrag_ = std::nullopt;
+    LupePower_ = 10;
+    PixelGrid_ = TileGrid_ = false;
+    TileSize_ = std::nullopt;
     PaletteLocked = false;
     Doc.Reset();
 }

@@ -37,6 +37,13 @@ struct TShapeDrag {
     TShapeKind Kind;
     int32_t X0, Y0, X1, Y1;
 };
+// A size in image pixels.
+struct TPixelSize {
+    int32_t Width = 0, Height = 0;
+    bool operator==(const TPixelSize&) const = default;
+};
+// A tile of the document view's tile grid is 1 to kMostTileSide pixels wide and high.
+constexpr int32_t kMostTileSide = 4096;
 // Where placements and selections snap: to the magnifier's cell count, to 8 or to 1 pixel.
 enum class TSnapMode : uint8_t { LupeGrid, Dot8, Dot1 };
 
@@ -80,6 +87,16 @@ public:
     std::optional<TCell> Pointer() const { return Pointer_; }
     // The shape being dragged out in the magnifier, until its release draws it.
     const std::optional<TShapeDrag>& ShapeDrag() const { return ShapeDrag_; }
+    // The magnifier's magnification: 1, 2, 4, 6, 8, 10, 12 or 14.
+    int32_t LupePower() const { return LupePower_; }
+    // The document view's grids: a line between every two pixels (shown at 4x) and a line round
+    // every tile.
+    bool PixelGrid() const { return PixelGrid_; }
+    bool TileGrid() const { return TileGrid_; }
+    // The tile size the user set; nothing while the tiles follow the magnifier's cell count.
+    std::optional<TPixelSize> TileSizeSet() const { return TileSize_; }
+    // The tiles' size: the one set, else LupeCellsX x LupeCellsY.
+    TPixelSize TileSize() const;
 
     void SetViewOrigin(int i, int32_t left, int32_t top);
     void SetLupeCells(int32_t x, int32_t y);
@@ -93,6 +110,9 @@ public:
     void SetPixelPerfect(bool on);
     void SetPointer(std::optional<TCell> pixel);
     void SetShapeDrag(std::optional<TShapeDrag> drag);
+    void SetLupePower(int32_t power);
+    void SetGrids(bool pixel, bool tile);
+    void SetTileSize(std::optional<TPixelSize> size);
     // Moves view origins that lie outside a document of width x height (about to be opened) to
     // the last snap position where the whole view fits (0 where it fits nowhere).
     void ClampViewOrigins(int32_t width, int32_t height);
@@ -131,5 +151,8 @@ private:
     bool MirrorX_ = false, MirrorY_ = false, PixelPerfect_ = false;
     std::optional<TCell> Axis_, Pointer_;
     std::optional<TShapeDrag> ShapeDrag_;
+    int32_t LupePower_ = 10;
+    bool PixelGrid_ = false, TileGrid_ = false;
+    std::optional<TPixelSize> TileSize_;
     std::function<void()> Release_;
 };

@@ -111,7 +111,8 @@ TLupeForm::~TLupeForm() {
 
 void TLupeForm::Changed(const TChange& change) {
     ShowHistory();
-    if (!Doc().IsOpen() || change.Document) return UpdateLupe();
+    if (change.Zoom) ShowPower();
+    if (!Doc().IsOpen() || change.Document || change.Zoom) return UpdateLupe();
     // Areas and indices matter only as far as they change what is shown: a layer dragged while
     // it lies beneath nothing, or a new drawing index, leave the view as it is.
     if (change.Palette || ((change.Areas || change.Indices) &&
@@ -148,7 +149,7 @@ void TLupeForm::CreateMenus() {
                   {&N5, "十二倍", 12},
                   {&N7, "十四倍", 14}},
                  &TLupeForm::PowerChange);
-    N3->setChecked(true);
+    ShowPower();
     AddRadioMenu(this, LupeMenu->addMenu("グリッド"),
                  {{&N10, "グリッド無し", 0}, {&N11, "グリッド有り", 1}, {&N12, "特殊グリッド", 2}},
                  &TLupeForm::GridChange);
@@ -190,7 +191,7 @@ TLupeView TLupeForm::CurrentView() const {
     view.Transparent = static_cast<uint8_t>(Doc().TransparentIndex());
     view.Power = CellPixels();
     // Whether a grid shows is the user's magnification's to decide, whatever the display scale.
-    view.GridMode = Power > 4 ? GridMode : TGridMode::None;
+    view.GridMode = Power() > 4 ? GridMode : TGridMode::None;
     view.GridColor = GridColor;
     return view;
 }
@@ -205,8 +206,12 @@ bool TLupeForm::InsideView(int32_t cx, int32_t cy) const {
            cy < Editor().ViewHeight(kEditArea);
 }
 
+int32_t TLupeForm::Power() const {
+    return Editor().LupePower();
+}
+
 int32_t TLupeForm::CellPixels() const {
-    return DevicePixelsPer(Power, LupeBox2->devicePixelRatioF());
+    return DevicePixelsPer(Power(), LupeBox2->devicePixelRatioF());
 }
 
 QSize TLupeForm::ViewPixels() const {
@@ -282,14 +287,16 @@ void TLupeForm::LupeBox2Paint(QPainter& canvas) {
 }
 
 void TLupeForm::PowerChange(QAction* item) {
-    if (item->data().toInt() == Power) return;
-    Power = item->data().toInt();
-    item->setChecked(true);
-    if (Doc().IsOpen()) UpdateLupe();
+    Editor().SetLupePower(item->data().toInt());
+}
+
+void TLupeForm::ShowPower() {
+    for (QAction* item : {N1, N2, N4, N6, N8, N3, N5, N7})
+        if (item->data().toInt() == Power()) item->setChecked(true);
 }
 
 void TLupeForm::StepPower(int32_t direction, QPoint anchor) {
-    QAction* next = NeighbourZoom({N1, N2, N4, N6, N8, N3, N5, N7}, Power, direction);
+    QAction* next = NeighbourZoom({N1, N2, N4, N6, N8, N3, N5, N7}, Power(), direction);
     if (!next) return;
     const int32_t old = CellPixels();
     const QPointF spot = ViewportSpot(ScrollBox1, anchor);

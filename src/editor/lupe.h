@@ -45,7 +45,8 @@ public:
     // The hatched selection or floating block, and the shape being dragged out, over the
     // picture.
     void LupeBox2Paint(QPainter& canvas);
-    // Menu handlers; item is one of the menu's radio items, its data the new value.
+    // Menu handlers; item is one of the menu's radio items, its data the new value. The
+    // magnification reaches the editor state, whose notice redraws the view.
     void PowerChange(QAction* item);
     void GridChange(QAction* item);
     // The wheel with Ctrl or the keys + and -: the next magnification up (direction > 0) or
@@ -73,8 +74,8 @@ public:
     void FillArea(int32_t cx, int32_t cy, uint8_t index);
     void PickColor(int32_t cx, int32_t cy);
 
-    // The magnification chosen: 1, 2, 4, 6, 8, 10, 12 or 14.
-    int32_t Power = 10;
+    // The magnification chosen: the editor state's (TEditor::LupePower).
+    int32_t Power() const;
     // Device pixels per image pixel: Power at the display scale (app/devicepixels.h).
     int32_t CellPixels() const;
     TGridMode GridMode = TGridMode::None;
@@ -126,6 +127,8 @@ private:
     void PaintShapeDrag(QPainter& canvas);
     // The Undo and Redo buttons' captions and states.
     void ShowHistory();
+    // Checks the magnification item of the editor state's magnification.
+    void ShowPower();
 };
 
 extern TLupeForm* LupeForm;

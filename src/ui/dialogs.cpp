@@ -111,6 +111,10 @@ void SetDialogOwner(QWidget* owner) {
     Owner() = owner;
 }
 
+QWidget* DialogOwner() {
+    return Owner();
+}
+
 QString& LastFolder() {
     static QString folder;
     return folder;

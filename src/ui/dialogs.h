@@ -2,6 +2,7 @@
 // scripted set that answers without a user and records what was shown.
 #pragma once
 
+#include "document/Editor.h"
 #include "image/DIB.h"
 
 #include <QString>
@@ -36,6 +37,9 @@ public:
     // The colour the user chose for palette entry index, which holds initial; nothing when the
     // user cancelled. The reserved byte is no colour and means nothing here.
     virtual std::optional<TPaletteEntry> EditColor(int32_t index, const TPaletteEntry& initial) = 0;
+    // Asks for the tile grid's size, current filled in: a width and a height of 1 to
+    // kMostTileSide each, or nothing when the user cancelled.
+    virtual std::optional<TPixelSize> AskTileSize(TPixelSize current) = 0;
 };
 
 // The extension, without its dot, that a name filter such as "BMPファイル (*.bmp)" gives to a
@@ -57,6 +61,7 @@ TDialogs& Dialogs();
 void SetDialogs(std::unique_ptr<TDialogs> dialogs);
 // The window message boxes and file dialogs belong to, so that they stay above it.
 void SetDialogOwner(QWidget* owner);
+QWidget* DialogOwner();
 
 // Folder of the file last opened or chosen in a file dialog; where every file dialog begins when
 // there is no document file to begin with. Empty until then.
@@ -77,4 +82,6 @@ public:
     void RunNewForm() override;
     // Defined with the colour dialog (palette/colordialog.cpp).
     std::optional<TPaletteEntry> EditColor(int32_t index, const TPaletteEntry& initial) override;
+    // Defined with its dialog (ui/tilesize.cpp).
+    std::optional<TPixelSize> AskTileSize(TPixelSize current) override;
 };

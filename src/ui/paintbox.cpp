@@ -33,9 +33,11 @@ bool TPaintSurface::event(QEvent* event) {
     return QWidget::event(event);
 }
 
-void TPaintSurface::paintEvent(QPaintEvent*) {
+void TPaintSurface::paintEvent(QPaintEvent* event) {
     if (!OnPaint) return;
     QPainter painter(this);
+    // OnPaint may read the part being painted from the clip and paint only that.
+    painter.setClipRect(event->rect());
     if (InDevicePixels) UseDevicePixels(painter);
     RunGuarded([&] { OnPaint(painter); });
 }

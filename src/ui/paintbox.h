@@ -38,6 +38,7 @@ public:
     // as no press can fall outside the picture at scale 1.
     QSize DevicePicture;
 
+    // The painter comes clipped to the part being painted (clipBoundingRect, in its units).
     std::function<void(QPainter&)> OnPaint;
     std::function<void(TMouseButton button, TModifiers keys, int32_t x, int32_t y)> OnMouseDown;
     // Also reported while no button is held.

@@ -223,6 +223,28 @@ TEST_F(ScaledViewTest, AChangedPixelIsRepaintedOnEveryDevicePixelOfIt) {
     }
 }
 
+// With both grids shown, the parts repainted after a pixel changed or the edit area moved hold
+// what a repaint of the whole view gives: the overlay paints the part it is asked for on the same
+// device pixels as a whole paint.
+TEST_F(ScaledViewTest, GridsRepaintedInPartMatchAWholeRepaint) {
+    mainform->acPixelGrid->trigger();
+    dialogs->TileSizes.push_back(TPixelSize{3, 2});
+    mainform->acTileSize->trigger();
+    mainform->bt1Dot->click();
+    for (const int32_t zoom : {1, 2, 4}) {
+        SCOPED_TRACE(testing::Message() << "document at " << zoom << ", scale " << ratio);
+        SetZoom({"document", zoom});
+        ASSERT_EQ(StaleDocumentView(), "");
+        for (const QPoint pixel : {QPoint(0, 0), QPoint(5, 7), QPoint(kWidth - 1, kHeight - 1)}) {
+            const TRect rect{pixel.x(), pixel.y(), pixel.x() + 1, pixel.y() + 1};
+            RecordedEdit(rect, [&](TDIB& image) { image.SetPixel(pixel.x(), pixel.y(), 1); });
+            EXPECT_EQ(StaleDocumentView(), "") << "pixel " << pixel.x() << ", " << pixel.y();
+            Editor().SetViewOrigin(kEditArea, pixel.x(), pixel.y());
+            EXPECT_EQ(StaleDocumentView(), "") << "edit area at " << pixel.x() << ", " << pixel.y();
+        }
+    }
+}
+
 TEST_F(ScaledViewTest, ClicksOnEveryDevicePixelOfAPixelReachThatPixel) {
     Editor().SetTool(TTool::Pen);
     Editor().SetDrawIndex(3);

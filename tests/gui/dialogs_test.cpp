@@ -166,6 +166,35 @@ TEST_F(QtDialogsTest, NewDialogReopensAtTheWidthReadyToBeTypedOver) {
     EXPECT_EQ(height, QString("256"));
 }
 
+// The tile size dialog opens at the size it is given, the width ready to be typed over, and
+// keeps both sides within the sizes a tile may have.
+TEST_F(QtDialogsTest, TileSizeDialogAnswersWhatTheUserChose) {
+    struct Case {
+        const char* typed;
+        bool ok;
+        std::optional<TPixelSize> answer;
+    };
+    const Case cases[] = {{"12", true, TPixelSize{12, 16}},
+                          // A digit that would pass kMostTileSide is refused.
+                          {"99999", true, TPixelSize{999, 16}},
+                          {"7", false, std::nullopt}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        QString title;
+        TModalScript script;
+        script.On<QDialog>([&](QDialog& dialog) {
+            title = PlatformTitle(dialog.windowTitle());
+            TypeInto(QApplication::focusWidget(), c.typed);
+            for (QPushButton* button : dialog.findChildren<QPushButton*>())
+                if (button->text() == (c.ok ? "OK" : "キャンセル")) button->click();
+        });
+        std::optional<TPixelSize> answer;
+        script.Play([&] { answer = TQtDialogs().AskTileSize(TPixelSize{32, 16}); });
+        EXPECT_EQ(title, QString("タイルの大きさ"));
+        EXPECT_EQ(answer, c.answer);
+    }
+}
+
 TEST_F(QtDialogsTest, BoxCaptionsReachTheWindowSystemUnchanged) {
     const struct {
         const char* caption;

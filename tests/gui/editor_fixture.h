@@ -99,6 +99,20 @@ public:
         ColorAnswers.pop_front();
         return answer;
     }
+    // Answers of the tile size dialog, nothing standing for the user cancelling, and the size
+    // each dialog showed first.
+    std::deque<std::optional<TPixelSize>> TileSizes;
+    std::vector<TPixelSize> TileSizeStarts;
+    std::optional<TPixelSize> AskTileSize(TPixelSize current) override {
+        TileSizeStarts.push_back(current);
+        if (TileSizes.empty()) {
+            ADD_FAILURE() << "unexpected tile size dialog";
+            return std::nullopt;
+        }
+        const std::optional<TPixelSize> answer = TileSizes.front();
+        TileSizes.pop_front();
+        return answer;
+    }
 
 private:
     static std::optional<QString> Next(std::deque<QString>& names, const char* which) {

@@ -15,6 +15,7 @@
 // as C++ strings ready to be kept as a case (ExpectNoFault). A sequence runs from freshly made
 // windows, so a seed gives the same events and the same outcome every time.
 #include "app/imagefile.h"
+#include "app/statusbar.h"
 #include "docview_shown.h"
 #include "editor/lupe.h"
 #include "editor/toolwindow.h"
@@ -92,7 +93,8 @@ struct TFuzzEvent {
     // The answers to whatever dialogs the event brings up.
     TPromptAnswer Prompt = TPromptAnswer::Cancel;
     uint8_t Open = 0, Save = 0, Color = 0;
-    uint8_t NewWidth = 0, NewHeight = 0; // 0: the new-image dialog is cancelled
+    uint8_t NewWidth = 0, NewHeight = 0;   // 0: the new-image dialog is cancelled
+    uint8_t TileWidth = 0, TileHeight = 0; // 0: the tile size dialog is cancelled
 };
 
 void SendKey(QWidget* window, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -181,6 +183,9 @@ const TCommand kCommands[] = {
     {"width-", false, false, 1, [] { LupeForm->xUpDown->Down->click(); }},
     {"height+", false, false, 1, [] { LupeForm->yUpDown->Up->click(); }},
     {"height-", false, false, 1, [] { LupeForm->yUpDown->Down->click(); }},
+    {"pixel-grid", false, false, 2, [] { mainform->acPixelGrid->trigger(); }},
+    {"tile-grid", false, false, 2, [] { mainform->acTileGrid->trigger(); }},
+    {"tile-size", false, false, 1, [] { mainform->acTileSize->trigger(); }},
 };
 constexpr size_t kCommandCount = std::size(kCommands);
 constexpr size_t kKeyCount = 19; // the shortcuts lead the table
@@ -203,12 +208,12 @@ template <size_t N> uint8_t IndexIn(const char* const (&names)[N], const std::st
 
 // Which dialogs an event brought up, so that its text names only the answers that were used.
 struct TAnswersUsed {
-    bool Prompt = false, Open = false, Save = false, New = false, Color = false;
+    bool Prompt = false, Open = false, Save = false, New = false, Color = false, Tile = false;
 };
 
 // The event as a line: "press lupe left 400 120", "move doc 1100 -30", "release",
 // "wheel lupe away 500 500", "double swatches left 300 20", or a command's name, each followed by
-// the answers used, such as "ctrl+w prompt=no" or "ctrl+n new=17x9".
+// the answers used, such as "ctrl+w prompt=no", "ctrl+n new=17x9" or "tile-size tile=5x3".
 std::string Format(const TFuzzEvent& e, const TAnswersUsed& used) {
     std::ostringstream out;
     switch (e.Act) {
@@ -245,13 +250,23 @@ std::string Format(const TFuzzEvent& e, const TAnswersUsed& used) {
         else
             out << " new=" << int(e.NewWidth) << 'x' << int(e.NewHeight);
     }
+    if (used.Tile) {
+        if (e.TileWidth == 0)
+            out << " tile=cancel";
+        else
+            out << " tile=" << int(e.TileWidth) << 'x' << int(e.TileHeight);
+    }
     return out.str();
 }
 
 // The answers that are not Cancel, which a line may leave out.
 TAnswersUsed AnswersGiven(const TFuzzEvent& e) {
-    return TAnswersUsed{e.Prompt != TPromptAnswer::Cancel, e.Open != 0, e.Save != 0,
-                        e.NewWidth != 0, e.Color != 0};
+    return TAnswersUsed{e.Prompt != TPromptAnswer::Cancel,
+                        e.Open != 0,
+                        e.Save != 0,
+                        e.NewWidth != 0,
+                        e.Color != 0,
+                        e.TileWidth != 0};
 }
 
 // The line Format writes; answers left out are Cancel.
@@ -309,7 +324,10 @@ TFuzzEvent Parse(const std::string& line) {
         } else if (key == "new" && value != "cancel") {
             e.NewWidth = uint8_t(std::stoi(value));
             e.NewHeight = uint8_t(std::stoi(value.substr(value.find('x') + 1)));
-        } else if (key != "new") {
+        } else if (key == "tile" && value != "cancel") {
+            e.TileWidth = uint8_t(std::stoi(value));
+            e.TileHeight = uint8_t(std::stoi(value.substr(value.find('x') + 1)));
+        } else if (key != "new" && key != "tile") {
             throw std::invalid_argument("unknown answer: " + word);
         }
     }
@@ -379,6 +397,10 @@ TFuzzEvent RandomEvent(std::mt19937& random) {
     if (Pick(random, 0, 9) > 0) {
         e.NewWidth = uint8_t(Pick(random, 8, 48));
         e.NewHeight = uint8_t(Pick(random, 8, 48));
+    }
+    if (Pick(random, 0, 4) > 0) {
+        e.TileWidth = uint8_t(Pick(random, 1, 40));
+        e.TileHeight = uint8_t(Pick(random, 1, 40));
     }
     return e;
 }
@@ -474,7 +496,7 @@ TLupeView ExpectedLupeView() {
     view.LayerView = view.LayerActive && mainform->mnLayerView->isChecked();
     view.Transparent = uint8_t(Doc().TransparentIndex());
     view.Power = LupeForm->CellPixels();
-    view.GridMode = LupeForm->Power > 4 ? LupeForm->GridMode : TGridMode::None;
+    view.GridMode = LupeForm->Power() > 4 ? LupeForm->GridMode : TGridMode::None;
     view.GridColor = LupeForm->GridColor;
     return view;
 }
@@ -832,7 +854,7 @@ private:
     size_t DialogsShown() const {
         return dialogs->Warnings.size() + dialogs->Errors.size() + dialogs->Prompts.size() +
                dialogs->OpenFilters.size() + dialogs->SaveFilters.size() +
-               dialogs->ColorDialogs.size() + newForms_;
+               dialogs->ColorDialogs.size() + dialogs->TileSizeStarts.size() + newForms_;
     }
 
     QWidget* Widget(TView view) const {
@@ -882,6 +904,8 @@ private:
         dialogs->OpenNames.assign(1, e.Open ? TempPath(kOpenFiles[e.Open]) : QString());
         dialogs->SaveNames.assign(1, e.Save ? TempPath(kSaveFiles[e.Save]) : QString());
         dialogs->ColorAnswers.assign(1, kColorAnswers[e.Color]);
+        dialogs->TileSizes.assign(
+            1, e.TileWidth ? std::optional(TPixelSize{e.TileWidth, e.TileHeight}) : std::nullopt);
         bool newShown = false;
         dialogs->OnNewForm = [&] {
             newShown = true;
@@ -900,13 +924,14 @@ private:
             dialogs->OpenNames.empty())
             installed_ = true;
         installed_ = installed_ && Doc().DocImage() != nullptr;
-        const TAnswersUsed used{dialogs->Answers.size() < 3, dialogs->OpenNames.empty(),
-                                dialogs->SaveNames.empty(), newShown,
-                                dialogs->ColorAnswers.empty()};
+        const TAnswersUsed used{dialogs->Answers.size() < 3,   dialogs->OpenNames.empty(),
+                                dialogs->SaveNames.empty(),    newShown,
+                                dialogs->ColorAnswers.empty(), dialogs->TileSizes.empty()};
         dialogs->Answers.clear();
         dialogs->OpenNames.clear();
         dialogs->SaveNames.clear();
         dialogs->ColorAnswers.clear();
+        dialogs->TileSizes.clear();
         dialogs->OnNewForm = nullptr;
         return used;
     }
@@ -1044,7 +1069,7 @@ private:
     }
 
     // Controls that report state: the undo buttons and items, the tool buttons, the
-    // transparency item.
+    // transparency item, the status line and the grid items.
     std::optional<TFault> CheckControls() {
         const QString undo =
             "Undo " + QString::number(Doc().History.UndoCount() - Doc().History.RedoCount());
@@ -1066,6 +1091,14 @@ private:
                                               std::to_string(int(Editor().CurrentTool()))};
         if (mainform->acTransparent->isChecked() != Doc().DocTransparent())
             return TFault{"transparency item", "the check mark differs from DocTransparent"};
+        if (const QString status = StatusText(Editor(), mainform->ZoomFactor);
+            mainform->StatusLine->Text() != status)
+            return TFault{"status line",
+                          "the status line shows \"" + mainform->StatusLine->Text().toStdString() +
+                              "\" where the state gives \"" + status.toStdString() + "\""};
+        if (mainform->acPixelGrid->isChecked() != Editor().PixelGrid() ||
+            mainform->acTileGrid->isChecked() != Editor().TileGrid())
+            return TFault{"grid items", "a grid item's check mark differs from the editor state"};
         return std::nullopt;
     }
 

@@ -27,7 +27,7 @@ QRgb Rgb(uint8_t index) {
 
 // The pointer at the centre of a cell, in display pixels of the magnifier.
 int32_t Centre(int32_t cell) {
-    return cell * LupeForm->Power + LupeForm->Power / 2;
+    return cell * LupeForm->Power() + LupeForm->Power() / 2;
 }
 
 uint8_t Pixel(int32_t x, int32_t y) {
@@ -96,7 +96,7 @@ TEST_F(LupeTest, WindowStartsWithItsControls) {
     EXPECT_FALSE(LupeForm->btRedo->isEnabled());
     EXPECT_EQ(LupeForm->xLabel->text(), "32");
     EXPECT_EQ(LupeForm->yLabel->text(), "32");
-    EXPECT_EQ(LupeForm->Power, 10);
+    EXPECT_EQ(LupeForm->Power(), 10);
     EXPECT_EQ(int(LupeForm->GridMode), 0);
     EXPECT_TRUE(LupeForm->N3->isChecked());
     EXPECT_TRUE(LupeForm->N10->isChecked());
@@ -120,7 +120,7 @@ TEST_F(LupeTest, MagnificationAndGridResizeAndRedraw) {
     ASSERT_EQ(Editor().ViewHeight(0), 12);
     EXPECT_EQ(LupeForm->LupeBitmap.size(), QSize(240, 120));
     LupeForm->PowerChange(LupeForm->N7);
-    EXPECT_EQ(LupeForm->Power, 14);
+    EXPECT_EQ(LupeForm->Power(), 14);
     EXPECT_TRUE(LupeForm->N7->isChecked());
     EXPECT_FALSE(LupeForm->N3->isChecked());
     EXPECT_EQ(LupeForm->LupeBitmap.size(), QSize(24 * 14, 12 * 14));
@@ -182,7 +182,7 @@ TEST_F(LupeTest, PenStrokeDrawsTheLineAndKeepsEveryViewConsistent) {
         LupeForm->PowerChange(c.power);
         LupeForm->GridChange(c.grid);
         SCOPED_TRACE(testing::Message()
-                     << "power " << LupeForm->Power << " grid " << int(LupeForm->GridMode)
+                     << "power " << LupeForm->Power() << " grid " << int(LupeForm->GridMode)
                      << " zoom " << mainform->ZoomFactor);
         Open(48, 40, 2, 8, 4);
         Editor().SetDrawIndex(9);
@@ -205,7 +205,7 @@ TEST_F(LupeTest, StrokeLeavingTheViewResumesOnReentry) {
     Open(64, 64, 0, 8, 8);
     SetViewSize(8, 8);
     ASSERT_EQ(Editor().ViewWidth(0), 8);
-    const int32_t p = LupeForm->Power;
+    const int32_t p = LupeForm->Power();
     Editor().SetDrawIndex(5);
     // A pointer up to Power - 1 pixels left of the view counts as column 0.
     Press(TMouseButton::Left, -(p - 1), Centre(1));
@@ -306,7 +306,7 @@ TEST_F(LupeTest, TransparentPenOverTheLayer) {
     LupeForm->UpdateLupe();
     Doc().SetTransparentIndex(1);
     Editor().SetDrawIndex(1);
-    const int32_t p = LupeForm->Power;
+    const int32_t p = LupeForm->Power();
     for (const bool layerView : {false, true}) {
         SCOPED_TRACE(layerView);
         mainform->mnLayerView->setChecked(layerView);
@@ -333,7 +333,7 @@ TEST_F(LupeTest, SelectionOverlayIsHatchedOverThePicture) {
         QPainter canvas(&overlay);
         LupeForm->LupeBox2Paint(canvas);
     }
-    const int32_t p = LupeForm->Power;
+    const int32_t p = LupeForm->Power();
     int hatched = 0;
     for (int32_t y = 0; y < overlay.height(); ++y)
         for (int32_t x = 0; x < overlay.width(); ++x) {
@@ -461,7 +461,7 @@ TEST_F(EditorTest, MagnifierStepsThroughItsMagnificationsByWheelAndKeys) {
     for (const Step& step : steps) {
         step.act();
         SCOPED_TRACE(step.how);
-        EXPECT_EQ(LupeForm->Power, step.power);
+        EXPECT_EQ(LupeForm->Power(), step.power);
         ASSERT_EQ(LupeForm->LupeBitmap.size(), QSize(32 * step.power, 32 * step.power));
         for (QAction* item : {LupeForm->N1, LupeForm->N2, LupeForm->N4, LupeForm->N6, LupeForm->N8,
                               LupeForm->N3, LupeForm->N5, LupeForm->N7})
@@ -494,10 +494,10 @@ TEST_F(EditorTest, MagnifierWheelKeepsThePixelUnderThePointer) {
         ASSERT_EQ(QPoint(h->value(), v->value()), c.scroll);
         const QPoint before = c.scroll + c.spot;
         CtrlWheel(LupeForm->LupeBox2, before, c.delta, Qt::ControlModifier);
-        ASSERT_NE(LupeForm->Power, 10);
+        ASSERT_NE(LupeForm->Power(), 10);
         const QPoint after = QPoint(h->value(), v->value()) + c.spot;
-        EXPECT_EQ(after.x() / LupeForm->Power, before.x() / 10);
-        EXPECT_EQ(after.y() / LupeForm->Power, before.y() / 10);
+        EXPECT_EQ(after.x() / LupeForm->Power(), before.x() / 10);
+        EXPECT_EQ(after.y() / LupeForm->Power(), before.y() / 10);
     }
 }
 
@@ -508,7 +508,7 @@ TEST_F(EditorTest, MagnifierZoomAtTheEdgeScrollsOnlyAsFarAsTheViewAllows) {
     h->setValue(0);
     // Zooming out around a point near the left edge would want a scroll left of zero.
     CtrlWheel(LupeForm->LupeBox2, QPoint(5, 5), -120, Qt::ControlModifier);
-    EXPECT_EQ(LupeForm->Power, 8);
+    EXPECT_EQ(LupeForm->Power(), 8);
     EXPECT_EQ(h->value(), 0);
     EXPECT_EQ(h->maximum(), std::max(0, 64 * 8 - LupeForm->ScrollBox1->viewport()->width()));
 }

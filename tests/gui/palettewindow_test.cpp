@@ -271,7 +271,8 @@ TEST_F(PalletTest, TheMagnifierShowsTheEditedColour) {
     OpenDocument();
     ClickBar(palletform->RBar, 159);
     // Document pixel (0, 0) is index 0, now pure red; the magnifier's first cell shows it.
-    EXPECT_EQ(LupeForm->LupeBitmap.pixel(LupeForm->Power / 2, LupeForm->Power / 2) | 0xFF000000u,
+    EXPECT_EQ(LupeForm->LupeBitmap.pixel(LupeForm->Power() / 2, LupeForm->Power() / 2) |
+                  0xFF000000u,
               qRgb(255, 0, 0));
 }
 
@@ -410,7 +411,7 @@ TEST_F(PalletTest, AnExactColourIsOneUndoStepThatEveryViewShows) {
     EXPECT_EQ(Bars(), "1 25 9");
     EXPECT_EQ(Interior(0), qRgb(13, 200, 77));
     EXPECT_EQ(DocViewColourOf(0), qRgb(13, 200, 77));
-    EXPECT_EQ(LupeForm->LupeBitmap.pixel(LupeForm->Power / 2, LupeForm->Power / 2) | 0xFF000000u,
+    EXPECT_EQ(LupeForm->LupeBitmap.pixel(LupeForm->Power() / 2, LupeForm->Power() / 2) | 0xFF000000u,
               qRgb(13, 200, 77));
 
     mainform->acUndo->trigger();
@@ -559,7 +560,8 @@ TEST_F(PalletTest, LoadingAPaletteFileReplacesItsEntriesAsOneUndoStepAndRedraws)
     EXPECT_EQ(Interior(1), qRgb(0, 128, 255));
     EXPECT_EQ(Bars(), "31 0 0");
     EXPECT_EQ(DocViewColourOf(1), qRgb(0, 128, 255));
-    EXPECT_EQ(LupeForm->LupeBitmap.pixel(LupeForm->Power / 2, LupeForm->Power / 2) | 0xFF000000u,
+    EXPECT_EQ(LupeForm->LupeBitmap.pixel(LupeForm->Power() / 2, LupeForm->Power() / 2) |
+                  0xFF000000u,
               qRgb(255, 0, 0));
     EXPECT_EQ(LastFolder(), QString::fromStdString(dir));
 

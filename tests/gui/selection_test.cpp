@@ -25,7 +25,7 @@ int32_t DocScreen(int32_t p) {
 // The magnifier's display pixel inside the cell of document pixel p, for an edit area at origin;
 // cells left of or above the edit area lie at negative positions (division truncates to zero).
 int32_t LupeScreen(int32_t p, int32_t origin) {
-    const int32_t power = LupeForm->Power, cell = p - origin;
+    const int32_t power = LupeForm->Power(), cell = p - origin;
     return cell * power + (cell < 0 ? -power / 2 : power / 2);
 }
 

@@ -79,10 +79,40 @@ TEST_F(SettingsTest, WindowSizesMagnifierAndLastFolderComeBackInTheNextRun) {
     SaveSettings();
     RestartAt(1);
     EXPECT_EQ(mainform->size(), QSize(611, 503));
-    EXPECT_EQ(LupeForm->Power, 4);
+    EXPECT_EQ(LupeForm->Power(), 4);
     EXPECT_TRUE(LupeForm->N4->isChecked());
     EXPECT_EQ(int(LupeForm->GridMode), 2);
     EXPECT_EQ(LastFolder(), folder);
+}
+
+// The document view's grid choices come back; a tile size never set keeps following the
+// magnifier's cell count.
+TEST_F(SettingsTest, DocumentGridsComeBackInTheNextRun) {
+    struct Case {
+        bool pixel, tile;
+        std::optional<TPixelSize> size;
+    };
+    const Case cases[] = {{true, false, TPixelSize{12, 4096}}, {false, true, std::nullopt}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.pixel << c.tile << c.size.has_value());
+        QSettings("Varnet", "Varnet").clear();
+        RestartAt(1);
+        if (c.size) {
+            dialogs->TileSizes.push_back(c.size);
+            mainform->acTileSize->trigger();
+        }
+        if (mainform->acPixelGrid->isChecked() != c.pixel) mainform->acPixelGrid->trigger();
+        if (mainform->acTileGrid->isChecked() != c.tile) mainform->acTileGrid->trigger();
+        SaveSettings();
+        RestartAt(1);
+        EXPECT_EQ(Editor().PixelGrid(), c.pixel);
+        EXPECT_EQ(Editor().TileGrid(), c.tile);
+        EXPECT_EQ(mainform->acPixelGrid->isChecked(), c.pixel);
+        EXPECT_EQ(mainform->acTileGrid->isChecked(), c.tile);
+        EXPECT_EQ(Editor().TileSizeSet(), c.size);
+        Editor().SetLupeCells(16, 8);
+        EXPECT_EQ(Editor().TileSize(), c.size.value_or(TPixelSize{16, 8}));
+    }
 }
 
 TEST_F(SettingsTest, SavedFilesJoinTheListAndOpenFromIt) {

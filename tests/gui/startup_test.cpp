@@ -30,7 +30,7 @@ TEST_F(EditorTest, StartsWithEmptyEditorState) {
     EXPECT_TRUE(mainform->FileName().isEmpty());
     EXPECT_TRUE(Doc().WorkImage().IsEmpty());
     EXPECT_TRUE(PaintsNothing());
-    EXPECT_EQ(LupeForm->Power, 10);
+    EXPECT_EQ(LupeForm->Power(), 10);
     EXPECT_EQ(LupeForm->GridColor, 0x808080u);
     EXPECT_EQ(ApplicationTitle(), QString("Varnet計画"));
 }

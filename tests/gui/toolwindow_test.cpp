@@ -38,7 +38,7 @@ protected:
     }
     // A pen dot in the magnifier at cell (cx, cy), pressed and released as the user does.
     void PenDot(int32_t cx, int32_t cy) {
-        const int32_t p = LupeForm->Power;
+        const int32_t p = LupeForm->Power();
         LupeForm->LupeBox2MouseDown(TMouseButton::Left, cx * p + p / 2, cy * p + p / 2);
         LupeForm->LupeBox2MouseUp();
     }
