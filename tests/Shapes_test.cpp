@@ -205,6 +205,27 @@ std::string CheckEllipse(const Box& box, bool filled) {
     if (spanCells != area.size()) return "filled ellipse beyond the outline";
     return "";
 }
+// A shape of a w x h box and the picture it must give.
+struct TPictureCase {
+    TShapeKind kind;
+    int32_t w, h;
+    Picture expected;
+};
+
+// The same picture from any of the four corner orders, with the box's top left at (left, top).
+void ExpectPictureFromEveryCorner(const TPictureCase& c, int32_t left, int32_t top) {
+    const int32_t right = left + c.w - 1, bottom = top + c.h - 1;
+    const std::pair<Cell, Cell> corners[] = {{{left, top}, {right, bottom}},
+                                             {{right, bottom}, {left, top}},
+                                             {{right, top}, {left, bottom}},
+                                             {{left, bottom}, {right, top}}};
+    for (const auto& [from, to] : corners) {
+        const Cells cells = Shape(c.kind, from.first, from.second, to.first, to.second);
+        EXPECT_EQ(Text(Draw(cells, left, top, c.w, c.h)), Text(c.expected))
+            << Name(c.kind) << " " << c.w << "x" << c.h << " from (" << from.first << ", "
+            << from.second << ")";
+    }
+}
 } // namespace
 
 // ---- ConstrainShapeEnd
@@ -328,12 +349,7 @@ TEST(ShapeCells, LineIsTheStartCellThenThePensStepping) {
 // ---- Rectangles
 
 TEST(ShapeCells, RectanglesArePictures) {
-    struct Case {
-        TShapeKind kind;
-        int32_t w, h;
-        Picture expected;
-    };
-    const Case cases[] = {
+    const TPictureCase cases[] = {
         {TShapeKind::Rect, 1, 1, {"#"}},
         {TShapeKind::Rect, 4, 1, {"####"}},
         {TShapeKind::Rect, 1, 3, {"#", "#", "#"}},
@@ -346,20 +362,8 @@ TEST(ShapeCells, RectanglesArePictures) {
         {TShapeKind::FilledRect, 3, 2, {"###", "###"}},
         {TShapeKind::FilledRect, 4, 3, {"####", "####", "####"}},
     };
-    for (const Case& c : cases) {
-        // The same picture from any of the four corner orders, anywhere.
-        const int32_t left = -3, top = 7, right = left + c.w - 1, bottom = top + c.h - 1;
-        const std::pair<Cell, Cell> corners[] = {{{left, top}, {right, bottom}},
-                                                 {{right, bottom}, {left, top}},
-                                                 {{right, top}, {left, bottom}},
-                                                 {{left, bottom}, {right, top}}};
-        for (const auto& [from, to] : corners) {
-            const Cells cells = Shape(c.kind, from.first, from.second, to.first, to.second);
-            EXPECT_EQ(Text(Draw(cells, left, top, c.w, c.h)), Text(c.expected))
-                << Name(c.kind) << " " << c.w << "x" << c.h << " from (" << from.first << ", "
-                << from.second << ")";
-        }
-    }
+    for (const TPictureCase& c : cases)
+        ExpectPictureFromEveryCorner(c, -3, 7);
 }
 
 TEST(ShapeCells, RectanglesOfEverySizeHaveTheirCellsOnce) {
@@ -390,12 +394,7 @@ TEST(ShapeCells, RectanglesReachTheEndsOfTheInt32Range) {
 // ---- Ellipses
 
 TEST(ShapeCells, SmallEllipsesArePictures) {
-    struct Case {
-        TShapeKind kind;
-        int32_t w, h;
-        Picture expected;
-    };
-    const Case cases[] = {
+    const TPictureCase cases[] = {
         {TShapeKind::Ellipse, 1, 1, {"#"}},
         {TShapeKind::Ellipse, 2, 1, {"##"}},
         {TShapeKind::Ellipse, 6, 1, {"######"}},
@@ -447,20 +446,8 @@ TEST(ShapeCells, SmallEllipsesArePictures) {
          6,
          {"..####..", ".######.", "########", "########", ".######.", "..####.."}},
     };
-    for (const Case& c : cases) {
-        // The same picture from any of the four corner orders, anywhere.
-        const int32_t left = 40, top = -11, right = left + c.w - 1, bottom = top + c.h - 1;
-        const std::pair<Cell, Cell> corners[] = {{{left, top}, {right, bottom}},
-                                                 {{right, bottom}, {left, top}},
-                                                 {{right, top}, {left, bottom}},
-                                                 {{left, bottom}, {right, top}}};
-        for (const auto& [from, to] : corners) {
-            const Cells cells = Shape(c.kind, from.first, from.second, to.first, to.second);
-            EXPECT_EQ(Text(Draw(cells, left, top, c.w, c.h)), Text(c.expected))
-                << Name(c.kind) << " " << c.w << "x" << c.h << " from (" << from.first << ", "
-                << from.second << ")";
-        }
-    }
+    for (const TPictureCase& c : cases)
+        ExpectPictureFromEveryCorner(c, 40, -11);
 }
 
 // Every box from 1 x 1 to 40 x 40, all parities, against the reference and the common checks.

@@ -119,7 +119,7 @@ void TLupeForm::Changed(const TChange& change) {
                            (LupeBitmap.size() != ViewPixels() || CurrentView() != ShownView)))
         return UpdateLupe();
     if (change.Pixels) ShowRect(change.Rect);
-    if (change.Selection || change.Areas || change.Preview) LupeBox2->update();
+    if (change.Selection || change.Areas || change.Preview || change.Tool) LupeBox2->update();
 }
 
 void TLupeForm::btUndoClick() {
@@ -284,6 +284,7 @@ void TLupeForm::LupeBox2Paint(QPainter& canvas) {
     if (Doc().Selecting()) canvas.fillRect(rect, QBrush(kWorkspace, Qt::CrossPattern));
     if (Doc().Floating()) PaintFloatingBlock(canvas, rect);
     PaintShapeDrag(canvas);
+    PaintMirrorAxes(canvas);
 }
 
 void TLupeForm::PowerChange(QAction* item) {

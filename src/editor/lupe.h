@@ -42,8 +42,8 @@ public:
     void DrawCell(int32_t cx, int32_t cy, uint8_t index);
     // Redraws the cells that show the document's pixels in rect (image pixels).
     void ShowRect(const TRect& rect);
-    // The hatched selection or floating block, and the shape being dragged out, over the
-    // picture.
+    // The hatched selection or floating block, the shape being dragged out and the mirror axes,
+    // over the picture.
     void LupeBox2Paint(QPainter& canvas);
     // Menu handlers; item is one of the menu's radio items, its data the new value. The
     // magnification reaches the editor state, whose notice redraws the view.
@@ -125,6 +125,8 @@ private:
     TCell PixelOf(int32_t cx, int32_t cy) const;
     // The shape being dragged out, in the drawing index's colour.
     void PaintShapeDrag(QPainter& canvas);
+    // Dashed lines along the mirror axes in force.
+    void PaintMirrorAxes(QPainter& canvas);
     // The Undo and Redo buttons' captions and states.
     void ShowHistory();
     // Checks the magnification item of the editor state's magnification.

@@ -119,3 +119,24 @@ void TLupeForm::PaintShapeDrag(QPainter& canvas) {
         });
     });
 }
+
+void TLupeForm::PaintMirrorAxes(QPainter& canvas) {
+    const TSymmetry sym = Editor().Symmetry();
+    if (!sym.Any()) return;
+    // The axis lies at (Sum + 1) / 2 in image pixels: on the edge between two pixels for an odd
+    // sum, through a pixel's middle for an even one.
+    const int32_t c = CellPixels();
+    const QRect view(QPoint(), LupeBox2->DevicePicture);
+    QPen dashed(Qt::white, 1, Qt::DashLine);
+    canvas.setPen(dashed);
+    canvas.setCompositionMode(QPainter::CompositionMode_Difference);
+    if (sym.MirrorX) {
+        const int32_t x = (sym.SumX + 1 - 2 * Editor().ViewLeft(kEditArea)) * c / 2;
+        canvas.drawLine(x, view.top(), x, view.bottom());
+    }
+    if (sym.MirrorY) {
+        const int32_t y = (sym.SumY + 1 - 2 * Editor().ViewTop(kEditArea)) * c / 2;
+        canvas.drawLine(view.left(), y, view.right(), y);
+    }
+    canvas.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}

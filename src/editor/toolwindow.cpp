@@ -103,8 +103,11 @@ void Ttoolform::Changed(const TChange& change) {
 }
 
 void Ttoolform::OptionClick() {
-    Editor().SetMirror(btMirrorX->isChecked(), btMirrorY->isChecked());
-    Editor().SetPixelPerfect(btPixelPerfect->isChecked());
+    // Read before either reaches the state: the first one's notice sets every button from it.
+    const bool mirrorX = btMirrorX->isChecked(), mirrorY = btMirrorY->isChecked();
+    const bool pixelPerfect = btPixelPerfect->isChecked();
+    Editor().SetMirror(mirrorX, mirrorY);
+    Editor().SetPixelPerfect(pixelPerfect);
 }
 
 void Ttoolform::SToolClick(TTool tool) {

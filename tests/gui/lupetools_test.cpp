@@ -161,6 +161,32 @@ TEST_F(LupeToolsTest, MirrorsFollowTheAxisTheUserSets) {
     EXPECT_FALSE(Editor().MirrorAxis());
 }
 
+// The option buttons reach the state, each whatever the others are, and follow it.
+TEST_F(LupeToolsTest, OptionButtonsSetTheMirrorsAndThePixelPerfectPen) {
+    toolform->btPixelPerfect->click();
+    EXPECT_TRUE(Editor().PixelPerfect());
+    toolform->btMirrorY->click();
+    EXPECT_TRUE(Editor().MirrorY());
+    EXPECT_TRUE(Editor().PixelPerfect());
+    EXPECT_TRUE(toolform->btPixelPerfect->isChecked());
+    toolform->btMirrorX->click();
+    toolform->btMirrorY->click();
+    EXPECT_TRUE(Editor().MirrorX());
+    EXPECT_FALSE(Editor().MirrorY());
+    Editor().SetMirror(false, true);
+    EXPECT_FALSE(toolform->btMirrorX->isChecked());
+    EXPECT_TRUE(toolform->btMirrorY->isChecked());
+
+    // The pen now drops the corner and mirrors top-bottom about the edit area's middle.
+    Press(1, 1);
+    Move(2, 1);
+    Move(2, 2);
+    LupeForm->LupeBox2MouseUp();
+    EXPECT_EQ(EditArea(),
+              (std::vector<std::string>{"........", ".#......", "..#.....", "........", "........",
+                                        "..#.....", ".#......", "........"}));
+}
+
 // Alt with the left button picks like the right button, with any drawing tool, and draws nothing.
 TEST_F(LupeToolsTest, AltPicksTheColourUnderThePointer) {
     Doc().DocImage()->SetPixel(6, 3, 7);
