@@ -411,7 +411,8 @@ TEST_F(PalletTest, AnExactColourIsOneUndoStepThatEveryViewShows) {
     EXPECT_EQ(Bars(), "1 25 9");
     EXPECT_EQ(Interior(0), qRgb(13, 200, 77));
     EXPECT_EQ(DocViewColourOf(0), qRgb(13, 200, 77));
-    EXPECT_EQ(LupeForm->LupeBitmap.pixel(LupeForm->Power() / 2, LupeForm->Power() / 2) | 0xFF000000u,
+    EXPECT_EQ(LupeForm->LupeBitmap.pixel(LupeForm->Power() / 2, LupeForm->Power() / 2) |
+                  0xFF000000u,
               qRgb(13, 200, 77));
 
     mainform->acUndo->trigger();
