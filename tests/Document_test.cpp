@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -21,15 +22,16 @@ std::unique_ptr<TDIB> Blank(int32_t width, int32_t height) {
     return image;
 }
 
-// What a document shows: its indices and its palette.
+// What a document shows: its size, its indices and its palette.
 struct TShown {
+    int32_t Width = 0;
     std::vector<uint8_t> Pixels;
     TPalette Palette;
     bool operator==(const TShown&) const = default;
 };
 
 TShown ShownBy(const TDocument& doc) {
-    TShown shown{{}, doc.DocImage()->PaletteBlock};
+    TShown shown{doc.DocWidth(), {}, doc.DocImage()->PaletteBlock};
     for (int32_t y = 0; y < doc.DocHeight(); ++y)
         for (int32_t x = 0; x < doc.DocWidth(); ++x)
             shown.Pixels.push_back(uint8_t(doc.DocImage()->GetPixel(x, y)));
@@ -43,9 +45,10 @@ struct TRecorder : TObserver {
 };
 } // namespace
 
-// Random pens, shifts of two areas and bar presses, with undos and redos between, against a model
-// that keeps each step's whole document: a run of shifts of one area or of bar presses is one
-// step, undo and redo end a run, at most 49 steps are kept, and every change is one notice.
+// Random pens, shifts of two areas, bar presses and changes of the whole picture to random sizes,
+// with undos and redos between, against a model that keeps each step's whole document: a run of
+// shifts of one area or of bar presses is one step, undo and redo end a run, at most 49 steps
+// are kept, and every change is one notice, marked Resized when the size changed.
 TEST(DocumentTest, HistoryFollowsAModelOfWholeDocuments) {
     for (uint32_t seed = 1; seed <= 20; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
@@ -57,8 +60,9 @@ TEST(DocumentTest, HistoryFollowsAModelOfWholeDocuments) {
         // model[0 .. done] are the states undo can reach; model[done + 1 ..] redo's.
         std::vector<TShown> model{ShownBy(doc)};
         size_t done = 0;
-        enum class TLast { Other, ShiftA, ShiftB, Bar } last = TLast::Other;
-        const TRect areas[2] = {{0, 0, 4, 3}, {2, 1, 6, 5}};
+        // The rectangle of the last step while it was a shift, and whether it was a bar press.
+        std::optional<TRect> lastShift;
+        bool lastBar = false;
         // A new step: redo states dropped, the oldest beyond 49 forgotten.
         const auto step = [&](bool merges) {
             if (merges) {
@@ -70,29 +74,31 @@ TEST(DocumentTest, HistoryFollowsAModelOfWholeDocuments) {
             if (model.size() > 50) model.erase(model.begin());
             done = model.size() - 1;
         };
+        const auto at = [&](int32_t length) { return int32_t(random() % uint32_t(length)); };
         for (int action = 0; action < 300; ++action) {
             const size_t noticesBefore = recorder.Changes.size();
-            switch (random() % 6) {
+            const int32_t width = doc.DocWidth(), height = doc.DocHeight();
+            const TRect whole{0, 0, width, height};
+            const int kind = int(random() % 7);
+            switch (kind) {
             case 0: { // a pen pixel
-                const int32_t x = int32_t(random() % 6), y = int32_t(random() % 5);
+                const int32_t x = at(width), y = at(height);
                 const auto index = uint8_t(random() % 4);
                 const TRect rect{x, y, x + 1, y + 1};
-                doc.Edit(TStep{{0, 0, 6, 5}}, {.Pixels = true, .Rect = rect},
+                doc.Edit(TStep{whole}, {.Pixels = true, .Rect = rect},
                          [&](TDIB& image) { image.SetPixel(x, y, index); });
                 step(false);
-                last = TLast::Other;
                 EXPECT_EQ(recorder.Changes.back().Rect, rect);
                 break;
             }
             case 1:
-            case 2: { // a shift of one of two areas
-                const int which = int(random() % 2);
-                const TRect area = areas[which];
+            case 2: { // a shift of one of two areas, cut to the picture
+                const TRect area = random() % 2
+                                       ? TRect{0, 0, std::min(width, 4), std::min(height, 3)}
+                                       : TRect{width / 3, height / 4, width, height};
                 doc.Edit(TStep{area, false, TStepRun::Shift}, {.Pixels = true, .Rect = area},
                          [&](TDIB& image) { ShiftArea(image, area, TShiftDirection::Left); });
-                const TLast kind = which == 0 ? TLast::ShiftA : TLast::ShiftB;
-                step(last == kind);
-                last = kind;
+                step(lastShift == area);
                 break;
             }
             case 3: { // a bar press
@@ -100,26 +106,42 @@ TEST(DocumentTest, HistoryFollowsAModelOfWholeDocuments) {
                 palette[random() % 4].Red = uint8_t(random());
                 const TStep bar{{0, 0, 1, 1}, true, TStepRun::PaletteBar};
                 doc.EditPalette(&bar, palette);
-                step(last == TLast::Bar);
-                last = TLast::Bar;
+                step(lastBar);
                 EXPECT_TRUE(recorder.Changes.back().Palette);
                 break;
             }
-            case 4:
-                EXPECT_EQ(doc.Undo(), done > 0);
-                if (done > 0) --done;
-                last = TLast::Other;
-                break;
-            case 5:
-                EXPECT_EQ(doc.Redo(), done + 1 < model.size());
-                if (done + 1 < model.size()) ++done;
-                last = TLast::Other;
+            case 4: // the whole picture, at a random size of 1 to 8 each way
+            {
+                auto picture = Blank(1 + at(8), 1 + at(8));
+                for (int32_t y = 0; y < picture->Height(); ++y)
+                    for (int32_t x = 0; x < picture->Width(); ++x)
+                        picture->SetPixel(x, y, random() % 4);
+                doc.ChangePicture(*picture);
+                step(false);
+                EXPECT_EQ(recorder.Changes.back().Rect,
+                          (TRect{0, 0, doc.DocWidth(), doc.DocHeight()}));
                 break;
             }
+            case 5:
+                EXPECT_EQ(doc.Undo(), done > 0);
+                if (done > 0) --done;
+                break;
+            case 6:
+                EXPECT_EQ(doc.Redo(), done + 1 < model.size());
+                if (done + 1 < model.size()) ++done;
+                break;
+            }
+            lastShift =
+                kind == 1 || kind == 2 ? std::optional(recorder.Changes.back().Rect) : std::nullopt;
+            lastBar = kind == 3;
             ASSERT_EQ(ShownBy(doc), model[done]) << "after action " << action;
             EXPECT_EQ(doc.History.UndoCount(), model.size() - 1);
             EXPECT_EQ(doc.History.RedoCount(), model.size() - 1 - done);
             EXPECT_LE(recorder.Changes.size(), noticesBefore + 1) << "one notice per change";
+            if (recorder.Changes.size() > noticesBefore) {
+                EXPECT_EQ(recorder.Changes.back().Resized,
+                          width != doc.DocWidth() || height != doc.DocHeight());
+            }
             EXPECT_EQ(doc.Violation(), "");
         }
         doc.Unsubscribe(&recorder);

@@ -267,3 +267,43 @@ TEST(UndoSlots, MergingOfShiftAndPaletteRuns) {
                 << "push " << i;
     }
 }
+
+// A whole step keeps the picture by sharing its storage, and undo and redo swap the document's
+// picture for it, size and all, among steps of rectangles before and after it.
+TEST(UndoSlots, WholeStepsSwapThePictureWithItsSize) {
+    THistory h;
+    h.Draw(1, 5);
+    const TDIB before = h.doc;
+    RecordStep(h.slots, h.undoCount, h.redoCount, h.doc, TRect{}, false, true);
+    EXPECT_TRUE(h.slots[1].WholeFlag);
+    EXPECT_EQ(h.slots[1].Rect, (TRect{0, 0, 4, 1}));
+    EXPECT_TRUE(h.slots[1].Image.SharesStorageWith(before)) << "nothing is copied";
+    TDIB taller;
+    taller.Resize(2, 3, 8);
+    for (int32_t y = 0; y < 3; ++y)
+        for (int32_t x = 0; x < 2; ++x)
+            taller.SetPixel(x, y, uint32_t(20 + 2 * y + x));
+    taller.PaletteBlock = GreyRampPalette();
+    taller.ApplyPalette();
+    h.doc = taller;
+    // A rectangle step of the new size after it.
+    RecordStep(h.slots, h.undoCount, h.redoCount, h.doc, TRect{1, 2, 2, 3}, false);
+    h.doc.SetPixel(1, 2, 9);
+    const std::vector<uint8_t> after = Pixels(h.doc);
+
+    ASSERT_TRUE(h.Undo());
+    EXPECT_EQ(Pixels(h.doc), Pixels(taller));
+    ASSERT_TRUE(h.Undo());
+    EXPECT_EQ(h.doc.Width(), 4);
+    EXPECT_EQ(h.doc.Height(), 1);
+    EXPECT_EQ(Pixels(h.doc), (std::vector<uint8_t>{0, 5, 0, 0}));
+    EXPECT_TRUE(h.slots[1].WholeFlag) << "the present, kept for redo, is a whole step too";
+    EXPECT_EQ(h.slots[1].Rect, (TRect{0, 0, 2, 3}));
+    ASSERT_TRUE(h.Undo());
+    EXPECT_EQ(Pixels(h.doc), (std::vector<uint8_t>{0, 0, 0, 0}));
+    while (h.Redo()) {
+    }
+    EXPECT_EQ(h.doc.Width(), 2);
+    EXPECT_EQ(Pixels(h.doc), after);
+    EXPECT_EQ(h.doc.PaletteBlock, GreyRampPalette());
+}

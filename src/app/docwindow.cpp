@@ -108,7 +108,7 @@ QString Tmainform::FileName() const {
 }
 
 void Tmainform::Changed(const TChange& change) {
-    if (change.Document) {
+    if (change.Document || change.Resized) {
         UpdateDocView();
     } else if (change.Palette) {
         RenderDocBitmap();
@@ -118,13 +118,15 @@ void Tmainform::Changed(const TChange& change) {
     // The floating block on the overlay shows the palette's colours and lets the transparent
     // index through.
     const bool blockLooks = Doc().Floating() && (change.Palette || change.Indices);
-    if (change.Document || change.Areas || change.Selection || change.Grids || blockLooks)
+    if (change.Document || change.Resized || change.Areas || change.Selection || change.Grids ||
+        blockLooks)
         PaintBox2->update();
     acPixelGrid->setChecked(Editor().PixelGrid());
     acTileGrid->setChecked(Editor().TileGrid());
     acTransparent->setChecked(Doc().DocTransparent());
     acUndo->setEnabled(Editor().CanUndo());
     acRedo->setEnabled(Editor().CanRedo());
+    ShowTransformItems();
 }
 
 void Tmainform::CreateToolbar() {
@@ -175,6 +177,7 @@ void Tmainform::CreateMenus() {
     ConnectGuarded(acExit, [this] { close(); });
 
     CreateEditMenu();
+    CreatePictureMenu();
 
     QMenu* view = menuBar()->addMenu("表示");
     auto* zoom = new QActionGroup(this);
@@ -227,6 +230,15 @@ void Tmainform::CreateEditMenu() {
     ConnectGuarded(acPaste, [] { PasteFromClipboard(); });
     acUndo->setEnabled(false);
     acRedo->setEnabled(false);
+    // The keys after the tab are the block keys every window answers (ui/toolkeys.h), not
+    // shortcuts of their own.
+    edit->addSeparator();
+    for (size_t i = 0; i < acBlock.size(); ++i) {
+        const TTransform transform = kBlockItems[i].Transform;
+        acBlock[i] = edit->addAction(kBlockItems[i].Caption);
+        acBlock[i]->setEnabled(false);
+        ConnectGuarded(acBlock[i], [transform] { TransformBlock(Editor(), transform); });
+    }
 }
 
 void Tmainform::FillRecentMenu() {
@@ -252,7 +264,7 @@ bool Tmainform::CloseQuery() {
 }
 
 void Tmainform::keyPressEvent(QKeyEvent* event) {
-    if (!ToolKeyEvent(*event)) QMainWindow::keyPressEvent(event);
+    if (!EditorKeyEvent(*event)) QMainWindow::keyPressEvent(event);
 }
 
 void Tmainform::closeEvent(QCloseEvent* event) {

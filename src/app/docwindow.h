@@ -3,10 +3,13 @@
 #pragma once
 
 #include "document/Change.h"
+#include "document/PictureCommands.h"
 #include "image/DIB.h"
 #include "ui/paintbox.h"
+#include "ui/toolkeys.h"
 
 #include <QMainWindow>
+#include <array>
 #include <cstdint>
 
 class QAction;
@@ -40,6 +43,15 @@ public:
     QAction* acTransparent;
     // The edit menu; Undo and Redo are enabled under the rule of the magnifier's buttons.
     QAction *acUndo = nullptr, *acRedo = nullptr, *acCopy, *acPaste;
+    // The edit menu's transforms of the floating block, in the order of kBlockItems
+    // (ui/toolkeys.h); enabled while a block floats.
+    std::array<QAction*, std::size(kBlockItems)> acBlock{};
+    // The picture menu (picturecmd.cpp): the transforms by TTransform, the canvas size, the crop
+    // (enabled while a selection is being made) and the enlargements by 2 to 8 (acEnlarge[0] is
+    // 2x). Each is off while a block floats.
+    std::array<QAction*, 5> acTransform{};
+    QAction *acCanvasSize, *acCrop;
+    std::array<QAction*, 7> acEnlarge{};
     QAction *x1, *x2, *x4, *mnLayerView;
     // The grid items of the view menu; the check items show the editor state's choices.
     QAction *acPixelGrid, *acTileGrid, *acTileSize;
@@ -78,6 +90,13 @@ public:
     void GridItemClick();
     // Asks for the tile size, which the tile grid then shows.
     void acTileSizeExecute();
+
+    // Picture commands (picturecmd.cpp). Each changes the whole picture as one undo step; a size
+    // too large for an image, or for the view at its zoom, is refused with a message before
+    // anything is made.
+    void ChangePictureCommand(const TPictureChange& change);
+    // Asks for the canvas and puts the picture on it.
+    void acCanvasSizeExecute();
     // Device pixels per image pixel: ZoomFactor at the display scale (app/devicepixels.h).
     int32_t ZoomPixels() const;
 
@@ -112,7 +131,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // The tool keys choose tools here as in the tool windows.
+    // The tool and block keys work here as in the tool windows.
     void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -120,6 +139,9 @@ protected:
 private:
     void CreateMenus();
     void CreateEditMenu();
+    void CreatePictureMenu();
+    // The block and picture items are on while they can act.
+    void ShowTransformItems();
     void FillRecentMenu();
     // Opens a file of the recent list; one no longer there is dropped from it with a message.
     void OpenRecent(const QString& path);

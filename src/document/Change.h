@@ -11,6 +11,9 @@ struct TChange {
     // The indices inside Rect (image pixels) changed.
     bool Pixels = false;
     TRect Rect{};
+    // The picture took another size; Pixels and Rect cover the whole new picture, and the edit
+    // and layer areas may have moved to stay inside it.
+    bool Resized = false;
     // The palette's colours changed, so any pixel may look different.
     bool Palette = false;
     // The selection or the floating block appeared, moved, changed or went.

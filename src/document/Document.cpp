@@ -70,7 +70,7 @@ void TDocument::MarkUnsaved() {
 void TDocument::Edit(const TStep* step, const TChange& change,
                      const std::function<void(TDIB&)>& apply) {
     if (!Image_) return;
-    if (step) History.Record(*Image_, step->Rect, step->Palette, step->Run);
+    if (step) History.Record(*Image_, step->Rect, step->Palette, step->Run, step->Whole);
     // Unsaved even when apply turns out to change nothing: the step is recorded.
     Saved_ = false;
     // Only a palette change needs the colours from before, for the names it keeps.
@@ -90,15 +90,19 @@ void TDocument::EditPalette(const TStep* step, const TPalette& entries) {
 }
 
 bool TDocument::Undo() {
-    return Image_ && Restored(History.Undo(*Image_));
+    return Restore(&TUndoHistory::Undo);
 }
 
 bool TDocument::Redo() {
-    return Image_ && Restored(History.Redo(*Image_));
+    return Restore(&TUndoHistory::Redo);
 }
 
-// The history swapped the step's pixels already; a palette step brings its palette back too.
-bool TDocument::Restored(const TUndoSlot* step) {
+// The history swaps the step's pixels (the whole picture of a whole step); a palette step brings
+// its palette back here.
+bool TDocument::Restore(const TUndoSlot* (TUndoHistory::*swap)(TDIB&)) {
+    if (!Image_) return false;
+    const int32_t width = DocWidth(), height = DocHeight();
+    const TUndoSlot* step = (History.*swap)(*Image_);
     if (!step) return false;
     if (step->PaletteFlag) {
         PaletteNames_ =
@@ -106,7 +110,8 @@ bool TDocument::Restored(const TUndoSlot* step) {
         Image_->PaletteBlock = step->Image.PaletteBlock;
         Image_->ApplyPalette();
     }
-    Notify({.Pixels = true, .Rect = step->Rect, .Palette = step->PaletteFlag});
+    const bool resized = width != DocWidth() || height != DocHeight();
+    Notify({.Pixels = true, .Rect = step->Rect, .Resized = resized, .Palette = step->PaletteFlag});
     return true;
 }
 
@@ -184,6 +189,19 @@ void TDocument::CancelSelection() {
     if (Region_ == TRegionState::None) return;
     WorkImage_.MakeEmpty();
     SetRegion(TRegionState::None, Sel_);
+}
+
+void TDocument::ChangePicture(const TDIB& picture) {
+    if (!Image_ || Floating()) return;
+    const bool resized = picture.Width() != DocWidth() || picture.Height() != DocHeight();
+    const bool selecting = Selecting();
+    Region_ = TRegionState::None;
+    Edit(TStep{.Rect = {}, .Whole = true},
+         {.Pixels = true,
+          .Rect = {0, 0, picture.Width(), picture.Height()},
+          .Resized = resized,
+          .Selection = selecting},
+         [&](TDIB& image) { image.SharePixels(picture); });
 }
 
 std::string TDocument::Violation() const {

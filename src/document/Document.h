@@ -17,11 +17,13 @@
 #include <vector>
 
 // An undo step: the document rectangle a change may touch (right and bottom exclusive), whether
-// the step holds the palette, and the run it may merge into.
+// the step holds the palette, and the run it may merge into. A whole step holds the whole
+// picture instead, for a change that may give it another size; its Rect is not used.
 struct TStep {
     TRect Rect;
     bool Palette = false;
     TStepRun Run = TStepRun::None;
+    bool Whole = false;
 };
 
 // The region tool's state: nothing, a selection being made, or a block floating.
@@ -93,8 +95,8 @@ public:
     // Marks the document unsaved with nothing else changed.
     void MarkUnsaved();
 
-    // Undoes or redoes one step, restoring the palette of a palette step; false when there is
-    // none. Neither changes the saved flag.
+    // Undoes or redoes one step, restoring the palette of a palette step and the size of a whole
+    // step; false when there is none. Neither changes the saved flag.
     bool Undo();
     bool Redo();
 
@@ -118,6 +120,11 @@ public:
     void PlaceFloat();
     void CancelSelection();
 
+    // Makes picture's pixels the document's, its size included, as one whole step (the palette
+    // stays the document's); a selection being made ends with it. Nothing while a block floats,
+    // which would be left to be placed on a picture it was not lifted from.
+    void ChangePicture(const TDIB& picture);
+
     // The first broken rule of the document, in words, or an empty string.
     std::string Violation() const;
 
@@ -133,6 +140,7 @@ private:
     std::vector<TObserver*> Observers_;
 
     void SetRegion(TRegionState state, const TSelectionBox& box);
-    // Shows the step undo or redo just restored; false for none.
-    bool Restored(const TUndoSlot* step);
+    // Undoes or redoes one step by swap (TUndoHistory::Undo or Redo) and shows it; false for
+    // none.
+    bool Restore(const TUndoSlot* (TUndoHistory::*swap)(TDIB&));
 };

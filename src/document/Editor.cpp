@@ -193,11 +193,19 @@ bool TEditor::CanRedo() const {
 }
 
 void TEditor::Undo() {
-    if (CanUndo()) Doc.Undo();
+    if (!CanUndo()) return;
+    FitAreasTo(Doc.History.NextUndo());
+    Doc.Undo();
 }
 
 void TEditor::Redo() {
-    if (CanRedo()) Doc.Redo();
+    if (!CanRedo()) return;
+    FitAreasTo(Doc.History.NextRedo());
+    Doc.Redo();
+}
+
+void TEditor::FitAreasTo(const TUndoSlot* step) {
+    if (step && step->WholeFlag) ClampViewOrigins(step->Rect.Width(), step->Rect.Height());
 }
 
 void TEditor::Reset() {

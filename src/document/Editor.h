@@ -113,8 +113,9 @@ public:
     void SetLupePower(int32_t power);
     void SetGrids(bool pixel, bool tile);
     void SetTileSize(std::optional<TPixelSize> size);
-    // Moves view origins that lie outside a document of width x height (about to be opened) to
-    // the last snap position where the whole view fits (0 where it fits nowhere).
+    // Moves view origins that lie outside a document of width x height (about to be opened, or
+    // about to take that size) to the last snap position where the whole view fits (0 where it
+    // fits nowhere).
     void ClampViewOrigins(int32_t width, int32_t height);
 
     // The one mouse press followed at a time, in whichever view it began. A dialog, Close, New,
@@ -155,4 +156,9 @@ private:
     bool PixelGrid_ = false, TileGrid_ = false;
     std::optional<TPixelSize> TileSize_;
     std::function<void()> Release_;
+
+    // A whole step about to be undone or redone may give the picture another size: the areas
+    // move inside it first, as for a picture opened at that size, so that its notice finds them
+    // there.
+    void FitAreasTo(const TUndoSlot* step);
 };

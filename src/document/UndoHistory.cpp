@@ -7,9 +7,18 @@ void TUndoHistory::Reset(uint32_t slots) {
     Merge_ = TPushMerge{};
 }
 
-void TUndoHistory::Record(const TDIB& doc, const TRect& rect, bool paletteFlag, TStepRun run) {
+void TUndoHistory::Record(const TDIB& doc, const TRect& rect, bool paletteFlag, TStepRun run,
+                          bool wholeFlag) {
     if (!Merge_.Admit(run, rect)) return;
-    RecordStep(Slots_, UndoCount_, RedoCount_, doc, rect, paletteFlag);
+    RecordStep(Slots_, UndoCount_, RedoCount_, doc, rect, paletteFlag, wholeFlag);
+}
+
+const TUndoSlot* TUndoHistory::NextUndo() const {
+    return RedoCount_ < UndoCount_ ? &Slots_[RedoCount_ + 1] : nullptr;
+}
+
+const TUndoSlot* TUndoHistory::NextRedo() const {
+    return RedoCount_ > 0 ? &Slots_[RedoCount_ - 1] : nullptr;
 }
 
 // Merging the next step of a run into one just undone would leave the change it makes without a

@@ -19,9 +19,14 @@ public:
     uint32_t RedoCount() const { return RedoCount_; }
     const TUndoSlots& Slots() const { return Slots_; }
 
-    // Records a step before a change of rect of doc. A step of a run (run not None) that follows a
-    // step of the same run merges into it and records nothing.
-    void Record(const TDIB& doc, const TRect& rect, bool paletteFlag, TStepRun run);
+    // Records a step before a change of rect of doc (of all of doc, size included, for a whole
+    // step). A step of a run (run not None) that follows a step of the same run merges into it
+    // and records nothing.
+    void Record(const TDIB& doc, const TRect& rect, bool paletteFlag, TStepRun run,
+                bool wholeFlag = false);
+    // The step the next Undo (Redo) restores; null when there is none.
+    const TUndoSlot* NextUndo() const;
+    const TUndoSlot* NextRedo() const;
     // Undoes or redoes one step of doc (its palette is the caller's, see UndoStep); null when there
     // is none. Either ends a run, so the next shift or bar press is a step of its own.
     const TUndoSlot* Undo(TDIB& doc);

@@ -112,7 +112,7 @@ TLupeForm::~TLupeForm() {
 void TLupeForm::Changed(const TChange& change) {
     ShowHistory();
     if (change.Zoom) ShowPower();
-    if (!Doc().IsOpen() || change.Document || change.Zoom) return UpdateLupe();
+    if (!Doc().IsOpen() || change.Document || change.Resized || change.Zoom) return UpdateLupe();
     // Areas and indices matter only as far as they change what is shown: a layer dragged while
     // it lies beneath nothing, or a new drawing index, leave the view as it is.
     if (change.Palette || ((change.Areas || change.Indices) &&

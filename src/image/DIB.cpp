@@ -49,17 +49,22 @@ TDIBSharedImage::~TDIBSharedImage() {
     std::free(Storage);
 }
 
+bool StorageFits(int64_t width, int64_t height, int32_t bitCount) {
+    // The size field of the header is 32 bits; nothing larger can be stored or written.
+    constexpr int64_t limit = std::numeric_limits<int32_t>::max();
+    if (width <= 0 || height <= 0 || width > limit || height > limit) return false;
+    const int64_t stride = ((width * bitCount + 31) / 32) * 4;
+    return stride <= limit && stride * height <= limit;
+}
+
 TDIBSharedImage* TDIBSharedImage::Build(int32_t width, int32_t height, int32_t bitCount,
                                         const TChannelLayout& layout, const TPalette& colorTable) {
     if (!IsBitCountAllowed(bitCount))
         throw EInvalidGraphicOperation("不正なビット数です (" + std::to_string(bitCount) + ")");
     if (!IsLayoutAllowed(bitCount, layout))
         throw EInvalidGraphicOperation("不正なピクセルフォーマットです");
-    // The size field of the header is 32 bits; nothing larger can be stored or written.
-    constexpr int64_t limit = std::numeric_limits<int32_t>::max();
-    if (width <= 0 || height <= 0) throw EOutOfMemory();
+    if (!StorageFits(width, height, bitCount)) throw EOutOfMemory();
     const int64_t stride = ((int64_t(width) * bitCount + 31) / 32) * 4;
-    if (stride > limit || stride * height > limit) throw EOutOfMemory();
     const int64_t size = stride * height;
     auto* s = new TDIBSharedImage;
     s->Storage = static_cast<uint8_t*>(AllocateLarge(static_cast<size_t>(size)));
@@ -172,6 +177,13 @@ void TDIB::TakeRows(uint8_t* block, uint8_t* topRow, int32_t rowStep) {
     s->Layout = old.Layout;
     s->RebuildHeader();
     Adopt(s);
+}
+
+void TDIB::SharePixels(const TDIB& other) {
+    const TPalette palette = PaletteBlock;
+    *this = other;
+    PaletteBlock = palette;
+    ApplyPalette();
 }
 
 void TDIB::MakeEmpty() {

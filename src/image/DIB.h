@@ -28,6 +28,11 @@ uint32_t PaletteEntryOf(uint8_t red, uint8_t green, uint8_t blue);
 // Entry i is (i, i, i).
 TPalette GreyRampPalette();
 
+// Whether an image of width x height pixels of bitCount bits can be stored: both sides positive
+// and the padded rows within the 32-bit size of a BMP header. Checked before anything is
+// allocated, so that a size too large is refused rather than tried.
+bool StorageFits(int64_t width, int64_t height, int32_t bitCount);
+
 // Pixel storage shared by any number of images. Only TDIB touches it.
 class TDIBSharedImage {
 public:
@@ -82,6 +87,9 @@ public:
     // and WantedLayout's masks are already those of the image. w or h <= 0 empties the image.
     void Resize(int32_t width, int32_t height, int32_t bitCount);
     void MakeEmpty();
+    // Takes other's pixels and geometry by sharing its storage, keeping this image's palette (the
+    // pixels are copied only when the two palettes differ).
+    void SharePixels(const TDIB& other);
 
     // Row y counted from the top. RowForWrite first makes shared storage private.
     uint8_t* RowForWrite(int32_t y);

@@ -23,10 +23,18 @@ void TakeSnapshot(TUndoSlot& slot, const TDIB& doc, const TRect& rect, bool pale
     slot.Image.ApplyPalette();
     slot.Rect = rect;
     slot.PaletteFlag = paletteFlag;
+    slot.WholeFlag = false;
+}
+
+void TakeWholeSnapshot(TUndoSlot& slot, const TDIB& doc, bool paletteFlag) {
+    slot.Image = doc;
+    slot.Rect = TRect{0, 0, doc.Width(), doc.Height()};
+    slot.PaletteFlag = paletteFlag;
+    slot.WholeFlag = true;
 }
 
 void RecordStep(TUndoSlots& slots, uint32_t& undoCount, uint32_t& redoCount, const TDIB& doc,
-                const TRect& rect, bool paletteFlag) {
+                const TRect& rect, bool paletteFlag, bool wholeFlag) {
     const auto capacity = static_cast<uint32_t>(slots.size());
     if (capacity < 2) return;
     if (redoCount > 0) {
@@ -39,7 +47,10 @@ void RecordStep(TUndoSlots& slots, uint32_t& undoCount, uint32_t& redoCount, con
     const TRect inside{std::max(rect.Left, 0), std::max(rect.Top, 0),
                        std::max(std::min(rect.Right, doc.Width()), 0),
                        std::max(std::min(rect.Bottom, doc.Height()), 0)};
-    TakeSnapshot(slots[1], doc, inside, paletteFlag);
+    if (wholeFlag)
+        TakeWholeSnapshot(slots[1], doc, paletteFlag);
+    else
+        TakeSnapshot(slots[1], doc, inside, paletteFlag);
     undoCount = std::min(undoCount + 1, capacity - 1);
 }
 
@@ -47,6 +58,11 @@ namespace {
 // Keeps the present of restore's rectangle in keep, then copies restore's pixels into doc.
 const TUndoSlot* SwapStep(TUndoSlots& slots, uint32_t restore, uint32_t keep, TDIB& doc) {
     const TUndoSlot& step = slots[restore];
+    if (step.WholeFlag) {
+        TakeWholeSnapshot(slots[keep], doc, step.PaletteFlag);
+        doc.SharePixels(step.Image);
+        return &step;
+    }
     TakeSnapshot(slots[keep], doc, step.Rect, step.PaletteFlag);
     for (int32_t y = 0; y < step.Rect.Height(); ++y)
         std::memcpy(doc.RowForWrite(step.Rect.Top + y) + step.Rect.Left, step.Image.RowForRead(y),

@@ -5,6 +5,10 @@
 // (each with its rectangle from before its change), slot k the step undone last, and slots
 // 0 .. k - 1 steps that can be redone (each with its rectangle from after its change). Slot 0
 // never holds a recorded step, so at most slots.size() - 1 steps are kept.
+//
+// A whole step holds the whole picture, its size included, for a change that may give the picture
+// another size: it is kept by sharing the picture's storage (nothing is copied), and undoing or
+// redoing it swaps the document's picture for the slot's.
 #pragma once
 
 #include "base/Graphic.h"
@@ -14,11 +18,13 @@
 #include <vector>
 
 // One step: the pixels of a document rectangle (rectangle pixel (x, y) at image pixel
-// (x - Left, y - Top)) with the document's palette of that moment.
+// (x - Left, y - Top)) with the document's palette of that moment. A whole step's rectangle is
+// its picture's, from 0, 0.
 struct TUndoSlot {
     TDIB Image;
     TRect Rect{};
     bool PaletteFlag = false;
+    bool WholeFlag = false;
 };
 
 using TUndoSlots = std::vector<TUndoSlot>;
@@ -31,16 +37,20 @@ void MoveSlots(TUndoSlots& slots, uint32_t from, uint32_t to, uint32_t count);
 // Makes slot a snapshot of rect of doc (pixels and palette). A slot image that shares its
 // storage with another slot gets storage of its own; an unshared one is reused in place.
 void TakeSnapshot(TUndoSlot& slot, const TDIB& doc, const TRect& rect, bool paletteFlag);
+// Makes slot a whole step holding doc, sharing its storage.
+void TakeWholeSnapshot(TUndoSlot& slot, const TDIB& doc, bool paletteFlag);
 
-// Records a step before a change of rect in doc: drops the redo steps, moves the others up one
-// slot (the oldest falls out when all slots are in use) and puts the snapshot in slot 1.
+// Records a step before a change of rect in doc (of the whole of doc for a whole step): drops the
+// redo steps, moves the others up one slot (the oldest falls out when all slots are in use) and
+// puts the snapshot in slot 1.
 void RecordStep(TUndoSlots& slots, uint32_t& undoCount, uint32_t& redoCount, const TDIB& doc,
-                const TRect& rect, bool paletteFlag);
+                const TRect& rect, bool paletteFlag, bool wholeFlag = false);
 
 // Undoes or redoes one step: the present content of the step's rectangle goes to the slot on the
-// other side, and the step's stored pixels are copied into doc. doc's palette is not touched; the
-// caller applies the returned slot's palette when it is a palette step. Returns null, changing
-// nothing, when there is no step to undo (or redo).
+// other side, and the step's stored pixels are copied into doc; a whole step keeps the present
+// picture and gives doc the step's, size and all. doc's palette is not touched; the caller
+// applies the returned slot's palette when it is a palette step. Returns null, changing nothing,
+// when there is no step to undo (or redo).
 const TUndoSlot* UndoStep(TUndoSlots& slots, uint32_t undoCount, uint32_t& redoCount, TDIB& doc);
 const TUndoSlot* RedoStep(TUndoSlots& slots, uint32_t undoCount, uint32_t& redoCount, TDIB& doc);
 

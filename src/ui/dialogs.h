@@ -4,6 +4,7 @@
 
 #include "document/Editor.h"
 #include "image/DIB.h"
+#include "image/Transform.h"
 
 #include <QString>
 #include <cstdint>
@@ -13,6 +14,14 @@
 class QWidget;
 
 enum class TPromptAnswer { Yes, No, Cancel };
+
+// A canvas size and where the picture stays on the canvas.
+struct TCanvasChoice {
+    TPixelSize Size;
+    TAnchor Anchor;
+};
+// The canvas dialog offers sides of 1 up to the longest a view can show at 1x.
+constexpr int32_t kMostCanvasSide = 16777215;
 
 class TDialogs {
 public:
@@ -40,6 +49,10 @@ public:
     // Asks for the tile grid's size, current filled in: a width and a height of 1 to
     // kMostTileSide each, or nothing when the user cancelled.
     virtual std::optional<TPixelSize> AskTileSize(TPixelSize current) = 0;
+    // Asks for the picture's canvas, the picture's size filled in and the anchor in the middle:
+    // a width and a height of 1 to kMostCanvasSide and an anchor, or nothing when the user
+    // cancelled.
+    virtual std::optional<TCanvasChoice> AskCanvasSize(TPixelSize current) = 0;
 };
 
 // The extension, without its dot, that a name filter such as "BMPファイル (*.bmp)" gives to a
@@ -84,4 +97,6 @@ public:
     std::optional<TPaletteEntry> EditColor(int32_t index, const TPaletteEntry& initial) override;
     // Defined with its dialog (ui/tilesize.cpp).
     std::optional<TPixelSize> AskTileSize(TPixelSize current) override;
+    // Defined with its dialog (ui/canvassize.cpp).
+    std::optional<TCanvasChoice> AskCanvasSize(TPixelSize current) override;
 };

@@ -15,5 +15,5 @@ void TToolWindow::closeEvent(QCloseEvent* event) {
 }
 
 void TToolWindow::keyPressEvent(QKeyEvent* event) {
-    if (!ToolKeyEvent(*event)) QWidget::keyPressEvent(event);
+    if (!EditorKeyEvent(*event)) QWidget::keyPressEvent(event);
 }

@@ -11,6 +11,6 @@ public:
 protected:
     // These windows live as long as the document window; the user cannot close them alone.
     void closeEvent(QCloseEvent* event) override;
-    // The tool keys choose tools here as in every editor window.
+    // The tool and block keys work here as in every editor window.
     void keyPressEvent(QKeyEvent* event) override;
 };

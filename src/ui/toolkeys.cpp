@@ -1,5 +1,6 @@
 #include "ui/toolkeys.h"
 
+#include "document/PictureCommands.h"
 #include "ui/errors.h"
 #include "ui/session.h"
 
@@ -31,9 +32,30 @@ bool ToolKey(int key, Qt::KeyboardModifiers modifiers) {
     return true;
 }
 
-bool ToolKeyEvent(const QKeyEvent& event) {
+std::optional<TTransform> BlockTransformOfKey(int key, Qt::KeyboardModifiers modifiers) {
+    if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return {};
+    switch (key) {
+    case Qt::Key_X:
+        return TTransform::FlipLeftRight;
+    case Qt::Key_Y:
+        return TTransform::FlipTopBottom;
+    case Qt::Key_R:
+        return modifiers & Qt::ShiftModifier ? TTransform::TurnLeft : TTransform::TurnRight;
+    default:
+        return {};
+    }
+}
+
+bool EditorKeyEvent(const QKeyEvent& event) {
     bool taken = false;
-    RunGuarded([&] { taken = ToolKey(event.key(), event.modifiers()); });
+    RunGuarded([&] {
+        taken = ToolKey(event.key(), event.modifiers());
+        if (taken) return;
+        const std::optional<TTransform> transform =
+            BlockTransformOfKey(event.key(), event.modifiers());
+        if (transform) TransformBlock(Editor(), *transform);
+        taken = transform.has_value();
+    });
     return taken;
 }
 

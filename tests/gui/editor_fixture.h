@@ -91,13 +91,7 @@ public:
     }
     std::optional<TPaletteEntry> EditColor(int32_t index, const TPaletteEntry& initial) override {
         ColorDialogs.emplace_back(index, initial);
-        if (ColorAnswers.empty()) {
-            ADD_FAILURE() << "unexpected colour dialog";
-            return std::nullopt;
-        }
-        const std::optional<TPaletteEntry> answer = ColorAnswers.front();
-        ColorAnswers.pop_front();
-        return answer;
+        return NextAnswer(ColorAnswers, "colour");
     }
     // Answers of the tile size dialog, nothing standing for the user cancelling, and the size
     // each dialog showed first.
@@ -105,16 +99,32 @@ public:
     std::vector<TPixelSize> TileSizeStarts;
     std::optional<TPixelSize> AskTileSize(TPixelSize current) override {
         TileSizeStarts.push_back(current);
-        if (TileSizes.empty()) {
-            ADD_FAILURE() << "unexpected tile size dialog";
-            return std::nullopt;
-        }
-        const std::optional<TPixelSize> answer = TileSizes.front();
-        TileSizes.pop_front();
-        return answer;
+        return NextAnswer(TileSizes, "tile size");
+    }
+
+    // Answers of the canvas size dialog, nothing standing for the user cancelling, and the size
+    // each dialog showed first.
+    std::deque<std::optional<TCanvasChoice>> CanvasChoices;
+    std::vector<TPixelSize> CanvasStarts;
+    std::optional<TCanvasChoice> AskCanvasSize(TPixelSize current) override {
+        CanvasStarts.push_back(current);
+        return NextAnswer(CanvasChoices, "canvas size");
     }
 
 private:
+    // The next scripted answer of a dialog; one the test did not script fails it and counts as
+    // cancelled.
+    template <typename T>
+    static std::optional<T> NextAnswer(std::deque<std::optional<T>>& answers, const char* which) {
+        if (answers.empty()) {
+            ADD_FAILURE() << "unexpected " << which << " dialog";
+            return std::nullopt;
+        }
+        const std::optional<T> answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
     static std::optional<QString> Next(std::deque<QString>& names, const char* which) {
         if (names.empty()) {
             ADD_FAILURE() << "unexpected " << which << " dialog";

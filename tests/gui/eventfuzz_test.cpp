@@ -95,6 +95,8 @@ struct TFuzzEvent {
     uint8_t Open = 0, Save = 0, Color = 0;
     uint8_t NewWidth = 0, NewHeight = 0;   // 0: the new-image dialog is cancelled
     uint8_t TileWidth = 0, TileHeight = 0; // 0: the tile size dialog is cancelled
+    // 0: the canvas dialog is cancelled; the anchor is 3 * Y + X.
+    uint8_t CanvasWidth = 0, CanvasHeight = 0, CanvasAnchor = 0;
 };
 
 void SendKey(QWidget* window, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -136,6 +138,10 @@ const TCommand kCommands[] = {
     {"key-shift+u", true, false, 1, [] { SendKey(mainform, Qt::Key_U, Qt::ShiftModifier); }},
     {"key-o", true, false, 1, [] { SendKey(LupeForm, Qt::Key_O); }},
     {"key-shift+o", true, false, 1, [] { SendKey(LupeForm, Qt::Key_O, Qt::ShiftModifier); }},
+    {"key-x", true, false, 2, [] { SendKey(mainform, Qt::Key_X); }},
+    {"key-y", true, false, 2, [] { SendKey(LupeForm, Qt::Key_Y); }},
+    {"key-r", true, false, 2, [] { SendKey(toolform, Qt::Key_R); }},
+    {"key-shift+r", true, false, 2, [] { SendKey(palletform, Qt::Key_R, Qt::ShiftModifier); }},
     {"undo-button", false, true, 2, [] { LupeForm->btUndo->click(); }},
     {"redo-button", false, true, 2, [] { LupeForm->btRedo->click(); }},
     {"tool-pen", false, false, 3, [] { toolform->SpeedButton1->click(); }},
@@ -186,9 +192,22 @@ const TCommand kCommands[] = {
     {"pixel-grid", false, false, 2, [] { mainform->acPixelGrid->trigger(); }},
     {"tile-grid", false, false, 2, [] { mainform->acTileGrid->trigger(); }},
     {"tile-size", false, false, 1, [] { mainform->acTileSize->trigger(); }},
+    {"block-flip-x", false, false, 1, [] { mainform->acBlock[0]->trigger(); }},
+    {"block-flip-y", false, false, 1, [] { mainform->acBlock[1]->trigger(); }},
+    {"block-turn-right", false, false, 1, [] { mainform->acBlock[2]->trigger(); }},
+    {"block-turn-left", false, false, 1, [] { mainform->acBlock[3]->trigger(); }},
+    {"flip-x", false, false, 1, [] { mainform->acTransform[0]->trigger(); }},
+    {"flip-y", false, false, 1, [] { mainform->acTransform[1]->trigger(); }},
+    {"turn-right", false, false, 1, [] { mainform->acTransform[2]->trigger(); }},
+    {"turn-left", false, false, 1, [] { mainform->acTransform[3]->trigger(); }},
+    {"turn-half", false, false, 1, [] { mainform->acTransform[4]->trigger(); }},
+    {"canvas-size", false, false, 2, [] { mainform->acCanvasSize->trigger(); }},
+    {"crop", false, false, 2, [] { mainform->acCrop->trigger(); }},
+    {"enlarge-2", false, false, 1, [] { mainform->acEnlarge[0]->trigger(); }},
+    {"enlarge-8", false, false, 1, [] { mainform->acEnlarge[6]->trigger(); }},
 };
 constexpr size_t kCommandCount = std::size(kCommands);
-constexpr size_t kKeyCount = 19; // the shortcuts lead the table
+constexpr size_t kKeyCount = 23; // the shortcuts lead the table
 
 uint8_t CommandNamed(const std::string& name) {
     for (size_t i = 0; i < kCommandCount; ++i)
@@ -208,12 +227,14 @@ template <size_t N> uint8_t IndexIn(const char* const (&names)[N], const std::st
 
 // Which dialogs an event brought up, so that its text names only the answers that were used.
 struct TAnswersUsed {
-    bool Prompt = false, Open = false, Save = false, New = false, Color = false, Tile = false;
+    bool Prompt = false, Open = false, Save = false, New = false, Color = false, Tile = false,
+         Canvas = false;
 };
 
 // The event as a line: "press lupe left 400 120", "move doc 1100 -30", "release",
 // "wheel lupe away 500 500", "double swatches left 300 20", or a command's name, each followed by
-// the answers used, such as "ctrl+w prompt=no", "ctrl+n new=17x9" or "tile-size tile=5x3".
+// the answers used, such as "ctrl+w prompt=no", "ctrl+n new=17x9", "tile-size tile=5x3" or
+// "canvas-size canvas=20x7@5".
 std::string Format(const TFuzzEvent& e, const TAnswersUsed& used) {
     std::ostringstream out;
     switch (e.Act) {
@@ -256,6 +277,13 @@ std::string Format(const TFuzzEvent& e, const TAnswersUsed& used) {
         else
             out << " tile=" << int(e.TileWidth) << 'x' << int(e.TileHeight);
     }
+    if (used.Canvas) {
+        if (e.CanvasWidth == 0)
+            out << " canvas=cancel";
+        else
+            out << " canvas=" << int(e.CanvasWidth) << 'x' << int(e.CanvasHeight) << '@'
+                << int(e.CanvasAnchor);
+    }
     return out.str();
 }
 
@@ -266,7 +294,8 @@ TAnswersUsed AnswersGiven(const TFuzzEvent& e) {
                         e.Save != 0,
                         e.NewWidth != 0,
                         e.Color != 0,
-                        e.TileWidth != 0};
+                        e.TileWidth != 0,
+                        e.CanvasWidth != 0};
 }
 
 // The line Format writes; answers left out are Cancel.
@@ -327,7 +356,11 @@ TFuzzEvent Parse(const std::string& line) {
         } else if (key == "tile" && value != "cancel") {
             e.TileWidth = uint8_t(std::stoi(value));
             e.TileHeight = uint8_t(std::stoi(value.substr(value.find('x') + 1)));
-        } else if (key != "new" && key != "tile") {
+        } else if (key == "canvas" && value != "cancel") {
+            e.CanvasWidth = uint8_t(std::stoi(value));
+            e.CanvasHeight = uint8_t(std::stoi(value.substr(value.find('x') + 1)));
+            e.CanvasAnchor = uint8_t(std::stoi(value.substr(value.find('@') + 1)));
+        } else if (key != "new" && key != "tile" && key != "canvas") {
             throw std::invalid_argument("unknown answer: " + word);
         }
     }
@@ -401,6 +434,11 @@ TFuzzEvent RandomEvent(std::mt19937& random) {
     if (Pick(random, 0, 4) > 0) {
         e.TileWidth = uint8_t(Pick(random, 1, 40));
         e.TileHeight = uint8_t(Pick(random, 1, 40));
+    }
+    if (Pick(random, 0, 4) > 0) {
+        e.CanvasWidth = uint8_t(Pick(random, 1, 64));
+        e.CanvasHeight = uint8_t(Pick(random, 1, 64));
+        e.CanvasAnchor = uint8_t(Pick(random, 0, 8));
     }
     return e;
 }
@@ -581,6 +619,11 @@ std::vector<uint8_t> PixelsOf(const TDIB& image) {
     for (int32_t y = 0; y < image.Height(); ++y)
         out.insert(out.end(), image.RowForRead(y), image.RowForRead(y) + image.Width());
     return out;
+}
+
+// The same size and indices.
+bool SamePicture(const TDIB& a, const TDIB& b) {
+    return a.Width() == b.Width() && a.Height() == b.Height() && PixelsOf(a) == PixelsOf(b);
 }
 
 // What a save would write of the document.
@@ -854,7 +897,8 @@ private:
     size_t DialogsShown() const {
         return dialogs->Warnings.size() + dialogs->Errors.size() + dialogs->Prompts.size() +
                dialogs->OpenFilters.size() + dialogs->SaveFilters.size() +
-               dialogs->ColorDialogs.size() + dialogs->TileSizeStarts.size() + newForms_;
+               dialogs->ColorDialogs.size() + dialogs->TileSizeStarts.size() +
+               dialogs->CanvasStarts.size() + newForms_;
     }
 
     QWidget* Widget(TView view) const {
@@ -906,6 +950,11 @@ private:
         dialogs->ColorAnswers.assign(1, kColorAnswers[e.Color]);
         dialogs->TileSizes.assign(
             1, e.TileWidth ? std::optional(TPixelSize{e.TileWidth, e.TileHeight}) : std::nullopt);
+        dialogs->CanvasChoices.assign(
+            1, e.CanvasWidth
+                   ? std::optional(TCanvasChoice{{e.CanvasWidth, e.CanvasHeight},
+                                                 {e.CanvasAnchor % 3, e.CanvasAnchor / 3}})
+                   : std::nullopt);
         bool newShown = false;
         dialogs->OnNewForm = [&] {
             newShown = true;
@@ -926,12 +975,14 @@ private:
         installed_ = installed_ && Doc().DocImage() != nullptr;
         const TAnswersUsed used{dialogs->Answers.size() < 3,   dialogs->OpenNames.empty(),
                                 dialogs->SaveNames.empty(),    newShown,
-                                dialogs->ColorAnswers.empty(), dialogs->TileSizes.empty()};
+                                dialogs->ColorAnswers.empty(), dialogs->TileSizes.empty(),
+                                dialogs->CanvasChoices.empty()};
         dialogs->Answers.clear();
         dialogs->OpenNames.clear();
         dialogs->SaveNames.clear();
         dialogs->ColorAnswers.clear();
         dialogs->TileSizes.clear();
+        dialogs->CanvasChoices.clear();
         dialogs->OnNewForm = nullptr;
         return used;
     }
@@ -1120,6 +1171,9 @@ private:
         if (!Doc().DocImage()) return std::nullopt;
         if (Doc().History.RedoCount() > 0) {
             const TUndoSlot& last = Doc().History.Slots()[Doc().History.RedoCount()];
+            if (last.WholeFlag && !SamePicture(last.Image, *Doc().DocImage()))
+                return TFault{"change keeps redo", "the picture that the last Undo or Redo "
+                                                   "restored changed, yet Redo is possible"};
             for (int32_t y = 0; y < last.Rect.Height(); ++y)
                 if (std::memcmp(Doc().DocImage()->RowForRead(last.Rect.Top + y) + last.Rect.Left,
                                 last.Image.RowForRead(y), size_t(last.Rect.Width())) != 0)
@@ -1135,7 +1189,7 @@ private:
         for (uint32_t i = Doc().History.RedoCount(); i < Doc().History.UndoCount(); ++i)
             TakeStepPalette(doc, UndoStep(steps, Doc().History.UndoCount(), redoCount, doc));
         if (!history_.Overflowed && !history_.Origin.IsEmpty()) {
-            if (PixelsOf(doc) != PixelsOf(history_.Origin))
+            if (!SamePicture(doc, history_.Origin))
                 return TFault{"undo to the start", "undoing every step does not give back the "
                                                    "pixels the document was opened with"};
             if (doc.PaletteBlock != history_.Origin.PaletteBlock)
@@ -1144,7 +1198,7 @@ private:
         }
         while (redoCount > Doc().History.RedoCount())
             TakeStepPalette(doc, RedoStep(steps, Doc().History.UndoCount(), redoCount, doc));
-        if (PixelsOf(doc) != PixelsOf(*Doc().DocImage()) ||
+        if (!SamePicture(doc, *Doc().DocImage()) ||
             doc.PaletteBlock != Doc().DocImage()->PaletteBlock)
             return TFault{"undo and redo", "undoing and redoing every step does not give back "
                                            "the document"};
@@ -1296,7 +1350,7 @@ TEST_F(EventFuzzTest, TransparentIndexChangedUnderAFloatingBlock) {
 
 // The text form round-trips, so that a printed sequence replays as it ran.
 TEST(EventFuzzText, LinesReadBackAsTheyWereWritten) {
-    const TAnswersUsed all{true, true, true, true, true};
+    const TAnswersUsed all{true, true, true, true, true, true, true};
     for (uint32_t seed = 1; seed <= 20; ++seed)
         for (const TFuzzEvent& e : Sequence(seed)) {
             const std::string line = Format(e, all);
