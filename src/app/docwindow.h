@@ -51,6 +51,7 @@ public:
     // 2x). Each is off while a block floats.
     std::array<QAction*, 5> acTransform{};
     QAction *acCanvasSize, *acCrop;
+    QMenu* mnEnlarge;
     std::array<QAction*, 7> acEnlarge{};
     QAction *x1, *x2, *x4, *mnLayerView;
     // The grid items of the view menu; the check items show the editor state's choices.

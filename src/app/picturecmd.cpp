@@ -30,10 +30,10 @@ void Tmainform::CreatePictureMenu() {
     ConnectGuarded(acCrop, [this] {
         if (Doc().Selecting()) ChangePictureCommand(CropChange(Doc()));
     });
-    QMenu* enlarge = picture->addMenu("拡大");
+    mnEnlarge = picture->addMenu("拡大");
     for (size_t i = 0; i < acEnlarge.size(); ++i) {
         const auto factor = int32_t(i + 2);
-        acEnlarge[i] = enlarge->addAction(QString("%1倍").arg(factor));
+        acEnlarge[i] = mnEnlarge->addAction(QString("%1倍").arg(factor));
         ConnectGuarded(acEnlarge[i],
                        [this, factor] { ChangePictureCommand(EnlargeChange(Doc(), factor)); });
     }
@@ -48,6 +48,7 @@ void Tmainform::ShowTransformItems() {
         item->setEnabled(changes);
     for (QAction* item : acEnlarge)
         item->setEnabled(changes);
+    mnEnlarge->setEnabled(changes);
     acCanvasSize->setEnabled(changes);
     acCrop->setEnabled(changes && Doc().Selecting());
 }

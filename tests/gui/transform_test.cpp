@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QMenu>
 
 namespace {
 std::vector<uint8_t> PixelsOf(const TDIB& image) {
@@ -195,23 +196,24 @@ TEST_F(TransformTest, ItemsAreOnWhileTheyCanAct) {
             text += item->isEnabled() ? 'T' : 't';
         for (QAction* item : mainform->acEnlarge)
             text += item->isEnabled() ? 'E' : 'e';
+        text += mainform->mnEnlarge->menuAction()->isEnabled() ? 'E' : 'e';
         text += mainform->acCanvasSize->isEnabled() ? 'S' : 's';
         text += mainform->acCrop->isEnabled() ? 'C' : 'c';
         return text;
     };
-    EXPECT_EQ(state(), "bbbb TTTTTEEEEEEESc");
+    EXPECT_EQ(state(), "bbbb TTTTTEEEEEEEESc");
     SelectBox(0, 0, 4, 4);
-    EXPECT_EQ(state(), "bbbb TTTTTEEEEEEESC");
+    EXPECT_EQ(state(), "bbbb TTTTTEEEEEEEESC");
     LiftSelection();
-    EXPECT_EQ(state(), "BBBB ttttteeeeeeesc");
+    EXPECT_EQ(state(), "BBBB ttttteeeeeeeesc");
     for (QAction* item : mainform->acTransform)
         item->trigger();
     EXPECT_EQ(Doc().History.UndoCount(), 1u) << "disabled items do nothing";
     PlaceFloat();
-    EXPECT_EQ(state(), "bbbb TTTTTEEEEEEESc");
+    EXPECT_EQ(state(), "bbbb TTTTTEEEEEEEESc");
     dialogs->Answers.push_back(TPromptAnswer::No);
     mainform->acClose->trigger();
-    EXPECT_EQ(state(), "bbbb ttttteeeeeeesc");
+    EXPECT_EQ(state(), "bbbb ttttteeeeeeeesc");
 }
 
 // The block keys in every editor window and the edit menu's items flip and turn the floating
