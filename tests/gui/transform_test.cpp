@@ -6,6 +6,7 @@
 #include "editor/lupe.h"
 #include "editor/toolwindow.h"
 #include "editor_fixture.h"
+#include "lupe_shown.h"
 #include "palette/palettewindow.h"
 
 #include <QAction>
@@ -29,18 +30,7 @@ void ExpectViewsFollow() {
               QSize(Doc().DocWidth() * z, Doc().DocHeight() * z));
     EXPECT_EQ(StaleDocumentView(), "");
     EXPECT_TRUE(PaintedDocument() == FullRender()) << "document view";
-    const TDIB& lupe = LupeForm->LupeImage;
-    ASSERT_EQ(lupe.Width(), Editor().ViewWidth(kEditArea));
-    ASSERT_EQ(lupe.Height(), Editor().ViewHeight(kEditArea));
-    for (int32_t y = 0; y < lupe.Height(); ++y)
-        for (int32_t x = 0; x < lupe.Width(); ++x)
-            ASSERT_EQ(lupe.GetPixel(x, y),
-                      Doc().DocImage()->GetPixel(Editor().ViewLeft(kEditArea) + x,
-                                                 Editor().ViewTop(kEditArea) + y))
-                << x << ", " << y;
-    const QImage shown = LupeForm->LupeBitmap.copy();
-    LupeForm->UpdateLupe();
-    EXPECT_TRUE(shown == LupeForm->LupeBitmap) << "magnifier";
+    ExpectMagnifierShowsEditArea();
     EXPECT_EQ(mainform->StatusLine->Text(), StatusText(Editor(), mainform->ZoomFactor));
     EXPECT_EQ(Editor().Violation(), "");
 }

@@ -3,6 +3,7 @@
 #include "editor/toolwindow.h"
 #include "editor_fixture.h"
 #include "image/DIB.h"
+#include "lupe_shown.h"
 #include "ui/session.h"
 
 #include <QToolButton>
@@ -349,18 +350,7 @@ TEST_F(UndoTest, MagnifierShowsTheRestoredEditArea) {
             Editor().Undo();
         else
             Editor().Redo();
-        const TDIB& lupe = LupeForm->LupeImage;
-        ASSERT_EQ(lupe.Width(), Editor().ViewWidth(kEditArea));
-        ASSERT_EQ(lupe.Height(), Editor().ViewHeight(kEditArea));
-        for (int32_t y = 0; y < lupe.Height(); ++y)
-            for (int32_t x = 0; x < lupe.Width(); ++x)
-                ASSERT_EQ(lupe.GetPixel(x, y),
-                          Doc().DocImage()->GetPixel(Editor().ViewLeft(kEditArea) + x,
-                                                     Editor().ViewTop(kEditArea) + y))
-                    << x << ", " << y;
-        const QImage shown = LupeForm->LupeBitmap.copy();
-        LupeForm->UpdateLupe();
-        EXPECT_EQ(shown, LupeForm->LupeBitmap);
+        ExpectMagnifierShowsEditArea();
         ExpectViewShowsDocument();
     }
 }
