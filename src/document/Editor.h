@@ -72,6 +72,8 @@ public:
     TSnapStep SnapStep() const;
     // "パレットを変更しない": palette commands are refused.
     bool PaletteLocked = false;
+    // "透明色を動かさない": the palette sorts leave the transparent index's entry in its place.
+    bool SortKeepsTransparent = false;
 
     // Mirror drawing: left-right (MirrorX) and top-bottom (MirrorY).
     bool MirrorX() const { return MirrorX_; }
