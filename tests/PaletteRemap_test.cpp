@@ -57,6 +57,26 @@ TEST(RemapPixels, EveryPixelThroughTheTableInsideEachRowOnly) {
     }
 }
 
+// Rows long enough for every way through a row: 64 pixels a step where the processor has the
+// instructions, 8 a step, and one at a time for the rest.
+TEST(RemapPixels, LongRowsAgreeWithOneLookupAPixel) {
+    TIndexMap map{};
+    for (size_t i = 0; i < 256; ++i)
+        map[i] = uint8_t(i * 37 + 11); // every index moves, the top bit too
+    for (int32_t width : {7, 8, 64, 75, 203}) {
+        TDIB image;
+        image.Resize(width, 3, 8);
+        for (int32_t y = 0; y < 3; ++y)
+            for (int32_t x = 0; x < width; ++x)
+                image.RowForWrite(y)[x] = uint8_t(x * 5 + y * 101);
+        RemapPixels(image, map);
+        for (int32_t y = 0; y < 3; ++y)
+            for (int32_t x = 0; x < width; ++x)
+                ASSERT_EQ(image.RowForRead(y)[x], map[uint8_t(x * 5 + y * 101)])
+                    << "width " << width << " at " << x << ", " << y;
+    }
+}
+
 TEST(PaletteMaps, SwapAndMoveArePermutationsThatCarryTheEntries) {
     struct Case {
         const char* name;
