@@ -76,39 +76,46 @@ struct TRecorder : TObserver {
     void Changed(const TChange& change) override { Changes.push_back(change); }
 };
 
-// A command, a case's ending state, and what undo gives back.
-struct TRemapCase {
-    const char* name;
+// A document's palette (as letters), indices and the drawing and transparent index.
+struct TState {
     std::string palette;
-    TRows picture;
+    TRows rows;
     int32_t draw, clear;
-    std::function<bool(TEditor&)> command;
-    TRows after;
-    std::string paletteAfter;
-    int32_t drawAfter, clearAfter;
 };
 
-// Runs c: the picture looks the same, the indices and palette are as the case says, the change
-// was one notice of the whole picture with the palette, and one undo gives back both.
-void ExpectRemap(const TRemapCase& c) {
-    SCOPED_TRACE(c.name);
+using TCommand = std::function<bool(TEditor&)>;
+TCommand Swap(uint8_t a, uint8_t b, bool follow = true) {
+    return [=](TEditor& e) { return SwapEntries(e, a, b, follow); };
+}
+TCommand Move(uint8_t from, uint8_t to) {
+    return [=](TEditor& e) { return MoveEntry(e, from, to); };
+}
+TCommand Sort(TSortKey key, bool keepTransparent = false) {
+    return [=](TEditor& e) { return SortEntries(e, key, keepTransparent); };
+}
+
+// Runs command from before: the picture looks the same, the indices and the palette are after's
+// (its first entries), the change was one notice of the whole picture with the palette, and one
+// undo gives back both.
+void ExpectRemap(const char* name, const TCommand& command, const TState& before,
+                 const TState& after) {
+    SCOPED_TRACE(name);
     TEditor editor;
-    Open(editor, c.palette, c.picture);
-    editor.SetDrawIndex(c.draw);
-    editor.Doc.SetTransparentIndex(c.clear);
+    Open(editor, before.palette, before.rows);
+    editor.SetDrawIndex(before.draw);
+    editor.Doc.SetTransparentIndex(before.clear);
     const TRows colours = Colours(editor.Doc);
-    const TPalette before = editor.Doc.DocImage()->PaletteBlock;
+    const TPalette palette = editor.Doc.DocImage()->PaletteBlock;
     TRecorder recorder;
     editor.Doc.Subscribe(&recorder);
-    ASSERT_TRUE(c.command(editor));
-    EXPECT_EQ(Indices(editor.Doc), c.after);
+    ASSERT_TRUE(command(editor));
+    EXPECT_EQ(Indices(editor.Doc), after.rows);
     EXPECT_EQ(Colours(editor.Doc), colours);
-    EXPECT_EQ(LettersOf(editor.Doc.DocImage()->PaletteBlock, c.paletteAfter.size()),
-              c.paletteAfter);
+    EXPECT_EQ(LettersOf(editor.Doc.DocImage()->PaletteBlock, after.palette.size()), after.palette);
     EXPECT_EQ(TDIB(*editor.Doc.DocImage()).PaletteBlock, editor.Doc.DocImage()->PaletteBlock)
         << "the storage's colour table";
-    EXPECT_EQ(editor.DrawIndex(), c.drawAfter);
-    EXPECT_EQ(editor.Doc.TransparentIndex(), c.clearAfter);
+    EXPECT_EQ(editor.DrawIndex(), after.draw);
+    EXPECT_EQ(editor.Doc.TransparentIndex(), after.clear);
     int pictureNotices = 0;
     for (const TChange& change : recorder.Changes) {
         if (!change.Pixels) continue;
@@ -120,8 +127,8 @@ void ExpectRemap(const TRemapCase& c) {
     EXPECT_FALSE(editor.Doc.Saved());
     EXPECT_EQ(editor.Doc.History.UndoCount(), 1u);
     ASSERT_TRUE(editor.Doc.Undo());
-    EXPECT_EQ(Indices(editor.Doc), c.picture);
-    EXPECT_EQ(editor.Doc.DocImage()->PaletteBlock, before);
+    EXPECT_EQ(Indices(editor.Doc), before.rows);
+    EXPECT_EQ(editor.Doc.DocImage()->PaletteBlock, palette);
     editor.Doc.Unsubscribe(&recorder);
 }
 } // namespace
@@ -129,93 +136,50 @@ void ExpectRemap(const TRemapCase& c) {
 TEST(PaletteToolsTest, RemapsKeepThePictureAndTheIndicesFollowTheirColours) {
     const TRows picture = {"0123", "3321", "1000"};
     const std::string rgbw = "rgbw";
-    const TRemapCase cases[] = {
+    struct Case {
+        const char* name;
+        TCommand command;
+        TState before, after;
+    };
+    const Case cases[] = {
         {"swap 1 and 3",
-         rgbw,
-         picture,
-         1,
-         0,
-         [](TEditor& e) { return SwapEntries(e, 1, 3); },
-         {"0321", "1123", "3000"},
-         "rwbg",
-         3,
-         0},
+         Swap(1, 3),
+         {rgbw, picture, 1, 0},
+         {"rwbg", {"0321", "1123", "3000"}, 3, 0}},
         {"swap keeping the indices",
-         rgbw,
-         picture,
-         1,
-         3,
-         [](TEditor& e) { return SwapEntries(e, 1, 3, false); },
-         {"0321", "1123", "3000"},
-         "rwbg",
-         1,
-         3},
+         Swap(1, 3, false),
+         {rgbw, picture, 1, 3},
+         {"rwbg", {"0321", "1123", "3000"}, 1, 3}},
         {"move 0 to 3",
-         rgbw,
-         picture,
-         0,
-         2,
-         [](TEditor& e) { return MoveEntry(e, 0, 3); },
-         {"3012", "2210", "0333"},
-         "gbwr",
-         3,
-         1},
+         Move(0, 3),
+         {rgbw, picture, 0, 2},
+         {"gbwr", {"3012", "2210", "0333"}, 3, 1}},
         {"move 3 to 0",
-         rgbw,
-         picture,
-         3,
-         1,
-         [](TEditor& e) { return MoveEntry(e, 3, 0); },
-         {"1230", "0032", "2111"},
-         "wrgb",
-         0,
-         2},
+         Move(3, 0),
+         {rgbw, picture, 3, 1},
+         {"wrgb", {"1230", "0032", "2111"}, 0, 2}},
         // Luma: blue, red, green, white; 4 and up unused.
         {"sort by brightness",
-         rgbw,
-         picture,
-         2,
-         0,
-         [](TEditor& e) { return SortEntries(e, TSortKey::Brightness, false); },
-         {"1203", "3302", "2111"},
-         "brgw",
-         0,
-         1},
+         Sort(TSortKey::Brightness),
+         {rgbw, picture, 2, 0},
+         {"brgw", {"1203", "3302", "2111"}, 0, 1}},
         {"sort by brightness, transparent kept",
-         rgbw,
-         picture,
-         2,
-         0,
-         [](TEditor& e) { return SortEntries(e, TSortKey::Brightness, true); },
-         {"0213", "3312", "2000"},
-         "rbgw",
-         1,
-         0},
+         Sort(TSortKey::Brightness, true),
+         {rgbw, picture, 2, 0},
+         {"rbgw", {"0213", "3312", "2000"}, 1, 0}},
         // Greys by brightness, then yellow, green and magenta; the red 5 is not used.
         {"sort by hue",
-         "mgkeyrw",
-         {"0123", "4446", "6666"},
-         0,
-         3,
-         [](TEditor& e) { return SortEntries(e, TSortKey::Hue, false); },
-         {"5401", "3332", "2222"},
-         "kewygmr",
-         5,
-         1},
+         Sort(TSortKey::Hue),
+         {"mgkeyrw", {"0123", "4446", "6666"}, 0, 3},
+         {"kewygmr", {"5401", "3332", "2222"}, 5, 1}},
         // Most used first: 0 (4 pixels), then 1 and 3 (3 each, in their order), then 2.
         {"sort by usage",
-         rgbw,
-         picture,
-         3,
-         2,
-         [](TEditor& e) { return SortEntries(e, TSortKey::Usage, false); },
-         {"0132", "2231", "1000"},
-         "rgwb",
-         2,
-         3},
+         Sort(TSortKey::Usage),
+         {rgbw, picture, 3, 2},
+         {"rgwb", {"0132", "2231", "1000"}, 2, 3}},
     };
-    for (const TRemapCase& c : cases)
-        ExpectRemap(c);
+    for (const Case& c : cases)
+        ExpectRemap(c.name, c.command, c.before, c.after);
 }
 
 TEST(PaletteToolsTest, DuplicatesGiveTheirPixelsToTheFirstEntryOfTheirColour) {

@@ -107,8 +107,8 @@ void Tpalletform::Changed(const TChange& change) {
     if (change.Document) RangeFirst = RangeLast = std::nullopt;
     if (change.Document || change.Pixels) Usage.reset();
     if (change.Document || change.Pixels || change.Palette) {
+        if (UnusedMarks.any()) palletImage->update();
         UnusedMarks.reset();
-        palletImage->update();
         // The pointer rests on a swatch whose count may have changed (an undo by key, a drag).
         if (HoverIndex)
             ShowUsage(*HoverIndex);

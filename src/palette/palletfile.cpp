@@ -1,5 +1,6 @@
 // The palette window's file menu: loading the colours of a palette file or picture into the
-// document's palette, and saving the palette.
+// document's palette, or loading them with the picture moved to the nearest of them, and saving
+// the palette.
 #include "document/PaletteTools.h"
 #include "formats/PaletteRead.h"
 #include "image/PaletteFile.h"
@@ -16,9 +17,7 @@ const char* const kLoadFilter =
     "すべてのファイル (*)";
 const char* const kSaveFilter =
     "GIMPパレット (*.gpl);;JASC-PALパレット (*.pal);;Adobeカラーテーブル (*.act)";
-} // namespace
 
-namespace {
 // The colours of the palette file the user chooses, with its names; nothing when the user
 // cancelled or the lock refuses. Read whole before anything changes: a file refused leaves the
 // document as it was.
