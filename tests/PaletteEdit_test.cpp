@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <vector>
-
 TEST(SwatchIndexAt, RowMajorCellsAndClampedPoints) {
     struct Case {
         int32_t x, y, index;
@@ -65,34 +62,4 @@ TEST(Cut15Bit, ClearsTheLowThreeBitsOfEveryChannelOnly) {
         EXPECT_EQ(cut[i].Reserved, palette[i].Reserved) << i;
     }
     EXPECT_EQ(Cut15Bit(palette)[255], (TPaletteEntry{248, 0, 160, 255}));
-}
-
-TEST(SwapPixelIndices, ExchangesTheTwoIndicesOnlyInsideEachRow) {
-    struct Case {
-        uint8_t a, b;
-        std::vector<uint8_t> expected; // the 3 x 2 picture, rows from the top
-    };
-    const std::vector<uint8_t> picture = {0, 5, 7, 5, 0, 255};
-    const Case cases[] = {
-        {0, 5, {5, 0, 7, 0, 5, 255}},   {5, 0, {5, 0, 7, 0, 5, 255}},
-        {7, 255, {0, 5, 255, 5, 0, 7}}, {5, 5, picture},
-        {9, 0, {9, 5, 7, 5, 9, 255}},
-    };
-    for (const Case& c : cases) {
-        TDIB image;
-        image.Resize(3, 2, 8);
-        for (int32_t y = 0; y < 2; ++y) {
-            uint8_t* row = image.RowForWrite(y);
-            std::copy_n(picture.begin() + 3 * y, 3, row);
-            row[3] = 5; // the padding to the 4-byte row stays as it is
-        }
-        SwapPixelIndices(image, c.a, c.b);
-        std::vector<uint8_t> got;
-        for (int32_t y = 0; y < 2; ++y) {
-            const uint8_t* row = image.RowForRead(y);
-            got.insert(got.end(), row, row + 3);
-            EXPECT_EQ(row[3], 5) << int(c.a) << "<->" << int(c.b) << " row " << y;
-        }
-        EXPECT_EQ(got, c.expected) << int(c.a) << "<->" << int(c.b);
-    }
 }

@@ -63,6 +63,7 @@ void SaveSettings() {
     store.setValue("lupe/power", Editor().LupePower());
     store.setValue("lupe/grid", int(LupeForm->GridMode));
     store.setValue("lastFolder", LastFolder());
+    store.setValue("palette/sortKeepsTransparent", Editor().SortKeepsTransparent);
     SaveGrids(store);
 }
 
@@ -81,6 +82,8 @@ void RestoreSettings() {
             ItemWithValue({lupe->N10, lupe->N11, lupe->N12}, store.value("lupe/grid", -1).toInt()))
         lupe->GridChange(item);
     LastFolder() = store.value("lastFolder").toString();
+    Editor().SortKeepsTransparent = store.value("palette/sortKeepsTransparent", false).toBool();
+    palletform->mnKeepTransparent->setChecked(Editor().SortKeepsTransparent);
     RestoreGrids(store);
 }
 

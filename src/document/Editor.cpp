@@ -224,7 +224,7 @@ void TEditor::Reset() {
     LupePower_ = 10;
     PixelGrid_ = TileGrid_ = false;
     TileSize_ = std::nullopt;
-    PaletteLocked = false;
+    PaletteLocked = SortKeepsTransparent = false;
     Doc.Reset();
 }
 

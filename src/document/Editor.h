@@ -1,6 +1,6 @@
 // The editor's state around the document: the edit area and the layer area, the user's choices
-// (tool, snap step, drawing index, layer, palette lock) and the one press in progress. Windows
-// report the user's choices here and learn of every change from the document's notices.
+// (tool, snap step, drawing index, layer, palette lock and sort) and the one press in progress.
+// Windows report the user's choices here and learn of every change from the document's notices.
 // Positions and sizes are image pixels.
 #pragma once
 
@@ -72,6 +72,8 @@ public:
     TSnapStep SnapStep() const;
     // "パレットを変更しない": palette commands are refused.
     bool PaletteLocked = false;
+    // "透明色を動かさない": the palette sorts leave the transparent index's entry in its place.
+    bool SortKeepsTransparent = false;
 
     // Mirror drawing: left-right (MirrorX) and top-bottom (MirrorY).
     bool MirrorX() const { return MirrorX_; }

@@ -35,15 +35,3 @@ TPalette Cut15Bit(TPalette palette) {
     }
     return palette;
 }
-
-void SwapPixelIndices(TDIB& image, uint8_t a, uint8_t b) {
-    for (int32_t y = 0; y < image.Height(); ++y) {
-        uint8_t* row = image.RowForWrite(y);
-        for (int32_t x = 0; x < image.Width(); ++x) {
-            if (row[x] == a)
-                row[x] = b;
-            else if (row[x] == b)
-                row[x] = a;
-        }
-    }
-}

@@ -25,6 +25,3 @@ int32_t BarPositionAt(int32_t x);
 TPaletteEntry EntryFromBars(TPaletteEntry entry, int32_t red, int32_t green, int32_t blue);
 // Every entry with its channels cut to their top five bits; the reserved bytes are kept.
 TPalette Cut15Bit(TPalette palette);
-// Every pixel of the 8-bit image that is index a becomes b and every b becomes a; the palette is
-// left to the caller, which swaps the two entries so the picture looks the same.
-void SwapPixelIndices(TDIB& image, uint8_t a, uint8_t b);

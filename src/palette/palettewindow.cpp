@@ -1,6 +1,7 @@
 #include "palette/palettewindow.h"
 #include "ui/session.h"
 
+#include "document/PaletteTools.h"
 #include "image/DIB.h"
 #include "image/DisplayColor.h"
 #include "image/PaletteEdit.h"
@@ -38,6 +39,8 @@ namespace {
 // Top of the swatch grid and of the three bar rows in the client area.
 constexpr int kGridTop = 4;
 constexpr int kBarTops[3] = {264, 284, 304};
+// The line of the pixel count under the bars.
+constexpr int kUsageTop = 324;
 
 // Bold 16-pixel captions on the caption colour, as the row labels and the value labels share.
 QLabel* AddCaption(QWidget* client, const QString& text, QRect place, Qt::Alignment align) {
@@ -66,24 +69,30 @@ Tpalletform::Tpalletform(QWidget* owner) : TToolWindow(owner, "パレット") {
     PalletMenu = new QMenuBar(this);
     layout->setMenuBar(PalletMenu);
     auto* client = new QWidget(this);
-    client->setFixedSize(256, 321);
+    client->setFixedSize(256, kUsageTop + 18);
     layout->addWidget(client);
 
     PalletBitmap = QImage(kSwatchGridSide, kSwatchGridSide, QImage::Format_RGB32);
     palletImage = new TPaintSurface(client);
     palletImage->setGeometry(0, kGridTop, kSwatchGridSide, kSwatchGridSide);
-    palletImage->OnPaint = [this](QPainter& canvas) { canvas.drawImage(0, 0, PalletBitmap); };
-    palletImage->OnMouseDown = [this](TMouseButton button, TModifiers, int32_t x, int32_t y) {
-        palletImageMouseDown(button, x, y);
+    palletImage->OnPaint = [this](QPainter& canvas) {
+        canvas.drawImage(0, 0, PalletBitmap);
+        PaintMarks(canvas);
+    };
+    palletImage->OnMouseDown = [this](TMouseButton button, TModifiers keys, int32_t x, int32_t y) {
+        palletImageMouseDown(button, x, y, keys);
     };
     palletImage->OnMouseMove = [this](int32_t x, int32_t y, TModifiers) {
         palletImageMouseMove(x, y);
     };
     palletImage->OnMouseUp = [this] { palletImageMouseUp(); };
+    palletImage->OnMouseLeave = [this] { palletImageMouseLeave(); };
     palletImage->OnDoubleClick = [this](TMouseButton button, int32_t x, int32_t y) {
         palletImageDblClick(button, x, y);
     };
     CreateBars(client);
+    UsageLab = new QLabel(client);
+    UsageLab->setGeometry(4, kUsageTop, 252, 16);
     CreateMenus();
 
     RebuildPaletteImage();
@@ -95,6 +104,17 @@ Tpalletform::~Tpalletform() {
 }
 
 void Tpalletform::Changed(const TChange& change) {
+    if (change.Document) RangeFirst = RangeLast = std::nullopt;
+    if (change.Document || change.Pixels) Usage.reset();
+    if (change.Document || change.Pixels || change.Palette) {
+        if (UnusedMarks.any()) palletImage->update();
+        UnusedMarks.reset();
+        // The pointer rests on a swatch whose count may have changed (an undo by key, a drag).
+        if (HoverIndex)
+            ShowUsage(*HoverIndex);
+        else
+            UsageLab->clear();
+    }
     if (change.Document || change.Palette) return RebuildPaletteImage();
     if (!change.Indices) return;
     // The marker moved last shows where the two meet.
@@ -133,6 +153,8 @@ void Tpalletform::CreateMenus() {
     QMenu* files = PalletMenu->addMenu("パレットファイル");
     mnLoadPalette = files->addAction("パレット読み込み");
     ConnectGuarded(mnLoadPalette, [this] { mnLoadPaletteClick(); });
+    mnLoadNearest = files->addAction("パレット読み込み (近い色に置き換え)…");
+    ConnectGuarded(mnLoadNearest, [this] { mnLoadNearestClick(); });
     mnSavePalette = files->addAction("パレット保存");
     ConnectGuarded(mnSavePalette, [this] { mnSavePaletteClick(); });
     QMenu* edit = PalletMenu->addMenu("パレット編集");
@@ -146,6 +168,7 @@ void Tpalletform::CreateMenus() {
     ConnectGuarded(mnCut15Bit, [this] { mnCut15BitClick(); });
     mnSwapIndices = edit->addAction("選択色と透明色を入れ替える");
     ConnectGuarded(mnSwapIndices, [this] { mnSwapIndicesClick(); });
+    CreateToolMenu(edit);
 }
 
 void Tpalletform::RebuildPaletteImage() {
@@ -202,7 +225,11 @@ void Tpalletform::ShowEntryOnBars(int32_t index) {
     }
 }
 
-void Tpalletform::palletImageMouseDown(TMouseButton button, int32_t x, int32_t y) {
+void Tpalletform::palletImageMouseDown(TMouseButton button, int32_t x, int32_t y, TModifiers keys) {
+    const int32_t index = SwatchIndexAt(x, y);
+    if (button == TMouseButton::Left && keys.Ctrl)
+        return BeginEntryDrag(index, keys.Shift ? TEntryDrag::Move : TEntryDrag::Swap);
+    if (button == TMouseButton::Left && keys.Shift) return ChooseRangeEnd(index);
     Editor().PressBegan([this] { palletImageMouseUp(); });
     SwatchDragging = true;
     SwatchLeftButton = button == TMouseButton::Left;
@@ -210,14 +237,29 @@ void Tpalletform::palletImageMouseDown(TMouseButton button, int32_t x, int32_t y
 }
 
 void Tpalletform::palletImageMouseMove(int32_t x, int32_t y) {
-    if (SwatchDragging) SelectSwatch(SwatchIndexAt(x, y), SwatchLeftButton);
+    const int32_t index = SwatchIndexAt(x, y);
+    if (x >= 0 && y >= 0 && x < kSwatchGridSide && y < kSwatchGridSide) {
+        HoverIndex = index;
+        ShowUsage(index);
+    }
+    if (!SwatchDragging) return;
+    if (EntryDrag == TEntryDrag::None) return SelectSwatch(index, SwatchLeftButton);
+    if (index == DragTarget) return;
+    DragTarget = index;
+    palletImage->update();
 }
 
 void Tpalletform::palletImageMouseUp() {
     if (!SwatchDragging) return;
     SwatchDragging = false;
     SwatchLeftButton = false;
+    EndEntryDrag();
     Editor().PressEnded();
+}
+
+void Tpalletform::palletImageMouseLeave() {
+    HoverIndex.reset();
+    UsageLab->clear();
 }
 
 void Tpalletform::palletImageDblClick(TMouseButton button, int32_t x, int32_t y) {
@@ -292,15 +334,7 @@ void Tpalletform::mnCut15BitClick() {
 }
 
 void Tpalletform::mnSwapIndicesClick() {
-    const auto draw = uint8_t(Editor().DrawIndex()), clear = uint8_t(Doc().TransparentIndex());
-    if (!Doc().IsOpen() || Editor().PaletteLocked || draw == clear) return;
-    // A floating block keeps its own pixels, which the swap would leave showing other colours.
-    if (Doc().Floating()) return;
-    // One step holding every pixel and the palette, so undo restores both.
-    const TRect whole{0, 0, Doc().DocWidth(), Doc().DocHeight()};
-    Doc().Edit(TStep{whole, true}, {.Pixels = true, .Rect = whole, .Palette = true},
-               [&](TDIB& image) {
-                   SwapPixelIndices(image, draw, clear);
-                   std::swap(image.PaletteBlock[draw], image.PaletteBlock[clear]);
-               });
+    if (!Doc().IsOpen() || RefusedByLock("色を入れ替えられません")) return;
+    // The indices stay: the transparent index now holds the drawing colour, and its pixels.
+    SwapEntries(Editor(), uint8_t(Editor().DrawIndex()), uint8_t(Doc().TransparentIndex()), false);
 }

@@ -61,10 +61,11 @@ const char* const kViewNames[] = {"doc", "lupe", "swatches", "rbar", "gbar", "bb
 const char* const kButtonNames[] = {"left", "right", "middle"};
 const Qt::MouseButton kButtons[] = {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton};
 const char* const kPromptNames[] = {"yes", "no", "cancel"};
-// The modifier held through a press and its moves.
-const char* const kModifierNames[] = {"", "shift", "ctrl", "alt"};
-const Qt::KeyboardModifier kModifiers[] = {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier,
-                                           Qt::AltModifier};
+// The modifiers held through a press and its moves.
+const char* const kModifierNames[] = {"", "shift", "ctrl", "alt", "ctrl+shift"};
+const Qt::KeyboardModifiers kModifiers[] = {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier,
+                                            Qt::AltModifier,
+                                            Qt::ControlModifier | Qt::ShiftModifier};
 // What the user picks in an open dialog; the files are made afresh for every sequence.
 const char* const kOpenNames[] = {"cancel", "png", "bmp",     "clear",
                                   "lossy",  "gpl", "missing", "corrupt"};
@@ -185,6 +186,14 @@ const TCommand kCommands[] = {
     {"edit-color", false, false, 2, [] { palletform->mnEditColor->trigger(); }},
     {"load-palette", false, false, 2, [] { palletform->mnLoadPalette->trigger(); }},
     {"save-palette", false, false, 1, [] { palletform->mnSavePalette->trigger(); }},
+    {"load-nearest", false, false, 1, [] { palletform->mnLoadNearest->trigger(); }},
+    {"gradient", false, false, 1, [] { palletform->mnGradient->trigger(); }},
+    {"sort-hue", false, false, 1, [] { palletform->mnSortHue->trigger(); }},
+    {"sort-brightness", false, false, 1, [] { palletform->mnSortBrightness->trigger(); }},
+    {"sort-usage", false, false, 1, [] { palletform->mnSortUsage->trigger(); }},
+    {"keep-transparent", false, false, 1, [] { palletform->mnKeepTransparent->trigger(); }},
+    {"select-unused", false, false, 1, [] { palletform->mnSelectUnused->trigger(); }},
+    {"merge-duplicates", false, false, 1, [] { palletform->mnMergeDuplicates->trigger(); }},
     {"width+", false, false, 1, [] { LupeForm->xUpDown->Up->click(); }},
     {"width-", false, false, 1, [] { LupeForm->xUpDown->Down->click(); }},
     {"height+", false, false, 1, [] { LupeForm->yUpDown->Up->click(); }},
@@ -391,7 +400,7 @@ TFuzzEvent RandomEvent(std::mt19937& random) {
         e.Target = uint8_t(pressed);
         const int button = Pick(random, 0, 9);
         e.Button = button < 7 ? 0 : button < 9 ? 1 : 2;
-        const int modifier = Pick(random, 0, 11);
+        const int modifier = Pick(random, 0, 12);
         e.Modifier = uint8_t(modifier < 8 ? 0 : modifier - 8);
     } else if (kind < 50) {
         e.Act = TAct::Move;
@@ -936,7 +945,7 @@ private:
 
     static void SendMouse(QWidget* widget, QEvent::Type type, Qt::MouseButton button,
                           Qt::MouseButtons held, QPoint at,
-                          Qt::KeyboardModifier modifier = Qt::NoModifier) {
+                          Qt::KeyboardModifiers modifier = Qt::NoModifier) {
         QMouseEvent event(type, at, widget->mapToGlobal(at), button, held, modifier);
         QApplication::sendEvent(widget, &event);
     }
@@ -1076,6 +1085,7 @@ private:
                 Difference(palletform->PalletBitmap, RenderedSwatches(), SwatchesMayDiffer);
             !d.empty())
             return TFault{"palette window", "the swatch picture " + d};
+        if (std::optional<TFault> fault = CheckPaletteTools()) return fault;
         if (std::string d = StaleDocumentView(); !d.empty())
             return TFault{"document view", "the document view " + d};
         if (!Doc().DocImage()) {
@@ -1116,6 +1126,25 @@ private:
                                                  bars[i]->Tag->text().toStdString() +
                                                  ") for entry " +
                                                  std::to_string(Editor().DrawIndex())};
+        return std::nullopt;
+    }
+
+    // The unused marks stand on entries no pixel uses, and a count shown for the entry under the
+    // pointer is the picture's as it is now.
+    std::optional<TFault> CheckPaletteTools() {
+        const TUsage usage = Doc().DocImage() ? CountUsage(*Doc().DocImage()) : TUsage{};
+        for (size_t i = 0; i < 256; ++i)
+            if (palletform->UnusedMarks[i] && (!Doc().DocImage() || usage[i]))
+                return TFault{"unused marks", "entry " + std::to_string(i) +
+                                                  " is marked unused, yet " +
+                                                  std::to_string(usage[i]) + " pixels use it"};
+        const std::string label = palletform->UsageLab->text().toStdString();
+        int index = 0;
+        unsigned long long count = 0;
+        if (std::sscanf(label.c_str(), "#%d: %llu", &index, &count) == 2 &&
+            (!Doc().DocImage() || index < 0 || index > 255 || usage[size_t(index)] != count))
+            return TFault{"pixel count",
+                          "the label shows \"" + label + "\", not the picture's count"};
         return std::nullopt;
     }
 
@@ -1229,7 +1258,7 @@ private:
     // The view holding the mouse between a press and its release, and with which button.
     std::optional<TView> held_;
     Qt::MouseButton heldButton_ = Qt::NoButton;
-    Qt::KeyboardModifier heldModifier_ = Qt::NoModifier;
+    Qt::KeyboardModifiers heldModifier_ = Qt::NoModifier;
     // The event installed a document, by New or Open.
     bool installed_ = false;
     // What New, Open or the last save left, while a document is open.

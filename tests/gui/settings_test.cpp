@@ -70,10 +70,11 @@ TEST_F(SettingsTest, ChoosingAMissingRecentFileDropsItWithAMessage) {
     EXPECT_EQ(Doc().DocImage(), nullptr);
 }
 
-TEST_F(SettingsTest, WindowSizesMagnifierAndLastFolderComeBackInTheNextRun) {
+TEST_F(SettingsTest, WindowSizesMagnifierSortChoiceAndLastFolderComeBackInTheNextRun) {
     mainform->resize(611, 503);
     LupeForm->PowerChange(LupeForm->N4);
     LupeForm->GridChange(LupeForm->N12);
+    palletform->mnKeepTransparent->trigger();
     LastFolder() = QString::fromStdString(MakeTempDir());
     const QString folder = LastFolder();
     SaveSettings();
@@ -82,6 +83,8 @@ TEST_F(SettingsTest, WindowSizesMagnifierAndLastFolderComeBackInTheNextRun) {
     EXPECT_EQ(LupeForm->Power(), 4);
     EXPECT_TRUE(LupeForm->N4->isChecked());
     EXPECT_EQ(int(LupeForm->GridMode), 2);
+    EXPECT_TRUE(Editor().SortKeepsTransparent);
+    EXPECT_TRUE(palletform->mnKeepTransparent->isChecked());
     EXPECT_EQ(LastFolder(), folder);
 }
 
