@@ -20,6 +20,9 @@ struct TRect {
     int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
     int32_t Width() const { return Right - Left; }
     int32_t Height() const { return Bottom - Top; }
+    bool Contains(int32_t x, int32_t y) const {
+        return x >= Left && x < Right && y >= Top && y < Bottom;
+    }
     bool operator==(const TRect&) const = default;
 };
 

@@ -5,20 +5,21 @@
 
 #include <algorithm>
 
-namespace {
-bool Inside(const TRect& area, int32_t x, int32_t y) {
-    return x >= area.Left && x < area.Right && y >= area.Top && y < area.Bottom;
+void VisitShapePixels(const TRect& area, TShapeKind kind, int32_t x0, int32_t y0, int32_t x1,
+                      int32_t y1, const TSymmetry& sym,
+                      const std::function<void(int32_t x, int32_t y)>& visit) {
+    ShapeCells(kind, x0, y0, x1, y1, [&](int32_t x, int32_t y) {
+        VisitMirrored(sym, x, y, [&](int32_t mx, int32_t my) {
+            if (area.Contains(mx, my)) visit(mx, my);
+        });
+    });
 }
-} // namespace
 
 void DrawShape(TDocument& doc, const TRect& area, TShapeKind kind, int32_t x0, int32_t y0,
                int32_t x1, int32_t y1, uint8_t index, const TSymmetry& sym) {
     doc.Edit(TStep{area}, {.Pixels = true, .Rect = area}, [&](TDIB& image) {
-        ShapeCells(kind, x0, y0, x1, y1, [&](int32_t x, int32_t y) {
-            VisitMirrored(sym, x, y, [&](int32_t mx, int32_t my) {
-                if (Inside(area, mx, my)) image.SetPixel(mx, my, index);
-            });
-        });
+        VisitShapePixels(area, kind, x0, y0, x1, y1, sym,
+                         [&](int32_t x, int32_t y) { image.SetPixel(x, y, index); });
     });
 }
 
@@ -26,7 +27,7 @@ void FillMirrored(TDocument& doc, const TRect& area, int32_t x, int32_t y, uint8
                   const TSymmetry& sym) {
     doc.Edit(TStep{area}, {.Pixels = true, .Rect = area}, [&](TDIB& image) {
         VisitMirrored(sym, x, y, [&](int32_t mx, int32_t my) {
-            if (Inside(area, mx, my)) FloodFill4(image, area, mx, my, index);
+            if (area.Contains(mx, my)) FloodFill4(image, area, mx, my, index);
         });
     });
 }
@@ -63,7 +64,7 @@ void TPenStroke::Draw(TCell cell) {
     }
     TDrawn drawn;
     VisitMirrored(Sym_, cell.X, cell.Y, [&](int32_t x, int32_t y) {
-        if (!Inside(Area_, x, y)) return;
+        if (!Area_.Contains(x, y)) return;
         drawn.emplace_back(TCell{x, y}, uint8_t(Doc_.DocImage()->GetPixel(x, y)));
         Put({x, y}, Index_);
     });

@@ -10,8 +10,15 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <utility>
 #include <vector>
+
+// Visits the pixels the shape from (x0, y0) to (x1, y1) and its mirror images cover inside area,
+// as drawing it would set them and its preview shows them.
+void VisitShapePixels(const TRect& area, TShapeKind kind, int32_t x0, int32_t y0, int32_t x1,
+                      int32_t y1, const TSymmetry& sym,
+                      const std::function<void(int32_t x, int32_t y)>& visit);
 
 // Draws the shape from (x0, y0) to (x1, y1) in index, with its mirror images, cut at area, as one
 // step of area.

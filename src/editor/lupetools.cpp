@@ -112,12 +112,10 @@ void TLupeForm::PaintShapeDrag(QPainter& canvas) {
     const int32_t c = CellPixels();
     const QColor colour = QColor::fromRgb(
         SurfaceValueOf(Doc().DocImage()->PaletteBlock[static_cast<uint8_t>(Editor().DrawIndex())]));
-    ShapeCells(drag->Kind, drag->X0, drag->Y0, drag->X1, drag->Y1, [&](int32_t x, int32_t y) {
-        VisitMirrored(sym, x, y, [&](int32_t mx, int32_t my) {
-            if (mx >= area.Left && mx < area.Right && my >= area.Top && my < area.Bottom)
-                canvas.fillRect((mx - area.Left) * c, (my - area.Top) * c, c, c, colour);
-        });
-    });
+    VisitShapePixels(area, drag->Kind, drag->X0, drag->Y0, drag->X1, drag->Y1, sym,
+                     [&](int32_t x, int32_t y) {
+                         canvas.fillRect((x - area.Left) * c, (y - area.Top) * c, c, c, colour);
+                     });
 }
 
 void TLupeForm::PaintMirrorAxes(QPainter& canvas) {

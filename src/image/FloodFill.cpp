@@ -4,14 +4,8 @@
 
 #include <vector>
 
-namespace {
-bool Inside(const TRect& area, int32_t x, int32_t y) {
-    return x >= area.Left && x < area.Right && y >= area.Top && y < area.Bottom;
-}
-} // namespace
-
 bool FloodFill4(TDIB& image, const TRect& area, int32_t x, int32_t y, uint8_t colour) {
-    if (!Inside(area, x, y)) return false;
+    if (!area.Contains(x, y)) return false;
     const uint8_t seed = image.RowForRead(y)[x];
     if (seed == colour) return false;
     // Span fill: each popped point fills its whole run of the seed index in its row, then queues
