@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ clang clang-format libclang-rt-14-dev
-  qt6-base-dev qt6-base-private-dev qt6-translations-l10n libgl-dev zlib1g-dev libdeflate-dev libxcb1-dev fonts-noto-cjk
+  qt6-base-dev qt6-base-private-dev qt6-translations-l10n libgl-dev zlib1g-dev libdeflate-dev libgif-dev libxcb1-dev fonts-noto-cjk
   libgtest-dev libgmock-dev
   libpng-dev python3-pil pngcheck hyperfine time strace
   xvfb xauth xdotool imagemagick

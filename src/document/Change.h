@@ -32,6 +32,8 @@ struct TChange {
     bool Zoom = false;
     // The document view's grids were switched or the tile size changed.
     bool Grids = false;
+    // The animation's settings (frames, speed, scale, backdrop) changed.
+    bool Animation = false;
 };
 
 class TObserver {

@@ -144,6 +144,21 @@ void TEditor::SetTileSize(std::optional<TPixelSize> size) {
     Doc.Notify({.Grids = true});
 }
 
+std::vector<TRect> TEditor::AnimationCells() const {
+    return SheetCells(Doc.DocWidth(), Doc.DocHeight(), ViewRect(kEditArea), Animation_.Frames);
+}
+
+void TEditor::SetAnimation(const TAnimation& animation) {
+    TAnimation fitted = animation;
+    fitted.Frames = std::clamp(fitted.Frames, 1, kMostSheetCells);
+    fitted.Fps = std::clamp(fitted.Fps, 1, kMostFps);
+    fitted.Scale = std::clamp(fitted.Scale, 1, 8);
+    fitted.Backdrop &= 0xFFFFFF;
+    if (fitted == Animation_) return;
+    Animation_ = fitted;
+    Doc.Notify({.Animation = true});
+}
+
 namespace {
 // An origin past the document's end moves to the last multiple of step at which the whole view
 // (cells long) fits, or to 0 when it fits nowhere, so that the view is never a sliver at the edge.
@@ -224,6 +239,7 @@ void TEditor::Reset() {
     LupePower_ = 10;
     PixelGrid_ = TileGrid_ = false;
     TileSize_ = std::nullopt;
+    Animation_ = TAnimation{};
     PaletteLocked = SortKeepsTransparent = false;
     Doc.Reset();
 }

@@ -6,6 +6,7 @@
 
 #include "document/Document.h"
 #include "image/Shapes.h"
+#include "image/SpriteSheet.h"
 #include "image/Symmetry.h"
 
 #include <cstdint>
@@ -44,6 +45,19 @@ struct TPixelSize {
 };
 // A tile of the document view's tile grid is 1 to kMostTileSide pixels wide and high.
 constexpr int32_t kMostTileSide = 4096;
+// How the animation preview plays the sheet's cells from the edit area on, and how the editor
+// writes them as an animated GIF.
+struct TAnimation {
+    int32_t Frames = 4; // cells played, 1 to kMostSheetCells
+    int32_t Fps = 8;    // frames per second, 1 to kMostFps
+    int32_t Scale = 4;  // preview pixels per image pixel, 1 to 8
+    // The transparent index shows as a checkerboard, or else as Backdrop (0xRRGGBB).
+    bool Checker = true;
+    uint32_t Backdrop = 0xFF00FF;
+    bool operator==(const TAnimation&) const = default;
+};
+// GIF delays are hundredths of a second, and players hold a frame at least two of them.
+constexpr int32_t kMostFps = 50;
 // Where placements and selections snap: to the magnifier's cell count, to 8 or to 1 pixel.
 enum class TSnapMode : uint8_t { LupeGrid, Dot8, Dot1 };
 
@@ -100,6 +114,11 @@ public:
     // The tiles' size: the one set, else LupeCellsX x LupeCellsY.
     TPixelSize TileSize() const;
 
+    const TAnimation& Animation() const { return Animation_; }
+    // The cells the animation plays: Animation().Frames of the edit area's size, from the edit
+    // area on (SheetCells).
+    std::vector<TRect> AnimationCells() const;
+
     void SetViewOrigin(int i, int32_t left, int32_t top);
     void SetLupeCells(int32_t x, int32_t y);
     void SetLayer(bool on, bool view);
@@ -115,6 +134,8 @@ public:
     void SetLupePower(int32_t power);
     void SetGrids(bool pixel, bool tile);
     void SetTileSize(std::optional<TPixelSize> size);
+    // Values out of their ranges are brought into them.
+    void SetAnimation(const TAnimation& animation);
     // Moves view origins that lie outside a document of width x height (about to be opened, or
     // about to take that size) to the last snap position where the whole view fits (0 where it
     // fits nowhere).
@@ -157,6 +178,7 @@ private:
     int32_t LupePower_ = 10;
     bool PixelGrid_ = false, TileGrid_ = false;
     std::optional<TPixelSize> TileSize_;
+    TAnimation Animation_;
     std::function<void()> Release_;
 
     // A whole step about to be undone or redone may give the picture another size: the areas

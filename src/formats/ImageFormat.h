@@ -29,6 +29,9 @@ struct TPicture {
     TTransparency Transparency;
     bool AlphaChannel = false; // the file had an alpha channel, which Image leaves out
     bool WideSamples = false;  // the file had 16-bit samples, of which Image keeps the high byte
+    // The frames the file holds (an animated GIF's); Image is the first of them unless the file
+    // was read as a sheet.
+    int32_t Frames = 1;
 };
 
 // Writes with the format's standard settings, the editor's, with transparency or without; a
@@ -43,7 +46,7 @@ struct TImageSave {
 };
 
 struct TImageFormat {
-    const char* Name;      // "png", "bmp"
+    const char* Name;      // "png", "bmp", "gif"
     const char* Extension; // lower case, with the dot
     // Whether head, the first bytes of a file (up to 136 of them), starts a file of this format.
     bool (*HasSignature)(const uint8_t* head, size_t size);
