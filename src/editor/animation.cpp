@@ -38,7 +38,7 @@ QSpinBox* AddSpin(QBoxLayout* row, const QString& caption, int least, int most,
 
 TAnimationForm::TAnimationForm(QWidget* owner) : TCellPreview(owner, "アニメーション", 1) {
     AnimationForm = this;
-    setGeometry(600, 120, 340, 400);
+    resize(340, 400);
     auto* controls = new QWidget(this);
     auto* rows = new QVBoxLayout(controls);
     rows->setContentsMargins(4, 4, 4, 4);

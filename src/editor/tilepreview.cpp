@@ -6,7 +6,7 @@ TTileForm* TileForm = nullptr;
 
 TTileForm::TTileForm(QWidget* owner) : TCellPreview(owner, "タイル表示", 3) {
     TileForm = this;
-    setGeometry(640, 160, 420, 420);
+    resize(420, 420);
 }
 
 TRect TTileForm::ShownCell() const {

@@ -126,10 +126,19 @@ TEST_F(SettingsTest, DocumentGridsComeBackInTheNextRun) {
 TEST_F(SettingsTest, AnimationSettingsAndPreviewsComeBackInTheNextRun) {
     EXPECT_FALSE(AnimationForm->isVisible());
     EXPECT_FALSE(TileForm->isVisible());
+    // Shown, they stand on the screen, over none of the other windows.
+    mainform->acAnimation->trigger();
+    mainform->acTilePreview->trigger();
+    TNamedFrames frames = ShownFrames();
+    frames.emplace_back("animation", AnimationForm->frameGeometry());
+    frames.emplace_back("tiles", TileForm->frameGeometry());
+    for (const auto& [name, frame] : frames)
+        EXPECT_TRUE(Area().contains(frame)) << name << " at " << frame;
+    EXPECT_EQ(Overlaps(frames), "");
+    mainform->acTilePreview->trigger();
     const TAnimation animation{
         .Frames = 12, .Fps = 24, .Scale = 6, .Checker = false, .Backdrop = 0x204060};
     Editor().SetAnimation(animation);
-    mainform->acAnimation->trigger();
     const QRect place(Area().topLeft() + QPoint(200, 150), QSize(300, 380));
     AnimationForm->setGeometry(place);
     SaveSettings();
