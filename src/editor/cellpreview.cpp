@@ -56,9 +56,15 @@ QSize TCellPreview::PreviewPixels() const {
 
 void TCellPreview::Changed(const TChange& change) {
     if (!isVisible()) return;
+    // Which cell is shown, and how big, follows the picture's size, the edit area and the
+    // animation's settings; its look follows the transparent index too.
+    const bool cellMayMove = change.Document || change.Resized || change.Areas || change.Animation;
+    const bool lookMayChange = change.Indices || change.Animation;
+    if (!cellMayMove && !lookMayChange && !change.Palette && !change.Pixels) return;
     StateChanged(change);
     if (!Doc().IsOpen() || change.Document || change.Resized || change.Palette ||
-        ShownCell() != ShownRect || CurrentLook() != ShownLook || Bitmap.size() != PreviewPixels())
+        (cellMayMove && (ShownCell() != ShownRect || Bitmap.size() != PreviewPixels())) ||
+        (lookMayChange && CurrentLook() != ShownLook))
         return RenderPreview();
     if (change.Pixels) ShowRect(change.Rect);
 }

@@ -47,8 +47,9 @@ public:
 protected:
     // The controls above the picture go here.
     QVBoxLayout* Layout;
-    // Called first for every notice while the window is shown, so that the window's own state
-    // (a frame in range, controls showing the settings) is right before the picture is made.
+    // Called first for every notice that may change the picture while the window is shown, so
+    // that the window's own state (a frame in range, controls showing the settings) is right
+    // before the picture is made.
     virtual void StateChanged(const TChange&) {}
     void showEvent(QShowEvent* event) override;
 
