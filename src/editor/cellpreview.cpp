@@ -3,9 +3,11 @@
 #include "image/DIB.h"
 #include "image/DisplayColor.h"
 #include "ui/devicepixels.h"
+#include "ui/errors.h"
 #include "ui/paintbox.h"
 #include "ui/session.h"
 
+#include <QEvent>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -74,6 +76,12 @@ void TCellPreview::showEvent(QShowEvent* event) {
     StateChanged(TChange{.Document = true});
     RenderPreview();
     TToolWindow::showEvent(event);
+}
+
+bool TCellPreview::event(QEvent* event) {
+    if (event->type() == QEvent::ScreenChangeInternal && isVisible())
+        RunGuarded([this] { RenderPreview(); });
+    return TToolWindow::event(event);
 }
 
 void TCellPreview::RenderPreview() {

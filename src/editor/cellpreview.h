@@ -52,6 +52,8 @@ protected:
     // before the picture is made.
     virtual void StateChanged(const TChange&) {}
     void showEvent(QShowEvent* event) override;
+    // The window moved to a screen, or its screen to a display scale, of other device pixels.
+    bool event(QEvent* event) override;
 
 private:
     int32_t Copies_;

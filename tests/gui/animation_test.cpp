@@ -176,6 +176,7 @@ TEST_F(AnimationTest, EditsRepaintOnlyWhatTheyChangeInTheCellShown) {
          },
          QRegion()},
         {"the drawing index", [] { Editor().SetDrawIndex(12); }, QRegion()},
+        {"the layer area", [] { Editor().SetViewOrigin(kLayerArea, 16, 8); }, QRegion()},
         {"the palette",
          [] {
              TPalette palette = Doc().DocImage()->PaletteBlock;
