@@ -96,8 +96,8 @@ void TCellPreview::RenderPreview() {
 }
 
 void TCellPreview::ShowRect(const TRect& rect) {
+    if (!RectsMeet(rect, ShownRect)) return;
     const TRect part = CommonRect(rect, ShownRect);
-    if (part.Width() <= 0 || part.Height() <= 0) return;
     TSurface surface{Bitmap.bits(), Bitmap.bytesPerLine(), Bitmap.width(), Bitmap.height(), 32};
     const TSurfaceColors colors = SurfaceColorsOf(*Doc().DocImage());
     const int32_t s = ShownLook.Scale;
