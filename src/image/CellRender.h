@@ -10,7 +10,7 @@
 
 class TDIB;
 
-// The checkerboard's two surface values (image/DisplayColor.h), light and lighter grey.
+// The checkerboard's two surface values (image/DisplayColor.h): white and a light grey.
 constexpr uint32_t kCheckerDark = 0xFFCCCCCC;
 constexpr uint32_t kCheckerLight = 0xFFFFFFFF;
 
