@@ -5,6 +5,8 @@
 #include "app/imagefile.h"
 #include "app/settings.h"
 #include "app/statusbar.h"
+#include "editor/animation.h"
+#include "editor/tilepreview.h"
 #include "ui/dialogs.h"
 #include "ui/errors.h"
 #include "ui/session.h"
@@ -193,6 +195,7 @@ void Tmainform::CreateMenus() {
     }
     x1->setChecked(true);
     CreateGridItems(view);
+    CreatePreviewItems(view);
 
     QMenu* layer = menuBar()->addMenu("レイヤ");
     mnLayerView = layer->addAction("透過表示");
@@ -210,6 +213,21 @@ void Tmainform::CreateGridItems(QMenu* view) {
     }
     acTileSize = view->addAction("タイルの大きさ…");
     ConnectGuarded(acTileSize, [this] { acTileSizeExecute(); });
+}
+
+void Tmainform::CreatePreviewItems(QMenu* view) {
+    view->addSeparator();
+    acAnimation = view->addAction("アニメーション");
+    acTilePreview = view->addAction("タイル表示");
+    for (QAction* item : {acAnimation, acTilePreview}) {
+        item->setCheckable(true);
+        ConnectGuarded(item, [this] { PreviewItemClick(); });
+    }
+}
+
+void Tmainform::PreviewItemClick() {
+    AnimationForm->setVisible(acAnimation->isChecked());
+    TileForm->setVisible(acTilePreview->isChecked());
 }
 
 // Undo and redo answer their keys in every editor window, not only in this one.

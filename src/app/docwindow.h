@@ -56,6 +56,8 @@ public:
     QAction *x1, *x2, *x4, *mnLayerView;
     // The grid items of the view menu; the check items show the editor state's choices.
     QAction *acPixelGrid, *acTileGrid, *acTileSize;
+    // The view menu's preview windows, checked while each is shown.
+    QAction *acAnimation, *acTilePreview;
     // The status bar's text (app/statusbar.h).
     TStatusLine* StatusLine;
     // The files of RecentFiles, refilled each time it opens.
@@ -91,6 +93,9 @@ public:
     void GridItemClick();
     // Asks for the tile size, which the tile grid then shows.
     void acTileSizeExecute();
+    // Called after a preview item toggled itself: the preview windows are shown as the items
+    // are checked.
+    void PreviewItemClick();
 
     // Picture commands (picturecmd.cpp). Each changes the whole picture as one undo step; a size
     // too large for an image, or for the view at its zoom, is refused with a message before
@@ -151,6 +156,7 @@ private:
     void ReportLayerChoice();
     // The view menu's grid items.
     void CreateGridItems(QMenu* view);
+    void CreatePreviewItems(QMenu* view);
     // Has WriteRecovery run every minute.
     void StartRecoveryTimer();
     // A write of the recovery copy failed and a warning said so; later failures stay silent

@@ -2,7 +2,9 @@
 
 #include "app/docwindow.h"
 #include "app/windowplace.h"
+#include "editor/animation.h"
 #include "editor/lupe.h"
+#include "editor/tilepreview.h"
 #include "editor/toolwindow.h"
 #include "palette/palettewindow.h"
 #include "ui/dialogs.h"
@@ -19,10 +21,11 @@ constexpr const char* kApplication = "Varnet";
 // The windows with a remembered place, each under its own key.
 std::pair<const char*, QWidget*> Windows(int i) {
     const std::pair<const char*, QWidget*> windows[] = {
-        {"main", mainform}, {"tool", toolform}, {"palette", palletform}, {"lupe", LupeForm}};
+        {"main", mainform}, {"tool", toolform},           {"palette", palletform},
+        {"lupe", LupeForm}, {"animation", AnimationForm}, {"tiles", TileForm}};
     return windows[i];
 }
-constexpr int kWindowCount = 4;
+constexpr int kWindowCount = 6;
 
 // The radio item of the list whose value is value, or null.
 QAction* ItemWithValue(std::initializer_list<QAction*> items, int value) {
@@ -52,6 +55,33 @@ void RestoreGrids(const QSettings& store) {
     if (width >= 1 && width <= kMostTileSide && height >= 1 && height <= kMostTileSide)
         Editor().SetTileSize(TPixelSize{width, height});
 }
+
+// The animation's settings and whether the previews are shown.
+void SaveAnimation(QSettings& store) {
+    const TAnimation& animation = Editor().Animation();
+    store.setValue("animation/frames", animation.Frames);
+    store.setValue("animation/fps", animation.Fps);
+    store.setValue("animation/scale", animation.Scale);
+    store.setValue("animation/checker", animation.Checker);
+    store.setValue("animation/backdrop", animation.Backdrop);
+    store.setValue("animation/shown", AnimationForm->isVisible());
+    store.setValue("tiles/shown", TileForm->isVisible());
+}
+
+// The values kept, brought into their ranges by the editor state; the windows are shown once the
+// others are (CreateWindows).
+void RestoreAnimation(const QSettings& store) {
+    const TAnimation defaults;
+    Editor().SetAnimation(TAnimation{
+        store.value("animation/frames", defaults.Frames).toInt(),
+        store.value("animation/fps", defaults.Fps).toInt(),
+        store.value("animation/scale", defaults.Scale).toInt(),
+        store.value("animation/checker", defaults.Checker).toBool(),
+        store.value("animation/backdrop", defaults.Backdrop).toUInt() & 0xFFFFFF,
+    });
+    mainform->acAnimation->setChecked(store.value("animation/shown", false).toBool());
+    mainform->acTilePreview->setChecked(store.value("tiles/shown", false).toBool());
+}
 } // namespace
 
 void SaveSettings() {
@@ -65,6 +95,7 @@ void SaveSettings() {
     store.setValue("lastFolder", LastFolder());
     store.setValue("palette/sortKeepsTransparent", Editor().SortKeepsTransparent);
     SaveGrids(store);
+    SaveAnimation(store);
 }
 
 void RestoreSettings() {
@@ -85,6 +116,7 @@ void RestoreSettings() {
     Editor().SortKeepsTransparent = store.value("palette/sortKeepsTransparent", false).toBool();
     palletform->mnKeepTransparent->setChecked(Editor().SortKeepsTransparent);
     RestoreGrids(store);
+    RestoreAnimation(store);
 }
 
 QStringList RecentFiles() {

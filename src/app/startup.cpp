@@ -4,7 +4,9 @@
 #include "app/new.h"
 #include "app/settings.h"
 #include "app/windowplace.h"
+#include "editor/animation.h"
 #include "editor/lupe.h"
+#include "editor/tilepreview.h"
 #include "editor/toolwindow.h"
 #include "palette/palettewindow.h"
 
@@ -15,12 +17,16 @@ void CreateWindows() {
     palletform = new Tpalletform(mainform);
     NewForm = new TNewForm(mainform);
     LupeForm = new TLupeForm(mainform);
+    // The previews stay hidden until the view menu, or the settings of the last run, show them.
+    AnimationForm = new TAnimationForm(mainform);
+    TileForm = new TTileForm(mainform);
     PlaceWindowsForStart();
     RestoreSettings();
     mainform->show();
     toolform->show();
     palletform->show();
     LupeForm->show();
+    mainform->PreviewItemClick();
 }
 
 void DestroyWindows() {
@@ -30,4 +36,6 @@ void DestroyWindows() {
     palletform = nullptr;
     NewForm = nullptr;
     LupeForm = nullptr;
+    AnimationForm = nullptr;
+    TileForm = nullptr;
 }

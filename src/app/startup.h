@@ -1,8 +1,9 @@
-// Creating and destroying the five windows, in the order the editor depends on.
+// Creating and destroying the editor's windows, in the order the editor depends on.
 #pragma once
 
-// The document window, tool window, palette window, new-image dialog and magnifier, in this
-// order; all but the dialog are shown.
+// The document window, tool window, palette window, new-image dialog, magnifier and the two
+// previews, in this order; the document, tool and palette windows and the magnifier are shown,
+// the previews as the settings say.
 void CreateWindows();
 // Destroys the windows and clears their global references.
 void DestroyWindows();

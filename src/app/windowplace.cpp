@@ -1,7 +1,9 @@
 #include "app/windowplace.h"
 
 #include "app/docwindow.h"
+#include "editor/animation.h"
 #include "editor/lupe.h"
+#include "editor/tilepreview.h"
 #include "editor/toolwindow.h"
 #include "palette/palettewindow.h"
 
@@ -99,6 +101,13 @@ void PlaceWindowsForStart() {
     PlaceFrame(*toolform, layout.Tools);
     PlaceFrame(*palletform, layout.Palette);
     PlaceFrame(*LupeForm, layout.Magnifier);
+    // The previews, hidden at a first start, open below the magnifier side by side, moved (and
+    // shrunk) onto the screen where that runs off it.
+    const QRect animation(layout.Magnifier.bottomLeft() + QPoint(0, 1),
+                          Framed(ClientSize(*AnimationForm)));
+    PlaceFrame(*AnimationForm, ClampOnto(animation, area, Framed(LeastClientSize(*AnimationForm))));
+    const QRect tiles(animation.topRight() + QPoint(1, 0), Framed(ClientSize(*TileForm)));
+    PlaceFrame(*TileForm, ClampOnto(tiles, area, Framed(LeastClientSize(*TileForm))));
 }
 
 void SavePlace(QSettings& store, const QString& key, const QWidget& window) {

@@ -36,7 +36,8 @@ TWindowLayout StartLayout(const QRect& area, const TFrameSize& document, QSize t
 // left corner, where the title bar is grabbed, always lies in area.
 QRect ClampOnto(QRect frame, const QRect& area, QSize minimum);
 
-// Lays out the editor's windows, not yet shown, over the primary screen's available area.
+// Lays out the editor's windows, not yet shown, over the primary screen's available area: the
+// four of StartLayout, and the previews below the magnifier.
 void PlaceWindowsForStart();
 
 // Keeps window's place in store under key: its screen, where its top left corner is on that

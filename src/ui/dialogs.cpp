@@ -4,6 +4,7 @@
 #include "ui/session.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -165,4 +166,10 @@ std::optional<QString> TQtDialogs::SaveFileName(const QString& filter, const QSt
     TSaveDialog dialog(filter, defaultSuffix, start);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().front();
+}
+
+std::optional<uint32_t> TQtDialogs::AskBackdrop(uint32_t current) {
+    const QColor chosen = QColorDialog::getColor(QColor::fromRgb(current), Owner(), "背景色");
+    if (!chosen.isValid()) return std::nullopt;
+    return chosen.rgb() & 0xFFFFFF;
 }

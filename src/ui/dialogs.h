@@ -53,6 +53,9 @@ public:
     // a width and a height of 1 to kMostCanvasSide and an anchor, or nothing when the user
     // cancelled.
     virtual std::optional<TCanvasChoice> AskCanvasSize(TPixelSize current) = 0;
+    // Asks for the colour the previews show behind the transparent index, current (0xRRGGBB)
+    // filled in: the colour chosen as 0xRRGGBB, or nothing when the user cancelled.
+    virtual std::optional<uint32_t> AskBackdrop(uint32_t current) = 0;
 };
 
 // The extension, without its dot, that a name filter such as "BMPファイル (*.bmp)" gives to a
@@ -99,4 +102,5 @@ public:
     std::optional<TPixelSize> AskTileSize(TPixelSize current) override;
     // Defined with its dialog (ui/canvassize.cpp).
     std::optional<TCanvasChoice> AskCanvasSize(TPixelSize current) override;
+    std::optional<uint32_t> AskBackdrop(uint32_t current) override;
 };

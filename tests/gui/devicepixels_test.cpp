@@ -4,7 +4,9 @@
 // cover the same whole number of device pixels in the window's picture, and a click on any
 // device pixel of an image pixel must reach that image pixel.
 #include "docview_shown.h"
+#include "editor/animation.h"
 #include "editor/lupe.h"
+#include "editor/tilepreview.h"
 #include "editor/updown.h"
 #include "editor_fixture.h"
 #include "ui/devicepixels.h"
@@ -187,6 +189,27 @@ QWidget* Surface(const TZoomCase& c) {
     return IsDocument(c) ? mainform->PaintBox2 : static_cast<QWidget*>(LupeForm->LupeBox2);
 }
 } // namespace
+
+// The previews draw every image pixel as their scale at the display scale, whole device pixels
+// each way, the tiled preview's nine copies meeting without a seam.
+TEST_F(ScaledViewTest, PreviewsDrawEveryImagePixelAsTheSameSquare) {
+    mainform->acAnimation->trigger();
+    mainform->acTilePreview->trigger();
+    const struct {
+        const char* name;
+        TCellPreview* preview;
+        int32_t copies;
+    } previews[] = {{"animation", AnimationForm, 1}, {"tiles", TileForm, 3}};
+    for (const int32_t scale : {1, 3, 8}) {
+        Editor().SetAnimation(TAnimation{.Frames = 1, .Scale = scale});
+        for (const auto& p : previews) {
+            SCOPED_TRACE(testing::Message() << p.name << " at " << scale << ", scale " << ratio);
+            const TShownPicture shown = Shown(p.preview->Box, QSize(kWidth, kHeight) * p.copies);
+            EXPECT_EQ(shown.pixels, DevicePixelsPer(scale, ratio));
+            ExpectSquarePixels(shown);
+        }
+    }
+}
 
 TEST_F(ScaledViewTest, EveryImagePixelIsTheSameWholeNumberOfDevicePixels) {
     for (const TZoomCase& c : kZooms) {

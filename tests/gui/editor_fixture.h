@@ -111,6 +111,15 @@ public:
         return NextAnswer(CanvasChoices, "canvas size");
     }
 
+    // Answers of the backdrop colour dialog (0xRRGGBB), nothing standing for the user
+    // cancelling, and the colour each dialog showed first.
+    std::deque<std::optional<uint32_t>> Backdrops;
+    std::vector<uint32_t> BackdropStarts;
+    std::optional<uint32_t> AskBackdrop(uint32_t current) override {
+        BackdropStarts.push_back(current);
+        return NextAnswer(Backdrops, "backdrop colour");
+    }
+
 private:
     // The next scripted answer of a dialog; one the test did not script fails it and counts as
     // cancelled.

@@ -17,11 +17,14 @@
 #include "app/imagefile.h"
 #include "app/statusbar.h"
 #include "docview_shown.h"
+#include "editor/animation.h"
 #include "editor/lupe.h"
+#include "editor/tilepreview.h"
 #include "editor/toolwindow.h"
 #include "editor/updown.h"
 #include "editor_fixture.h"
 #include "formats/ImageFormat.h"
+#include "image/CellRender.h"
 #include "image/DIB.h"
 #include "image/LupeRender.h"
 #include "image/PaletteEdit.h"
@@ -32,12 +35,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QToolButton>
 #include <QWheelEvent>
 #include <chrono>
@@ -79,6 +85,9 @@ const char* const kSaveFiles[] = {"", "out.png", "out.bmp", "out.jpg", "out"};
 const char* const kColorNames[] = {"cancel", "exact", "black"};
 const std::optional<TPaletteEntry> kColorAnswers[] = {std::nullopt, TPaletteEntry{77, 200, 13, 0},
                                                       TPaletteEntry{0, 0, 0, 0}};
+// What the user chooses in the backdrop dialog.
+const char* const kBackdropNames[] = {"cancel", "grey"};
+const std::optional<uint32_t> kBackdropAnswers[] = {std::nullopt, 0x808080};
 
 struct TFuzzEvent {
     TAct Act = TAct::Release;
@@ -93,7 +102,7 @@ struct TFuzzEvent {
     int16_t X = 0, Y = 0;
     // The answers to whatever dialogs the event brings up.
     TPromptAnswer Prompt = TPromptAnswer::Cancel;
-    uint8_t Open = 0, Save = 0, Color = 0;
+    uint8_t Open = 0, Save = 0, Color = 0, Backdrop = 0;
     uint8_t NewWidth = 0, NewHeight = 0;   // 0: the new-image dialog is cancelled
     uint8_t TileWidth = 0, TileHeight = 0; // 0: the tile size dialog is cancelled
     // 0: the canvas dialog is cancelled; the anchor is 3 * Y + X.
@@ -103,6 +112,14 @@ struct TFuzzEvent {
 void SendKey(QWidget* window, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QKeyEvent press(QEvent::KeyPress, key, modifiers);
     QApplication::sendEvent(window, &press);
+}
+
+// The controls of a preview window, which the user reaches only while the window is shown.
+void ClickShown(QAbstractButton* button) {
+    if (button->window()->isVisible()) button->click();
+}
+void StepShown(QSpinBox* spin, int steps) {
+    if (spin->window()->isVisible()) spin->stepBy(steps);
 }
 
 struct TCommand {
@@ -143,6 +160,11 @@ const TCommand kCommands[] = {
     {"key-y", true, false, 2, [] { SendKey(LupeForm, Qt::Key_Y); }},
     {"key-r", true, false, 2, [] { SendKey(toolform, Qt::Key_R); }},
     {"key-shift+r", true, false, 2, [] { SendKey(palletform, Qt::Key_R, Qt::ShiftModifier); }},
+    // Not a key, but as the keys it comes while a button is held: the animation's timer fires.
+    {"timer-tick", true, false, 3,
+     [] {
+         if (AnimationForm->Timer->isActive()) AnimationForm->TimerTick();
+     }},
     {"undo-button", false, true, 2, [] { LupeForm->btUndo->click(); }},
     {"redo-button", false, true, 2, [] { LupeForm->btRedo->click(); }},
     {"tool-pen", false, false, 3, [] { toolform->SpeedButton1->click(); }},
@@ -214,9 +236,21 @@ const TCommand kCommands[] = {
     {"crop", false, false, 2, [] { mainform->acCrop->trigger(); }},
     {"enlarge-2", false, false, 1, [] { mainform->acEnlarge[0]->trigger(); }},
     {"enlarge-8", false, false, 1, [] { mainform->acEnlarge[6]->trigger(); }},
+    {"view-animation", false, false, 5, [] { mainform->acAnimation->trigger(); }},
+    {"view-tiles", false, false, 4, [] { mainform->acTilePreview->trigger(); }},
+    {"anim-play", false, false, 2, [] { ClickShown(AnimationForm->btPlay); }},
+    {"anim-prev", false, false, 1, [] { ClickShown(AnimationForm->btPrev); }},
+    {"anim-next", false, false, 1, [] { ClickShown(AnimationForm->btNext); }},
+    {"anim-frames+", false, false, 1, [] { StepShown(AnimationForm->FramesEdit, 1); }},
+    {"anim-frames-", false, false, 1, [] { StepShown(AnimationForm->FramesEdit, -1); }},
+    {"anim-fps+", false, false, 1, [] { StepShown(AnimationForm->FpsEdit, 1); }},
+    {"anim-scale+", false, false, 1, [] { StepShown(AnimationForm->ScaleEdit, 1); }},
+    {"anim-scale-", false, false, 1, [] { StepShown(AnimationForm->ScaleEdit, -1); }},
+    {"anim-checker", false, false, 1, [] { ClickShown(AnimationForm->cbChecker); }},
+    {"anim-backdrop", false, false, 1, [] { ClickShown(AnimationForm->btBackdrop); }},
 };
 constexpr size_t kCommandCount = std::size(kCommands);
-constexpr size_t kKeyCount = 23; // the shortcuts lead the table
+constexpr size_t kKeyCount = 24; // the shortcuts (and the timer) lead the table
 
 uint8_t CommandNamed(const std::string& name) {
     for (size_t i = 0; i < kCommandCount; ++i)
@@ -237,7 +271,7 @@ template <size_t N> uint8_t IndexIn(const char* const (&names)[N], const std::st
 // Which dialogs an event brought up, so that its text names only the answers that were used.
 struct TAnswersUsed {
     bool Prompt = false, Open = false, Save = false, New = false, Color = false, Tile = false,
-         Canvas = false;
+         Canvas = false, Backdrop = false;
 };
 
 // The event as a line: "press lupe left 400 120", "move doc 1100 -30", "release",
@@ -274,6 +308,7 @@ std::string Format(const TFuzzEvent& e, const TAnswersUsed& used) {
     if (used.Open) out << " open=" << kOpenNames[e.Open];
     if (used.Save) out << " save=" << kSaveNames[e.Save];
     if (used.Color) out << " color=" << kColorNames[e.Color];
+    if (used.Backdrop) out << " backdrop=" << kBackdropNames[e.Backdrop];
     if (used.New) {
         if (e.NewWidth == 0)
             out << " new=cancel";
@@ -304,7 +339,8 @@ TAnswersUsed AnswersGiven(const TFuzzEvent& e) {
                         e.NewWidth != 0,
                         e.Color != 0,
                         e.TileWidth != 0,
-                        e.CanvasWidth != 0};
+                        e.CanvasWidth != 0,
+                        e.Backdrop != 0};
 }
 
 // The line Format writes; answers left out are Cancel.
@@ -359,6 +395,8 @@ TFuzzEvent Parse(const std::string& line) {
             e.Save = IndexIn(kSaveNames, value);
         } else if (key == "color") {
             e.Color = IndexIn(kColorNames, value);
+        } else if (key == "backdrop") {
+            e.Backdrop = IndexIn(kBackdropNames, value);
         } else if (key == "new" && value != "cancel") {
             e.NewWidth = uint8_t(std::stoi(value));
             e.NewHeight = uint8_t(std::stoi(value.substr(value.find('x') + 1)));
@@ -436,6 +474,7 @@ TFuzzEvent RandomEvent(std::mt19937& random) {
     e.Open = uint8_t(Pick(random, 0, std::size(kOpenNames) - 1));
     e.Save = uint8_t(Pick(random, 0, std::size(kSaveNames) - 1));
     e.Color = uint8_t(Pick(random, 0, std::size(kColorNames) - 1));
+    e.Backdrop = uint8_t(Pick(random, 0, std::size(kBackdropNames) - 1));
     if (Pick(random, 0, 9) > 0) {
         e.NewWidth = uint8_t(Pick(random, 8, 48));
         e.NewHeight = uint8_t(Pick(random, 8, 48));
@@ -574,6 +613,21 @@ TMayDiffer PenRedrawMayDiffer(const TLupeView& view) {
         return view.LayerView && beyondLayer && row % 2 == 1 &&
                shown.pixel(x, y) == expected.pixel(x, even);
     };
+}
+
+// A preview's copies of its cell drawn afresh from the document; null with no cell to show.
+QImage RenderedPreview(const TCellPreview& preview) {
+    const TRect cell = preview.ShownCell();
+    if (!Doc().DocImage() || cell.Width() <= 0 || cell.Height() <= 0) return QImage();
+    const TCellLook look = preview.CurrentLook();
+    const int32_t w = cell.Width() * look.Scale, h = cell.Height() * look.Scale;
+    QImage out(w * preview.Copies(), h * preview.Copies(), QImage::Format_RGB32);
+    TSurface surface{out.bits(), out.bytesPerLine(), out.width(), out.height(), 32};
+    for (int32_t row = 0; row < preview.Copies(); ++row)
+        for (int32_t column = 0; column < preview.Copies(); ++column)
+            RenderCell(surface, column * w, row * h, *Doc().DocImage(), cell,
+                       SurfaceColorsOf(*Doc().DocImage()), look);
+    return out;
 }
 
 void FrameCell(QImage& swatches, int32_t index, QRgb colour) {
@@ -907,7 +961,7 @@ private:
         return dialogs->Warnings.size() + dialogs->Errors.size() + dialogs->Prompts.size() +
                dialogs->OpenFilters.size() + dialogs->SaveFilters.size() +
                dialogs->ColorDialogs.size() + dialogs->TileSizeStarts.size() +
-               dialogs->CanvasStarts.size() + newForms_;
+               dialogs->CanvasStarts.size() + dialogs->BackdropStarts.size() + newForms_;
     }
 
     QWidget* Widget(TView view) const {
@@ -957,6 +1011,7 @@ private:
         dialogs->OpenNames.assign(1, e.Open ? TempPath(kOpenFiles[e.Open]) : QString());
         dialogs->SaveNames.assign(1, e.Save ? TempPath(kSaveFiles[e.Save]) : QString());
         dialogs->ColorAnswers.assign(1, kColorAnswers[e.Color]);
+        dialogs->Backdrops.assign(1, kBackdropAnswers[e.Backdrop]);
         dialogs->TileSizes.assign(
             1, e.TileWidth ? std::optional(TPixelSize{e.TileWidth, e.TileHeight}) : std::nullopt);
         dialogs->CanvasChoices.assign(
@@ -982,16 +1037,17 @@ private:
             dialogs->OpenNames.empty())
             installed_ = true;
         installed_ = installed_ && Doc().DocImage() != nullptr;
-        const TAnswersUsed used{dialogs->Answers.size() < 3,   dialogs->OpenNames.empty(),
-                                dialogs->SaveNames.empty(),    newShown,
-                                dialogs->ColorAnswers.empty(), dialogs->TileSizes.empty(),
-                                dialogs->CanvasChoices.empty()};
+        const TAnswersUsed used{dialogs->Answers.size() < 3,    dialogs->OpenNames.empty(),
+                                dialogs->SaveNames.empty(),     newShown,
+                                dialogs->ColorAnswers.empty(),  dialogs->TileSizes.empty(),
+                                dialogs->CanvasChoices.empty(), dialogs->Backdrops.empty()};
         dialogs->Answers.clear();
         dialogs->OpenNames.clear();
         dialogs->SaveNames.clear();
         dialogs->ColorAnswers.clear();
         dialogs->TileSizes.clear();
         dialogs->CanvasChoices.clear();
+        dialogs->Backdrops.clear();
         dialogs->OnNewForm = nullptr;
         return used;
     }
@@ -1075,6 +1131,7 @@ private:
                                                   "follows the press"};
         if (std::optional<TFault> fault = CheckViews()) return fault;
         if (std::optional<TFault> fault = CheckControls()) return fault;
+        if (std::optional<TFault> fault = CheckPreviews()) return fault;
         NoteHistory();
         if (std::optional<TFault> fault = CheckHistory()) return fault;
         return CheckSaved(e);
@@ -1179,6 +1236,48 @@ private:
         if (mainform->acPixelGrid->isChecked() != Editor().PixelGrid() ||
             mainform->acTileGrid->isChecked() != Editor().TileGrid())
             return TFault{"grid items", "a grid item's check mark differs from the editor state"};
+        return std::nullopt;
+    }
+
+    // The previews are shown as their items are checked; a hidden one runs no timer; a shown one
+    // plays while playing, shows a frame among the cells and the settings in its controls, and
+    // holds what a full redraw gives.
+    std::optional<TFault> CheckPreviews() {
+        if (mainform->acAnimation->isChecked() != AnimationForm->isVisible() ||
+            mainform->acTilePreview->isChecked() != TileForm->isVisible())
+            return TFault{"preview items", "a preview item's check mark differs from whether "
+                                           "its window is shown"};
+        TAnimationForm& animation = *AnimationForm;
+        if (animation.Timer->isActive() != (animation.isVisible() && animation.Playing))
+            return TFault{"animation timer", animation.Timer->isActive()
+                                                 ? "the timer runs while hidden or paused"
+                                                 : "the timer stands while playing"};
+        if (!animation.isVisible()) return CheckShownPreview(*TileForm, "tiled preview");
+        const TAnimation& settings = Editor().Animation();
+        const int32_t count = int32_t(Editor().AnimationCells().size());
+        if (animation.Frame < 0 || animation.Frame >= std::max(count, 1))
+            return TFault{"animation frame", "frame " + std::to_string(animation.Frame) + " of " +
+                                                 std::to_string(count) + " cells"};
+        const QString label =
+            QString("フレーム %1 / %2").arg(count ? animation.Frame + 1 : 0).arg(count);
+        if (animation.FrameLabel->text() != label ||
+            animation.FramesEdit->value() != settings.Frames ||
+            animation.FpsEdit->value() != settings.Fps ||
+            animation.ScaleEdit->value() != settings.Scale ||
+            animation.cbChecker->isChecked() != settings.Checker ||
+            animation.Timer->interval() != (1000 + settings.Fps / 2) / settings.Fps)
+            return TFault{"animation controls", "the controls or the label (\"" +
+                                                    animation.FrameLabel->text().toStdString() +
+                                                    "\") differ from the settings"};
+        if (std::optional<TFault> fault = CheckShownPreview(animation, "animation preview"))
+            return fault;
+        return CheckShownPreview(*TileForm, "tiled preview");
+    }
+
+    static std::optional<TFault> CheckShownPreview(const TCellPreview& preview, const char* rule) {
+        if (!preview.isVisible()) return std::nullopt;
+        if (std::string d = Difference(preview.Bitmap, RenderedPreview(preview)); !d.empty())
+            return TFault{rule, std::string("the picture ") + d};
         return std::nullopt;
     }
 

@@ -3,7 +3,9 @@
 // stand when nothing is remembered.
 #include "app/settings.h"
 #include "app/windowplace.h"
+#include "editor/animation.h"
 #include "editor/lupe.h"
+#include "editor/tilepreview.h"
 #include "editor/toolwindow.h"
 #include "editor_fixture.h"
 #include "palette/palettewindow.h"
@@ -14,6 +16,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QSettings>
+#include <QSpinBox>
 #include <optional>
 
 class SettingsTest : public EditorTest {
@@ -116,6 +119,44 @@ TEST_F(SettingsTest, DocumentGridsComeBackInTheNextRun) {
         Editor().SetLupeCells(16, 8);
         EXPECT_EQ(Editor().TileSize(), c.size.value_or(TPixelSize{16, 8}));
     }
+}
+
+// The animation's settings and the previews, shown or not and where, come back; at a first start
+// the previews are hidden.
+TEST_F(SettingsTest, AnimationSettingsAndPreviewsComeBackInTheNextRun) {
+    EXPECT_FALSE(AnimationForm->isVisible());
+    EXPECT_FALSE(TileForm->isVisible());
+    // Shown, they stand on the screen, over none of the other windows.
+    mainform->acAnimation->trigger();
+    mainform->acTilePreview->trigger();
+    TNamedFrames frames = ShownFrames();
+    frames.emplace_back("animation", AnimationForm->frameGeometry());
+    frames.emplace_back("tiles", TileForm->frameGeometry());
+    for (const auto& [name, frame] : frames)
+        EXPECT_TRUE(Area().contains(frame)) << name << " at " << frame;
+    EXPECT_EQ(Overlaps(frames), "");
+    mainform->acTilePreview->trigger();
+    const TAnimation animation{
+        .Frames = 12, .Fps = 24, .Scale = 6, .Checker = false, .Backdrop = 0x204060};
+    Editor().SetAnimation(animation);
+    const QRect place(Area().topLeft() + QPoint(200, 150), QSize(300, 380));
+    AnimationForm->setGeometry(place);
+    SaveSettings();
+    RestartAt(1);
+    EXPECT_EQ(Editor().Animation(), animation);
+    EXPECT_TRUE(AnimationForm->isVisible());
+    EXPECT_TRUE(mainform->acAnimation->isChecked());
+    EXPECT_EQ(AnimationForm->geometry(), place);
+    EXPECT_EQ(AnimationForm->ScaleEdit->value(), 6);
+    EXPECT_FALSE(TileForm->isVisible());
+    EXPECT_FALSE(mainform->acTilePreview->isChecked());
+    mainform->acAnimation->trigger();
+    mainform->acTilePreview->trigger();
+    SaveSettings();
+    RestartAt(1);
+    EXPECT_FALSE(AnimationForm->isVisible());
+    EXPECT_TRUE(TileForm->isVisible());
+    EXPECT_TRUE(mainform->acTilePreview->isChecked());
 }
 
 TEST_F(SettingsTest, SavedFilesJoinTheListAndOpenFromIt) {
