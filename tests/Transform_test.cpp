@@ -143,27 +143,6 @@ TEST(Transform, ReframedCutsOutAPart) {
     EXPECT_EQ(ToRows(Reframed(picture, {-1, -4, 4, -3}, 4)), (TRows{"44444"}));
 }
 
-TEST(Transform, EnlargedRepeatsEveryPixel) {
-    struct TCase {
-        TRows picture;
-        int32_t factor;
-        TRows enlarged;
-    };
-    const TCase cases[] = {
-        {{"12"}, 2, {"1122", "1122"}},
-        {{"1", "2"}, 3, {"111", "111", "111", "222", "222", "222"}},
-        {{"12", "34"}, 2, {"1122", "1122", "3344", "3344"}},
-        {{"5"}, 8, TRows(8, "55555555")},
-    };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.picture));
-        const TDIB picture = Picture(c.picture);
-        const TDIB out = Enlarged(picture, c.factor);
-        EXPECT_EQ(ToRows(out), c.enlarged);
-        EXPECT_EQ(out.PaletteBlock, picture.PaletteBlock);
-    }
-}
-
 // The sizes an 8-bit image may have: rows padded to 4 bytes, 2^31 - 1 bytes in all.
 TEST(Transform, StorageFitsWithinTheImageLimits) {
     struct TCase {

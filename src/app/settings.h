@@ -1,6 +1,7 @@
 // What the editor remembers between runs in the user's settings: where its windows are and how
 // big, the magnifier's magnification and grid, the document view's grids, the palette sorts'
-// choice to keep the transparent entry in place, the last folder and the recent files.
+// choice to keep the transparent entry in place, the enlarged export's scale, the last folder and
+// the recent files.
 #pragma once
 
 #include <QStringList>
