@@ -10,15 +10,6 @@
 namespace {
 using TRows = std::vector<std::string>;
 
-// rows with a palette of its own, so that a result that lost the palette shows.
-TDIB Picture(const TRows& rows) {
-    TDIB image = FromRows(rows);
-    image.PaletteBlock = GreyRampPalette();
-    image.PaletteBlock[3] = TPaletteEntry{10, 20, 30, 0};
-    image.ApplyPalette();
-    return image;
-}
-
 // A width x height picture of bitCount bits (16 as 5-6-5) whose neighbouring pixels differ, each
 // value within the pixel's bits.
 TDIB Pattern(int32_t width, int32_t height, int32_t bitCount) {
@@ -50,7 +41,7 @@ TEST(Enlarge, EnlargedRepeatsEveryPixel) {
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.picture));
-        const TDIB picture = Picture(c.picture);
+        const TDIB picture = FromRowsWithPalette(c.picture);
         const TDIB out = Enlarged(picture, c.factor);
         EXPECT_EQ(ToRows(out), c.enlarged);
         EXPECT_EQ(out.PaletteBlock, picture.PaletteBlock);

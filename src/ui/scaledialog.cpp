@@ -1,12 +1,11 @@
 // The scale dialog of the enlarged export: one number, the side of the square each pixel becomes.
 #include "ui/centred.h"
 #include "ui/dialogs.h"
+#include "ui/sizedialog.h"
 
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -24,12 +23,7 @@ public:
         row->addWidget(new QLabel("倍率", this));
         row->addWidget(Scale);
         row->addWidget(new QLabel("倍", this));
-        auto* buttons = new QDialogButtonBox(this);
-        buttons->addButton("OK", QDialogButtonBox::AcceptRole)->setDefault(true);
-        buttons->addButton("キャンセル", QDialogButtonBox::RejectRole);
-        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-        column->addWidget(buttons);
+        AddOkAndCancel(*this, *column);
     }
 
     QSpinBox* Scale;
