@@ -195,6 +195,55 @@ TEST_F(QtDialogsTest, TileSizeDialogAnswersWhatTheUserChose) {
     }
 }
 
+// The export scale dialog opens at the scale it is given, ready to be typed over, and keeps the
+// scale within 1 to 16.
+TEST_F(QtDialogsTest, ExportScaleDialogAnswersWhatTheUserChose) {
+    struct Case {
+        const char* typed;
+        bool ok;
+        std::optional<int32_t> answer;
+    };
+    const Case cases[] = {{"5", true, 5}, {"16", true, 16}, {"99", true, 9}, {"7", false, {}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        QString title;
+        TModalScript script;
+        script.On<QDialog>([&](QDialog& dialog) {
+            title = PlatformTitle(dialog.windowTitle());
+            TypeInto(QApplication::focusWidget(), c.typed);
+            for (QPushButton* button : dialog.findChildren<QPushButton*>())
+                if (button->text() == (c.ok ? "OK" : "キャンセル")) button->click();
+        });
+        std::optional<int32_t> answer;
+        script.Play([&] { answer = TQtDialogs().AskExportScale(3); });
+        EXPECT_EQ(title, QString("拡大して書き出す"));
+        EXPECT_EQ(answer, c.answer);
+    }
+}
+
+// The question how a file of frames opens names their count; each button gives its answer.
+TEST_F(QtDialogsTest, FramesQuestionAnswersByItsButtons) {
+    const std::pair<const char*, TFramesAnswer> cases[] = {
+        {"最初のフレーム(&F)", TFramesAnswer::First},
+        {"すべてのフレーム(&A)", TFramesAnswer::Sheet},
+        {"キャンセル", TFramesAnswer::Cancel},
+    };
+    for (const auto& [caption, expected] : cases) {
+        SCOPED_TRACE(caption);
+        QString text;
+        TModalScript script;
+        script.On<QMessageBox>([&](QMessageBox& box) {
+            text = box.text();
+            for (QAbstractButton* button : box.buttons())
+                if (button->text() == caption) button->click();
+        });
+        TFramesAnswer answer = TFramesAnswer::First;
+        script.Play([&] { answer = TQtDialogs().AskFrames(12); });
+        EXPECT_TRUE(text.contains("12 枚のフレーム")) << text.toStdString();
+        EXPECT_EQ(answer, expected);
+    }
+}
+
 TEST_F(QtDialogsTest, BoxCaptionsReachTheWindowSystemUnchanged) {
     const struct {
         const char* caption;
