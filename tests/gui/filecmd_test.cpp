@@ -316,7 +316,7 @@ TEST_F(EditorTest, OpenRefusesMissingFilesAndUnknownFormats) {
     };
     const Case cases[] = {
         {"missing.png", false, kMissingFile},
-        {"picture.gif", true, kUnknownFormat},
+        {"picture.tga", true, kUnknownFormat},
         {"picture", true, kUnknownFormat},
         {"folder.bmp", false, kMissingFile},
     };
