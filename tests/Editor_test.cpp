@@ -13,7 +13,7 @@ struct TCounter : TObserver {
     void Changed(const TChange& change) override { Animation += change.Animation; }
 };
 
-TEST(EditorTest, AnimationSettingsAreKeptInRangeAndToldOnce) {
+TEST(EditorState, AnimationSettingsAreKeptInRangeAndToldOnce) {
     TEditor editor;
     TCounter counter;
     editor.Doc.Subscribe(&counter);
@@ -35,7 +35,7 @@ TEST(EditorTest, AnimationSettingsAreKeptInRangeAndToldOnce) {
     editor.Doc.Unsubscribe(&counter);
 }
 
-TEST(EditorTest, AnimationCellsStartAtTheEditArea) {
+TEST(EditorState, AnimationCellsStartAtTheEditArea) {
     TEditor editor;
     auto image = std::make_unique<TDIB>();
     image->Resize(64, 40, 8);

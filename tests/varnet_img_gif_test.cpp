@@ -86,7 +86,9 @@ TEST(VarnetImgGif, ScaleEnlargesEveryOutputFormat) {
         const TToolRun run = Tool(args);
         ASSERT_EQ(run.Status, 0) << run.Output;
         const TDIB back = ReadImageFile(dir + "/" + c.out);
-        if (c.out != "out.gif") EXPECT_EQ(back.BitCount(), c.bits);
+        if (c.out != "out.gif") {
+            EXPECT_EQ(back.BitCount(), c.bits);
+        }
         ExpectSamePicture(back, Enlarged(image, c.scale));
     }
 }
@@ -112,9 +114,11 @@ TEST(VarnetImgGif, ScaleAndGifKeepTransparency) {
         args.insert(args.end(), c.options.begin(), c.options.end());
         const TToolRun run = Tool(args);
         ASSERT_EQ(run.Status, 0) << run.Output;
-        if (const auto pillow = PillowSays(
-                "print(repr(Image.open(sys.argv[1]).info.get('transparency')))", dir + "/" + c.out))
+        if (const auto pillow =
+                PillowSays("print(repr(Image.open(sys.argv[1]).info.get('transparency')))",
+                           dir + "/" + c.out)) {
             EXPECT_EQ(*pillow, c.pillowTransparency);
+        }
     }
     const TToolRun info = Tool({"info", dir + "/out.gif"});
     ASSERT_EQ(info.Status, 0) << info.Output;
@@ -180,8 +184,9 @@ TEST(VarnetImgGif, GifThroughStandardOutputAndInput) {
     ASSERT_EQ(Tool(args).Status, 0);
     args[2] = "-";
     std::string command = VARNET_IMG;
-    for (const std::string& a : args)
+    for (const std::string& a : args) {
         command += " '" + a + "'";
+    }
     const TToolRun piped = RunCommand(command + " > '" + dir + "/piped.gif'");
     ASSERT_EQ(piped.Status, 0) << piped.Output;
     EXPECT_EQ(ReadFileBytes(dir + "/piped.gif"), ReadFileBytes(dir + "/file.gif"));

@@ -98,7 +98,7 @@ TEST_F(EditorTest, AnimatedGifOpensAsItsFirstFrameOrAsASheet) {
         EXPECT_TRUE(Doc().Saved());
         EXPECT_EQ(mainform->FileName(), path);
         ASSERT_EQ(dialogs->Warnings.size(), 1u);
-        EXPECT_TRUE(dialogs->Warnings[0].contains("\n" + c.lost + "\n")) << dialogs->Warnings[0];
+        EXPECT_TRUE(dialogs->Warnings[0].contains("\n" + c.lost + "\n")) << dialogs->Warnings[0].toStdString();
         // Saving over the animation asks; No keeps the file.
         dialogs->Answers = {TPromptAnswer::No};
         mainform->acSave->trigger();
@@ -163,8 +163,9 @@ TEST_F(EditorTest, GifExportWritesTheAnimationAndLeavesTheDocumentAlone) {
         if (const auto pillow = PillowSays(
                 "im = Image.open(sys.argv[1]); print(im.n_frames, im.size, im.info['duration'], "
                 "im.info.get('transparency'), im.info.get('loop'))",
-                out.toStdString()))
+                out.toStdString())) {
             EXPECT_EQ(*pillow, "2 (4, 4) 40 5 0\n");
+        }
         if (edited) dialogs->Answers = {TPromptAnswer::No};
         mainform->CloseDocument();
     }
@@ -206,8 +207,9 @@ TEST_F(EditorTest, EnlargedExportWritesEveryFormat) {
         EXPECT_EQ(back.TransparentIndex, c.transparent);
         if (const auto pillow = PillowSays("im = Image.open(sys.argv[1]); print(im.size, "
                                            "repr(im.info.get('transparency')))",
-                                           out.toStdString()))
+                                           out.toStdString())) {
             EXPECT_EQ(*pillow, c.pillow);
+        }
     }
     EXPECT_EQ(dialogs->ExportScaleStarts, starts);
     EXPECT_EQ(mainform->ExportScale, 1);
