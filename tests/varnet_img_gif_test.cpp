@@ -104,7 +104,7 @@ TEST(VarnetImgGif, ScaleAndGifKeepTransparency) {
         std::string pillowTransparency;
     };
     const std::vector<TestCase> cases = {
-        {"out.png", {"--scale=3"}, "b'\\xff\\xff\\x00'\n"},
+        {"out.png", {"--scale=3"}, "2\n"},
         {"out.gif", {"--scale=2"}, "2\n"},
         {"out.gif", {"--frame=3x2"}, "2\n"},
     };
@@ -120,6 +120,10 @@ TEST(VarnetImgGif, ScaleAndGifKeepTransparency) {
             EXPECT_EQ(*pillow, c.pillowTransparency);
         }
     }
+    // The enlarged PNG's alpha table as it was.
+    const std::vector<TPngChunk> chunks = ParsePngChunks(ReadFileBytes(dir + "/out.png"));
+    ASSERT_NE(FindChunk(chunks, "tRNS"), nullptr);
+    EXPECT_EQ(FindChunk(chunks, "tRNS")->Data, (std::vector<uint8_t>{255, 255, 0}));
     const TToolRun info = Tool({"info", dir + "/out.gif"});
     ASSERT_EQ(info.Status, 0) << info.Output;
     EXPECT_NE(info.Output.find("\ntransparent: 2\n"), std::string::npos) << info.Output;
