@@ -441,6 +441,20 @@ TEST(Gif, FuzzSeedsReadAsPillowReadsThem) {
         ExpectReadAsPillowReads(seed);
 }
 
+// Inputs the fuzzer found troublesome (tests/crashers/gif): each reads or is refused with one of
+// the core's exceptions, as a picture and as a sheet.
+TEST(Gif, FuzzFindingsReadOrFailCleanly) {
+    for (const std::string& file : FilesIn(SourcePath("tests/crashers/gif"))) {
+        SCOPED_TRACE(file);
+        for (const bool asSheet : {false, true}) {
+            try {
+                EXPECT_GT(LoadedGif(ReadFileBytes(file), asSheet).Frames, 0);
+            } catch (const Exception&) {
+            }
+        }
+    }
+}
+
 // A sheet takes the exact colours of frames with tables of their own; past 256 it is refused,
 // while the first frame alone still reads.
 TEST(Gif, SheetMergesTheColoursOfLocalTablesUpTo256) {
