@@ -10,7 +10,7 @@
 class TDocument;
 #include <string>
 
-// ".bmp" and ".png" in any letter case; null for any other extension.
+// ".bmp", ".png" and ".gif" in any letter case; null for any other extension.
 inline const TImageFormat* FormatOfPath(const std::string& path) {
     return FormatForExtension(path);
 }
