@@ -157,7 +157,7 @@ bool PillowInstalled() {
 
 std::optional<TPillowGif> PillowRead(const std::string& path) {
     if (!PillowInstalled()) return std::nullopt;
-    const std::string out = path + ".pillow";
+    static const std::string out = MakeTempDir() + "/pillow.out";
     const std::string command = "/usr/bin/python3 '" + SourcePath("tests/gif_pillow.py") + "' '" +
                                 path + "' > '" + out + "'";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
@@ -189,6 +189,56 @@ std::optional<TPillowGif> PillowRead(const std::string& path) {
         }
     }
     return gif;
+}
+
+// The first frame reads as Pillow reads it (indices, palette, transparent index), and every
+// frame of the sheet shows the colours Pillow composes.
+void ExpectReadAsPillowReads(const std::string& path) {
+    SCOPED_TRACE(path);
+    const std::optional<TPillowGif> pillow = PillowRead(path);
+    ASSERT_TRUE(pillow);
+    const std::vector<uint8_t> file = ReadFileBytes(path);
+    const TPicture first = LoadedGif(file);
+    EXPECT_EQ(first.Frames, pillow->Frames);
+    ASSERT_EQ(first.Image.Width(), pillow->Width);
+    ASSERT_EQ(first.Image.Height(), pillow->Height);
+    ASSERT_EQ(pillow->Indices.size(), size_t(pillow->Width) * size_t(pillow->Height));
+    for (int32_t y = 0; y < pillow->Height; ++y)
+        for (int32_t x = 0; x < pillow->Width; ++x)
+            ASSERT_EQ(int32_t(first.Image.GetPixel(x, y)),
+                      pillow->Indices[size_t(y * pillow->Width + x)])
+                << "at " << x << ", " << y;
+    for (size_t i = 0; i * 3 + 2 < pillow->Palette.size(); ++i) {
+        const TPaletteEntry& e = first.Image.PaletteBlock[i];
+        EXPECT_EQ((std::vector<int32_t>{e.Red, e.Green, e.Blue}),
+                  std::vector<int32_t>(pillow->Palette.begin() + int64_t(i * 3),
+                                       pillow->Palette.begin() + int64_t(i * 3 + 3)))
+            << "entry " << i;
+    }
+    EXPECT_EQ(FullyTransparentEntry(first.Transparency.PaletteAlpha), pillow->Transparency);
+
+    const TPicture sheet = LoadedGif(file, true);
+    ASSERT_EQ(sheet.Frames, pillow->Frames);
+    ASSERT_EQ(pillow->Rgba.size(), size_t(pillow->Frames));
+    ASSERT_EQ(sheet.Image.Width(), pillow->Width * pillow->Frames);
+    const int32_t transparent = FullyTransparentEntry(sheet.Transparency.PaletteAlpha);
+    for (int32_t k = 0; k < pillow->Frames; ++k) {
+        SCOPED_TRACE(testing::Message() << "frame " << k);
+        const std::vector<uint8_t>& rgba = pillow->Rgba[size_t(k)];
+        for (int32_t y = 0; y < pillow->Height; ++y)
+            for (int32_t x = 0; x < pillow->Width; ++x) {
+                const uint8_t* p = rgba.data() + 4 * size_t(y * pillow->Width + x);
+                const uint32_t index = sheet.Image.GetPixel(k * pillow->Width + x, y);
+                const TPaletteEntry& e = sheet.Image.PaletteBlock[index];
+                ASSERT_EQ(int32_t(index) == transparent, p[3] == 0)
+                    << "transparency at " << x << ", " << y;
+                if (p[3] != 0) {
+                    ASSERT_EQ((std::vector<int32_t>{e.Red, e.Green, e.Blue}),
+                              (std::vector<int32_t>{p[0], p[1], p[2]}))
+                        << "at " << x << ", " << y;
+                }
+            }
+    }
 }
 
 } // namespace
@@ -381,49 +431,26 @@ TEST(Gif, FilesOfOtherWritersReadAsPillowReadsThem) {
             WriteFileBytes(dir + "/make.py", std::vector<uint8_t>(script.begin(), script.end()));
             ASSERT_EQ(std::system(("/usr/bin/python3 '" + dir + "/make.py'").c_str()), 0);
         }
-        const std::optional<TPillowGif> pillow = PillowRead(path);
-        ASSERT_TRUE(pillow);
-        const std::vector<uint8_t> file = ReadFileBytes(path);
-        const TPicture first = LoadedGif(file);
-        EXPECT_EQ(first.Frames, pillow->Frames);
-        ASSERT_EQ(first.Image.Width(), pillow->Width);
-        ASSERT_EQ(first.Image.Height(), pillow->Height);
-        ASSERT_EQ(pillow->Indices.size(), size_t(pillow->Width) * size_t(pillow->Height));
-        for (int32_t y = 0; y < pillow->Height; ++y)
-            for (int32_t x = 0; x < pillow->Width; ++x)
-                ASSERT_EQ(int32_t(first.Image.GetPixel(x, y)),
-                          pillow->Indices[size_t(y * pillow->Width + x)])
-                    << "at " << x << ", " << y;
-        for (size_t i = 0; i * 3 + 2 < pillow->Palette.size(); ++i) {
-            const TPaletteEntry& e = first.Image.PaletteBlock[i];
-            EXPECT_EQ((std::vector<int32_t>{e.Red, e.Green, e.Blue}),
-                      std::vector<int32_t>(pillow->Palette.begin() + int64_t(i * 3),
-                                           pillow->Palette.begin() + int64_t(i * 3 + 3)))
-                << "entry " << i;
-        }
-        EXPECT_EQ(FullyTransparentEntry(first.Transparency.PaletteAlpha), pillow->Transparency);
+        ExpectReadAsPillowReads(path);
+    }
+}
 
-        const TPicture sheet = LoadedGif(file, true);
-        ASSERT_EQ(sheet.Frames, pillow->Frames);
-        ASSERT_EQ(pillow->Rgba.size(), size_t(pillow->Frames));
-        ASSERT_EQ(sheet.Image.Width(), pillow->Width * pillow->Frames);
-        const int32_t transparent = FullyTransparentEntry(sheet.Transparency.PaletteAlpha);
-        for (int32_t k = 0; k < pillow->Frames; ++k) {
-            SCOPED_TRACE(testing::Message() << "frame " << k);
-            const std::vector<uint8_t>& rgba = pillow->Rgba[size_t(k)];
-            for (int32_t y = 0; y < pillow->Height; ++y)
-                for (int32_t x = 0; x < pillow->Width; ++x) {
-                    const uint8_t* p = rgba.data() + 4 * size_t(y * pillow->Width + x);
-                    const uint32_t index = sheet.Image.GetPixel(k * pillow->Width + x, y);
-                    const TPaletteEntry& e = sheet.Image.PaletteBlock[index];
-                    ASSERT_EQ(int32_t(index) == transparent, p[3] == 0)
-                        << "transparency at " << x << ", " << y;
-                    if (p[3] != 0) {
-                        ASSERT_EQ((std::vector<int32_t>{e.Red, e.Green, e.Blue}),
-                                  (std::vector<int32_t>{p[0], p[1], p[2]}))
-                            << "at " << x << ", " << y;
-                    }
-                }
+TEST(Gif, FuzzSeedsReadAsPillowReadsThem) {
+    if (!PillowInstalled()) GTEST_SKIP() << "Pillow is not installed";
+    for (const std::string& seed : FilesIn(SourcePath("fuzz/corpus/gif")))
+        ExpectReadAsPillowReads(seed);
+}
+
+// Inputs the fuzzer found troublesome (tests/crashers/gif): each reads or is refused with one of
+// the core's exceptions, as a picture and as a sheet.
+TEST(Gif, FuzzFindingsReadOrFailCleanly) {
+    for (const std::string& file : FilesIn(SourcePath("tests/crashers/gif"))) {
+        SCOPED_TRACE(file);
+        for (const bool asSheet : {false, true}) {
+            try {
+                EXPECT_GT(LoadedGif(ReadFileBytes(file), asSheet).Frames, 0);
+            } catch (const Exception&) {
+            }
         }
     }
 }

@@ -6,7 +6,9 @@
 #include "formats/GifFile.h"
 #include "formats/GifSheet.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -70,9 +72,10 @@ TGifSheetPlan PlanSheet(TGifInput& gif) {
             firstHasTable = table != nullptr;
             firstTransparent = frame.Transparent;
         } else if ((table != nullptr) != firstHasTable || frame.Transparent != firstTransparent ||
-                   colours.size() != firstTable.size() ||
-                   std::memcmp(colours.data(), firstTable.data(),
-                               colours.size() * sizeof(GifColorType)) != 0) {
+                   !std::equal(colours.begin(), colours.end(), firstTable.begin(), firstTable.end(),
+                               [](const GifColorType& a, const GifColorType& b) {
+                                   return a.Red == b.Red && a.Green == b.Green && a.Blue == b.Blue;
+                               })) {
             plan.OneTable = false;
         }
         ++plan.Frames;

@@ -93,8 +93,15 @@ void TGifSheet::Add(TGifInput& gif, const TGifFrame& frame) {
     } else {
         Dispose();
     }
-    disposal_ = {frame.Disposal, frame.Left, frame.Top, frame.Width, frame.Height, 0};
-    if (frame.Disposal == DISPOSE_PREVIOUS) {
+    // A frame of no pixels leaves nothing to undo.
+    const bool empty = frame.Width == 0 || frame.Height == 0;
+    disposal_ = {empty ? DISPOSAL_UNSPECIFIED : frame.Disposal,
+                 frame.Left,
+                 frame.Top,
+                 frame.Width,
+                 frame.Height,
+                 0};
+    if (disposal_.Method == DISPOSE_PREVIOUS) {
         previous_.resize(size_t(frame.Width) * size_t(frame.Height));
         for (int32_t y = 0; y < frame.Height; ++y)
             std::memcpy(previous_.data() + size_t(y) * frame.Width,
@@ -102,7 +109,7 @@ void TGifSheet::Add(TGifInput& gif, const TGifFrame& frame) {
     }
     // A restore to the background leaves the rectangle transparent where the frame has a
     // transparent index; its entry is taken only when a frame follows.
-    if (frame.Disposal == DISPOSE_BACKGROUND && added_ + 1 < frames_)
+    if (disposal_.Method == DISPOSE_BACKGROUND && added_ + 1 < frames_)
         disposal_.Fill =
             frame.Transparent >= 0 ? palette_.Transparent() : palette_.Entry(uint8_t(background_));
     Draw(gif, frame);

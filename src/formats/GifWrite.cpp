@@ -4,8 +4,10 @@
 #include "formats/GifFile.h"
 #include "image/PaletteAlpha.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
 
