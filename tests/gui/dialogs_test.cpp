@@ -52,6 +52,23 @@ protected:
         script.Play([&] { chosen = TQtDialogs().SaveFileName(kSaveFilter, "png", start); });
         return chosen;
     }
+
+    // Opens a dialog through ask, types typed where the focus is and presses OK, or キャンセル
+    // when ok is false; gives what ask answered, and the dialog's title in title.
+    template <typename T>
+    static std::optional<T> TypeAndAnswer(const std::function<std::optional<T>()>& ask,
+                                          const char* typed, bool ok, QString& title) {
+        TModalScript script;
+        script.On<QDialog>([&](QDialog& dialog) {
+            title = PlatformTitle(dialog.windowTitle());
+            TypeInto(QApplication::focusWidget(), typed);
+            for (QPushButton* button : dialog.findChildren<QPushButton*>())
+                if (button->text() == (ok ? "OK" : "キャンセル")) button->click();
+        });
+        std::optional<T> answer;
+        script.Play([&] { answer = ask(); });
+        return answer;
+    }
 };
 } // namespace
 
@@ -181,15 +198,11 @@ TEST_F(QtDialogsTest, TileSizeDialogAnswersWhatTheUserChose) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
         QString title;
-        TModalScript script;
-        script.On<QDialog>([&](QDialog& dialog) {
-            title = PlatformTitle(dialog.windowTitle());
-            TypeInto(QApplication::focusWidget(), c.typed);
-            for (QPushButton* button : dialog.findChildren<QPushButton*>())
-                if (button->text() == (c.ok ? "OK" : "キャンセル")) button->click();
-        });
-        std::optional<TPixelSize> answer;
-        script.Play([&] { answer = TQtDialogs().AskTileSize(TPixelSize{32, 16}); });
+        const std::optional<TPixelSize> answer = TypeAndAnswer<TPixelSize>(
+            [] {
+                return TQtDialogs().AskTileSize(TPixelSize{32, 16});
+            },
+            c.typed, c.ok, title);
         EXPECT_EQ(title, QString("タイルの大きさ"));
         EXPECT_EQ(answer, c.answer);
     }
@@ -207,15 +220,8 @@ TEST_F(QtDialogsTest, ExportScaleDialogAnswersWhatTheUserChose) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
         QString title;
-        TModalScript script;
-        script.On<QDialog>([&](QDialog& dialog) {
-            title = PlatformTitle(dialog.windowTitle());
-            TypeInto(QApplication::focusWidget(), c.typed);
-            for (QPushButton* button : dialog.findChildren<QPushButton*>())
-                if (button->text() == (c.ok ? "OK" : "キャンセル")) button->click();
-        });
-        std::optional<int32_t> answer;
-        script.Play([&] { answer = TQtDialogs().AskExportScale(3); });
+        const std::optional<int32_t> answer = TypeAndAnswer<int32_t>(
+            [] { return TQtDialogs().AskExportScale(3); }, c.typed, c.ok, title);
         EXPECT_EQ(title, QString("拡大して書き出す"));
         EXPECT_EQ(answer, c.answer);
     }
