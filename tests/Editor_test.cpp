@@ -13,7 +13,7 @@ struct TCounter : TObserver {
     void Changed(const TChange& change) override { Animation += change.Animation; }
 };
 
-TEST(EditorState, AnimationSettingsAreKeptInRangeAndToldOnce) {
+TEST(EditorStateTest, AnimationSettingsAreKeptInRangeAndToldOnce) {
     TEditor editor;
     TCounter counter;
     editor.Doc.Subscribe(&counter);
@@ -35,7 +35,7 @@ TEST(EditorState, AnimationSettingsAreKeptInRangeAndToldOnce) {
     editor.Doc.Unsubscribe(&counter);
 }
 
-TEST(EditorState, AnimationCellsStartAtTheEditArea) {
+TEST(EditorStateTest, AnimationCellsStartAtTheEditArea) {
     TEditor editor;
     auto image = std::make_unique<TDIB>();
     image->Resize(64, 40, 8);

@@ -57,7 +57,8 @@ TEST(SpriteSheetTest, CellsInReadingOrder) {
 TEST(SpriteSheetTest, HugeSheetsStopAtTheMostCells) {
     EXPECT_EQ(SheetCells(16384, 16384, {0, 0, 1, 1}, 1 << 30).size(), size_t(kMostSheetCells));
     // Positions near the int32 limit neither overflow nor make a cell.
-    EXPECT_TRUE(SheetCells(INT32_MAX, 10, {INT32_MAX - 5, 0, INT32_MAX - 1, 4}, 4).size() == 1);
+    EXPECT_EQ(SheetCells(INT32_MAX, 4, {INT32_MAX - 5, 0, INT32_MAX - 1, 4}, 4),
+              (std::vector<TRect>{{INT32_MAX - 5, 0, INT32_MAX - 1, 4}}));
 }
 
 } // namespace

@@ -5,7 +5,9 @@
 std::vector<TRect> SheetCells(int32_t width, int32_t height, const TRect& first, int32_t count) {
     std::vector<TRect> cells;
     const int32_t w = first.Width(), h = first.Height();
-    if (w <= 0 || h <= 0 || first.Left < 0 || first.Top < 0) return cells;
+    if (w <= 0 || h <= 0 || first.Left < 0 || first.Top < 0 || first.Right > width ||
+        first.Bottom > height)
+        return cells;
     count = std::min(count, kMostSheetCells);
     const int32_t leftmost = first.Left % w;
     // 64-bit positions: a cell past the edge is found without overflow.
