@@ -1,6 +1,7 @@
 #include "formats.h"
 #include "png_format.h"
 
+#include "formats/Gif.h"
 #include "formats/ImageFormat.h"
 #include "image/DIB.h"
 
@@ -13,12 +14,17 @@ TWriter BmpWriter(const TOptions&) {
         [](const TDIB& image, const TTransparency&, TStream& stream) { image.SaveAsBmp(stream); };
 }
 
+TWriter GifWriter(const TOptions&) {
+    return SaveGif;
+}
+
 } // namespace
 
 const std::vector<TFormatOptions>& AllFormatOptions() {
     static const std::vector<TFormatOptions> formats = {
         {"bmp", {}, {}, BmpWriter},
         PngFormatOptions(),
+        {"gif", {}, {}, GifWriter},
     };
     return formats;
 }
