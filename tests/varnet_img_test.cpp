@@ -239,6 +239,9 @@ TEST(VarnetImg, ReaderBySignatureWriterByExtensionOrFormat) {
         RunTool(dir, {"convert", "--format", "bmp", dir + "/in.png", dir + "/bmp-inside.png"});
     ASSERT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(ReadFileBytes(dir + "/bmp-inside.png"), fromPng);
+    // GIF keeps the indices and palette as PNG does.
+    WriteFileBytes(dir + "/gif-named.png", Converted(dir, dir + "/in.bmp", dir + "/in.gif"));
+    EXPECT_EQ(Converted(dir, dir + "/gif-named.png", dir + "/d.bmp"), fromPng);
 }
 
 // Input that cannot seek is read, not retried for ever; endless data without a signature is
