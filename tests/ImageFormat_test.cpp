@@ -47,7 +47,7 @@ TEST(ImageFormat, FormatComesFromTheExtensionInAnyCase) {
     };
     const Case cases[] = {
         {"a.png", "png"},    {"dir/a.PNG", "png"}, {"a.Bmp", "bmp"},         {"a.tar.bmp", "bmp"},
-        {"a.gif", nullptr},  {"noext", nullptr},   {"d.png/noext", nullptr}, {"a.png.jpg", nullptr},
+        {"a.gif", "gif"},    {"noext", nullptr},   {"d.png/noext", nullptr}, {"a.png.jpg", nullptr},
         {"dir/.png", "png"}, {"a.", nullptr},
     };
     for (const Case& c : cases) {
@@ -64,6 +64,7 @@ TEST(ImageFormat, ReaderFollowsTheSignature) {
     std::vector<uint8_t> macBinaryPng(128, 0);
     macBinaryPng.insert(macBinaryPng.end(), png.begin(), png.end());
     const std::vector<uint8_t> bmp = Encoded(picture, "bmp");
+    const std::vector<uint8_t> gif = Encoded(picture, "gif");
     const std::vector<uint8_t> text = {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'};
     struct Case {
         const char* name;
@@ -75,10 +76,12 @@ TEST(ImageFormat, ReaderFollowsTheSignature) {
         {"png.bmp", png, "png", ""},
         {"bmp.png", bmp, "bmp", ""},
         {"bmp.gif", bmp, "bmp", ""},
+        {"gif.png", gif, "gif", ""},
         {"macbinary.bmp", macBinaryPng, "png", ""},
         {"text.png", text, nullptr, "PNG LoadStream: Not PNG Format"},
         {"text.bmp", text, nullptr, "不正な DIB です"},
-        {"text.gif", text, nullptr, "ファイル " + dir + "/text.gif は対応していない形式です"},
+        {"text.gif", text, nullptr, "GIF の署名がありません"},
+        {"text.tga", text, nullptr, "ファイル " + dir + "/text.tga は対応していない形式です"},
         {"empty.png", {}, nullptr, "画像データがありません"},
         {"empty", {}, nullptr, "画像データがありません"},
         {"header-only.bmp", {bmp.begin(), bmp.begin() + 14}, nullptr, "画像データがありません"},
@@ -101,7 +104,7 @@ TEST(ImageFormat, ReaderFollowsTheSignature) {
 // Input that cannot seek is buffered when it carries a signature, and refused after its first
 // bytes when it does not.
 TEST(ImageFormat, PipesAndDevicesAreReadWithoutSeeking) {
-    for (const char* format : {"png", "bmp"}) {
+    for (const char* format : {"png", "bmp", "gif"}) {
         const std::vector<uint8_t> bytes = Encoded(SmallPicture(), format);
         int ends[2];
         ASSERT_EQ(::pipe(ends), 0);
@@ -145,7 +148,9 @@ TEST(ImageFormat, TransparencyGoesWhereTheFormatHasAPlaceForIt) {
         const char* format;
         std::vector<uint8_t> readBack; // PaletteAlpha of the written file
     };
-    const Case cases[] = {{"png", {255, 255, 0}}, {"bmp", {}}};
+    std::vector<uint8_t> gifAlpha(256, 255); // GIF keeps one transparent entry of its 256
+    gifAlpha[2] = 0;
+    const Case cases[] = {{"png", {255, 255, 0}}, {"bmp", {}}, {"gif", gifAlpha}};
     for (const Case& c : cases) {
         const std::string path = dir + "/picture." + c.format;
         WriteImageFile(path, *FormatNamed(c.format), SmallPicture(), clearTwo);

@@ -26,3 +26,13 @@ inline std::vector<std::string> ToRows(const TDIB& image) {
     }
     return rows;
 }
+
+// rows with a palette of its own (a grey ramp with entry 3 changed), so that a result that lost
+// the palette shows.
+inline TDIB FromRowsWithPalette(const std::vector<std::string>& rows) {
+    TDIB image = FromRows(rows);
+    image.PaletteBlock = GreyRampPalette();
+    image.PaletteBlock[3] = TPaletteEntry{10, 20, 30, 0};
+    image.ApplyPalette();
+    return image;
+}

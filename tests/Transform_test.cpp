@@ -9,14 +9,6 @@
 namespace {
 using TRows = std::vector<std::string>;
 
-// rows with a palette of its own, so that a result that lost the palette shows.
-TDIB Picture(const TRows& rows) {
-    TDIB image = FromRows(rows);
-    image.PaletteBlock = GreyRampPalette();
-    image.PaletteBlock[3] = TPaletteEntry{10, 20, 30, 0};
-    image.ApplyPalette();
-    return image;
-}
 } // namespace
 
 // Each picture (one row, one column, odd and even sides, one pixel) under every transform.
@@ -38,7 +30,7 @@ TEST(Transform, FlipsAndTurnsMoveEveryPixel) {
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.picture));
-        const TDIB picture = Picture(c.picture);
+        const TDIB picture = FromRowsWithPalette(c.picture);
         const std::pair<TTransform, const TRows*> expected[] = {
             {TTransform::FlipLeftRight, &c.leftRight}, {TTransform::FlipTopBottom, &c.topBottom},
             {TTransform::TurnRight, &c.right},         {TTransform::TurnLeft, &c.left},
@@ -56,7 +48,7 @@ TEST(Transform, FlipsAndTurnsMoveEveryPixel) {
 
 // The transforms compose as turns and mirrors do, on a picture whose pixels all differ.
 TEST(Transform, TurnsAndFlipsComposeAsTheyShould) {
-    const TDIB picture = Picture({"12345", "6789:", ";<=>?"});
+    const TDIB picture = FromRowsWithPalette({"12345", "6789:", ";<=>?"});
     const auto then = [](const TDIB& image, TTransform a, TTransform b) {
         return ToRows(Transformed(Transformed(image, a), b));
     };
@@ -109,7 +101,7 @@ TEST(Transform, CanvasKeepsThePictureAtItsAnchor) {
         SCOPED_TRACE(testing::Message()
                      << testing::PrintToString(c.picture) << " to " << c.width << "x" << c.height
                      << " at " << c.anchor.X << "," << c.anchor.Y);
-        const TDIB picture = Picture(c.picture);
+        const TDIB picture = FromRowsWithPalette(c.picture);
         const TRect frame =
             CanvasFrame(picture.Width(), picture.Height(), c.width, c.height, c.anchor);
         EXPECT_EQ(frame.Width(), c.width);
@@ -122,7 +114,7 @@ TEST(Transform, CanvasKeepsThePictureAtItsAnchor) {
 
 // A canvas grown and shrunk again by the same amount gives the picture back, at every anchor.
 TEST(Transform, CanvasGrownAndShrunkGivesThePictureBack) {
-    const TDIB picture = Picture({"123", "456"});
+    const TDIB picture = FromRowsWithPalette({"123", "456"});
     for (int32_t x = 0; x < 3; ++x)
         for (int32_t y = 0; y < 3; ++y)
             for (const int32_t grow : {1, 2, 5}) {
@@ -136,32 +128,11 @@ TEST(Transform, CanvasGrownAndShrunkGivesThePictureBack) {
 
 // A frame inside the picture cuts it out; one beside it is all fill.
 TEST(Transform, ReframedCutsOutAPart) {
-    const TDIB picture = Picture({"123", "456", "789"});
+    const TDIB picture = FromRowsWithPalette({"123", "456", "789"});
     EXPECT_EQ(ToRows(Reframed(picture, {1, 1, 3, 3}, 0)), (TRows{"56", "89"}));
     EXPECT_EQ(ToRows(Reframed(picture, {0, 2, 3, 3}, 0)), (TRows{"789"}));
     EXPECT_EQ(ToRows(Reframed(picture, {3, 0, 5, 2}, 4)), (TRows{"44", "44"}));
     EXPECT_EQ(ToRows(Reframed(picture, {-1, -4, 4, -3}, 4)), (TRows{"44444"}));
-}
-
-TEST(Transform, EnlargedRepeatsEveryPixel) {
-    struct TCase {
-        TRows picture;
-        int32_t factor;
-        TRows enlarged;
-    };
-    const TCase cases[] = {
-        {{"12"}, 2, {"1122", "1122"}},
-        {{"1", "2"}, 3, {"111", "111", "111", "222", "222", "222"}},
-        {{"12", "34"}, 2, {"1122", "1122", "3344", "3344"}},
-        {{"5"}, 8, TRows(8, "55555555")},
-    };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.picture));
-        const TDIB picture = Picture(c.picture);
-        const TDIB out = Enlarged(picture, c.factor);
-        EXPECT_EQ(ToRows(out), c.enlarged);
-        EXPECT_EQ(out.PaletteBlock, picture.PaletteBlock);
-    }
 }
 
 // The sizes an 8-bit image may have: rows padded to 4 bytes, 2^31 - 1 bytes in all.

@@ -1,5 +1,6 @@
 // The converter's PNG support, run as the built program.
 #include "PngTestUtil.h"
+#include "ToolRun.h"
 #include "base/Stream.h"
 #include "helpers.h"
 #include "image/DIB.h"
@@ -16,28 +17,6 @@
 #include <vector>
 
 namespace {
-
-struct TToolRun {
-    int Status = -1;
-    std::string Output; // stdout and stderr together
-};
-
-// Runs the converter with args, from folder when one is given.
-TToolRun Tool(const std::vector<std::string>& args, const std::string& folder = "") {
-    std::string command = (folder.empty() ? "" : "cd '" + folder + "' && ") + VARNET_IMG;
-    for (const std::string& a : args)
-        command += " '" + a + "'"; // test paths hold no quotes
-    command += " 2>&1";
-    TToolRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    char piece[4096];
-    for (size_t n; (n = fread(piece, 1, sizeof piece, pipe)) > 0;)
-        run.Output.append(piece, n);
-    const int raw = pclose(pipe);
-    run.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return run;
-}
 
 void WriteBmp(const std::string& path, const TDIB& image) {
     TMemoryStream stream;
@@ -294,18 +273,7 @@ TEST(VarnetImgPng, DefaultFilterFollowsThePicture) {
 // Pillow's reading of the transparency of the PNG at path (its info["transparency"], as Python
 // prints it); nullopt when Pillow is not installed.
 std::optional<std::string> PillowTransparency(const std::string& path) {
-    static const bool installed =
-        std::system("/usr/bin/python3 -c 'import PIL' >/dev/null 2>&1") == 0;
-    if (!installed) return std::nullopt;
-    const std::string script = "import sys; from PIL import Image; "
-                               "print(repr(Image.open(sys.argv[1]).info.get('transparency')))";
-    FILE* pipe = popen(("/usr/bin/python3 -c \"" + script + "\" '" + path + "'").c_str(), "r");
-    std::string out;
-    char piece[4096];
-    for (size_t n; pipe != nullptr && (n = fread(piece, 1, sizeof piece, pipe)) > 0;)
-        out.append(piece, n);
-    EXPECT_EQ(pipe != nullptr ? pclose(pipe) : -1, 0) << path;
-    return out;
+    return PillowSays("print(repr(Image.open(sys.argv[1]).info.get('transparency')))", path);
 }
 
 TEST(VarnetImgPng, ConvertKeepsTransparencyFromPngToPng) {

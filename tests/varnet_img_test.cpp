@@ -114,7 +114,7 @@ TEST(VarnetImg, FailuresExitWithStatusAndMessageAndLeaveNoOutput) {
     truncated.resize(truncated.size() - 1);
     WriteFileBytes(dir + "/short.bmp", truncated);
     WriteFileBytes(dir + "/in.bmp", EightBitBmp());
-    WriteFileBytes(dir + "/junk.gif", {'G', 'I', 'F', '8', '9', 'a'});
+    WriteFileBytes(dir + "/junk.tga", {'T', 'G', 'A'});
     std::filesystem::create_directory(dir + "/folder.bmp");
     const std::string out = dir + "/out.bmp";
     struct Case {
@@ -134,12 +134,12 @@ TEST(VarnetImg, FailuresExitWithStatusAndMessageAndLeaveNoOutput) {
          dir + "/folder.bmp はフォルダなので保存できません"},
         {{"convert", dir + "/in.bmp", dir + "/out.xyz"}, 2, "unknown image format"},
         {{"convert", dir + "/in.bmp", dir + "/out"}, 2, "unknown image format"},
-        {{"info", dir + "/junk.gif"}, 1, "ファイル " + dir + "/junk.gif は対応していない形式です"},
+        {{"info", dir + "/junk.tga"}, 1, "ファイル " + dir + "/junk.tga は対応していない形式です"},
         {{"convert", dir + "/in.bmp", dir + "/no-such-dir/out.bmp"},
          1,
          "を保存するフォルダがありません"},
         {{"convert", dir + "/in.bmp", "-"}, 2, "writing to standard output needs --format"},
-        {{"convert", dir + "/in.bmp", "-", "--format=gif"}, 2, "--format takes png|bmp"},
+        {{"convert", dir + "/in.bmp", "-", "--format=tga"}, 2, "--format takes png|bmp|gif"},
         {{"convert", dir + "/in.bmp", out, "--filter=up"},
          2,
          "option --filter is not known for .bmp"},
@@ -239,6 +239,9 @@ TEST(VarnetImg, ReaderBySignatureWriterByExtensionOrFormat) {
         RunTool(dir, {"convert", "--format", "bmp", dir + "/in.png", dir + "/bmp-inside.png"});
     ASSERT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(ReadFileBytes(dir + "/bmp-inside.png"), fromPng);
+    // GIF keeps the indices and palette as PNG does.
+    WriteFileBytes(dir + "/gif-named.png", Converted(dir, dir + "/in.bmp", dir + "/in.gif"));
+    EXPECT_EQ(Converted(dir, dir + "/gif-named.png", dir + "/d.bmp"), fromPng);
 }
 
 // Input that cannot seek is read, not retried for ever; endless data without a signature is

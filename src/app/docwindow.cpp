@@ -126,6 +126,7 @@ void Tmainform::Changed(const TChange& change) {
     acPixelGrid->setChecked(Editor().PixelGrid());
     acTileGrid->setChecked(Editor().TileGrid());
     acTransparent->setChecked(Doc().DocTransparent());
+    ShowExportItems();
     acUndo->setEnabled(Editor().CanUndo());
     acRedo->setEnabled(Editor().CanRedo());
     ShowTransformItems();
@@ -151,6 +152,11 @@ void Tmainform::CreateToolbar() {
             [this] { RunGuarded([this] { btLayerClick(); }); });
 }
 
+void Tmainform::ShowExportItems() {
+    acExportGif->setEnabled(Doc().IsOpen());
+    acExportEnlarged->setEnabled(Doc().IsOpen());
+}
+
 void Tmainform::CreateMenus() {
     QMenu* file = menuBar()->addMenu("ファイル");
     acNew = AddItem(file, "新規作成(&N)", QKeySequence::New);
@@ -162,6 +168,9 @@ void Tmainform::CreateMenus() {
         AddItem(file, "名前を付けて保存(&A)", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     acTransparent = file->addAction("透明色を保存する(&T)");
     acTransparent->setCheckable(true);
+    file->addSeparator();
+    acExportGif = file->addAction("GIF で書き出す…");
+    acExportEnlarged = file->addAction("拡大して書き出す…");
     file->addSeparator();
     acClose = AddItem(file, "閉じる(&C)", QKeySequence(Qt::CTRL | Qt::Key_W));
     file->addSeparator();
@@ -175,6 +184,9 @@ void Tmainform::CreateMenus() {
     ConnectGuarded(acSave, [this] { SaveDocument(); });
     ConnectGuarded(acSaveAs, [this] { SaveDocumentAs(); });
     ConnectGuarded(acTransparent, [this] { acTransparentExecute(); });
+    ConnectGuarded(acExportGif, [this] { acExportGifExecute(); });
+    ConnectGuarded(acExportEnlarged, [this] { acExportEnlargedExecute(); });
+    ShowExportItems();
     ConnectGuarded(acClose, [this] { CloseDocument(); });
     ConnectGuarded(acExit, [this] { close(); });
 

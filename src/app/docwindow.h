@@ -39,6 +39,11 @@ public:
     QWidget* PaintBox;
     TPaintSurface* PaintBox2;
     QAction *acNew, *asOpen, *acSave, *acSaveAs, *acClose, *acExit;
+    // The exports, which write a file made from the document and leave its file and saved flag
+    // as they were; enabled while a document is open.
+    QAction *acExportGif, *acExportEnlarged;
+    // The scale the enlarged export asks with: the last one chosen, 1 to kMostExportScale.
+    int32_t ExportScale = 2;
     // Checked while the document keeps its transparent index in its file.
     QAction* acTransparent;
     // The edit menu; Undo and Redo are enabled under the rule of the magnifier's buttons.
@@ -117,6 +122,11 @@ public:
     // Called after the check item toggled itself: the document keeps its transparent index in
     // its file or stops doing so.
     void acTransparentExecute();
+    // Asks for a GIF file and writes the animation's cells (TEditor::AnimationCells) as its
+    // frames at the animation's speed.
+    void acExportGifExecute();
+    // Asks for a scale and a PNG, BMP or GIF file and writes the document enlarged that much.
+    void acExportEnlargedExecute();
     // Writes image in the format the extension names, the document then saved as that file;
     // false for an unknown extension.
     bool WriteImageFile(const QString& path, const TDIB& image);
@@ -148,6 +158,8 @@ private:
     void CreatePictureMenu();
     // The block and picture items are on while they can act.
     void ShowTransformItems();
+    // The export items are on while a document is open.
+    void ShowExportItems();
     void FillRecentMenu();
     // Opens a file of the recent list; one no longer there is dropped from it with a message.
     void OpenRecent(const QString& path);

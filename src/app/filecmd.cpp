@@ -1,9 +1,13 @@
-// The file commands of the document window: New, Open, Save, Save As, Close and the quit path.
+// The file commands of the document window: New, Open, Save, Save As, the exports, Close and the
+// quit path.
 #include "app/docwindow.h"
 #include "app/imagefile.h"
 #include "app/recovery.h"
 #include "app/settings.h"
 #include "base/Stream.h"
+#include "formats/FrameRead.h"
+#include "formats/Gif.h"
+#include "image/Enlarge.h"
 #include "ui/dialogs.h"
 #include "ui/session.h"
 
@@ -12,9 +16,12 @@
 #include <cstring>
 
 namespace {
-const char* const kOpenFilter = "標準サポートファイル (*.png *.bmp);;PNGファイル (*.png);;"
-                                "BMPファイル (*.bmp);;すべてのファイル (*)";
-const char* const kSaveFilter = "PNGファイル (*.png);;BMPファイル (*.bmp);;すべてのファイル (*)";
+const char* const kOpenFilter = "標準サポートファイル (*.png *.bmp *.gif);;PNGファイル (*.png);;"
+                                "BMPファイル (*.bmp);;GIFファイル (*.gif);;すべてのファイル (*)";
+const char* const kSaveFilter = "PNGファイル (*.png);;BMPファイル (*.bmp);;GIFファイル (*.gif);;"
+                                "すべてのファイル (*)";
+const char* const kGifFilter = "GIFファイル (*.gif)";
+const char* const kUnknownExtension = "対応していない拡張子なので保存できませんでした";
 // The line feed and the form feed between the two lines are part of the message.
 const char* const kUnknownFormat = "対応していない形式か、\n\f拡張子が違うので読み込めませんでした";
 
@@ -29,6 +36,8 @@ QString LossWarning(const TReadImage& read) {
         {&TReadImage::WideSamples, "16ビットの色の精度（8ビットにしました）"},
         {&TReadImage::Reduced, "色数が256を超えているため、256色に減色しました"},
         {&TReadImage::KeyLost, "透明色（減色で他の色と混ざるため、不透明にしました）"},
+        {&TReadImage::OtherFrames, "2枚目以降のフレーム（最初のフレームだけを開きました）"},
+        {&TReadImage::FrameTiming, "フレームの表示時間（フレームを横一列に並べて開きました）"},
     };
     QString text = "このファイルの次の内容は読み込めませんでした。";
     for (const auto& [lost, line] : losses)
@@ -95,6 +104,17 @@ void Tmainform::LoadDocument(const QString& path) {
         return;
     }
     TReadImage read = ReadDocumentImage(LocalPath(path));
+    if (read.Frames > 1) {
+        switch (Dialogs().AskFrames(read.Frames)) {
+        case TFramesAnswer::Cancel:
+            return;
+        case TFramesAnswer::Sheet:
+            read = ReadDocumentImage(LocalPath(path), true);
+            break;
+        case TFramesAnswer::First:
+            break;
+        }
+    }
     InstallDocument(std::move(read.Image), path, read.TransparentIndex);
     AddRecentFile(path);
     if (read.Lossy()) {
@@ -141,7 +161,7 @@ bool Tmainform::WriteDocument(const QString& path) {
         AddRecentFile(path);
         return true;
     }
-    Dialogs().Warning("対応していない拡張子なので保存できませんでした");
+    Dialogs().Warning(kUnknownExtension);
     return false;
 }
 
@@ -173,4 +193,42 @@ bool Tmainform::CloseDocument() {
     // Every view lets the closed picture go: the magnifier empties, the swatches turn black.
     Doc().Close();
     return true;
+}
+
+void Tmainform::acExportGifExecute() {
+    if (!Doc().IsOpen()) return;
+    const std::optional<QString> path = Dialogs().SaveFileName(kGifFilter, "gif", LastFolder());
+    if (!path) return;
+    RememberFolder(*path);
+    if (const TImageFormat* format = FormatOfPath(path->toStdString());
+        format == nullptr || !HoldsFrames(*format)) {
+        Dialogs().Warning(kUnknownExtension);
+        return;
+    }
+    const TDIB sheet = WritableCopy(*Doc().DocImage());
+    const TTransparency transparency = DocumentTransparency(Doc());
+    const std::vector<TRect> cells = Editor().AnimationCells();
+    const int32_t fps = Editor().Animation().Fps;
+    ExportImageFile(LocalPath(*path), sheet, [&](TStream& stream) {
+        SaveGifAnimation(sheet, transparency, cells, fps, stream);
+    });
+}
+
+void Tmainform::acExportEnlargedExecute() {
+    if (!Doc().IsOpen()) return;
+    const std::optional<int32_t> scale = Dialogs().AskExportScale(ExportScale);
+    if (!scale) return;
+    ExportScale = *scale;
+    const std::optional<QString> path = Dialogs().SaveFileName(kSaveFilter, "png", LastFolder());
+    if (!path) return;
+    RememberFolder(*path);
+    const TImageFormat* format = FormatOfPath(path->toStdString());
+    if (format == nullptr) {
+        Dialogs().Warning(kUnknownExtension);
+        return;
+    }
+    const TDIB enlarged = Enlarged(WritableCopy(*Doc().DocImage()), *scale);
+    const TTransparency transparency = DocumentTransparency(Doc());
+    ExportImageFile(LocalPath(*path), enlarged,
+                    [&](TStream& stream) { format->Save(enlarged, transparency, stream); });
 }

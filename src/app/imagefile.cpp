@@ -1,6 +1,9 @@
 #include "app/imagefile.h"
 
+#include "base/Exceptions.h"
+#include "base/Stream.h"
 #include "document/Document.h"
+#include "formats/FrameRead.h"
 #include "image/BlockCopy.h"
 #include "image/PaletteAlpha.h"
 #include "image/Quantize.h"
@@ -23,14 +26,17 @@ int32_t IndexOfColor(const TDIB& decoded, const TDIB& eight, int32_t color) {
 }
 
 // ReadDocumentImage with the codecs' own errors.
-TReadImage ReadEightBit(const std::string& path) {
-    const TPicture picture = ReadPictureFile(path);
+TReadImage ReadEightBit(const std::string& path, bool sheet) {
+    const TPicture picture = sheet ? ReadSheetPicture(OpenImage(path)) : ReadPictureFile(path);
     const TTransparency& transparency = picture.Transparency;
     TReadImage result;
     result.Image = std::make_unique<TDIB>(ToEightBit(picture.Image, result.Reduced));
     result.Image->DetachToMemory();
     result.AlphaChannel = picture.AlphaChannel;
     result.WideSamples = picture.WideSamples;
+    result.Frames = picture.Frames;
+    result.OtherFrames = !sheet && picture.Frames > 1;
+    result.FrameTiming = sheet && picture.Frames > 1;
     if (!transparency.PaletteAlpha.empty()) {
         result.TransparentIndex = FullyTransparentEntry(transparency.PaletteAlpha);
         result.PartialAlpha = HasPartialAlpha(transparency.PaletteAlpha);
@@ -46,13 +52,29 @@ TReadImage ReadEightBit(const std::string& path) {
 }
 } // namespace
 
-TReadImage ReadDocumentImage(const std::string& path) {
-    return ReadNamingFile(path, [&] { return ReadEightBit(path); });
+TReadImage ReadDocumentImage(const std::string& path, bool sheet) {
+    return ReadNamingFile(path, [&] { return ReadEightBit(path, sheet); });
 }
 
 void WriteDocumentImage(const std::string& path, const TImageFormat& format, const TDIB& image,
                         const TTransparency& transparency) {
     WriteImageFile(path, format, image, transparency);
+}
+
+void ExportImageFile(const std::string& path, const TDIB& image,
+                     const std::function<void(TStream&)>& save) {
+    const auto naming = [&path](const std::string& reason) {
+        return reason.find(path) != std::string::npos
+                   ? reason
+                   : path + " に書き出せませんでした（" + reason + "）";
+    };
+    try {
+        WriteImageFile(path, image, save);
+    } catch (const Exception& e) {
+        throw Exception(naming(e.Message()));
+    } catch (const std::bad_alloc&) {
+        throw Exception(naming(EOutOfMemory().Message()));
+    }
 }
 
 TTransparency DocumentTransparency(const TDocument& document) {

@@ -94,6 +94,7 @@ void SaveSettings() {
     store.setValue("lupe/grid", int(LupeForm->GridMode));
     store.setValue("lastFolder", LastFolder());
     store.setValue("palette/sortKeepsTransparent", Editor().SortKeepsTransparent);
+    store.setValue("export/scale", mainform->ExportScale);
     SaveGrids(store);
     SaveAnimation(store);
 }
@@ -115,6 +116,8 @@ void RestoreSettings() {
     LastFolder() = store.value("lastFolder").toString();
     Editor().SortKeepsTransparent = store.value("palette/sortKeepsTransparent", false).toBool();
     palletform->mnKeepTransparent->setChecked(Editor().SortKeepsTransparent);
+    const int scale = store.value("export/scale", 0).toInt();
+    if (scale >= 1 && scale <= kMostExportScale) mainform->ExportScale = scale;
     RestoreGrids(store);
     RestoreAnimation(store);
 }

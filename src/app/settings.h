@@ -1,7 +1,7 @@
 // What the editor remembers between runs in the user's settings: where its windows are and how
 // big, which previews are shown, the magnifier's magnification and grid, the document view's
 // grids, the animation's settings, the palette sorts' choice to keep the transparent entry in
-// place, the last folder and the recent files.
+// place, the enlarged export's scale, the last folder and the recent files.
 #pragma once
 
 #include <QStringList>

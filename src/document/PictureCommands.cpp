@@ -1,5 +1,7 @@
 #include "document/PictureCommands.h"
 
+#include "image/Enlarge.h"
+
 void TransformBlock(TEditor& editor, TTransform transform) {
     TDocument& doc = editor.Doc;
     if (!doc.Floating() || editor.PressInProgress()) return;

@@ -3,6 +3,7 @@
 #include "base/Exceptions.h"
 #include "base/FileName.h"
 #include "base/Stream.h"
+#include "formats/Gif.h"
 #include "png/KivPNG.h"
 
 #include <algorithm>
@@ -81,6 +82,7 @@ const std::vector<TImageFormat>& ImageFormats() {
     static const std::vector<TImageFormat> formats = {
         {"png", ".png", IsPng, LoadPng, {SavePng}},
         {"bmp", ".bmp", IsBmp, LoadBmp, {SaveBmp}},
+        {"gif", ".gif", IsGif, LoadGif, {SaveGif}},
     };
     return formats;
 }

@@ -79,17 +79,3 @@ TDIB Reframed(const TDIB& image, const TRect& frame, uint8_t fill) {
     }
     return out;
 }
-
-TDIB Enlarged(const TDIB& image, int32_t factor) {
-    TDIB out = Blank(image, image.Width() * factor, image.Height() * factor);
-    for (int32_t y = 0; y < image.Height(); ++y) {
-        const uint8_t* source = image.RowForRead(y);
-        uint8_t* first = out.RowForWrite(y * factor);
-        for (int32_t x = 0; x < image.Width(); ++x)
-            std::memset(first + x * factor, source[x], static_cast<size_t>(factor));
-        for (int32_t copy = 1; copy < factor; ++copy)
-            std::memcpy(out.RowForWrite(y * factor + copy), first,
-                        static_cast<size_t>(out.Width()));
-    }
-    return out;
-}

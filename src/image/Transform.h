@@ -1,5 +1,5 @@
 // Whole-picture transforms of an 8-bit image, without any window: flips, quarter and half turns,
-// a new canvas around the picture (or a part cut out of it) and enlargement by a whole factor.
+// a new canvas around the picture (or a part cut out of it); enlargement is in image/Enlarge.h.
 // Each makes a new image with the source's palette and leaves the source as it is. Positions
 // and sizes are image pixels.
 #pragma once
@@ -32,6 +32,3 @@ TRect CanvasFrame(int32_t width, int32_t height, int32_t newWidth, int32_t newHe
 // The pixels of image inside frame (image coordinates), frame.Width() x frame.Height(); where the
 // frame reaches past the image, fill.
 TDIB Reframed(const TDIB& image, const TRect& frame, uint8_t fill);
-
-// Every pixel a factor x factor square.
-TDIB Enlarged(const TDIB& image, int32_t factor);

@@ -152,6 +152,23 @@ TPromptAnswer TQtDialogs::Confirm(const QString& text) {
     return TPromptAnswer::Cancel;
 }
 
+TFramesAnswer TQtDialogs::AskFrames(int32_t frames) {
+    TScreenBox box(QMessageBox::Question, "確認",
+                   QString("このファイルには %1 枚のフレームがあります。\n"
+                           "最初のフレームだけを開くか、すべてのフレームを横一列に並べた"
+                           "一枚の画像として開くかを選んでください。")
+                       .arg(frames));
+    QPushButton* first = box.addButton("最初のフレーム(&F)", QMessageBox::AcceptRole);
+    QPushButton* sheet = box.addButton("すべてのフレーム(&A)", QMessageBox::AcceptRole);
+    QPushButton* cancel = box.addButton("キャンセル", QMessageBox::RejectRole);
+    box.setDefaultButton(first);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == first) return TFramesAnswer::First;
+    if (box.clickedButton() == sheet) return TFramesAnswer::Sheet;
+    return TFramesAnswer::Cancel;
+}
+
 std::optional<QString> TQtDialogs::OpenFileName(const QString& filter, const QString& start) {
     QFileDialog dialog(Owner(), QString(), start, filter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);

@@ -23,6 +23,11 @@ struct TCanvasChoice {
 // The canvas dialog offers sides of 1 up to the longest a view can show at 1x.
 constexpr int32_t kMostCanvasSide = 16777215;
 
+// How a file of several frames opens: its first frame, or every frame side by side as one sheet.
+enum class TFramesAnswer { First, Sheet, Cancel };
+// An enlarged export makes each pixel a square of 1 to kMostExportScale pixels a side.
+constexpr int32_t kMostExportScale = 16;
+
 class TDialogs {
 public:
     virtual ~TDialogs() = default;
@@ -56,6 +61,12 @@ public:
     // Asks for the colour the previews show behind the transparent index, current (0xRRGGBB)
     // filled in: the colour chosen as 0xRRGGBB, or nothing when the user cancelled.
     virtual std::optional<uint32_t> AskBackdrop(uint32_t current) = 0;
+    // Asks how to open a file that holds frames (more than one): the first frame, all of them
+    // as one sheet, or not at all; dismissing it counts as Cancel.
+    virtual TFramesAnswer AskFrames(int32_t frames) = 0;
+    // Asks for the scale of an enlarged export, current filled in: 1 to kMostExportScale, or
+    // nothing when the user cancelled.
+    virtual std::optional<int32_t> AskExportScale(int32_t current) = 0;
 };
 
 // The extension, without its dot, that a name filter such as "BMPファイル (*.bmp)" gives to a
@@ -103,4 +114,7 @@ public:
     // Defined with its dialog (ui/canvassize.cpp).
     std::optional<TCanvasChoice> AskCanvasSize(TPixelSize current) override;
     std::optional<uint32_t> AskBackdrop(uint32_t current) override;
+    TFramesAnswer AskFrames(int32_t frames) override;
+    // Defined with its dialog (ui/scaledialog.cpp).
+    std::optional<int32_t> AskExportScale(int32_t current) override;
 };

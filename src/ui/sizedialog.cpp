@@ -10,6 +10,15 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+void AddOkAndCancel(QDialog& dialog, QBoxLayout& layout) {
+    auto* buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton("OK", QDialogButtonBox::AcceptRole)->setDefault(true);
+    buttons->addButton("キャンセル", QDialogButtonBox::RejectRole);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout.addWidget(buttons);
+}
+
 TSizeDialog::TSizeDialog(const QString& caption, TPixelSize current, int32_t most)
     : QDialog(DialogOwner()) {
     setWindowTitle(caption);
@@ -27,12 +36,7 @@ TSizeDialog::TSizeDialog(const QString& caption, TPixelSize current, int32_t mos
     };
     Width = addRow(0, "幅", current.Width);
     Height = addRow(1, "高さ", current.Height);
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton("OK", QDialogButtonBox::AcceptRole)->setDefault(true);
-    buttons->addButton("キャンセル", QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    Column->addWidget(buttons);
+    AddOkAndCancel(*this, *Column);
 }
 
 TPixelSize TSizeDialog::Size() const {

@@ -7,8 +7,12 @@
 #include <QDialog>
 #include <cstdint>
 
+class QBoxLayout;
 class QSpinBox;
 class QVBoxLayout;
+
+// OK (the default button) and キャンセル at the end of layout, accepting and rejecting dialog.
+void AddOkAndCancel(QDialog& dialog, QBoxLayout& layout);
 
 class TSizeDialog : public QDialog {
 public:

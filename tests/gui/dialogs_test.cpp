@@ -52,6 +52,23 @@ protected:
         script.Play([&] { chosen = TQtDialogs().SaveFileName(kSaveFilter, "png", start); });
         return chosen;
     }
+
+    // Opens a dialog through ask, types typed where the focus is and presses OK, or キャンセル
+    // when ok is false; gives what ask answered, and the dialog's title in title.
+    template <typename T>
+    static std::optional<T> TypeAndAnswer(const std::function<std::optional<T>()>& ask,
+                                          const char* typed, bool ok, QString& title) {
+        TModalScript script;
+        script.On<QDialog>([&](QDialog& dialog) {
+            title = PlatformTitle(dialog.windowTitle());
+            TypeInto(QApplication::focusWidget(), typed);
+            for (QPushButton* button : dialog.findChildren<QPushButton*>())
+                if (button->text() == (ok ? "OK" : "キャンセル")) button->click();
+        });
+        std::optional<T> answer;
+        script.Play([&] { answer = ask(); });
+        return answer;
+    }
 };
 } // namespace
 
@@ -181,17 +198,57 @@ TEST_F(QtDialogsTest, TileSizeDialogAnswersWhatTheUserChose) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
         QString title;
-        TModalScript script;
-        script.On<QDialog>([&](QDialog& dialog) {
-            title = PlatformTitle(dialog.windowTitle());
-            TypeInto(QApplication::focusWidget(), c.typed);
-            for (QPushButton* button : dialog.findChildren<QPushButton*>())
-                if (button->text() == (c.ok ? "OK" : "キャンセル")) button->click();
-        });
-        std::optional<TPixelSize> answer;
-        script.Play([&] { answer = TQtDialogs().AskTileSize(TPixelSize{32, 16}); });
+        const std::optional<TPixelSize> answer = TypeAndAnswer<TPixelSize>(
+            [] {
+                return TQtDialogs().AskTileSize(TPixelSize{32, 16});
+            },
+            c.typed, c.ok, title);
         EXPECT_EQ(title, QString("タイルの大きさ"));
         EXPECT_EQ(answer, c.answer);
+    }
+}
+
+// The export scale dialog opens at the scale it is given, ready to be typed over, and keeps the
+// scale within 1 to 16.
+TEST_F(QtDialogsTest, ExportScaleDialogAnswersWhatTheUserChose) {
+    struct Case {
+        const char* typed;
+        bool ok;
+        std::optional<int32_t> answer;
+    };
+    const Case cases[] = {{"5", true, 5}, {"16", true, 16}, {"99", true, 9}, {"7", false, {}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        QString title;
+        const std::optional<int32_t> answer = TypeAndAnswer<int32_t>(
+            [] { return TQtDialogs().AskExportScale(3); }, c.typed, c.ok, title);
+        EXPECT_EQ(title, QString("拡大して書き出す"));
+        EXPECT_EQ(answer, c.answer);
+    }
+}
+
+// The question how a file of frames opens names their count; each button gives its answer.
+TEST_F(QtDialogsTest, FramesQuestionAnswersByItsButtons) {
+    const std::pair<const char*, TFramesAnswer> cases[] = {
+        {"最初のフレーム(&F)", TFramesAnswer::First},
+        {"すべてのフレーム(&A)", TFramesAnswer::Sheet},
+        {"キャンセル", TFramesAnswer::Cancel},
+    };
+    for (const auto& [caption, expected] : cases) {
+        SCOPED_TRACE(caption);
+        QString text;
+        TModalScript script;
+        script.On<QMessageBox>([&](QMessageBox& box) {
+            text = box.text();
+            for (QAbstractButton* button : box.buttons())
+                if (button->text() == caption) button->click();
+        });
+        // Anything but the expected answer until the box gives one.
+        TFramesAnswer answer =
+            expected == TFramesAnswer::Cancel ? TFramesAnswer::First : TFramesAnswer::Cancel;
+        script.Play([&] { answer = TQtDialogs().AskFrames(12); });
+        EXPECT_TRUE(text.contains("12 枚のフレーム")) << text.toStdString();
+        EXPECT_EQ(answer, expected);
     }
 }
 

@@ -120,6 +120,29 @@ public:
         return NextAnswer(Backdrops, "backdrop colour");
     }
 
+    // Answers of the question how a file of frames opens, and the frame count each one named.
+    std::deque<TFramesAnswer> FramesAnswers;
+    std::vector<int32_t> FramesAsked;
+    TFramesAnswer AskFrames(int32_t frames) override {
+        FramesAsked.push_back(frames);
+        if (FramesAnswers.empty()) {
+            ADD_FAILURE() << "unexpected frames question";
+            return TFramesAnswer::Cancel;
+        }
+        const TFramesAnswer answer = FramesAnswers.front();
+        FramesAnswers.pop_front();
+        return answer;
+    }
+
+    // Answers of the export scale dialog, nothing standing for the user cancelling, and the
+    // scale each dialog showed first.
+    std::deque<std::optional<int32_t>> ExportScales;
+    std::vector<int32_t> ExportScaleStarts;
+    std::optional<int32_t> AskExportScale(int32_t current) override {
+        ExportScaleStarts.push_back(current);
+        return NextAnswer(ExportScales, "export scale");
+    }
+
 private:
     // The next scripted answer of a dialog; one the test did not script fails it and counts as
     // cancelled.

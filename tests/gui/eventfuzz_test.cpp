@@ -16,6 +16,7 @@
 // windows, so a seed gives the same events and the same outcome every time.
 #include "app/imagefile.h"
 #include "app/statusbar.h"
+#include "base/Stream.h"
 #include "docview_shown.h"
 #include "editor/animation.h"
 #include "editor/lupe.h"
@@ -23,11 +24,13 @@
 #include "editor/toolwindow.h"
 #include "editor/updown.h"
 #include "editor_fixture.h"
+#include "formats/Gif.h"
 #include "formats/ImageFormat.h"
 #include "image/CellRender.h"
 #include "image/DIB.h"
 #include "image/LupeRender.h"
 #include "image/PaletteEdit.h"
+#include "image/SpriteSheet.h"
 #include "palette/palettewindow.h"
 #include "ui/dialogs.h"
 #include "ui/errors.h"
@@ -73,13 +76,18 @@ const Qt::KeyboardModifiers kModifiers[] = {Qt::NoModifier, Qt::ShiftModifier, Q
                                             Qt::AltModifier,
                                             Qt::ControlModifier | Qt::ShiftModifier};
 // What the user picks in an open dialog; the files are made afresh for every sequence.
-const char* const kOpenNames[] = {"cancel", "png", "bmp",     "clear",
-                                  "lossy",  "gpl", "missing", "corrupt"};
+const char* const kOpenNames[] = {"cancel", "png",     "bmp",     "clear", "lossy",
+                                  "gpl",    "missing", "corrupt", "anim"};
 const char* const kOpenFiles[] = {"",          "pic.png",     "pic.bmp",     "clear.png",
-                                  "lossy.png", "colours.gpl", "missing.png", "corrupt.png"};
+                                  "lossy.png", "colours.gpl", "missing.png", "corrupt.png",
+                                  "anim.gif"};
 // What the user types in a save dialog; "bare" gets the extension of the chosen filter.
-const char* const kSaveNames[] = {"cancel", "png", "bmp", "jpg", "bare"};
-const char* const kSaveFiles[] = {"", "out.png", "out.bmp", "out.jpg", "out"};
+const char* const kSaveNames[] = {"cancel", "png", "bmp", "jpg", "bare", "gif"};
+const char* const kSaveFiles[] = {"", "out.png", "out.bmp", "out.jpg", "out", "out.gif"};
+// How a GIF of several frames opens, by the order of TFramesAnswer with Cancel first.
+const char* const kFramesNames[] = {"cancel", "first", "sheet"};
+const TFramesAnswer kFramesAnswers[] = {TFramesAnswer::Cancel, TFramesAnswer::First,
+                                        TFramesAnswer::Sheet};
 // What the user chooses in a colour dialog: Cancel, a colour off the bars' steps, or black, which
 // a new document's entries already hold.
 const char* const kColorNames[] = {"cancel", "exact", "black"};
@@ -107,6 +115,8 @@ struct TFuzzEvent {
     uint8_t TileWidth = 0, TileHeight = 0; // 0: the tile size dialog is cancelled
     // 0: the canvas dialog is cancelled; the anchor is 3 * Y + X.
     uint8_t CanvasWidth = 0, CanvasHeight = 0, CanvasAnchor = 0;
+    uint8_t Frames = 0; // index into kFramesNames
+    uint8_t Scale = 0;  // 0: the export scale dialog is cancelled
 };
 
 void SendKey(QWidget* window, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -248,6 +258,8 @@ const TCommand kCommands[] = {
     {"anim-scale-", false, false, 1, [] { StepShown(AnimationForm->ScaleEdit, -1); }},
     {"anim-checker", false, false, 1, [] { ClickShown(AnimationForm->cbChecker); }},
     {"anim-backdrop", false, false, 1, [] { ClickShown(AnimationForm->btBackdrop); }},
+    {"export-gif", false, false, 1, [] { mainform->acExportGif->trigger(); }},
+    {"export-enlarged", false, false, 1, [] { mainform->acExportEnlarged->trigger(); }},
 };
 constexpr size_t kCommandCount = std::size(kCommands);
 constexpr size_t kKeyCount = 24; // the shortcuts (and the timer) lead the table
@@ -271,7 +283,7 @@ template <size_t N> uint8_t IndexIn(const char* const (&names)[N], const std::st
 // Which dialogs an event brought up, so that its text names only the answers that were used.
 struct TAnswersUsed {
     bool Prompt = false, Open = false, Save = false, New = false, Color = false, Tile = false,
-         Canvas = false, Backdrop = false;
+         Canvas = false, Backdrop = false, Frames = false, Scale = false;
 };
 
 // The event as a line: "press lupe left 400 120", "move doc 1100 -30", "release",
@@ -328,6 +340,13 @@ std::string Format(const TFuzzEvent& e, const TAnswersUsed& used) {
             out << " canvas=" << int(e.CanvasWidth) << 'x' << int(e.CanvasHeight) << '@'
                 << int(e.CanvasAnchor);
     }
+    if (used.Frames) out << " frames=" << kFramesNames[e.Frames];
+    if (used.Scale) {
+        if (e.Scale == 0)
+            out << " scale=cancel";
+        else
+            out << " scale=" << int(e.Scale);
+    }
     return out.str();
 }
 
@@ -340,7 +359,9 @@ TAnswersUsed AnswersGiven(const TFuzzEvent& e) {
                         e.Color != 0,
                         e.TileWidth != 0,
                         e.CanvasWidth != 0,
-                        e.Backdrop != 0};
+                        e.Backdrop != 0,
+                        e.Frames != 0,
+                        e.Scale != 0};
 }
 
 // The line Format writes; answers left out are Cancel.
@@ -407,7 +428,11 @@ TFuzzEvent Parse(const std::string& line) {
             e.CanvasWidth = uint8_t(std::stoi(value));
             e.CanvasHeight = uint8_t(std::stoi(value.substr(value.find('x') + 1)));
             e.CanvasAnchor = uint8_t(std::stoi(value.substr(value.find('@') + 1)));
-        } else if (key != "new" && key != "tile" && key != "canvas") {
+        } else if (key == "frames") {
+            e.Frames = IndexIn(kFramesNames, value);
+        } else if (key == "scale" && value != "cancel") {
+            e.Scale = uint8_t(std::stoi(value));
+        } else if (key != "new" && key != "tile" && key != "canvas" && key != "scale") {
             throw std::invalid_argument("unknown answer: " + word);
         }
     }
@@ -488,6 +513,8 @@ TFuzzEvent RandomEvent(std::mt19937& random) {
         e.CanvasHeight = uint8_t(Pick(random, 1, 64));
         e.CanvasAnchor = uint8_t(Pick(random, 0, 8));
     }
+    e.Frames = uint8_t(Pick(random, 0, std::size(kFramesNames) - 1));
+    if (Pick(random, 0, 4) > 0) e.Scale = uint8_t(Pick(random, 1, kMostExportScale));
     return e;
 }
 
@@ -941,7 +968,17 @@ private:
             {gpl.begin(), gpl.end()},
             {},
             {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R', 1, 2, 3},
+            AnimatedGif(),
         };
+    }
+
+    // Three 8 x 8 frames, entry 4 transparent: a question how it opens, then a warning.
+    static std::vector<uint8_t> AnimatedGif() {
+        const TDIB sheet = Picture(24, 8, 4);
+        TMemoryStream stream;
+        SaveGifAnimation(sheet, {{255, 255, 255, 255, 0}, -1},
+                         SheetCells(24, 8, {0, 0, 8, 8}, kMostSheetCells), 8, stream);
+        return stream.Bytes();
     }
 
     // The files as prepared, whatever the last sequence saved over them, and no saved files.
@@ -953,7 +990,7 @@ private:
             else
                 WriteFileBytes(path, files_[choice]);
         }
-        for (const char* name : {"out.png", "out.bmp", "out.jpg", "out.gpl"})
+        for (const char* name : {"out.png", "out.bmp", "out.jpg", "out.gpl", "out.gif"})
             std::remove(TempPath(name).toStdString().c_str());
     }
 
@@ -961,7 +998,8 @@ private:
         return dialogs->Warnings.size() + dialogs->Errors.size() + dialogs->Prompts.size() +
                dialogs->OpenFilters.size() + dialogs->SaveFilters.size() +
                dialogs->ColorDialogs.size() + dialogs->TileSizeStarts.size() +
-               dialogs->CanvasStarts.size() + dialogs->BackdropStarts.size() + newForms_;
+               dialogs->CanvasStarts.size() + dialogs->BackdropStarts.size() +
+               dialogs->FramesAsked.size() + dialogs->ExportScaleStarts.size() + newForms_;
     }
 
     QWidget* Widget(TView view) const {
@@ -1019,6 +1057,8 @@ private:
                    ? std::optional(TCanvasChoice{{e.CanvasWidth, e.CanvasHeight},
                                                  {e.CanvasAnchor % 3, e.CanvasAnchor / 3}})
                    : std::nullopt);
+        dialogs->FramesAnswers.assign(1, kFramesAnswers[e.Frames]);
+        dialogs->ExportScales.assign(1, e.Scale ? std::optional<int32_t>(e.Scale) : std::nullopt);
         bool newShown = false;
         dialogs->OnNewForm = [&] {
             newShown = true;
@@ -1040,7 +1080,8 @@ private:
         const TAnswersUsed used{dialogs->Answers.size() < 3,    dialogs->OpenNames.empty(),
                                 dialogs->SaveNames.empty(),     newShown,
                                 dialogs->ColorAnswers.empty(),  dialogs->TileSizes.empty(),
-                                dialogs->CanvasChoices.empty(), dialogs->Backdrops.empty()};
+                                dialogs->CanvasChoices.empty(), dialogs->Backdrops.empty(),
+                                dialogs->FramesAnswers.empty(), dialogs->ExportScales.empty()};
         dialogs->Answers.clear();
         dialogs->OpenNames.clear();
         dialogs->SaveNames.clear();
@@ -1048,6 +1089,8 @@ private:
         dialogs->TileSizes.clear();
         dialogs->CanvasChoices.clear();
         dialogs->Backdrops.clear();
+        dialogs->FramesAnswers.clear();
+        dialogs->ExportScales.clear();
         dialogs->OnNewForm = nullptr;
         return used;
     }

@@ -304,8 +304,8 @@ TEST_F(EditorTest, OpenReadsBmpAndPngWhateverTheExtensionsCase) {
         EXPECT_EQ(StaleDocumentView(), "");
     }
     EXPECT_EQ(dialogs->OpenFilters.front(),
-              QString("標準サポートファイル (*.png *.bmp);;PNGファイル (*.png);;"
-                      "BMPファイル (*.bmp);;すべてのファイル (*)"));
+              QString("標準サポートファイル (*.png *.bmp *.gif);;PNGファイル (*.png);;"
+                      "BMPファイル (*.bmp);;GIFファイル (*.gif);;すべてのファイル (*)"));
 }
 
 TEST_F(EditorTest, OpenRefusesMissingFilesAndUnknownFormats) {
@@ -316,7 +316,7 @@ TEST_F(EditorTest, OpenRefusesMissingFilesAndUnknownFormats) {
     };
     const Case cases[] = {
         {"missing.png", false, kMissingFile},
-        {"picture.gif", true, kUnknownFormat},
+        {"picture.tga", true, kUnknownFormat},
         {"picture", true, kUnknownFormat},
         {"folder.bmp", false, kMissingFile},
     };
@@ -454,7 +454,8 @@ TEST_F(EditorTest, SaveOfANewDocumentAsksForAName) {
     EXPECT_EQ(mainform->FileName(), path);
     EXPECT_EQ(dialogs->SaveSuffixes, std::vector<QString>{"png"});
     EXPECT_EQ(dialogs->SaveFilters.front(),
-              QString("PNGファイル (*.png);;BMPファイル (*.bmp);;すべてのファイル (*)"));
+              QString("PNGファイル (*.png);;BMPファイル (*.bmp);;GIFファイル (*.gif);;"
+                      "すべてのファイル (*)"));
     ExpectSamePicture(LoadBmp(path), *Doc().DocImage());
 
     // Save again goes straight to the file.

@@ -165,7 +165,7 @@ TEST(ImageFile, PngSuiteTransparencyOpensAsTheTransparentIndex) {
 // The editor's error names the file and keeps the codec's words; a document opens no less.
 TEST_F(EditorTest, AnUnreadableFileIsNamedInTheError) {
     const QString path = TempPath("notes.png");
-    WriteFileBytes(path.toStdString(), {'G', 'I', 'F', '8', '9', 'a', 0, 0});
+    WriteFileBytes(path.toStdString(), {'n', 'o', 't', 'e', 's', ' ', 0, 0});
     dialogs->OpenNames = {path};
     mainform->asOpen->trigger();
     EXPECT_EQ(dialogs->Errors, std::vector<QString>{path + " は PNG ファイルではありません"

@@ -91,6 +91,14 @@ TEST_F(SettingsTest, WindowSizesMagnifierSortChoiceAndLastFolderComeBackInTheNex
     EXPECT_EQ(LastFolder(), folder);
 }
 
+TEST_F(SettingsTest, ExportScaleComesBackInTheNextRun) {
+    EXPECT_EQ(mainform->ExportScale, 2);
+    mainform->ExportScale = 7;
+    SaveSettings();
+    RestartAt(1);
+    EXPECT_EQ(mainform->ExportScale, 7);
+}
+
 // The document view's grid choices come back; a tile size never set keeps following the
 // magnifier's cell count.
 TEST_F(SettingsTest, DocumentGridsComeBackInTheNextRun) {

@@ -6,6 +6,7 @@
 #include "editor/lupe.h"
 #include "editor/toolwindow.h"
 #include "editor_fixture.h"
+#include "image/Enlarge.h"
 #include "lupe_shown.h"
 #include "palette/palettewindow.h"
 

@@ -9,7 +9,15 @@ const char* const kUsage =
     "IN and OUT may be - for standard input and output. The reader follows the signature of IN;\n"
     "the format of OUT is that of its extension or of --format.\n"
     "options of convert, before or after IN and OUT (--name value or --name=value):\n"
-    "  --format png|bmp    format of OUT; needed when OUT is -\n"
+    "  --format png|bmp|gif\n"
+    "                      format of OUT; needed when OUT is -\n"
+    "  --scale N           each pixel of the picture becomes NxN pixels of OUT, 1 to 16\n"
+    "                      (default: 1)\n"
+    "  --sheet             GIF IN: every frame, left to right in one row (default: the\n"
+    "                      first frame)\n"
+    "  --frame WxH         GIF OUT: the picture's cells of W x H pixels (of IN), left to\n"
+    "                      right, then down, become the frames of an animation\n"
+    "  --fps N             GIF OUT with --frame: frames a second, 1 to 50 (default: 8)\n"
     "  --filter adaptive|none|sub|up|average|paeth\n"
     "                      PNG row filter (default: none for palette pictures, adaptive\n"
     "                      for the others)\n"
@@ -31,13 +39,14 @@ bool Contains(const std::vector<std::string>& names, const std::string& name) {
 }
 
 bool TakesValue(const std::string& name) {
-    if (name == "format") return true;
+    if (Contains(kCommonOptionNames, name)) return true;
     for (const TFormatOptions& format : AllFormatOptions())
         if (Contains(format.OptionNames, name)) return true;
     return false;
 }
 
 bool IsFlag(const std::string& name) {
+    if (Contains(kCommonFlagNames, name)) return true;
     for (const TFormatOptions& format : AllFormatOptions())
         if (Contains(format.FlagNames, name)) return true;
     return false;

@@ -2,6 +2,7 @@
 // the command line, and the extra lines of the info command.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <stdexcept>
@@ -41,3 +42,15 @@ public:
 
 const std::vector<TFormatOptions>& AllFormatOptions();
 const TFormatOptions& OptionsOf(const TImageFormat& format);
+
+// The options of every conversion, whatever its formats: --format and --scale (for OUT) take a
+// value, --sheet (for IN) stands alone.
+extern const std::vector<std::string> kCommonOptionNames;
+extern const std::vector<std::string> kCommonFlagNames;
+
+// The value of option, a whole number from low to high, or fallback when it is not given; a
+// usage error names the option and the range.
+int32_t NumberOption(const TOptions& options, const std::string& option, int32_t fallback,
+                     int32_t low, int32_t high);
+// --scale: each pixel of the picture becomes scale x scale pixels of OUT; 1 to 16, default 1.
+int32_t ScaleOption(const TOptions& options);

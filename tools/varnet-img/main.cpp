@@ -8,8 +8,10 @@
 
 #include "base/Exceptions.h"
 #include "base/Stream.h"
+#include "formats/FrameRead.h"
 #include "formats/ImageFormat.h"
 #include "image/DIB.h"
+#include "image/Enlarge.h"
 #include "image/ReadMessage.h"
 
 #include <cstdio>
@@ -63,7 +65,8 @@ void CheckOptionsApply(const TOptions& options, const TImageFormat& format) {
         const auto in = [&name](const std::vector<std::string>& names) {
             return std::find(names.begin(), names.end(), name) != names.end();
         };
-        if (name != "format" && !in(known.OptionNames) && !in(known.FlagNames))
+        if (!in(kCommonOptionNames) && !in(kCommonFlagNames) && !in(known.OptionNames) &&
+            !in(known.FlagNames))
             throw TUsageError("option --" + name + " is not known for " + format.Extension);
     }
 }
@@ -87,16 +90,23 @@ int Convert(const TCommandLine& line) {
     const std::string& out = line.Words[2];
     const TImageFormat& format = OutputFormat(out, line.Options);
     CheckOptionsApply(line.Options, format);
+    const int32_t scale = ScaleOption(line.Options);
+    const bool sheet = line.Options.count("sheet") != 0;
     const TWriter writer = OptionsOf(format).MakeWriter(line.Options);
     if (out == "-" && ::isatty(STDOUT_FILENO))
         throw std::runtime_error("image data is not written to a terminal");
-    const TPicture picture =
-        ReadNamingFile(InputName(in), [&] { return ReadPicture(OpenInput(in)); });
-    const auto save = [&](TStream& stream) { writer(picture.Image, picture.Transparency, stream); };
+    const TImageInput input = ReadNamingFile(InputName(in), [&] { return OpenInput(in); });
+    if (sheet && !HoldsFrames(*input.Format))
+        throw TUsageError("--sheet reads the frames of a GIF, and " + InputName(in) + " is " +
+                          input.Format->Name);
+    const TPicture picture = ReadNamingFile(
+        InputName(in), [&] { return sheet ? ReadSheetPicture(input) : ReadPicture(input); });
+    const TDIB image = scale == 1 ? picture.Image : Enlarged(picture.Image, scale);
+    const auto save = [&](TStream& stream) { writer(image, picture.Transparency, stream); };
     if (out == "-")
-        WriteToStandardOutput(picture.Image, save);
+        WriteToStandardOutput(image, save);
     else
-        WriteImageFile(out, picture.Image, save);
+        WriteImageFile(out, image, save);
     return 0;
 }
 

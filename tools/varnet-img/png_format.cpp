@@ -4,7 +4,6 @@
 #include "image/DIB.h"
 #include "png/KivPNG.h"
 
-#include <charconv>
 #include <cstdio>
 #include <string>
 
@@ -21,17 +20,6 @@ uint8_t Choice(const TOptions& options, const std::string& option,
         known += (i == 0 ? "" : "|") + names[i];
     }
     throw TUsageError("--" + option + " takes " + known + ", not '" + found->second + "'");
-}
-
-int32_t Number(const TOptions& options, const std::string& option, int32_t fallback) {
-    const auto found = options.find(option);
-    if (found == options.end()) return fallback;
-    const std::string& text = found->second;
-    int32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty())
-        throw TUsageError("--" + option + " takes a number, not '" + text + "'");
-    return value;
 }
 
 // No --filter given: the filter follows the picture.
@@ -82,12 +70,8 @@ TWriter MakeWriter(const TOptions& options) {
         Choice(options, "level", {"none", "default", "fastest", "best"}, CompressionDefault);
     png.Interlace = options.count("interlace") ? 1 : 0;
     png.Grayscale = options.count("grey") != 0;
-    png.IDATSize = Number(options, "idat-size", png.IDATSize);
-    if (png.IDATSize < TKivPNGWriteStream::MinIDATSize ||
-        png.IDATSize > TKivPNGWriteStream::MaxIDATSize)
-        throw TUsageError("--idat-size takes " + std::to_string(TKivPNGWriteStream::MinIDATSize) +
-                          " to " + std::to_string(TKivPNGWriteStream::MaxIDATSize) + ", not " +
-                          options.at("idat-size"));
+    png.IDATSize = NumberOption(options, "idat-size", png.IDATSize, TKivPNGWriteStream::MinIDATSize,
+                                TKivPNGWriteStream::MaxIDATSize);
     if (const auto comment = options.find("comment"); comment != options.end())
         png.Comment = comment->second;
     return [png](const TDIB& image, const TTransparency& transparency, TStream& stream) {
