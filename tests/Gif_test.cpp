@@ -107,6 +107,11 @@ std::vector<uint8_t> RawGif(int32_t width, int32_t height,
         GifByteType bytes[4];
         EGifGCBToExtension(&control, bytes);
         EXPECT_EQ(EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, bytes), GIF_OK);
+        // giflib drops the table of the frame before without freeing it when a frame has none.
+        if (f.LocalTable.empty()) {
+            GifFreeMapObject(gif->Image.ColorMap);
+            gif->Image.ColorMap = nullptr;
+        }
         ColorMapObject* local = mapOf(f.LocalTable);
         EXPECT_EQ(EGifPutImageDesc(gif, f.Left, f.Top, f.Width, f.Height, false, local), GIF_OK);
         GifFreeMapObject(local);
